@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QMainWindow>
+
+class ExplorerWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit ExplorerWindow(QWidget* parent = nullptr);
+};

@@ -1,0 +1,37 @@
+#include "ExchangeScope.h"
+#include "NameCodec.h"
+#include "PhoneTexts.h"
+
+Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
+{
+    ExchangeScope scope(*this);
+    if (!scope.admitted())
+        return Outcome::NotRun;
+
+    // The phone wants a folder without its closing "/", but the root as "/".
+    const QString folderArgument = folder.size() > 1 ? folder.left(folder.size() - 1) : QStringLiteral("/");
+    setStatus(1, text(PhoneTexts::Deleting) + QLatin1Char(' ') + name + QStringLiteral("..."));
+    discardStaleInput();
+    sendCommand(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) + QStringLiteral(",0,") + EncodeName(name) +
+                QStringLiteral(",1"));
+    startTimeOut();
+    const WaitEnd end =
+        waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+    switch (end) {
+    case WaitEnd::Cancelled:
+        return Outcome::Cancelled;
+    case WaitEnd::LineLost:
+        return Outcome::LineLost;
+    case WaitEnd::TimedOut:
+        setStatus(1, text(PhoneTexts::DeleteTimeOut));
+        return Outcome::TimedOut;
+    case WaitEnd::Satisfied:
+        break;
+    }
+    if (ReceiveBuffer.contains("ERROR")) {
+        setStatus(1, text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') + name + QStringLiteral("!"));
+        return Outcome::Failed;
+    }
+    setStatus(1, text(PhoneTexts::Deleted));
+    return Outcome::Done;
+}

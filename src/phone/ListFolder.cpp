@@ -1,0 +1,91 @@
+#include "ExchangeScope.h"
+#include "ListingAnswer.h"
+#include "NameCodec.h"
+#include "PhoneTexts.h"
+
+namespace {
+
+constexpr int kListingAttempts = 4;
+// A folder answer this large is not a phone talking; stop collecting it.
+constexpr qsizetype kLargestListingAnswer = 32 * 1024 * 1024;
+
+bool answerEnded(const QByteArray& buffer)
+{
+    return buffer.contains("OK") || buffer.contains("ERROR") || buffer.size() > kLargestListingAnswer;
+}
+
+} // namespace
+
+ListingResult PhoneLink::ListFolder(const QString& folder)
+{
+    ListingResult result;
+    ExchangeScope scope(*this);
+    if (!scope.admitted())
+        return result;
+
+    const bool internalToo = showInternal_ && folder == QLatin1String("/");
+    const QString command =
+        QStringLiteral("AT+QFSL=") + EncodeName(folder) + (internalToo ? QStringLiteral(",4") : QStringLiteral(",0"));
+    const QString failedText = text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + folder + QStringLiteral("!");
+
+    for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
+        setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + folder + QStringLiteral("..."));
+        discardStaleInput();
+        startTimeOut();
+        sendCommand(command);
+
+        WaitEnd end = waitUntil([this] { return answerEnded(ReceiveBuffer); });
+        if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
+            setStatus(1, failedText);
+            result.outcome = Outcome::Failed;
+            return result;
+        }
+        ListingAnswer answer;
+        if (end == WaitEnd::Satisfied) {
+            answer = parseListingAnswer(ReceiveBuffer);
+            if (answer.state == ListingAnswer::State::Incomplete) {
+                // Serial adapters cut answers anywhere: give the rest a short while.
+                graceTimer_.start(qMin(timing_.FinalLineGrace, timing_.TimeOutTime / 2));
+                end = waitUntil([&] {
+                    answer = parseListingAnswer(ReceiveBuffer);
+                    return answer.state != ListingAnswer::State::Incomplete || !graceTimer_.isActive();
+                });
+                graceTimer_.stop();
+            }
+        }
+        tmrTimeout_.stop();
+        switch (end) {
+        case WaitEnd::Cancelled:
+            result.outcome = Outcome::Cancelled;
+            return result;
+        case WaitEnd::LineLost:
+            result.outcome = Outcome::LineLost;
+            return result;
+        case WaitEnd::TimedOut:
+            setStatus(1, text(PhoneTexts::PortTimeOut) + QLatin1Char(' ') + portLabel_ + QStringLiteral("."));
+            result.outcome = Outcome::TimedOut;
+            return result;
+        case WaitEnd::Satisfied:
+            break;
+        }
+        if (answer.state != ListingAnswer::State::Complete)
+            continue;
+
+        if (folder == QLatin1String("/java/")) {
+            JavaFileNames.clear();
+            for (const PhoneEntry& entry : answer.entries) {
+                if (!entry.isFolder)
+                    JavaFileNames << entry.name;
+            }
+        }
+        setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') + QString::number(answer.totalBytes / 1024) +
+                         QLatin1Char(' ') + text(PhoneTexts::TotalAfter));
+        result.outcome = Outcome::Done;
+        result.entries = answer.entries;
+        result.totalBytes = answer.totalBytes;
+        return result;
+    }
+    setStatus(1, failedText);
+    result.outcome = Outcome::Failed;
+    return result;
+}

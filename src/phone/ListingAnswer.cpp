@@ -1,0 +1,97 @@
+#include "ListingAnswer.h"
+
+#include "NameCodec.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const QByteArray kLineEnd("\r\n");
+const QByteArray kEntryMark("+QFSL:");
+
+// Drops line ends, blanks and other control bytes (and 0xFF), as the entry's
+// fields never contain them.
+QByteArray withoutControlBytes(const QByteArray& line)
+{
+    QByteArray kept;
+    kept.reserve(line.size());
+    for (char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 33 && byte < 255)
+            kept += c;
+    }
+    return kept;
+}
+
+QString hexDigitsOnly(const QByteArray& field)
+{
+    QString digits;
+    for (char c : field) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))
+            digits += QLatin1Char(c);
+    }
+    return digits;
+}
+
+bool readEntry(const QByteArray& line, PhoneEntry& entry)
+{
+    const QByteArray cleaned = withoutControlBytes(line);
+    const QByteArray fields = cleaned.mid(cleaned.indexOf(kEntryMark) + kEntryMark.size());
+    const QList<QByteArray> parts = fields.split(',');
+    const qsizetype flagAt = fields.indexOf("\",");
+    // Name, flag, attribute and size, each closed by a comma.
+    if (parts.size() < 5 || flagAt < 0 || flagAt + 2 >= fields.size())
+        return false;
+    entry.name = DecodeName(hexDigitsOnly(parts.at(0)));
+    entry.isFolder = fields.at(flagAt + 2) == '1';
+    entry.size = entry.isFolder ? 0 : readWholeNumber(parts.at(3));
+    return true;
+}
+
+} // namespace
+
+qint64 readWholeNumber(const QByteArray& text)
+{
+    const QByteArray trimmed = text.trimmed();
+    const double value = std::strtod(trimmed.constData(), nullptr);
+    return static_cast<qint64>(std::nearbyint(value));
+}
+
+ListingAnswer parseListingAnswer(const QByteArray& answer)
+{
+    ListingAnswer result;
+    QList<QByteArray> lines;
+    qsizetype start = answer.indexOf(kLineEnd);
+    bool finalLineSeen = false;
+    while (start >= 0) {
+        const qsizetype next = answer.indexOf(kLineEnd, start + kLineEnd.size());
+        if (next < 0)
+            break;
+        const QByteArray line = answer.mid(start, next - start);
+        if (line.contains("OK") && line.size() < 5) {
+            finalLineSeen = true;
+            break;
+        }
+        lines << line;
+        start = next;
+    }
+    if (!finalLineSeen)
+        return result;
+
+    for (const QByteArray& line : lines) {
+        if (!line.contains(kEntryMark))
+            continue;
+        PhoneEntry entry;
+        if (!readEntry(line, entry)) {
+            result.state = ListingAnswer::State::Malformed;
+            result.entries.clear();
+            result.totalBytes = 0;
+            return result;
+        }
+        result.totalBytes += entry.size;
+        result.entries << entry;
+    }
+    result.state = ListingAnswer::State::Complete;
+    return result;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "PhoneTypes.h"
+
+#include <QByteArray>
+
+// The analysis of one folder-listing answer.
+struct ListingAnswer
+{
+    enum class State
+    {
+        Complete,
+        Incomplete, // the final "OK" line and its line end have not all arrived
+        Malformed   // an entry lacks its fields
+    };
+    State state = State::Incomplete;
+    QList<PhoneEntry> entries;
+    qint64 totalBytes = 0;
+};
+
+// Cuts the answer into lines (each from one CR LF to the next) up to the final
+// short "OK" line and reads the "+QFSL:" entries among them.
+ListingAnswer parseListingAnswer(const QByteArray& answer);
+
+// Reads a number the way the phone's texts are read: leading digits, rounded.
+qint64 readWholeNumber(const QByteArray& text);

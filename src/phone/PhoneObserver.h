@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// How the phone link reports; it never touches a widget. Panels: 1 operation
+// and error texts, 2 battery charge, 3 upload percentage.
+class PhoneObserver
+{
+public:
+    virtual ~PhoneObserver() = default;
+
+    virtual void statusText(int panel, const QString& text) { (void)panel, (void)text; }
+    // True while the link works with the phone; the window disables its controls.
+    virtual void busyChanged(bool busy) { (void)busy; }
+    virtual void progressRange(int maximum) { (void)maximum; }
+    virtual void progressValue(int value) { (void)value; }
+    // 1 to 6; 0 hides the battery picture.
+    virtual void batteryLevel(int level) { (void)level; }
+    // A message the user must acknowledge (the window shows a message box).
+    virtual void message(const QString& text) { (void)text; }
+};

@@ -1,0 +1,72 @@
+#include "Folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace Folders {
+
+namespace {
+
+bool folderIsWritable(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.probe-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+QString programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString languageFolder()
+{
+    const QString beside = programFolder() + QStringLiteral("/lng");
+    if (QFileInfo(beside).isDir())
+        return beside;
+    const QString installed =
+        QDir::cleanPath(programFolder() + QStringLiteral("/../share/vantrel/lng"));
+    if (QFileInfo(installed).isDir())
+        return installed;
+    return beside;
+}
+
+QString workingFolderPath()
+{
+    const QString beside = programFolder() + QStringLiteral("/Temp");
+    if (folderIsWritable(beside))
+        return beside;
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/Temp");
+}
+
+QString defaultLastFolder()
+{
+    return QDir::toNativeSeparators(QDir::homePath());
+}
+
+void emptyWorkingFolder(const QString& folder)
+{
+    QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return;
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : files)
+        dir.remove(name);
+}
+
+QString prepareWorkingFolder()
+{
+    const QString folder = workingFolderPath();
+    emptyWorkingFolder(folder);
+    if (!QDir().mkpath(folder))
+        return QString();
+    return QDir::cleanPath(folder) + QLatin1Char('/');
+}
+
+} // namespace Folders

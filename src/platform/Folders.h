@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Where the program finds its files and keeps its work, per platform.
+namespace Folders {
+
+QString programFolder();
+// "lng" beside the program, else the installed share folder.
+QString languageFolder();
+// "Temp" beside the program when that folder can be written, else the per-user cache.
+QString workingFolderPath();
+// The folder the local pane starts in on a fresh profile.
+QString defaultLastFolder();
+
+// Empties (files only) or creates the working folder; returns its path with a
+// closing separator, or an empty text when no folder could be prepared.
+QString prepareWorkingFolder();
+// Deletes the files in the working folder, leaving sub-folders alone.
+void emptyWorkingFolder(const QString& folder);
+
+} // namespace Folders

@@ -1,0 +1,153 @@
+#include "CliCommands.h"
+
+#include "phone/PhoneLink.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+QTextStream& out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+int statusFor(Outcome outcome)
+{
+    return outcome == Outcome::Done ? ExitSuccess : ExitPhoneFailed;
+}
+
+// Every listed item runs even after one failed; the worst result counts.
+int combined(int status, Outcome outcome)
+{
+    return qMax(status, statusFor(outcome));
+}
+
+} // namespace
+
+void printUsageError(const QString& problem)
+{
+    QTextStream(stderr) << "vantrel-cli: " << problem << " (try --help)\n";
+}
+
+bool splitPhoneFilePath(const QString& path, QString& folder, QString& name)
+{
+    const QString absolute = path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    name = absolute.mid(slash + 1);
+    folder = absolute.left(slash + 1);
+    return !name.isEmpty();
+}
+
+QString normalisedPhoneFolder(const QString& folder)
+{
+    QString normalised = folder.startsWith(QLatin1Char('/')) ? folder : QLatin1Char('/') + folder;
+    if (!normalised.endsWith(QLatin1Char('/')))
+        normalised += QLatin1Char('/');
+    return normalised;
+}
+
+int runList(PhoneLink& link, const QStringList& arguments)
+{
+    if (arguments.size() != 1) {
+        printUsageError(QStringLiteral("ls takes one phone folder"));
+        return ExitUsage;
+    }
+    const ListingResult listing = link.ListFolder(normalisedPhoneFolder(arguments.first()));
+    for (const PhoneEntry& entry : listing.entries) {
+        if (entry.isFolder)
+            out() << entry.name << "/\n";
+        else
+            out() << entry.name << '\t' << entry.size << '\n';
+    }
+    out().flush();
+    return statusFor(listing.outcome);
+}
+
+int runBattery(PhoneLink& link, const QStringList& arguments)
+{
+    if (!arguments.isEmpty()) {
+        printUsageError(QStringLiteral("battery takes no arguments"));
+        return ExitUsage;
+    }
+    const BatteryResult battery = link.QueryBatteryCharge();
+    if (battery.outcome == Outcome::Done)
+        out() << battery.percent << Qt::endl;
+    return statusFor(battery.outcome);
+}
+
+int runGet(PhoneLink& link, const QStringList& arguments)
+{
+    QStringList files;
+    QString destination = QStringLiteral(".");
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--to") && i + 1 < arguments.size())
+            destination = arguments.at(++i);
+        else if (arguments.at(i) == QLatin1String("--to")) {
+            printUsageError(QStringLiteral("--to needs a folder"));
+            return ExitUsage;
+        } else
+            files << arguments.at(i);
+    }
+    if (files.isEmpty()) {
+        printUsageError(QStringLiteral("get needs at least one phone file"));
+        return ExitUsage;
+    }
+    if (!QFileInfo(destination).isDir()) {
+        printUsageError(QStringLiteral("no such local folder: ") + destination);
+        return ExitUsage;
+    }
+    int status = ExitSuccess;
+    for (const QString& file : files) {
+        QString folder, name;
+        if (!splitPhoneFilePath(file, folder, name)) {
+            printUsageError(QStringLiteral("not a phone file: ") + file);
+            return ExitUsage;
+        }
+        // The phone takes a file's folder without its closing "/"; the root as "".
+        folder.chop(1);
+        status = combined(status, link.ReadFile(folder, name, QDir(destination).absolutePath()));
+    }
+    return status;
+}
+
+int runPut(PhoneLink& link, const QStringList& arguments)
+{
+    if (arguments.size() < 2) {
+        printUsageError(QStringLiteral("put needs local files and a phone folder"));
+        return ExitUsage;
+    }
+    QString phoneFolder = normalisedPhoneFolder(arguments.last());
+    phoneFolder.chop(1);
+    int status = ExitSuccess;
+    for (const QString& path : arguments.mid(0, arguments.size() - 1)) {
+        const QFileInfo info(path);
+        UploadItem item;
+        item.LocalPath = info.absoluteFilePath();
+        item.PhoneFolder = phoneFolder;
+        item.FileName = info.fileName();
+        item.FileSize = info.size();
+        status = combined(status, link.SendFile(item));
+    }
+    return status;
+}
+
+int runRemove(PhoneLink& link, const QStringList& arguments)
+{
+    if (arguments.isEmpty()) {
+        printUsageError(QStringLiteral("rm needs at least one phone file"));
+        return ExitUsage;
+    }
+    int status = ExitSuccess;
+    for (const QString& file : arguments) {
+        QString folder, name;
+        if (!splitPhoneFilePath(file, folder, name)) {
+            printUsageError(QStringLiteral("not a phone file: ") + file);
+            return ExitUsage;
+        }
+        status = combined(status, link.DeleteFile(name, folder));
+    }
+    return status;
+}

@@ -1,0 +1,195 @@
+// vantrel-cli: the phone link from the command line, with the same settings
+// store and language texts as the window.
+#include "CliCommands.h"
+#include "phone/PhoneLink.h"
+#include "phone/PhoneObserver.h"
+#include "platform/Folders.h"
+#include "platform/PortNames.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES] COMMAND ...\n"
+    "\n"
+    "Commands:\n"
+    "  ls FOLDER                       list a phone folder: \"name/\" for a folder,\n"
+    "                                  \"name<TAB>size\" for a file\n"
+    "  battery                         the battery charge in percent\n"
+    "  get PHONEFILE... [--to DIR]     copy phone files into DIR (default: here)\n"
+    "  put LOCALFILE... PHONEFOLDER    copy local files into a phone folder\n"
+    "  rm PHONEFILE...                 delete phone files\n"
+    "\n"
+    "Options not given come from Vantrel's settings. --port takes a device path\n"
+    "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
+    "Exit status: 0 done, 1 the phone refused, timed out or the line failed,\n"
+    "2 usage error.\n";
+
+// Status texts go to stderr; the upload percentage only where someone watches.
+class ConsoleObserver : public PhoneObserver
+{
+public:
+    void statusText(int panel, const QString& text) override
+    {
+        if (panel == 1 && !text.isEmpty())
+            err() << clearProgress() << text << Qt::endl;
+        else if (panel == 3 && showProgress_ && !text.isEmpty()) {
+            err() << '\r' << text << Qt::flush;
+            progressShown_ = true;
+        }
+    }
+    void message(const QString& text) override { err() << clearProgress() << text << Qt::endl; }
+
+private:
+    QString clearProgress()
+    {
+        const bool shown = progressShown_;
+        progressShown_ = false;
+        return shown ? QStringLiteral("\r     \r") : QString();
+    }
+    static QTextStream& err()
+    {
+        static QTextStream stream(stderr);
+        return stream;
+    }
+    bool showProgress_ = isatty(fileno(stderr)) != 0;
+    bool progressShown_ = false;
+};
+
+struct Options
+{
+    QString port;
+    int timeout = 0, delay = 0, slice = 0;
+    QString command;
+    QStringList arguments;
+};
+
+bool readPositive(const QString& text, int& target)
+{
+    bool ok = false;
+    target = text.toInt(&ok);
+    return ok && target > 0;
+}
+
+// Returns ExitSuccess when the options could be read, or the status to end with.
+int parseOptions(const QStringList& arguments, Options& options)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (!options.command.isEmpty()) {
+            options.arguments << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return -1;
+        }
+        const bool takesValue = argument == QLatin1String("--port") || argument == QLatin1String("--timeout") ||
+                                argument == QLatin1String("--delay") || argument == QLatin1String("--slice");
+        if (takesValue && i + 1 >= arguments.size()) {
+            printUsageError(argument + QStringLiteral(" needs a value"));
+            return ExitUsage;
+        }
+        bool ok = true;
+        if (argument == QLatin1String("--port"))
+            options.port = arguments.at(++i);
+        else if (argument == QLatin1String("--timeout"))
+            ok = readPositive(arguments.at(++i), options.timeout);
+        else if (argument == QLatin1String("--delay"))
+            ok = readPositive(arguments.at(++i), options.delay);
+        else if (argument == QLatin1String("--slice"))
+            ok = readPositive(arguments.at(++i), options.slice);
+        else if (argument.startsWith(QLatin1String("--"))) {
+            printUsageError(QStringLiteral("unknown option ") + argument);
+            return ExitUsage;
+        } else
+            options.command = argument;
+        if (!ok) {
+            printUsageError(argument + QStringLiteral(" needs a positive number"));
+            return ExitUsage;
+        }
+    }
+    if (options.command.isEmpty()) {
+        printUsageError(QStringLiteral("no command given"));
+        return ExitUsage;
+    }
+    return ExitSuccess;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantrel"));
+
+    Options options;
+    const int parsed = parseOptions(QCoreApplication::arguments(), options);
+    if (parsed != ExitSuccess)
+        return parsed < 0 ? ExitSuccess : parsed;
+
+    using Runner = std::function<int(PhoneLink&, const QStringList&)>;
+    const std::map<QString, Runner> commands = {
+        {QStringLiteral("ls"), runList},     {QStringLiteral("battery"), runBattery},
+        {QStringLiteral("get"), runGet},     {QStringLiteral("put"), runPut},
+        {QStringLiteral("rm"), runRemove},
+    };
+    const auto command = commands.find(options.command);
+    if (command == commands.end()) {
+        printUsageError(QStringLiteral("unknown command ") + options.command);
+        return ExitUsage;
+    }
+
+    SettingsStore store;
+    const LoadSettingsResult loaded = LoadSettings(store, Folders::defaultLastFolder());
+    LanguageTable texts;
+    const InterfaceLanguageResult language =
+        LoadInterfaceLanguage(texts, Folders::languageFolder(), loaded.values.LanguageFile);
+    if (!language.fatalMessage.isEmpty()) {
+        QTextStream(stderr) << language.fatalMessage << Qt::endl;
+        return ExitUsage;
+    }
+    if (loaded.hadUnreadableValue && !texts.GetString(101).isEmpty())
+        QTextStream(stderr) << texts.GetString(101) << Qt::endl;
+
+    PhoneLink::Timing timing;
+    timing.TimeOutTime = options.timeout > 0 ? options.timeout : loaded.values.TimeOutTime;
+    timing.DelayTime = options.delay > 0 ? options.delay : loaded.values.DelayTime;
+    timing.SliceSize = options.slice > 0 ? options.slice : loaded.values.SliceSize;
+
+    QString portLabel = QStringLiteral("COM%1").arg(loaded.values.COMPort);
+    QString device = resolvePortDevice(store.readPortDevice(loaded.values.COMPort), loaded.values.COMPort);
+    if (!options.port.isEmpty()) {
+        const QRegularExpressionMatch numbered =
+            QRegularExpression(QStringLiteral("^COM(\\d+)$"), QRegularExpression::CaseInsensitiveOption)
+                .match(options.port);
+        const int number = numbered.hasMatch() ? numbered.captured(1).toInt() : 0;
+        portLabel = numbered.hasMatch() ? QStringLiteral("COM%1").arg(number) : options.port;
+        device = numbered.hasMatch() ? resolvePortDevice(store.readPortDevice(number), number) : options.port;
+    }
+
+    ConsoleObserver observer;
+    PhoneLink link(texts, observer);
+    link.setTiming(timing);
+    // Downloads are received in a folder of our own, so a running window's
+    // working folder is never touched.
+    QTemporaryDir reception;
+    link.setTempFolder(reception.path() + QLatin1Char('/'));
+    if (!link.OpenPort(portLabel, device))
+        return ExitPhoneFailed;
+    const int status = command->second(link, options.arguments);
+    link.ClosePort();
+    return status;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+// A misbehaviour chosen for one command kind (QFSL, QFRF, QFWF, QFDF, CBC, AT),
+// optionally only for its first few occurrences.
+struct Fault
+{
+    enum class Kind
+    {
+        None,
+        Error,   // answer ERROR (QFWF: after taking the data, nothing written)
+        Refuse,  // QFWF: ERROR instead of the prompt
+        Silent,  // no answer at all
+        Late,    // answer after `millis`
+        NoCrLf,  // the final CR LF is missing
+        Split,   // the answer pauses `millis` after `position` bytes
+        Drop     // the line goes away after `position` bytes (QFWF: of the data)
+    };
+    Kind kind = Kind::None;
+    long position = 0;
+    long millis = 0;
+    long remaining = -1; // occurrences left; -1 for always
+};
+
+class FaultPlan
+{
+public:
+    // Takes "CMD=KIND[:ARG[:ARG]][@COUNT]"; returns false on a malformed text.
+    bool add(const std::string& text);
+    // The fault for this occurrence of the command, counting it.
+    Fault take(const std::string& command);
+
+private:
+    std::map<std::string, Fault> faults_;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "FaultPlan.h"
+#include "SimulatedFileSystem.h"
+
+#include <cstdio>
+#include <string>
+
+struct SimulatorOptions
+{
+    std::string root;
+    long baud = 0;        // 0: unpaced
+    long chunk = 0;       // answer delivered in pieces of this many bytes (0: whole)
+    long chunkPause = 0;  // milliseconds between the pieces
+    bool echo = false;
+    std::string battery = "0,85";
+    std::FILE* log = nullptr;
+    FaultPlan faults;
+};
+
+// Answers the phone's AT file commands on the master side of a pseudo-terminal.
+class PhoneSimulator
+{
+public:
+    PhoneSimulator(int masterFd, SimulatorOptions& options);
+    // Runs until the line is dropped or the terminal goes away.
+    void run();
+
+private:
+    enum class Mode
+    {
+        Command,
+        Data,
+        SkipToCommand
+    };
+
+    void takeInput(const std::string& bytes);
+    bool handleBufferedInput();
+    void handleCommand(const std::string& line);
+    void finishUpload();
+    void answer(std::string bytes, const Fault& fault);
+    void send(const std::string& bytes);
+    void paceBytes(std::size_t count) const;
+    [[noreturn]] void dropLine();
+
+    std::string listingAnswer(const std::string& arguments, const Fault& fault);
+    std::string readAnswer(const std::string& arguments);
+    std::string deleteAnswer(const std::string& arguments);
+    bool startUpload(const std::string& arguments, const Fault& fault);
+
+    int fd_;
+    SimulatorOptions& options_;
+    SimulatedFileSystem files_;
+    std::string input_;
+    Mode mode_ = Mode::Command;
+    bool lineFeedPending_ = false;
+
+    // The upload in progress.
+    std::string uploadPath_;
+    std::size_t uploadLength_ = 0;
+    long uploadOffset_ = 0;
+    Fault uploadFault_;
+};

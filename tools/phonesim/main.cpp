@@ -1,0 +1,159 @@
+// vantrel-phonesim: a simulated phone on a pseudo-terminal, serving a folder as
+// the phone's file system. For tests, the demo and the benchmarks.
+#include "PhoneSimulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <pty.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+std::string gLinkPath;
+
+void removeLink()
+{
+    if (!gLinkPath.empty())
+        unlink(gLinkPath.c_str());
+}
+
+void endOnSignal(int)
+{
+    removeLink();
+    _exit(0);
+}
+
+void printHelp()
+{
+    std::printf(
+        "Usage: vantrel-phonesim --root FOLDER [options]\n"
+        "\n"
+        "Serves FOLDER as the file system of a simulated Siemens phone on a new\n"
+        "pseudo-terminal and prints the terminal's device path on the first line.\n"
+        "Point Vantrel or vantrel-cli at that path (or at --link).\n"
+        "\n"
+        "Options:\n"
+        "  --root FOLDER       folder served as the phone's \"/\" (required)\n"
+        "  --link PATH         also make PATH a symlink to the terminal\n"
+        "  --baud N            pace the line to N baud (default: unpaced)\n"
+        "  --chunk N           deliver answers in pieces of N bytes\n"
+        "  --chunk-pause MS    pause between those pieces\n"
+        "  --echo              echo every command line, as a phone with ATE1 does\n"
+        "  --battery TEXT      the +CBC answer's fields (default \"0,85\")\n"
+        "  --log FILE          append every command line received to FILE\n"
+        "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
+        "  --help              show this text\n"
+        "\n"
+        "CMD is QFSL, QFRF, QFWF, QFDF, CBC or AT. KIND is one of:\n"
+        "  error               answer ERROR (QFWF: after taking the data)\n"
+        "  refuse              QFWF only: ERROR instead of the \"> \" prompt\n"
+        "  silent              never answer\n"
+        "  late:MS             answer after MS milliseconds\n"
+        "  nocrlf              leave out the answer's final CR LF\n"
+        "  split:POS:MS        pause MS milliseconds after POS bytes of the answer\n"
+        "  drop:N              drop the line after N bytes (QFWF: of the data)\n"
+        "Append @COUNT to apply it to the first COUNT such commands only,\n"
+        "e.g. --fault QFSL=nocrlf@2.\n"
+        "\n"
+        "Names starting with \".\" in FOLDER are the phone's internal folders: they\n"
+        "are listed only at the root and only when asked for with \",4\".\n");
+}
+
+bool needValue(int index, int argc, const char* option)
+{
+    if (index + 1 < argc)
+        return true;
+    std::fprintf(stderr, "vantrel-phonesim: %s needs a value\n", option);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    SimulatorOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        auto number = [&](long& target) {
+            char* end = nullptr;
+            target = std::strtol(argv[++i], &end, 10);
+            return *end == '\0' && target >= 0;
+        };
+        bool ok = true;
+        if (option == "--help" || option == "-h") {
+            printHelp();
+            return 0;
+        } else if (option == "--echo") {
+            options.echo = true;
+        } else if (!needValue(i, argc, option.c_str())) {
+            return 2;
+        } else if (option == "--root") {
+            options.root = argv[++i];
+        } else if (option == "--link") {
+            gLinkPath = argv[++i];
+        } else if (option == "--baud") {
+            ok = number(options.baud);
+        } else if (option == "--chunk") {
+            ok = number(options.chunk);
+        } else if (option == "--chunk-pause") {
+            ok = number(options.chunkPause);
+        } else if (option == "--battery") {
+            options.battery = argv[++i];
+        } else if (option == "--log") {
+            options.log = std::fopen(argv[++i], "a");
+            ok = options.log != nullptr;
+        } else if (option == "--fault") {
+            ok = options.faults.add(argv[++i]);
+        } else {
+            std::fprintf(stderr, "vantrel-phonesim: unknown option %s (try --help)\n", option.c_str());
+            return 2;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "vantrel-phonesim: bad value for %s: %s\n", option.c_str(), argv[i]);
+            return 2;
+        }
+    }
+    if (options.root.empty() || !std::filesystem::is_directory(options.root)) {
+        std::fprintf(stderr, "vantrel-phonesim: --root must name a folder (try --help)\n");
+        return 2;
+    }
+    options.root = std::filesystem::absolute(options.root).lexically_normal().string();
+    if (options.root.size() > 1 && options.root.back() == '/')
+        options.root.pop_back();
+
+    int master = -1, slave = -1;
+    char device[256] = {};
+    if (openpty(&master, &slave, device, nullptr, nullptr) != 0) {
+        std::perror("vantrel-phonesim: openpty");
+        return 1;
+    }
+    termios mode{};
+    tcgetattr(slave, &mode);
+    cfmakeraw(&mode);
+    tcsetattr(slave, TCSANOW, &mode);
+
+    if (!gLinkPath.empty()) {
+        unlink(gLinkPath.c_str());
+        if (symlink(device, gLinkPath.c_str()) != 0) {
+            std::perror("vantrel-phonesim: symlink");
+            return 1;
+        }
+    }
+    std::atexit(removeLink);
+    std::signal(SIGTERM, endOnSignal);
+    std::signal(SIGINT, endOnSignal);
+    std::signal(SIGHUP, endOnSignal);
+    std::printf("%s\n", device);
+    std::fflush(stdout);
+
+    // Our own handle on the terminal keeps the line up between clients.
+    PhoneSimulator simulator(master, options);
+    simulator.run();
+    close(slave);
+    return 0;
+}
