@@ -26,6 +26,12 @@ PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObjec
     });
     connect(&graceTimer_, &QTimer::timeout, this, &PhoneLink::wake);
     connect(&port_, &QSerialPort::readyRead, this, &PhoneLink::wake);
+    connect(&port_, &QSerialPort::bytesWritten, this, [this] {
+        // Bytes leaving for the phone show the line is alive.
+        if (tmrTimeout_.isActive())
+            tmrTimeout_.start();
+        wake();
+    });
     connect(&port_, &QSerialPort::errorOccurred, this, &PhoneLink::onPortError);
 }
 

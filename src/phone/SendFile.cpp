@@ -86,23 +86,30 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     observer_.progressValue(static_cast<int>(sent / 100));
     setStatus(3, percentText(sent, total));
 
-    tmrTimeout_.stop();
-    TimedOut = false;
-    ReceiveBuffer.clear();
+    // What followed the prompt already belongs to the answer for the data
+    // (for an empty slice the phone may confirm at once).
+    ReceiveBuffer = ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1);
     port_.write(wire);
-
-    // The fixed pause lets the phone store the slice; an ERROR in it means the
-    // slice was not written, so the file on the phone would have a hole. The
-    // pause ends by itself, so no time-out runs in it: one shorter than the
-    // pause would fail every slice.
-    end = delayWait(nullptr);
+    // The slice counts as sent once the phone confirmed it; the time-out runs
+    // from the last sign of life on the line, so a slow line is not cut off.
+    startTimeOut();
+    end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+    tmrTimeout_.stop();
+    if (end == WaitEnd::Satisfied && !ReceiveBuffer.contains("ERROR")) {
+        // The fixed pause lets the phone settle before the next command; an
+        // ERROR in it still fails the slice.
+        end = delayWait(nullptr);
+    }
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)
         return Outcome::LineLost;
     if (ReceiveBuffer.contains("ERROR")) {
+        // A slice the phone did not store would leave a hole in the file.
         setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadPhoneError) + QStringLiteral("!"));
         return Outcome::Failed;
     }
+    if (end == WaitEnd::TimedOut)
+        return Outcome::TimedOut;
     return Outcome::Done;
 }

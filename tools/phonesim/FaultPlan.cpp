@@ -58,6 +58,8 @@ bool FaultPlan::add(const std::string& text)
         fault.kind = Fault::Kind::Late;
     else if (kind == "split" && parts.size() == 3 && argument(1, fault.position) && argument(2, fault.millis))
         fault.kind = Fault::Kind::Split;
+    else if (kind == "walk" && parts.size() == 2 && argument(1, fault.millis))
+        fault.kind = Fault::Kind::Walk;
     else if (kind == "drop" && parts.size() == 2 && argument(1, fault.position))
         fault.kind = Fault::Kind::Drop;
     else
@@ -72,6 +74,11 @@ Fault FaultPlan::take(const std::string& command)
     if (found == faults_.end() || found->second.remaining == 0)
         return {};
     Fault fault = found->second;
+    ++found->second.occurrence;
+    if (fault.kind == Fault::Kind::Walk) {
+        fault.kind = Fault::Kind::Split;
+        fault.position = fault.occurrence + 1;
+    }
     if (found->second.remaining > 0)
         --found->second.remaining;
     return fault;

@@ -16,12 +16,14 @@ struct Fault
         Late,    // answer after `millis`
         NoCrLf,  // the final CR LF is missing
         Split,   // the answer pauses `millis` after `position` bytes
+        Walk,    // the n-th such answer pauses `millis` after n bytes
         Drop     // the line goes away after `position` bytes (QFWF: of the data)
     };
     Kind kind = Kind::None;
     long position = 0;
     long millis = 0;
     long remaining = -1; // occurrences left; -1 for always
+    long occurrence = 0; // how many such commands came before this one
 };
 
 class FaultPlan

@@ -114,11 +114,18 @@ void PhoneSimulator::run()
     }
 }
 
-void PhoneSimulator::paceBytes(std::size_t count) const
+void PhoneSimulator::paceBytes(std::size_t count)
 {
-    // Ten bits a byte on an 8N1 line.
-    if (options_.baud > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(count * 10'000'000LL / options_.baud));
+    if (options_.baud <= 0)
+        return;
+    // Ten bits a byte on an 8N1 line. Waiting for an absolute time keeps the
+    // sleeps' own overshoot from adding up over a long answer.
+    // A line idle for a while starts afresh; a sleep's overshoot does not.
+    const auto now = std::chrono::steady_clock::now();
+    if (lineFreeAt_ + std::chrono::milliseconds(5) < now)
+        lineFreeAt_ = now;
+    lineFreeAt_ += std::chrono::nanoseconds(static_cast<long long>(count) * 10'000'000'000LL / options_.baud);
+    std::this_thread::sleep_until(lineFreeAt_);
 }
 
 void PhoneSimulator::takeInput(const std::string& bytes)

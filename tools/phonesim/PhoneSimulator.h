@@ -3,6 +3,7 @@
 #include "FaultPlan.h"
 #include "SimulatedFileSystem.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -40,7 +41,7 @@ private:
     void finishUpload();
     void answer(std::string bytes, const Fault& fault);
     void send(const std::string& bytes);
-    void paceBytes(std::size_t count) const;
+    void paceBytes(std::size_t count);
     [[noreturn]] void dropLine();
 
     std::string listingAnswer(const std::string& arguments, const Fault& fault);
@@ -53,6 +54,7 @@ private:
     SimulatedFileSystem files_;
     std::string input_;
     Mode mode_ = Mode::Command;
+    std::chrono::steady_clock::time_point lineFreeAt_{};
     bool lineFeedPending_ = false;
 
     // The upload in progress.

@@ -56,6 +56,7 @@ void printHelp()
         "  late:MS             answer after MS milliseconds\n"
         "  nocrlf              leave out the answer's final CR LF\n"
         "  split:POS:MS        pause MS milliseconds after POS bytes of the answer\n"
+        "  walk:MS             split the n-th such answer after n bytes, pausing MS\n"
         "  drop:N              drop the line after N bytes (QFWF: of the data)\n"
         "Append @COUNT to apply it to the first COUNT such commands only,\n"
         "e.g. --fault QFSL=nocrlf@2.\n"

@@ -1,0 +1,257 @@
+#include "support/LinkFixture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+QStringList names(const QList<PhoneEntry>& entries)
+{
+    QStringList result;
+    for (const PhoneEntry& entry : entries)
+        result << entry.name + (entry.isFolder ? QStringLiteral("/") : QString());
+    return result;
+}
+} // namespace
+
+class PhoneLinkTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensAndReportsTheOpening()
+    {
+        LinkFixture fixture;
+        QVERIFY(fixture.connect());
+        QCOMPARE(fixture.observer.panel1, (QStringList{QStringLiteral("T61 COM9..."), QStringLiteral("T62 COM9 T63.")}));
+    }
+
+    void listsFolders()
+    {
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/im/a.jpg"), "12345");
+        fixture.phone.putFile(QStringLiteral("ml/im/Фото.jpg"), QByteArray(3000, 'x'));
+        fixture.phone.putFile(QStringLiteral("ml/ri/tone.mid"), "m");
+        fixture.phone.putFile(QStringLiteral("root file.txt"), QByteArray(2048, 'r'));
+        fixture.phone.putFile(QStringLiteral(".internal/secret"), "s");
+        QDir().mkpath(fixture.phone.root() + QStringLiteral("/empty"));
+        QVERIFY(fixture.connect());
+
+        ListingResult root = fixture.link->ListFolder(QStringLiteral("/"));
+        QCOMPARE(root.outcome, Outcome::Done);
+        QCOMPARE(names(root.entries), (QStringList{"empty/", "ml/", "root file.txt"}));
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 2 T53"));
+
+        const ListingResult nested = fixture.link->ListFolder(QStringLiteral("/ml/im/"));
+        QCOMPARE(names(nested.entries), (QStringList{"a.jpg", "Фото.jpg"}));
+        QCOMPARE(nested.entries.at(1).size, qint64(3000));
+
+        const ListingResult empty = fixture.link->ListFolder(QStringLiteral("/empty/"));
+        QCOMPARE(empty.outcome, Outcome::Done);
+        QVERIFY(empty.entries.isEmpty());
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 0 T53"));
+
+        fixture.link->setShowInternal(true);
+        root = fixture.link->ListFolder(QStringLiteral("/"));
+        QCOMPARE(names(root.entries), (QStringList{".internal/", "empty/", "ml/", "root file.txt"}));
+        QCOMPARE(fixture.phone.commands().last(), QStringLiteral("AT+QFSL=\"002F\",4"));
+    }
+
+    void listsALargeFolder()
+    {
+        LinkFixture fixture;
+        for (int i = 0; i < 1000; ++i)
+            fixture.phone.putFile(QStringLiteral("big/f%1.txt").arg(i, 4, 10, QLatin1Char('0')), QByteArray::number(i));
+        QVERIFY(fixture.connect());
+        const ListingResult big = fixture.link->ListFolder(QStringLiteral("/big/"));
+        QCOMPARE(big.outcome, Outcome::Done);
+        QCOMPARE(big.entries.size(), 1000);
+        QCOMPARE(big.entries.last().name, QStringLiteral("f0999.txt"));
+    }
+
+    void listingSurvivesASplitAtEveryByte()
+    {
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=walk:20")});
+        fixture.phone.putFile(QStringLiteral("ml/a.jpg"), "1");
+        fixture.phone.putFile(QStringLiteral("ml/b.mid"), "22");
+        QVERIFY(fixture.connect());
+        // Two 56-byte entry lines, then CR LF and the final "\r\nOK\r\n".
+        const int length = 2 * 56 + 8;
+        for (int position = 1; position < length; ++position) {
+            const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/ml/"));
+            QCOMPARE(listing.outcome, Outcome::Done);
+            QCOMPARE(names(listing.entries), (QStringList{"a.jpg", "b.mid"}));
+        }
+        // No attempt was repeated: one command per listing.
+        QCOMPARE(fixture.phone.commands().size(), length - 1);
+    }
+
+    void finalLineEndArrivingLateIsNoReason_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("commands");
+        QTest::addColumn<int>("outcome");
+        // "\r\nOK\r\n" is the whole answer of an empty folder: pause before its last CR LF.
+        QTest::newRow("line end after a pause") << QStringLiteral("QFSL=split:4:150") << 1 << int(Outcome::Done);
+        QTest::newRow("line end missing twice") << QStringLiteral("QFSL=nocrlf@2") << 3 << int(Outcome::Done);
+        QTest::newRow("line end always missing") << QStringLiteral("QFSL=nocrlf") << 4 << int(Outcome::Failed);
+    }
+
+    void finalLineEndArrivingLateIsNoReason()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, commands);
+        QFETCH(int, outcome);
+        LinkFixture fixture({QStringLiteral("--fault"), fault});
+        QDir().mkpath(fixture.phone.root() + QStringLiteral("/e"));
+        QVERIFY(fixture.connect());
+        const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/e/"));
+        QCOMPARE(int(listing.outcome), outcome);
+        QCOMPARE(fixture.phone.commands().size(), commands);
+        if (listing.outcome == Outcome::Failed)
+            QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T54 /e/!"));
+    }
+
+    void listingFailures_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("ERROR") << QStringLiteral("QFSL=error") << int(Outcome::Failed) << QStringLiteral("T54 /ml/!");
+        QTest::newRow("silent phone") << QStringLiteral("QFSL=silent") << int(Outcome::TimedOut)
+                                      << QStringLiteral("T55 COM9.");
+        QTest::newRow("line dropped") << QStringLiteral("QFSL=drop:20") << int(Outcome::LineLost)
+                                      << QStringLiteral("T76 COM9!");
+    }
+
+    void listingFailures()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, outcome);
+        QFETCH(QString, status);
+        LinkFixture fixture({QStringLiteral("--fault"), fault}, 500);
+        fixture.phone.putFile(QStringLiteral("ml/a.jpg"), "1");
+        QVERIFY(fixture.connect());
+        const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/ml/"));
+        QCOMPARE(int(listing.outcome), outcome);
+        QVERIFY(listing.entries.isEmpty());
+        QCOMPARE(fixture.observer.lastStatus(1), status);
+        // Busy was switched on and off again, whatever the ending.
+        QCOMPARE(fixture.observer.busyChanges, (QList<bool>{true, false}));
+        if (listing.outcome == Outcome::LineLost) {
+            QVERIFY(!fixture.link->isOpen());
+            // A closed port makes the next operation do nothing and say nothing.
+            const qsizetype reported = fixture.observer.panel1.size();
+            QCOMPARE(fixture.link->ListFolder(QStringLiteral("/")).outcome, Outcome::NotRun);
+            QCOMPARE(fixture.observer.panel1.size(), reported);
+        }
+    }
+
+    void everyExchangeGetsItsFullTimeOut()
+    {
+        // Each answer comes after 60 % of the time-out: a countdown carried over
+        // from the first exchange would cut the second one off.
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=late:600")}, 1000);
+        QDir().mkpath(fixture.phone.root() + QStringLiteral("/e"));
+        QVERIFY(fixture.connect());
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
+    }
+
+    void waitingKeepsTheEventLoopRunning()
+    {
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=late:400")});
+        QDir().mkpath(fixture.phone.root() + QStringLiteral("/e"));
+        QVERIFY(fixture.connect());
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(20);
+        bool refused = false;
+        // A second exchange asked for while the first one waits is refused.
+        QTimer::singleShot(100, [&] { refused = fixture.link->ListFolder(QStringLiteral("/")).outcome == Outcome::NotRun; });
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
+        QVERIFY(ticks >= 10);
+        QVERIFY(refused);
+        QCOMPARE(fixture.phone.commands().size(), 1);
+    }
+
+    void cancelEndsTheExchangeQuietly()
+    {
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=silent")}, 5000);
+        QVERIFY(fixture.connect());
+        QTimer::singleShot(100, [&] { fixture.link->cancel(); });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/")).outcome, Outcome::Cancelled);
+        QVERIFY(clock.elapsed() < 4000);
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T51 /..."));
+    }
+
+    void portInUseIsReported()
+    {
+        LinkFixture fixture;
+        QVERIFY(fixture.connect());
+        RecordingObserver other;
+        PhoneLink second(fixture.texts, other);
+        QVERIFY(!second.OpenPort(QStringLiteral("COM9"), fixture.phone.device()));
+        QVERIFY(other.lastStatus(1).startsWith(QStringLiteral("T64 COM9!")));
+        QVERIFY(!second.OpenPort(QStringLiteral("COM2"), QStringLiteral("/dev/no-such-port")));
+        QVERIFY(other.lastStatus(1).startsWith(QStringLiteral("T64 COM2!")));
+    }
+
+    void batteryCharge_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("panel2");
+        QTest::addColumn<QString>("panel1");
+        QTest::newRow("0,85") << QStringList{"--battery", "0,85"} << 6 << QStringLiteral("85% ") << QString();
+        QTest::newRow("0,5") << QStringList{"--battery", "0,5"} << 1 << QStringLiteral("5% ") << QString();
+        QTest::newRow("0,100") << QStringList{"--battery", "0,100"} << 6 << QStringLiteral("100% ") << QString();
+        QTest::newRow("0,50") << QStringList{"--battery", "0,50"} << 4 << QStringLiteral("50% ") << QString();
+        QTest::newRow("out of range") << QStringList{"--battery", "0,150"} << 0 << QString() << QStringLiteral("T56");
+        QTest::newRow("ERROR") << QStringList{"--fault", "CBC=error"} << 0 << QString() << QStringLiteral("T56");
+    }
+
+    void batteryCharge()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, level);
+        QFETCH(QString, panel2);
+        QFETCH(QString, panel1);
+        LinkFixture fixture(arguments, 3000);
+        QVERIFY(fixture.connect());
+        fixture.link->setDisplayCharge(true);
+        QElapsedTimer clock;
+        clock.start();
+        const BatteryResult result = fixture.link->ShowBatteryCharge();
+        QVERIFY(clock.elapsed() < 2000); // ERROR does not wait for the time-out
+        QCOMPARE(result.level, level);
+        QCOMPARE(fixture.observer.batteryLevels, QList<int>{level});
+        QCOMPARE(fixture.observer.lastStatus(2), panel2);
+        if (!panel1.isEmpty())
+            QCOMPARE(fixture.observer.lastStatus(1), panel1);
+    }
+
+    void batterySurvivesASplitAtEveryByte()
+    {
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("CBC=walk:20")});
+        QVERIFY(fixture.connect());
+        const int length = QByteArray("\r\n+CBC: 0,85\r\n\r\nOK\r\n").size();
+        for (int position = 1; position < length; ++position)
+            QCOMPARE(fixture.link->QueryBatteryCharge().percent, 85);
+    }
+
+    void batteryOffAsksNothing()
+    {
+        LinkFixture fixture;
+        QVERIFY(fixture.connect());
+        fixture.link->setDisplayCharge(false);
+        QCOMPARE(fixture.link->ShowBatteryCharge().outcome, Outcome::NotRun);
+        QCOMPARE(fixture.observer.lastStatus(2), QString());
+        QVERIFY(fixture.phone.commands().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(PhoneLinkTest)
+#include "tst_phonelink.moc"

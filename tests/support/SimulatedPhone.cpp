@@ -1,0 +1,77 @@
+#include "SimulatedPhone.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+QString SimulatedPhone::binary(const QString& name)
+{
+    return QStringLiteral(VANTREL_BIN_DIR) + QLatin1Char('/') + name;
+}
+
+SimulatedPhone::SimulatedPhone(const QStringList& extraArguments) : arguments_(extraArguments)
+{
+    QDir().mkpath(root());
+    QDir().mkpath(scratch());
+}
+
+SimulatedPhone::~SimulatedPhone()
+{
+    stop();
+}
+
+bool SimulatedPhone::start()
+{
+    QStringList arguments{QStringLiteral("--root"), root(), QStringLiteral("--log"),
+                          folder_.path() + QStringLiteral("/commands.log")};
+    arguments << arguments_;
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(binary(QStringLiteral("vantrel-phonesim")), arguments);
+    if (!process_.waitForStarted(5000))
+        return false;
+    const QDeadlineTimer deadline(5000);
+    while (!process_.canReadLine() && !deadline.hasExpired())
+        process_.waitForReadyRead(100);
+    device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    return !device_.isEmpty();
+}
+
+void SimulatedPhone::stop()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(3000))
+        process_.kill();
+    process_.waitForFinished(1000);
+}
+
+QStringList SimulatedPhone::commands() const
+{
+    QFile log(folder_.path() + QStringLiteral("/commands.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void SimulatedPhone::putFile(const QString& relativePath, const QByteArray& content) const
+{
+    const QString path = root() + QLatin1Char('/') + relativePath;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray SimulatedPhone::fileContent(const QString& relativePath) const
+{
+    QFile file(root() + QLatin1Char('/') + relativePath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool SimulatedPhone::hasFile(const QString& relativePath) const
+{
+    return QFileInfo(root() + QLatin1Char('/') + relativePath).isFile();
+}

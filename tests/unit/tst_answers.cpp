@@ -1,0 +1,163 @@
+#include "phone/BatteryAnswer.h"
+#include "phone/DownloadFrame.h"
+#include "phone/ListingAnswer.h"
+
+#include <QTest>
+
+namespace {
+QByteArray entryLine(const QByteArray& hexName, char flag, int size)
+{
+    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + QByteArray::number(size) + ",\"2007/05/12 10:00\"";
+}
+} // namespace
+
+class AnswersTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void listingStates_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("entries");
+        using S = ListingAnswer::State;
+        const QByteArray two = entryLine("006D006C", '1', 0) + entryLine("0061", '0', 2048);
+        QTest::newRow("complete") << two + "\r\n\r\nOK\r\n" << int(S::Complete) << 2;
+        QTest::newRow("empty folder") << QByteArray("\r\nOK\r\n") << int(S::Complete) << 0;
+        QTest::newRow("echo before the answer")
+            << QByteArray("AT+QFSL=\"002F\",0\r") + two + "\r\n\r\nOK\r\n" << int(S::Complete) << 2;
+        QTest::newRow("final OK without line end") << two + "\r\n\r\nOK" << int(S::Incomplete) << 0;
+        QTest::newRow("OK without line end before it") << QByteArray("OK\r\n") << int(S::Incomplete) << 0;
+        QTest::newRow("cut inside an entry") << two.left(30) << int(S::Incomplete) << 0;
+        QTest::newRow("entry without fourth comma")
+            << QByteArray("\r\n+QFSL: \"0061\",0,0\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
+    }
+
+    void listingStates()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, state);
+        QFETCH(int, entries);
+        const ListingAnswer parsed = parseListingAnswer(answer);
+        QCOMPARE(int(parsed.state), state);
+        QCOMPARE(parsed.entries.size(), entries);
+    }
+
+    void listingReadsEntries()
+    {
+        const QByteArray answer = entryLine("006D006C", '1', 0) + entryLine("0424043E0442043E", '0', 1500) +
+                                  entryLine("0061", '0', 3000) + "\r\n\r\nOK\r\n";
+        const ListingAnswer parsed = parseListingAnswer(answer);
+        QCOMPARE(parsed.state, ListingAnswer::State::Complete);
+        const QList<PhoneEntry> expected{{QStringLiteral("ml"), true, 0},
+                                         {QStringLiteral("Фото"), false, 1500},
+                                         {QStringLiteral("a"), false, 3000}};
+        QCOMPARE(parsed.entries, expected);
+        QCOMPARE(parsed.totalBytes, qint64(4500));
+    }
+
+    void listingHasNoLineLimit()
+    {
+        QByteArray answer;
+        for (int i = 0; i < 1000; ++i)
+            answer += entryLine(QByteArray::number(0x4E00 + i, 16).toUpper(), '0', i);
+        const ListingAnswer parsed = parseListingAnswer(answer + "\r\n\r\nOK\r\n");
+        QCOMPARE(parsed.state, ListingAnswer::State::Complete);
+        QCOMPARE(parsed.entries.size(), 1000);
+        QCOMPARE(parsed.entries.last().size, qint64(999));
+    }
+
+    void batteryPercent_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("level");
+        QTest::newRow("0,5") << QByteArray("\r\n+CBC: 0,5\r\n\r\nOK\r\n") << 5 << 1;
+        QTest::newRow("0,100") << QByteArray("\r\n+CBC: 0,100\r\n\r\nOK\r\n") << 100 << 6;
+        QTest::newRow("0,85") << QByteArray("\r\n+CBC: 0,85\r\n\r\nOK\r\n") << 85 << 6;
+        QTest::newRow("band edge 16") << QByteArray("\r\n+CBC: 1,16\r\n") << 16 << 1;
+        QTest::newRow("band edge 17") << QByteArray("\r\n+CBC: 1,17\r\n") << 17 << 2;
+        QTest::newRow("band edge 64") << QByteArray("\r\n+CBC: 0,64\r\n") << 64 << 4;
+        QTest::newRow("band edge 65") << QByteArray("\r\n+CBC: 0,65\r\n") << 65 << 5;
+        QTest::newRow("band edge 82") << QByteArray("\r\n+CBC: 0,82\r\n") << 82 << 5;
+        QTest::newRow("band edge 83") << QByteArray("\r\n+CBC: 0,83\r\n") << 83 << 6;
+        QTest::newRow("above 100") << QByteArray("\r\n+CBC: 0,101\r\n") << 101 << 0;
+    }
+
+    void batteryPercent()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, percent);
+        QFETCH(int, level);
+        const auto parsed = parseBatteryPercent(answer);
+        QVERIFY(parsed.has_value());
+        QCOMPARE(*parsed, percent);
+        QCOMPARE(batteryLevelFor(*parsed), level);
+    }
+
+    void batteryUnreadable_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("no +CBC") << QByteArray("\r\nOK\r\n");
+        QTest::newRow("no line end") << QByteArray("\r\n+CBC: 0,50");
+        QTest::newRow("one field") << QByteArray("\r\n+CBC: 50\r\n");
+        QTest::newRow("not a number") << QByteArray("\r\n+CBC: 0,x\r\n");
+    }
+
+    void batteryUnreadable()
+    {
+        QFETCH(QByteArray, answer);
+        QVERIFY(!parseBatteryPercent(answer).has_value());
+    }
+
+    void downloadFrame_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("file") << QByteArray("\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n") << true << QByteArray("abc");
+        QTest::newRow("empty file") << QByteArray("\r\n+QFRF: 0\r\n\r\n\r\nOK\r\n") << true << QByteArray();
+        QTest::newRow("content with line ends")
+            << QByteArray("\r\n+QFRF: 6\r\n\r\nOK\r\n\r\n\r\nOK\r\n") << true << QByteArray("\r\nOK\r\n");
+        QTest::newRow("no size announced") << QByteArray("\r\n\r\nxy\r\n\r\nOK\r\n") << true << QByteArray("xy");
+        QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << false << QByteArray();
+        QTest::newRow("cut short") << QByteArray("\r\n+QFRF: 10\r\nabc") << false << QByteArray();
+        QTest::newRow("size differs") << QByteArray("\r\n+QFRF: 4\r\nabc\r\n\r\nOK\r\n") << false << QByteArray();
+        QTest::newRow("nothing") << QByteArray() << false << QByteArray();
+    }
+
+    void downloadFrame()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, valid);
+        QFETCH(QByteArray, content);
+        const DownloadFrame frame = locateDownloadContent(answer);
+        QCOMPARE(frame.valid, valid);
+        if (valid)
+            QCOMPARE(answer.mid(frame.contentStart, frame.contentLength), content);
+    }
+
+    void localFileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("plain") << QStringLiteral("photo 1.jpg") << true;
+        QTest::newRow("Cyrillic") << QStringLiteral("Фото.jpg") << true;
+        QTest::newRow("dot") << QStringLiteral(".") << false;
+        QTest::newRow("dot dot") << QStringLiteral("..") << false;
+        QTest::newRow("slash") << QStringLiteral("../../.bashrc") << false;
+        QTest::newRow("backslash") << QStringLiteral("..\\x") << false;
+        QTest::newRow("control") << QStringLiteral("a\nb") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void localFileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, safe);
+        QCOMPARE(isSafeLocalFileName(name), safe);
+    }
+};
+
+QTEST_GUILESS_MAIN(AnswersTest)
+#include "tst_answers.moc"

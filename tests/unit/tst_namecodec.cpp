@@ -1,0 +1,58 @@
+#include "phone/NameCodec.h"
+
+#include <QTest>
+
+class NameCodecTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void encodes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("encoded");
+        QTest::newRow("empty") << QString() << QStringLiteral("\"\"");
+        QTest::newRow("AB") << QStringLiteral("AB") << QStringLiteral("\"00410042\"");
+        QTest::newRow("code below 16") << QStringLiteral("\t") << QStringLiteral("\"0009\"");
+        QTest::newRow("Latin-1") << QStringLiteral("é") << QStringLiteral("\"00E9\"");
+        QTest::newRow("Cyrillic") << QStringLiteral("Фото") << QStringLiteral("\"0424043E0442043E\"");
+        QTest::newRow("CJK") << QStringLiteral("写真") << QStringLiteral("\"5199771F\"");
+        QTest::newRow("path") << QStringLiteral("/ml/") << QStringLiteral("\"002F006D006C002F\"");
+    }
+
+    void encodes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, encoded);
+        QCOMPARE(EncodeName(name), encoded);
+        if (!name.isEmpty())
+            QCOMPARE(DecodeName(encoded.mid(1, encoded.size() - 2)), name);
+    }
+
+    void decodes_data()
+    {
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("zero skipped") << QStringLiteral("0000") << QString();
+        QTest::newRow("zero between") << QStringLiteral("004100000042") << QStringLiteral("AB");
+        QTest::newRow("16-bit character stays one") << QStringLiteral("04410042") << QStringLiteral("сB");
+        QTest::newRow("lower case digits") << QStringLiteral("00e9") << QStringLiteral("é");
+        QTest::newRow("short trailing group") << QStringLiteral("004141") << QStringLiteral("AA");
+    }
+
+    void decodes()
+    {
+        QFETCH(QString, hex);
+        QFETCH(QString, decoded);
+        QCOMPARE(DecodeName(hex), decoded);
+    }
+
+    void hexToNumberUpperCasesInPlace()
+    {
+        QString digits = QStringLiteral("ff");
+        QCOMPARE(HexToNumber(digits), 255L);
+        QCOMPARE(digits, QStringLiteral("FF"));
+    }
+};
+
+QTEST_GUILESS_MAIN(NameCodecTest)
+#include "tst_namecodec.moc"

@@ -1,0 +1,120 @@
+#include "platform/PortNames.h"
+#include "settings/SettingsStore.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+class SettingsStoreTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    int fileCounter_ = 0;
+
+    QString freshStorePath() { return folder_.filePath(QStringLiteral("store%1.conf").arg(++fileCounter_)); }
+
+private slots:
+    void freshProfileGetsEveryDefault()
+    {
+        const QString path = freshStorePath();
+        SettingsStore store(path);
+        const LoadSettingsResult result = LoadSettings(store, QStringLiteral("/home/someone"));
+        QVERIFY(!result.hadUnreadableValue);
+        QCOMPARE(result.values.SliceSize, 10240);
+        QCOMPARE(result.values.DelayTime, 1500);
+        QCOMPARE(result.values.TimeOutTime, 10000);
+        QCOMPARE(result.values.COMPort, 4);
+        QCOMPARE(result.values.DisplayCharge, QStringLiteral("False"));
+        QCOMPARE(result.values.LanguageFile, QStringLiteral("english.lng"));
+
+        QSettings raw(path, QSettings::IniFormat);
+        QCOMPARE(raw.value("Settings/sieSliceSize").toString(), QStringLiteral("10240"));
+        QCOMPARE(raw.value("Settings/sieDelay").toString(), QStringLiteral("1500"));
+        QCOMPARE(raw.value("Settings/sieTimeOut").toString(), QStringLiteral("10000"));
+        QCOMPARE(raw.value("Settings/sieDisplayCharge").toString(), QStringLiteral("False"));
+        QCOMPARE(raw.value("Settings/sieCOMPort").toString(), QStringLiteral("4"));
+        QCOMPARE(raw.value("Settings/sysLastFolder").toString(), QStringLiteral("/home/someone"));
+        QCOMPARE(raw.value("Settings/sysLanguage").toString(), QStringLiteral("english.lng"));
+    }
+
+    void emptyKeyIsRewrittenWithItsDefault()
+    {
+        const QString path = freshStorePath();
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue("Settings/sysLanguage", QString());
+            raw.setValue("Settings/sieDelay", QStringLiteral("500"));
+        }
+        SettingsStore store(path);
+        const LoadSettingsResult result = LoadSettings(store, QStringLiteral("/"));
+        QCOMPARE(result.values.LanguageFile, QStringLiteral("english.lng"));
+        QCOMPARE(result.values.DelayTime, 500);
+        QCOMPARE(store.read(QStringLiteral("sysLanguage")), QStringLiteral("english.lng"));
+    }
+
+    void unusableNumbersFallBackToDefaults_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("time-out above 32767") << QStringLiteral("sieTimeOut") << QStringLiteral("40000");
+        QTest::newRow("time-out zero") << QStringLiteral("sieTimeOut") << QStringLiteral("0");
+        QTest::newRow("delay negative") << QStringLiteral("sieDelay") << QStringLiteral("-5");
+        QTest::newRow("slice not a number") << QStringLiteral("sieSliceSize") << QStringLiteral("big");
+        QTest::newRow("slice zero") << QStringLiteral("sieSliceSize") << QStringLiteral("0");
+        QTest::newRow("port zero") << QStringLiteral("sieCOMPort") << QStringLiteral("0");
+    }
+
+    void unusableNumbersFallBackToDefaults()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        const QString path = freshStorePath();
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue("Settings/" + key, text);
+            raw.setValue("Settings/sysLanguage", QStringLiteral("german.lng"));
+            raw.setValue("Settings/sieDisplayCharge", QStringLiteral("True"));
+        }
+        SettingsStore store(path);
+        const LoadSettingsResult result = LoadSettings(store, QStringLiteral("/"));
+        QVERIFY(result.hadUnreadableValue);
+        QCOMPARE(result.unreadableKeys, QStringList{key});
+        const Settings defaults;
+        QCOMPARE(result.values.SliceSize, defaults.SliceSize);
+        QCOMPARE(result.values.DelayTime, defaults.DelayTime);
+        QCOMPARE(result.values.TimeOutTime, defaults.TimeOutTime);
+        QCOMPARE(result.values.COMPort, defaults.COMPort);
+        // Values after the unreadable one are still read.
+        QCOMPARE(result.values.LanguageFile, QStringLiteral("german.lng"));
+        QCOMPARE(result.values.DisplayCharge, QStringLiteral("True"));
+        // The user's own text stays in the store.
+        QCOMPARE(store.read(key), text);
+    }
+
+    void lowerCaseTrueShowsPictureButNotCharge()
+    {
+        Settings settings;
+        settings.DisplayCharge = QStringLiteral("true");
+        QVERIFY(settings.chargeDisplayAsBoolean());
+        QVERIFY(!settings.chargeDisplayOn());
+        settings.DisplayCharge = QStringLiteral("True");
+        QVERIFY(settings.chargeDisplayAsBoolean());
+        QVERIFY(settings.chargeDisplayOn());
+    }
+
+    void portNumbersResolveToDevices()
+    {
+        const QString path = freshStorePath();
+        SettingsStore store(path);
+        store.writePortDevice(3, QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(resolvePortDevice(store.readPortDevice(3), 3), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(resolvePortDevice(store.readPortDevice(4), 4), defaultPortDevice(4));
+#ifndef Q_OS_WIN
+        QCOMPARE(defaultPortDevice(1), QStringLiteral("/dev/ttyS0"));
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsStoreTest)
+#include "tst_settingsstore.moc"
