@@ -1,13 +1,27 @@
 #include "explorer/ExplorerWindow.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
-    ExplorerWindow window;
-    window.show();
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+
+    SettingsStore store;
+    LanguageTable texts;
+    ExplorerWindow window(store, texts);
+    // A malformed language file is the one fatal error: say so and end at once.
+    QObject::connect(&window, &ExplorerWindow::fatalLanguageError, [](const QString& message) {
+        QMessageBox::critical(nullptr, QStringLiteral("Vantrel"), message);
+        std::exit(1);
+    });
+    window.StartUp();
     return QApplication::exec();
 }

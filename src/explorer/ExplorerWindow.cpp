@@ -1,7 +1,356 @@
 #include "ExplorerWindow.h"
 
-ExplorerWindow::ExplorerWindow(QWidget* parent) : QMainWindow(parent)
+#include "FileList.h"
+#include "Icons.h"
+#include "LocalPane.h"
+#include "phone/PhoneLink.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Lengths of the window's design, in twips; 15 twips make a pixel.
+constexpr int twips(int value)
+{
+    return value / 15;
+}
+
+constexpr int kMinimumWidth = twips(9600);
+constexpr int kMinimumHeight = twips(7200);
+constexpr int kLeftColumnFloor = twips(2000);
+constexpr int kRightColumnFloor = twips(3000);
+constexpr int kStatusPanel1 = twips(6400);
+constexpr int kStatusPanel2 = twips(1000);
+constexpr int kProgressShortOfPanel3 = twips(1024);
+
+void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
+{
+    action->setObjectName(name);
+    if (QWidget* button = bar->widgetForAction(action))
+        button->setObjectName(name);
+}
+
+} // namespace
+
+ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidget* parent)
+    : QMainWindow(parent), store_(store), texts_(texts)
 {
     setObjectName(QStringLiteral("frmExplorer"));
     setWindowTitle(QStringLiteral("Vantrel"));
+    setWindowIcon(Icons::application());
+    link_ = std::make_unique<PhoneLink>(texts_, *this);
+
+    buildMenus();
+    buildToolbars();
+    buildCentre();
+    buildStatusBar();
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(1000, 680);
+}
+
+ExplorerWindow::~ExplorerWindow() = default;
+
+void ExplorerWindow::buildMenus()
+{
+    mnuFile_ = menuBar()->addMenu(QString());
+    mnuFile_->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileExit_ = mnuFile_->addAction(QString(), this, [] { std::exit(0); });
+    mnuFileExit_->setObjectName(QStringLiteral("mnuFileExit"));
+    mnuHelp_ = menuBar()->addMenu(QString());
+    mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpAbout_ = mnuHelp_->addAction(QString(), this, &ExplorerWindow::AboutCommand);
+    mnuHelpAbout_->setObjectName(QStringLiteral("mnuHelpAbout"));
+
+    mnuFileOp_ = new QMenu(this);
+    mnuFileOp_->setObjectName(QStringLiteral("mnuFileOp"));
+    mnuFDownload_ = mnuFileOp_->addAction(Icons::command(Icons::Command::Download), QString(), this,
+                                          &ExplorerWindow::DownloadCommand);
+    mnuFDownload_->setObjectName(QStringLiteral("mnuFDownload"));
+    mnuFDelete_ = mnuFileOp_->addAction(Icons::command(Icons::Command::Delete), QString(), this,
+                                        &ExplorerWindow::DeleteCommand);
+    mnuFDelete_->setObjectName(QStringLiteral("mnuFDelete"));
+}
+
+void ExplorerWindow::buildToolbars()
+{
+    tlbMain_ = addToolBar(QStringLiteral("tlbMain"));
+    tlbMain_->setObjectName(QStringLiteral("tlbMain"));
+    tlbMain_->setMovable(false);
+    tlbMain_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tlbMain_->setIconSize(QSize(24, 24));
+    struct Button
+    {
+        const char* name;
+        Icons::Command icon;
+        void (ExplorerWindow::*command)();
+    };
+    const Button buttons[] = {
+        {"tlbMain_Refresh", Icons::Command::Refresh, &ExplorerWindow::RefreshCommand},
+        {nullptr, {}, nullptr},
+        {"tlbMain_Download", Icons::Command::Download, &ExplorerWindow::DownloadCommand},
+        {"tlbMain_Delete", Icons::Command::Delete, &ExplorerWindow::DeleteCommand},
+        {nullptr, {}, nullptr},
+        {"tlbMain_Settings", Icons::Command::Settings, &ExplorerWindow::SettingsCommand},
+        {"tlbMain_Java", Icons::Command::Java, nullptr},
+        {"tlbMain_About", Icons::Command::About, &ExplorerWindow::AboutCommand},
+    };
+    for (const Button& button : buttons) {
+        if (!button.name) {
+            mainButtons_ << tlbMain_->addSeparator();
+            continue;
+        }
+        QAction* action = tlbMain_->addAction(Icons::command(button.icon), QString());
+        if (button.command == &ExplorerWindow::DownloadCommand)
+            connect(action, &QAction::triggered, this, [this] {
+                OpenAfterDownload = false;
+                DownloadCommand();
+            });
+        else if (button.command)
+            connect(action, &QAction::triggered, this, button.command);
+        else
+            action->setEnabled(false); // the Java suite manager is not part of this build yet
+        nameToolButton(tlbMain_, action, QLatin1String(button.name));
+        mainButtons_ << action;
+    }
+}
+
+QWidget* ExplorerWindow::buildLeftColumn()
+{
+    auto* column = new QWidget;
+    tlbFav_ = new QToolBar(column);
+    tlbFav_->setObjectName(QStringLiteral("tlbFav"));
+    tlbFav_->setIconSize(QSize(20, 20));
+    const int images[] = {2, 10, 3, 5, 8};
+    for (int button = 1; button <= 5; ++button) {
+        QAction* action = tlbFav_->addAction(Icons::treeNode(images[button - 1]), QString(), this,
+                                             [this, button] { FavouriteCommand(button); });
+        nameToolButton(tlbFav_, action, QStringLiteral("tlbFav_%1").arg(button));
+        favButtons_ << action;
+    }
+    tvFolders_ = new QTreeWidget(column);
+    tvFolders_->setObjectName(QStringLiteral("tvFolders"));
+    tvFolders_->setHeaderHidden(true);
+    tvFolders_->setIconSize(QSize(20, 20));
+    connect(tvFolders_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { FolderClick(node); });
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    layout->addWidget(tlbFav_);
+    layout->addWidget(tvFolders_, 1);
+    column->setMinimumWidth(kLeftColumnFloor);
+    return column;
+}
+
+void ExplorerWindow::buildCentre()
+{
+    lstFiles_ = new FileList;
+    lstFiles_->setObjectName(QStringLiteral("lstFiles"));
+    lstFiles_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstFiles_->setContextMenuPolicy(Qt::CustomContextMenu);
+    lstFiles_->header()->setSectionsClickable(true);
+    lstFiles_->setMinimumHeight(twips(2000 - 900));
+    // No columns until a start-up has reached the phone.
+    lstFiles_->setHeaderHidden(true);
+    connect(lstFiles_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::showFileMenu);
+    connect(lstFiles_->header(), &QHeaderView::sectionClicked, this, &ExplorerWindow::sortByColumn);
+    connect(lstFiles_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelectedRows(); });
+    connect(lstFiles_, &FileList::localPathsDropped, this, &ExplorerWindow::UploadDroppedPaths,
+            Qt::QueuedConnection);
+
+    localPane_ = new LocalPane;
+    localPane_->setObjectName(QStringLiteral("localPane"));
+    // Below the bar the pane keeps room down to 4000 twips above the window's bottom.
+    localPane_->setMinimumHeight(twips(4000) - 40);
+    connect(localPane_, &LocalPane::navigationCompleted, this, [this](const QString& shown) {
+        store_.write(QLatin1String(SettingsKeys::LastFolder), shown);
+        store_.sync();
+    });
+    connect(localPane_, &LocalPane::phoneRowsDropped, this, [this] {
+        OpenAfterDownload = false;
+        DownloadCommand();
+    }, Qt::QueuedConnection);
+
+    rightColumn_ = new QSplitter(Qt::Vertical);
+    rightColumn_->setObjectName(QStringLiteral("rightColumn"));
+    rightColumn_->setOpaqueResize(false);
+    rightColumn_->setChildrenCollapsible(false);
+    rightColumn_->setHandleWidth(3);
+    rightColumn_->addWidget(lstFiles_);
+    rightColumn_->addWidget(localPane_);
+    rightColumn_->setStretchFactor(0, 2);
+    rightColumn_->setStretchFactor(1, 3);
+    rightColumn_->handle(1)->setObjectName(QStringLiteral("picResizeVert"));
+    rightColumn_->setMinimumWidth(kRightColumnFloor);
+
+    columns_ = new QSplitter(Qt::Horizontal);
+    columns_->setObjectName(QStringLiteral("columns"));
+    // The bar moves alone; the panes follow when it is released.
+    columns_->setOpaqueResize(false);
+    columns_->setChildrenCollapsible(false);
+    columns_->setHandleWidth(3);
+    columns_->addWidget(buildLeftColumn());
+    columns_->addWidget(rightColumn_);
+    columns_->setStretchFactor(1, 1);
+    columns_->setSizes({twips(3180), 800});
+    columns_->handle(1)->setObjectName(QStringLiteral("picResizeHorz"));
+    setCentralWidget(columns_);
+
+    // Delete acts on phone files only while the tree or the list has the focus,
+    // never while the user types in the address box.
+    for (QWidget* target : {static_cast<QWidget*>(tvFolders_), static_cast<QWidget*>(lstFiles_)}) {
+        auto* shortcut = new QShortcut(QKeySequence::Delete, target, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, &ExplorerWindow::DeleteCommand);
+    }
+}
+
+void ExplorerWindow::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("stbMain"));
+    bar->setSizeGripEnabled(true);
+    for (int panel = 0; panel < 3; ++panel) {
+        panels_[panel] = new QLabel;
+        panels_[panel]->setObjectName(QStringLiteral("stbMain_Panel%1").arg(panel + 1));
+    }
+    panels_[0]->setFixedWidth(kStatusPanel1);
+    panels_[0]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* batteryPanel = new QWidget;
+    batteryPanel->setFixedWidth(kStatusPanel2);
+    picBattery_ = new QLabel(batteryPanel);
+    picBattery_->setObjectName(QStringLiteral("picBattery"));
+    picBattery_->hide();
+    auto* batteryLayout = new QHBoxLayout(batteryPanel);
+    batteryLayout->setContentsMargins(2, 0, 0, 0);
+    batteryLayout->setSpacing(3);
+    batteryLayout->addWidget(picBattery_);
+    batteryLayout->addWidget(panels_[1], 1);
+
+    auto* progressPanel = new QWidget;
+    pgbMain_ = new QProgressBar(progressPanel);
+    pgbMain_->setObjectName(QStringLiteral("pgbMain"));
+    pgbMain_->setTextVisible(false);
+    pgbMain_->setMaximumHeight(14);
+    pgbMain_->hide();
+    panels_[2]->setFixedWidth(kProgressShortOfPanel3 - 2);
+    panels_[2]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* progressLayout = new QHBoxLayout(progressPanel);
+    progressLayout->setContentsMargins(2, 0, 0, 0);
+    progressLayout->setSpacing(0);
+    progressLayout->addWidget(pgbMain_, 1);
+    progressLayout->addStretch(0);
+    progressLayout->addWidget(panels_[2]);
+
+    bar->addWidget(panels_[0]);
+    bar->addWidget(batteryPanel);
+    bar->addWidget(progressPanel, 1);
+}
+
+void ExplorerWindow::ApplyLanguage()
+{
+    auto text = [this](int number) { return texts_.GetString(number); };
+    mnuFile_->setTitle(text(1));
+    mnuFileExit_->setText(text(2));
+    mnuHelp_->setTitle(text(3));
+    mnuHelpAbout_->setText(text(4));
+    mnuFDownload_->setText(text(5));
+    mnuFDelete_->setText(text(6));
+    const int captions[] = {41, 0, 42, 43, 0, 44, 45, 46};
+    for (int i = 0; i < 8; ++i) {
+        if (captions[i] == 0)
+            continue;
+        mainButtons_[i]->setText(text(captions[i]));
+        mainButtons_[i]->setToolTip(text(captions[i]));
+    }
+    for (int i = 0; i < 5; ++i)
+        favButtons_[i]->setToolTip(text(191 + i));
+    localPane_->setAddressCaption(text(48));
+}
+
+QString ExplorerWindow::panelText(int panel) const
+{
+    return panels_[panel - 1]->text();
+}
+
+void ExplorerWindow::statusText(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= 3) {
+        panels_[panel - 1]->setText(text);
+        panels_[panel - 1]->setToolTip(text);
+    }
+}
+
+void ExplorerWindow::busyChanged(bool busy)
+{
+    // DisableControls / EnableControls, in their order.
+    for (QWidget* control : {static_cast<QWidget*>(tlbMain_), static_cast<QWidget*>(tvFolders_),
+                             static_cast<QWidget*>(lstFiles_), static_cast<QWidget*>(tlbFav_)})
+        control->setEnabled(!busy);
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void ExplorerWindow::progressRange(int maximum)
+{
+    pgbMain_->setRange(0, maximum);
+}
+
+void ExplorerWindow::progressValue(int value)
+{
+    pgbMain_->setValue(qMin(value, pgbMain_->maximum()));
+}
+
+void ExplorerWindow::batteryLevel(int level)
+{
+    if (level < 1) {
+        picBattery_->hide();
+        return;
+    }
+    picBattery_->setPixmap(Icons::battery(level));
+    picBattery_->setProperty("level", level);
+}
+
+void ExplorerWindow::message(const QString& text)
+{
+    QMessageBox::warning(this, QStringLiteral("Vantrel"), text);
+}
+
+void ExplorerWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && portOpened_ && !closing_)
+        QTimer::singleShot(0, this, &ExplorerWindow::applyBatteryRule);
+}
+
+void ExplorerWindow::closeEvent(QCloseEvent* event)
+{
+    closing_ = true;
+    // An exchange waiting for the phone ends first; the window closes once it has.
+    if (link_->isExchangeRunning() || commandDepth_ > 0) {
+        link_->cancel();
+        event->ignore();
+        QTimer::singleShot(50, this, &QWidget::close);
+        return;
+    }
+    shutdown();
+    event->accept();
 }

@@ -1,10 +1,140 @@
 #pragma once
 
+#include "phone/PhoneObserver.h"
+#include "phone/PhoneTypes.h"
+#include "settings/Settings.h"
+
+#include <QHash>
 #include <QMainWindow>
 
-class ExplorerWindow : public QMainWindow
+#include <memory>
+
+class FileList;
+class LanguageTable;
+class LocalPane;
+class PhoneLink;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class SettingsStore;
+
+// The main window: the phone's folder tree and file list beside a local folder.
+class ExplorerWindow : public QMainWindow, public PhoneObserver
 {
     Q_OBJECT
 public:
-    explicit ExplorerWindow(QWidget* parent = nullptr);
+    ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidget* parent = nullptr);
+    ~ExplorerWindow() override;
+
+    // The whole start-up; safe to repeat on a filled window.
+    void StartUp();
+    void ApplyLanguage();
+
+    // Commands.
+    void RefreshCommand();
+    void DownloadCommand();
+    void DeleteCommand();
+    void SettingsCommand();
+    void AboutCommand();
+    void FavouriteCommand(int button);
+    void UploadDroppedPaths(const QStringList& paths);
+    void SendQueuedFiles();
+    void FolderClick(QTreeWidgetItem* node);
+    void OpenSelectedRows();
+
+    // State others read.
+    PhoneLink& link() const { return *link_; }
+    const Settings& settings() const { return settings_; }
+    QString TempFolder() const { return tempFolder_; }
+    QString panelText(int panel) const;
+    QTreeWidgetItem* nodeByKey(const QString& key) const { return nodes_.value(key); }
+    QString selectedFolderTag() const;
+    bool isCommandRunning() const { return commandDepth_ > 0; }
+
+    QString JavaNodeKey, MlNodeKey, ImNodeKey, RiNodeKey, CiNodeKey, VdNodeKey;
+    qint64 NodeCounter = 0;
+    bool OpenAfterDownload = false;
+    QList<UploadItem> UploadList;
+
+    // PhoneObserver
+    void statusText(int panel, const QString& text) override;
+    void busyChanged(bool busy) override;
+    void progressRange(int maximum) override;
+    void progressValue(int value) override;
+    void batteryLevel(int level) override;
+    void message(const QString& text) override;
+
+signals:
+    // Ends the start-up's language check: a malformed file ends the program.
+    void fatalLanguageError(const QString& message);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    class CommandScope;
+
+    void buildMenus();
+    void buildToolbars();
+    QWidget* buildLeftColumn();
+    void buildStatusBar();
+    void buildCentre();
+
+    void loadSettingsStep();
+    bool loadLanguageStep();
+    bool openPortStep();
+    void setUpFileListColumns();
+    void applyBatteryRule();
+    void shutdown();
+
+    void ShowPhoneRoot();
+    bool ListFolder(const QString& folder, const QString& parentKey);
+    QTreeWidgetItem* addFolderNode(QTreeWidgetItem* parent, const QString& name, const QString& tag);
+    void removeNode(QTreeWidgetItem* node);
+    void removeChildren(QTreeWidgetItem* node);
+    void sortByColumn(int column);
+    void showFileMenu(const QPoint& position);
+    QList<QTreeWidgetItem*> selectedRows() const;
+    void downloadInto(const QString& folder);
+    void uploadOne(UploadItem item);
+    bool refuseWhileBusy() const;
+
+    SettingsStore& store_;
+    LanguageTable& texts_;
+    std::unique_ptr<PhoneLink> link_;
+    Settings settings_;
+    QString tempFolder_;
+    QString languageWarningShown_;
+
+    QMenu* mnuFile_ = nullptr;
+    QAction* mnuFileExit_ = nullptr;
+    QMenu* mnuHelp_ = nullptr;
+    QAction* mnuHelpAbout_ = nullptr;
+    QMenu* mnuFileOp_ = nullptr;
+    QAction* mnuFDownload_ = nullptr;
+    QAction* mnuFDelete_ = nullptr;
+    QToolBar* tlbMain_ = nullptr;
+    QList<QAction*> mainButtons_;
+    QToolBar* tlbFav_ = nullptr;
+    QList<QAction*> favButtons_;
+    QTreeWidget* tvFolders_ = nullptr;
+    FileList* lstFiles_ = nullptr;
+    LocalPane* localPane_ = nullptr;
+    QSplitter* columns_ = nullptr;
+    QSplitter* rightColumn_ = nullptr;
+    QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    QLabel* picBattery_ = nullptr;
+    QProgressBar* pgbMain_ = nullptr;
+
+    QHash<QString, QTreeWidgetItem*> nodes_;
+    Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
+    int commandDepth_ = 0;
+    int failedUploads_ = 0;
+    bool closing_ = false;
+    bool portOpened_ = false;
 };

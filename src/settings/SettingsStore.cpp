@@ -48,7 +48,8 @@ void readPositive(SettingsStore& store, const char* key, int& target, LoadSettin
 SettingsStore::SettingsStore(const QString& filePath)
 {
     if (filePath.isEmpty())
-        store_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vantrel"),
+        // Native: the registry on Windows, ~/.config/Vantrel/Vantrel.conf elsewhere.
+        store_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrel"),
                                              QStringLiteral("Vantrel"));
     else
         store_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);

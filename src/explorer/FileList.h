@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// The phone's file list: a report view of name, folder and size. An Alt-press
+// starts the program's own drag of the selected rows; local files dropped on
+// it from the desktop are offered for upload.
+class FileList : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    // The local paths a drop carries, in its order; empty when it carries none.
+    static QStringList localPathsOf(const QMimeData* data);
+
+signals:
+    void localPathsDropped(const QStringList& paths);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};

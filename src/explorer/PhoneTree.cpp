@@ -1,0 +1,159 @@
+#include "ExplorerWindow.h"
+#include "FileList.h"
+#include "Icons.h"
+#include "phone/PhoneLink.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole;
+constexpr int kTagRole = Qt::UserRole + 1;
+
+// The tree's picture for a phone folder, by its name.
+int folderImage(const QString& name)
+{
+    if (name == QLatin1String("java") || name == QLatin1String("ja"))
+        return 8;
+    if (name == QLatin1String("ml"))
+        return 7;
+    if (name == QLatin1String("vd"))
+        return 5;
+    if (name == QLatin1String("mms") || name == QLatin1String("mail"))
+        return 4;
+    if (name == QLatin1String("ri"))
+        return 3;
+    if (name == QLatin1String("im") || name == QLatin1String("ci"))
+        return 2;
+    return 9;
+}
+
+} // namespace
+
+void ExplorerWindow::ShowPhoneRoot()
+{
+    if (!link_->isOpen())
+        return;
+    tvFolders_->clear();
+    nodes_.clear();
+    NodeCounter = 1;
+    auto* root = new QTreeWidgetItem(tvFolders_, {QStringLiteral("/")});
+    root->setData(0, kKeyRole, QStringLiteral("K1"));
+    root->setData(0, kTagRole, QStringLiteral("/"));
+    root->setIcon(0, Icons::treeNode(6));
+    nodes_.insert(QStringLiteral("K1"), root);
+    ListFolder(QStringLiteral("/"), QStringLiteral("K1"));
+    tvFolders_->setCurrentItem(root);
+}
+
+bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
+{
+    if (!link_->isOpen())
+        return false;
+    lstFiles_->clear();
+    const ListingResult listing = link_->ListFolder(folder);
+    if (listing.outcome != Outcome::Done)
+        return false;
+    // The parent may have gone while the phone answered (a second click).
+    QTreeWidgetItem* parent = nodes_.value(parentKey);
+    lstFiles_->setUpdatesEnabled(false);
+    for (const PhoneEntry& entry : listing.entries) {
+        if (entry.isFolder) {
+            if (parent)
+                addFolderNode(parent, entry.name, folder + entry.name + QLatin1Char('/'));
+            continue;
+        }
+        auto* row = new QTreeWidgetItem(lstFiles_, {entry.name, folder, QString::number(entry.size)});
+        row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    lstFiles_->setUpdatesEnabled(true);
+    return true;
+}
+
+QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QString& name, const QString& tag)
+{
+    ++NodeCounter;
+    const QString key = QStringLiteral("K%1").arg(NodeCounter);
+    auto* node = new QTreeWidgetItem(parent, {name});
+    node->setData(0, kKeyRole, key);
+    node->setData(0, kTagRole, tag);
+    const int image = folderImage(name);
+    node->setIcon(0, Icons::treeNode(image));
+    nodes_.insert(key, node);
+    const std::pair<const char*, QString*> remembered[] = {{"java", &JavaNodeKey}, {"ml", &MlNodeKey},
+                                                           {"im", &ImNodeKey},     {"ri", &RiNodeKey},
+                                                           {"ci", &CiNodeKey},     {"vd", &VdNodeKey}};
+    for (const auto& [folderName, field] : remembered) {
+        if (name == QLatin1String(folderName))
+            *field = key;
+    }
+    parent->setExpanded(true);
+    return node;
+}
+
+void ExplorerWindow::removeChildren(QTreeWidgetItem* node)
+{
+    while (node->childCount() > 0)
+        removeNode(node->child(0));
+}
+
+void ExplorerWindow::removeNode(QTreeWidgetItem* node)
+{
+    removeChildren(node);
+    nodes_.remove(node->data(0, kKeyRole).toString());
+    delete node;
+}
+
+QString ExplorerWindow::selectedFolderTag() const
+{
+    const QTreeWidgetItem* node = tvFolders_->currentItem();
+    return node ? node->data(0, kTagRole).toString() : QString();
+}
+
+void ExplorerWindow::FolderClick(QTreeWidgetItem* node)
+{
+    if (!node || !link_->isOpen() || refuseWhileBusy())
+        return;
+    tvFolders_->setCurrentItem(node);
+    if (settings_.chargeDisplayOn())
+        link_->ShowBatteryCharge();
+    tvFolders_->setEnabled(false);
+    lstFiles_->setEnabled(false);
+    const QString key = node->data(0, kKeyRole).toString();
+    const QString tag = node->data(0, kTagRole).toString();
+    removeChildren(node);
+    ListFolder(tag, key);
+    tvFolders_->viewport()->update();
+    lstFiles_->setEnabled(true);
+    tvFolders_->setEnabled(true);
+}
+
+void ExplorerWindow::sortByColumn(int column)
+{
+    if (column == 2)
+        return;
+    // One direction is shared by both columns: any click flips it.
+    sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    lstFiles_->sortItems(column, sortOrder_);
+    lstFiles_->header()->setSortIndicatorShown(true);
+    lstFiles_->header()->setSortIndicator(column, sortOrder_);
+}
+
+void ExplorerWindow::showFileMenu(const QPoint& position)
+{
+    if (lstFiles_->topLevelItemCount() == 0)
+        return;
+    mnuFileOp_->popup(lstFiles_->viewport()->mapToGlobal(position));
+}
+
+QList<QTreeWidgetItem*> ExplorerWindow::selectedRows() const
+{
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
+        if (lstFiles_->topLevelItem(i)->isSelected())
+            rows << lstFiles_->topLevelItem(i);
+    }
+    return rows;
+}

@@ -1,0 +1,141 @@
+#include "ExplorerWindow.h"
+#include "FileList.h"
+#include "LocalPane.h"
+#include "phone/PhoneLink.h"
+#include "platform/Folders.h"
+#include "platform/PortNames.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTreeWidget>
+
+namespace {
+constexpr int kSettingsUnreadable = 101;
+constexpr int kWorkingFolderUnprepared = 102;
+} // namespace
+
+void ExplorerWindow::StartUp()
+{
+    loadSettingsStep();
+    if (!loadLanguageStep())
+        return;
+    ApplyLanguage();
+    JavaNodeKey.clear();
+    MlNodeKey.clear();
+    ImNodeKey.clear();
+    RiNodeKey.clear();
+    CiNodeKey.clear();
+    VdNodeKey.clear();
+    localPane_->buildDriveToolbar(texts_.GetString(47));
+    tvFolders_->clear();
+    nodes_.clear();
+    show();
+    repaint();
+
+    if (!openPortStep())
+        return;
+    pgbMain_->hide();
+    picBattery_->hide();
+    if (settings_.chargeDisplayAsBoolean()) {
+        link_->ShowBatteryCharge();
+        picBattery_->setVisible(picBattery_->pixmap().isNull() == false);
+    }
+    setUpFileListColumns();
+    NodeCounter = 0;
+    ShowPhoneRoot();
+}
+
+void ExplorerWindow::loadSettingsStep()
+{
+    const LoadSettingsResult loaded = LoadSettings(store_, Folders::defaultLastFolder());
+    settings_ = loaded.values;
+    PhoneLink::Timing timing;
+    timing.TimeOutTime = settings_.TimeOutTime;
+    timing.DelayTime = settings_.DelayTime;
+    timing.SliceSize = settings_.SliceSize;
+    link_->setTiming(timing);
+    link_->setDisplayCharge(settings_.chargeDisplayOn());
+
+    // At the first start no language is loaded yet; the message then waits for it.
+    const bool tellNow = !texts_.GetString(kSettingsUnreadable).isEmpty();
+    if (loaded.hadUnreadableValue && tellNow)
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
+    setProperty("settingsMessagePending", loaded.hadUnreadableValue && !tellNow);
+
+    tempFolder_ = Folders::prepareWorkingFolder();
+    link_->setTempFolder(tempFolder_);
+    if (tempFolder_.isEmpty())
+        setProperty("workingFolderMessagePending", true);
+    if (!localPane_->navigate(store_.read(QLatin1String(SettingsKeys::LastFolder))))
+        localPane_->navigate(Folders::defaultLastFolder());
+}
+
+bool ExplorerWindow::loadLanguageStep()
+{
+    const InterfaceLanguageResult language =
+        LoadInterfaceLanguage(texts_, Folders::languageFolder(), settings_.LanguageFile);
+    if (!language.fatalMessage.isEmpty()) {
+        emit fatalLanguageError(language.fatalMessage);
+        return false;
+    }
+    // A missing language is said once, not at every start-up run.
+    if (!language.warning.isEmpty() && languageWarningShown_ != language.warning) {
+        languageWarningShown_ = language.warning;
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), language.warning);
+    }
+    if (property("settingsMessagePending").toBool()) {
+        setProperty("settingsMessagePending", false);
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
+    }
+    if (property("workingFolderMessagePending").toBool()) {
+        setProperty("workingFolderMessagePending", false);
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kWorkingFolderUnprepared));
+    }
+    return true;
+}
+
+bool ExplorerWindow::openPortStep()
+{
+    const int port = settings_.COMPort;
+    portOpened_ = link_->OpenPort(QStringLiteral("COM%1").arg(port),
+                                  resolvePortDevice(store_.readPortDevice(port), port));
+    return portOpened_;
+}
+
+void ExplorerWindow::setUpFileListColumns()
+{
+    lstFiles_->clear();
+    lstFiles_->setHeaderHidden(false);
+    lstFiles_->setColumnCount(3);
+    lstFiles_->setHeaderLabels({texts_.GetString(200), texts_.GetString(201), texts_.GetString(202)});
+    lstFiles_->setColumnWidth(0, 2250 / 15);
+    lstFiles_->setColumnWidth(1, 2250 / 15);
+    lstFiles_->setColumnWidth(2, 750 / 15);
+    lstFiles_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The name takes the room the window has beyond the three designed widths.
+    lstFiles_->header()->setStretchLastSection(false);
+    lstFiles_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+void ExplorerWindow::applyBatteryRule()
+{
+    if (!settings_.chargeDisplayOn()) {
+        statusText(2, QString());
+        picBattery_->hide();
+        return;
+    }
+    // Refused quietly while another exchange waits for the phone.
+    if (link_->ShowBatteryCharge().outcome == Outcome::Done)
+        picBattery_->show();
+}
+
+void ExplorerWindow::shutdown()
+{
+    Folders::emptyWorkingFolder(tempFolder_);
+    link_->ClosePort();
+}

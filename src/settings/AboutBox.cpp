@@ -1,0 +1,192 @@
+#include "AboutBox.h"
+
+#include "LanguageTable.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVersionNumber>
+
+namespace {
+
+constexpr int twips(int value)
+{
+    return value / 15;
+}
+
+QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, QRect twipsRect)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(twips(twipsRect.x()), twips(twipsRect.y()), twips(twipsRect.width()),
+                       twips(twipsRect.height()));
+    return label;
+}
+
+void setTextColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+const QColor& AboutBox::normalColour()
+{
+    static const QColor colour(255, 255, 255);
+    return colour;
+}
+
+const QColor& AboutBox::hoverColour()
+{
+    static const QColor colour(253, 200, 0);
+    return colour;
+}
+
+const QColor& AboutBox::pressedColour()
+{
+    static const QColor colour(192, 192, 192);
+    return colour;
+}
+
+QString AboutBox::formatVersion(int major, int minor, int revision)
+{
+    return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision, 4, 10, QLatin1Char('0'));
+}
+
+QString AboutBox::acknowledgements()
+{
+    const QString rule = QStringLiteral("   ") + QString(40, QLatin1Char('='));
+    const QStringList lines{
+        QStringLiteral("  I would like to thank the following people:"),
+        rule,
+        QStringLiteral("   Everyone who lent us an ST55 or ST60 to test with"),
+        QStringLiteral("   The people who mapped the phones' AT file commands"),
+        QStringLiteral("   The translators of the language files"),
+        QStringLiteral("   The testers who pulled cables mid-transfer on purpose"),
+        QStringLiteral("   The Qt project for the toolkit"),
+        QStringLiteral("   The phone modding forum and its patient members"),
+        rule,
+        QStringLiteral("   To be continued... ;-)"),
+    };
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(texts.GetString(301));
+    setFixedSize(twips(3165), twips(6315));
+
+    const QVersionNumber version = QVersionNumber::fromString(QCoreApplication::applicationVersion());
+    QLabel* name = placedLabel(this, "lblP1", QStringLiteral("Vantrel"), {900, 1380, 1400, 300});
+    QFont bold = name->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.3);
+    name->setFont(bold);
+    name->setAlignment(Qt::AlignCenter);
+    QLabel* versionLabel = placedLabel(this, "lblVer",
+                                       formatVersion(version.majorVersion(), version.minorVersion(), version.microVersion()),
+                                       {675, 1680, 1815, 240});
+    QLabel* description = placedLabel(this, "lblP2", texts.GetString(300), {765, 1920, 1620, 615});
+    QLabel* credit = placedLabel(this, "lblP0", QStringLiteral("Written by the Vantrel team."), {765, 2640, 1635, 615});
+    const QColor grey(128, 128, 128);
+    for (QLabel* label : {versionLabel, description, credit}) {
+        setTextColour(label, grey);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setWordWrap(true);
+    }
+
+    QLabel* bar = placedLabel(this, "lblBack", QString(), {660, 3480, 1815, 255});
+    bar->setAutoFillBackground(true);
+    QPalette barPalette = bar->palette();
+    barPalette.setColor(QPalette::Window, QColor(73, 65, 159));
+    bar->setPalette(barPalette);
+
+    lblGreetings_ = placedLabel(this, "lblGreetings", QStringLiteral(" Greetings"), {720, 3495, 945, 225});
+    lblOK_ = placedLabel(this, "lblOK", QStringLiteral("OK  "), {2055, 3495, 450, 225});
+    for (QLabel* button : {lblGreetings_, lblOK_}) {
+        QFont font = button->font();
+        font.setBold(true);
+        button->setFont(font);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        setLabelColour(button, normalColour());
+    }
+    lblOK_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setMouseTracking(true);
+}
+
+void AboutBox::setLabelColour(QLabel* label, const QColor& colour)
+{
+    setTextColour(label, colour);
+    label->setProperty("colour", colour);
+}
+
+bool AboutBox::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (label != lblGreetings_ && label != lblOK_)
+        return QDialog::eventFilter(watched, event);
+    QLabel* other = label == lblGreetings_ ? lblOK_ : lblGreetings_;
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        if (!(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton) || event->type() == QEvent::Enter)
+            setLabelColour(label, hoverColour());
+        setLabelColour(other, normalColour());
+        break;
+    case QEvent::Leave:
+        setLabelColour(label, normalColour());
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        setLabelColour(label, pressedColour());
+        if (event->type() == QEvent::MouseButtonDblClick && label == lblGreetings_)
+            showGreetings();
+        if (event->type() == QEvent::MouseButtonDblClick && label == lblOK_)
+            accept();
+        return true;
+    case QEvent::MouseButtonRelease:
+        setLabelColour(label, hoverColour());
+        if (label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            if (label == lblGreetings_)
+                showGreetings();
+            else
+                accept();
+        }
+        return true;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AboutBox::paintEvent(QPaintEvent*)
+{
+    // Our own background: a soft sky with a phone-screen glow behind the name.
+    QPainter painter(this);
+    QLinearGradient sky(0, 0, 0, height());
+    sky.setColorAt(0, QColor(232, 238, 250));
+    sky.setColorAt(1, QColor(250, 250, 252));
+    painter.fillRect(rect(), sky);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(73, 65, 159, 40));
+    painter.drawEllipse(QPoint(width() / 2, twips(800)), twips(900), twips(600));
+    painter.setBrush(QColor(73, 65, 159));
+    painter.drawRoundedRect(QRect(width() / 2 - 14, twips(350), 28, 48), 5, 5);
+    painter.setBrush(QColor(170, 220, 240));
+    painter.drawRect(QRect(width() / 2 - 10, twips(350) + 5, 20, 16));
+}
+
+void AboutBox::showGreetings()
+{
+    QMessageBox::information(this, QStringLiteral("Greetings"), acknowledgements());
+}

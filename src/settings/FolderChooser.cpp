@@ -1,0 +1,69 @@
+#include "FolderChooser.h"
+
+#include "LanguageTable.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+FolderChooser::FolderChooser(const QString& dirPath, const LanguageTable& texts, QWidget* parent)
+    : QDialog(parent), folderPath_(QDir(dirPath).absolutePath()), lstFiles_(new QListWidget(this))
+{
+    setObjectName(QStringLiteral("frmFolder"));
+    setWindowTitle(texts.GetString(250));
+    resize(7020 / 15, 4350 / 15);
+    lstFiles_->setObjectName(QStringLiteral("lstFiles"));
+
+    // Ordinary files only: no folders, no hidden or system files.
+    const QStringList names = QDir(folderPath_).entryList(QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        auto* entry = new QListWidgetItem(name, lstFiles_);
+        entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        entry->setCheckState(Qt::Checked);
+    }
+    if (lstFiles_->count() > 0)
+        lstFiles_->setCurrentRow(0);
+    // A click anywhere on an entry chooses or unchooses it.
+    connect(lstFiles_, &QListWidget::itemClicked, this, [](QListWidgetItem* entry) {
+        entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(texts.GetString(11), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(texts.GetString(12), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lstFiles_, 1);
+    layout->addWidget(buttons);
+}
+
+QList<UploadItem> FolderChooser::chosenFiles() const
+{
+    QList<UploadItem> chosen;
+    for (int row = 0; row < lstFiles_->count(); ++row) {
+        const QListWidgetItem* entry = lstFiles_->item(row);
+        if (entry->checkState() != Qt::Checked)
+            continue;
+        UploadItem item;
+        item.LocalPath = QDir(folderPath_).filePath(entry->text());
+        item.FileSize = QFileInfo(item.LocalPath).size();
+        chosen << item;
+    }
+    return chosen;
+}
+
+void FolderChooser::ShowDir(const QString& dirPath, const LanguageTable& texts, QList<UploadItem>& uploadList,
+                            QWidget* parent)
+{
+    FolderChooser chooser(dirPath, texts, parent);
+    // Cancel sends nothing: an earlier upload must not go out again.
+    uploadList = chooser.exec() == QDialog::Accepted ? chooser.chosenFiles() : QList<UploadItem>();
+}
