@@ -30,6 +30,8 @@ public:
     ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidget* parent = nullptr);
     ~ExplorerWindow() override;
 
+    // Where downloads are received; the platform's place unless set (tests).
+    void setWorkingFolder(const QString& folder) { workingFolderOverride_ = folder; }
     // The whole start-up; safe to repeat on a filled window.
     void StartUp();
     void ApplyLanguage();
@@ -109,6 +111,7 @@ private:
     std::unique_ptr<PhoneLink> link_;
     Settings settings_;
     QString tempFolder_;
+    QString workingFolderOverride_;
     QString languageWarningShown_;
 
     QMenu* mnuFile_ = nullptr;

@@ -67,7 +67,8 @@ void ExplorerWindow::loadSettingsStep()
         QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
     setProperty("settingsMessagePending", loaded.hadUnreadableValue && !tellNow);
 
-    tempFolder_ = Folders::prepareWorkingFolder();
+    tempFolder_ = Folders::prepareWorkingFolder(
+        workingFolderOverride_.isEmpty() ? Folders::workingFolderPath() : workingFolderOverride_);
     link_->setTempFolder(tempFolder_);
     if (tempFolder_.isEmpty())
         setProperty("workingFolderMessagePending", true);

@@ -60,9 +60,8 @@ void emptyWorkingFolder(const QString& folder)
         dir.remove(name);
 }
 
-QString prepareWorkingFolder()
+QString prepareWorkingFolder(const QString& folder)
 {
-    const QString folder = workingFolderPath();
     emptyWorkingFolder(folder);
     if (!QDir().mkpath(folder))
         return QString();

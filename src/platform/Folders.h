@@ -15,7 +15,7 @@ QString defaultLastFolder();
 
 // Empties (files only) or creates the working folder; returns its path with a
 // closing separator, or an empty text when no folder could be prepared.
-QString prepareWorkingFolder();
+QString prepareWorkingFolder(const QString& folder);
 // Deletes the files in the working folder, leaving sub-folders alone.
 void emptyWorkingFolder(const QString& folder);
 

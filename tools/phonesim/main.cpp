@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <pty.h>
+#include <sys/prctl.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -149,6 +150,8 @@ int main(int argc, char* argv[])
     std::signal(SIGTERM, endOnSignal);
     std::signal(SIGINT, endOnSignal);
     std::signal(SIGHUP, endOnSignal);
+    // A simulator whose starter died (a crashed test) must not linger.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     std::printf("%s\n", device);
     std::fflush(stdout);
 

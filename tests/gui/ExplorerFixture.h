@@ -1,0 +1,120 @@
+#pragma once
+
+#include "explorer/ExplorerWindow.h"
+#include "phone/PhoneLink.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
+#include "support/SimulatedPhone.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+#include <memory>
+
+// Runs `act` on the next modal window of type T that opens (within 10 s).
+template <typename T> void onNextModal(std::function<void(T*)> act)
+{
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
+        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+            return;
+        }
+        if (++*tries > 1000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+// Answers the next message box with `button`, keeping its text in `text`.
+inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
+{
+    onNextModal<QMessageBox>([button, text](QMessageBox* box) {
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
+    });
+}
+
+// The main window on an isolated store, a working folder of its own and a
+// simulated phone on port COM4.
+struct ExplorerFixture
+{
+    explicit ExplorerFixture(const QStringList& simulatorArguments = {}) : phone(simulatorArguments)
+    {
+        QDir().mkpath(localFolder());
+        store = std::make_unique<SettingsStore>(folder.filePath(QStringLiteral("Vantrel.conf")));
+        store->write(QStringLiteral("sieDelay"), QStringLiteral("50"));
+        store->write(QStringLiteral("sieTimeOut"), QStringLiteral("3000"));
+        store->write(QStringLiteral("sysLastFolder"), localFolder());
+        window = std::make_unique<ExplorerWindow>(*store, texts);
+        window->setWorkingFolder(workingFolder());
+    }
+
+    // Starts the phone, points COM4 at it and runs the window's start-up.
+    bool start()
+    {
+        if (!phone.start())
+            return false;
+        store->writePortDevice(4, phone.device());
+        window->StartUp();
+        return true;
+    }
+
+    QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
+    QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }
+
+    template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
+    QTreeWidget* tree() const { return find<QTreeWidget>(QStringLiteral("tvFolders")); }
+    QTreeWidget* list() const { return find<QTreeWidget>(QStringLiteral("lstFiles")); }
+
+    QTreeWidgetItem* treeNode(const QString& tag) const
+    {
+        for (QTreeWidgetItemIterator it(tree()); *it; ++it) {
+            if ((*it)->data(0, Qt::UserRole + 1).toString() == tag)
+                return *it;
+        }
+        return nullptr;
+    }
+    QStringList childNames(const QString& tag) const
+    {
+        QStringList names;
+        if (QTreeWidgetItem* node = treeNode(tag)) {
+            for (int i = 0; i < node->childCount(); ++i)
+                names << node->child(i)->text(0);
+        }
+        return names;
+    }
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            names << list()->topLevelItem(i)->text(0);
+        return names;
+    }
+    void selectRows(const QStringList& names) const
+    {
+        list()->clearSelection();
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            list()->topLevelItem(i)->setSelected(names.contains(list()->topLevelItem(i)->text(0)));
+    }
+    void clickFolder(const QString& tag) const { window->FolderClick(treeNode(tag)); }
+    QString text(int number) const { return texts.GetString(number); }
+
+    QTemporaryDir folder;
+    SimulatedPhone phone;
+    std::unique_ptr<SettingsStore> store;
+    LanguageTable texts;
+    std::unique_ptr<ExplorerWindow> window;
+};
