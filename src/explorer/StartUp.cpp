@@ -121,6 +121,9 @@ void ExplorerWindow::setUpFileListColumns()
     // The name takes the room the window has beyond the three designed widths.
     lstFiles_->header()->setStretchLastSection(false);
     lstFiles_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Sizes of several hundred KB must show whole.
+    lstFiles_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    lstFiles_->header()->setMinimumSectionSize(750 / 15);
 }
 
 void ExplorerWindow::applyBatteryRule()

@@ -37,7 +37,7 @@ QList<DriveEntry> listDrives()
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const int image = driveImageFor(QString::fromLatin1(volume.fileSystemType()), volume.rootPath());
         if (image > 0 && volume.isReady())
-            drives.append({volume.displayName(), volume.rootPath(), image});
+            drives.append({QDir(volume.rootPath()).dirName(), volume.rootPath(), image});
     }
     return drives;
 #endif

@@ -93,8 +93,9 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
     QLabel* versionLabel = placedLabel(this, "lblVer",
                                        formatVersion(version.majorVersion(), version.minorVersion(), version.microVersion()),
                                        {675, 1680, 1815, 240});
-    QLabel* description = placedLabel(this, "lblP2", texts.GetString(300), {765, 1920, 1620, 615});
-    QLabel* credit = placedLabel(this, "lblP0", QStringLiteral("Written by the Vantrel team."), {765, 2640, 1635, 615});
+    // The texts get the box's whole width: a translated line must not be cut off.
+    QLabel* description = placedLabel(this, "lblP2", texts.GetString(300), {150, 1920, 2865, 720});
+    QLabel* credit = placedLabel(this, "lblP0", QStringLiteral("Written by the Vantrel team."), {150, 2700, 2865, 450});
     const QColor grey(128, 128, 128);
     for (QLabel* label : {versionLabel, description, credit}) {
         setTextColour(label, grey);
@@ -108,8 +109,8 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
     barPalette.setColor(QPalette::Window, QColor(73, 65, 159));
     bar->setPalette(barPalette);
 
-    lblGreetings_ = placedLabel(this, "lblGreetings", QStringLiteral(" Greetings"), {720, 3495, 945, 225});
-    lblOK_ = placedLabel(this, "lblOK", QStringLiteral("OK  "), {2055, 3495, 450, 225});
+    lblGreetings_ = placedLabel(this, "lblGreetings", QStringLiteral(" Greetings"), {675, 3495, 1200, 225});
+    lblOK_ = placedLabel(this, "lblOK", QStringLiteral("OK  "), {1905, 3495, 555, 225});
     for (QLabel* button : {lblGreetings_, lblOK_}) {
         QFont font = button->font();
         font.setBold(true);
@@ -184,6 +185,25 @@ void AboutBox::paintEvent(QPaintEvent*)
     painter.drawRoundedRect(QRect(width() / 2 - 14, twips(350), 28, 48), 5, 5);
     painter.setBrush(QColor(170, 220, 240));
     painter.drawRect(QRect(width() / 2 - 10, twips(350) + 5, 20, 16));
+
+    // Below the buttons: a phone and a folder trading files.
+    const int top = twips(4300);
+    painter.setBrush(QColor(90, 100, 130));
+    painter.drawRoundedRect(QRect(30, top, 34, 64), 6, 6);
+    painter.setBrush(QColor(170, 220, 240));
+    painter.drawRect(QRect(35, top + 6, 24, 22));
+    painter.setBrush(QColor(240, 200, 90));
+    painter.drawRoundedRect(QRect(width() - 78, top + 10, 26, 10), 3, 3);
+    painter.drawRoundedRect(QRect(width() - 78, top + 16, 50, 38), 4, 4);
+    painter.setPen(QPen(QColor(73, 65, 159), 3, Qt::SolidLine, Qt::RoundCap));
+    const int left = 74, right = width() - 88;
+    for (const auto& [y, forward] : {std::pair{top + 22, true}, std::pair{top + 44, false}}) {
+        painter.drawLine(left, y, right, y);
+        const int tip = forward ? right : left;
+        const int back = forward ? -7 : 7;
+        painter.drawLine(tip, y, tip + back, y - 6);
+        painter.drawLine(tip, y, tip + back, y + 6);
+    }
 }
 
 void AboutBox::showGreetings()

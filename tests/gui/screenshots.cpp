@@ -1,0 +1,102 @@
+// Takes screenshots of the real window for a human to look at (run under
+// xvfb-run; not part of the test suite): the main window at 1280x800 and at
+// its minimum size, a download and an upload in progress, the settings
+// dialog and the About box.
+#include "ExplorerFixture.h"
+
+#include "explorer/FileList.h"
+#include "settings/AboutBox.h"
+#include "settings/SettingsDialog.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+QString gOutput;
+
+void shoot(const QString& name)
+{
+    QCoreApplication::processEvents();
+    QGuiApplication::primaryScreen()->grabWindow(0).save(gOutput + QLatin1Char('/') + name);
+}
+
+void copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(path, target);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    gOutput = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+
+    ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200"), QStringLiteral("--battery"),
+                             QStringLiteral("0,72")});
+    copyTree(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample"), fixture.phone.root());
+    fixture.phone.putFile(QStringLiteral("ml/vd/holiday.3gp"), QByteArray(120000, 'v'));
+    QFile pictures(fixture.localFolder() + QStringLiteral("/Pictures"));
+    QDir().mkpath(fixture.localFolder() + QStringLiteral("/Pictures"));
+    QDir().mkpath(fixture.localFolder() + QStringLiteral("/Music"));
+    QFile big(fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg"));
+    big.open(QIODevice::WriteOnly);
+    big.write(QByteArray(90000, 'p'));
+    big.close();
+    fixture.store->write(QStringLiteral("sieDisplayCharge"), QStringLiteral("True"));
+    fixture.store->write(QStringLiteral("sieDelay"), QStringLiteral("500"));
+
+    ExplorerWindow& window = *fixture.window;
+    window.setGeometry(0, 0, 1280, 800);
+    if (!fixture.start())
+        return 1;
+    fixture.clickFolder(QStringLiteral("/ml/"));
+    fixture.clickFolder(QStringLiteral("/ml/im/"));
+    fixture.list()->topLevelItem(0)->setSelected(true);
+    shoot(QStringLiteral("main-1280x800.png"));
+
+    window.resize(window.minimumSize());
+    shoot(QStringLiteral("main-minimum.png"));
+    window.setGeometry(0, 0, 1280, 800);
+
+    fixture.clickFolder(QStringLiteral("/ml/vd/"));
+    fixture.selectRows({QStringLiteral("holiday.3gp")});
+    QTimer::singleShot(4000, [] { shoot(QStringLiteral("download-in-progress.png")); });
+    window.DownloadCommand();
+    shoot(QStringLiteral("download-done.png"));
+
+    QTimer::singleShot(4000, [] { shoot(QStringLiteral("upload-in-progress.png")); });
+    window.UploadDroppedPaths({fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg")});
+    shoot(QStringLiteral("upload-done.png"));
+
+    onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
+        dialog->move(400, 200);
+        QTimer::singleShot(300, [dialog] {
+            shoot(QStringLiteral("settings.png"));
+            dialog->reject();
+        });
+    });
+    window.SettingsCommand();
+
+    onNextModal<AboutBox>([](AboutBox* about) {
+        about->move(500, 150);
+        QTimer::singleShot(300, [about] {
+            shoot(QStringLiteral("about.png"));
+            about->reject();
+        });
+    });
+    window.AboutCommand();
+    return 0;
+}
