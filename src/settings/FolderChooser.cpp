@@ -1,5 +1,6 @@
 #include "FolderChooser.h"
 
+#include "DialogButtons.h"
 #include "LanguageTable.h"
 
 #include <QDialogButtonBox>
@@ -31,14 +32,7 @@ FolderChooser::FolderChooser(const QString& dirPath, const LanguageTable& texts,
         entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     });
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(texts.GetString(11), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(texts.GetString(12), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = addOkCancelButtons(this, texts);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lstFiles_, 1);

@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "DialogButtons.h"
 #include "LanguageTable.h"
 #include "SettingsStore.h"
 #include "platform/PortNames.h"
@@ -76,14 +77,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
 #endif
     grid->addWidget(chkDisplayCharge_, row, 0, 1, 2);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(texts.GetString(11), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(texts.GetString(12), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = addOkCancelButtons(this, texts);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

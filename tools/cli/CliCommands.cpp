@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <functional>
+
 namespace {
 
 QTextStream& out()
@@ -23,6 +25,26 @@ int statusFor(Outcome outcome)
 int combined(int status, Outcome outcome)
 {
     return qMax(status, statusFor(outcome));
+}
+
+// Runs `operation` on each phone file (its folder with the closing "/", its
+// name), once every path has been checked to name a file.
+int forEachPhoneFile(const QStringList& files,
+                     const std::function<Outcome(const QString& folder, const QString& name)>& operation)
+{
+    QList<QPair<QString, QString>> targets;
+    for (const QString& file : files) {
+        QString folder, name;
+        if (!splitPhoneFilePath(file, folder, name)) {
+            printUsageError(QStringLiteral("not a phone file: ") + file);
+            return ExitUsage;
+        }
+        targets.append({folder, name});
+    }
+    int status = ExitSuccess;
+    for (const auto& [folder, name] : targets)
+        status = combined(status, operation(folder, name));
+    return status;
 }
 
 } // namespace
@@ -99,18 +121,11 @@ int runGet(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("no such local folder: ") + destination);
         return ExitUsage;
     }
-    int status = ExitSuccess;
-    for (const QString& file : files) {
-        QString folder, name;
-        if (!splitPhoneFilePath(file, folder, name)) {
-            printUsageError(QStringLiteral("not a phone file: ") + file);
-            return ExitUsage;
-        }
+    const QString localFolder = QDir(destination).absolutePath();
+    return forEachPhoneFile(files, [&](const QString& folder, const QString& name) {
         // The phone takes a file's folder without its closing "/"; the root as "".
-        folder.chop(1);
-        status = combined(status, link.ReadFile(folder, name, QDir(destination).absolutePath()));
-    }
-    return status;
+        return link.ReadFile(folder.chopped(1), name, localFolder);
+    });
 }
 
 int runPut(PhoneLink& link, const QStringList& arguments)
@@ -140,14 +155,6 @@ int runRemove(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("rm needs at least one phone file"));
         return ExitUsage;
     }
-    int status = ExitSuccess;
-    for (const QString& file : arguments) {
-        QString folder, name;
-        if (!splitPhoneFilePath(file, folder, name)) {
-            printUsageError(QStringLiteral("not a phone file: ") + file);
-            return ExitUsage;
-        }
-        status = combined(status, link.DeleteFile(name, folder));
-    }
-    return status;
+    return forEachPhoneFile(arguments,
+                            [&](const QString& folder, const QString& name) { return link.DeleteFile(name, folder); });
 }

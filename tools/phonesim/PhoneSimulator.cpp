@@ -236,13 +236,18 @@ std::string PhoneSimulator::listingAnswer(const std::string& arguments, const Fa
     return reply + kCrLf + kOk;
 }
 
-std::string PhoneSimulator::readAnswer(const std::string& arguments)
+std::optional<std::string> PhoneSimulator::fileNamedBy(const std::string& arguments) const
 {
     const auto fields = splitArguments(arguments);
     std::u16string folder, name;
     if (fields.size() < 4 || !decodeHexName(fields[0], folder) || !decodeHexName(fields[2], name))
-        return kError;
-    const auto path = files_.filePath(folder, name);
+        return std::nullopt;
+    return files_.filePath(folder, name);
+}
+
+std::string PhoneSimulator::readAnswer(const std::string& arguments)
+{
+    const auto path = fileNamedBy(arguments);
     std::ifstream file;
     if (path)
         file.open(*path, std::ios::binary);
@@ -256,11 +261,7 @@ std::string PhoneSimulator::readAnswer(const std::string& arguments)
 
 std::string PhoneSimulator::deleteAnswer(const std::string& arguments)
 {
-    const auto fields = splitArguments(arguments);
-    std::u16string folder, name;
-    if (fields.size() < 4 || !decodeHexName(fields[0], folder) || !decodeHexName(fields[2], name))
-        return kError;
-    const auto path = files_.filePath(folder, name);
+    const auto path = fileNamedBy(arguments);
     return path && unlink(path->c_str()) == 0 ? kOk : kError;
 }
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 struct SimulatorOptions
@@ -45,6 +46,8 @@ private:
     [[noreturn]] void dropLine();
 
     std::string listingAnswer(const std::string& arguments, const Fault& fault);
+    // The disk path of the file a read or delete command names.
+    std::optional<std::string> fileNamedBy(const std::string& arguments) const;
     std::string readAnswer(const std::string& arguments);
     std::string deleteAnswer(const std::string& arguments);
     bool startUpload(const std::string& arguments, const Fault& fault);
