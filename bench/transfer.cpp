@@ -2,8 +2,8 @@
 // the protocol's own minimum: the line time of every byte both ways plus the
 // pauses the protocol mandates. Prints figures; never fails on speed.
 #include "phone/NameCodec.h"
-#include "support/LinkFixture.h"
 #include "settings/SettingsStore.h"
+#include "support/LinkFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,12 +22,14 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double downloadMinimum(qint64 size, const QString& folder, const QString& name, int delayMs)
 {
-    const qint64 command = QStringLiteral("AT+QFRF=%1,0,%2,1\r\n").arg(EncodeName(folder), EncodeName(name)).size();
+    const qint64 command =
+        QStringLiteral("AT+QFRF=%1,0,%2,1\r\n").arg(EncodeName(folder), EncodeName(name)).size();
     const qint64 answer = 2 + QByteArray("+QFRF: ").size() + QByteArray::number(size).size() + 2 + size + 8;
     return (command + answer) * kSecondsPerByte + kSilenceEndingADownload + delayMs / 1000.0;
 }

@@ -2,12 +2,12 @@
 #include "FileList.h"
 #include "LocalPane.h"
 #include "phone/PhoneLink.h"
+#include "platform/Folders.h"
 #include "platform/OpenWith.h"
 #include "settings/AboutBox.h"
 #include "settings/FolderChooser.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsDialog.h"
-#include "platform/Folders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -191,8 +191,9 @@ void ExplorerWindow::SendQueuedFiles()
             return;
         if (!QFileInfo(item.LocalPath).isFile())
             continue;
-        item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>") ? QStringLiteral("/java")
-                                                                         : withoutClosingSlash(selectedFolderTag());
+        item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>")
+                               ? QStringLiteral("/java")
+                               : withoutClosingSlash(selectedFolderTag());
         item.FileName = QFileInfo(item.LocalPath).fileName();
         uploadOne(item);
     }

@@ -147,7 +147,8 @@ QWidget* ExplorerWindow::buildLeftColumn()
     tvFolders_->setObjectName(QStringLiteral("tvFolders"));
     tvFolders_->setHeaderHidden(true);
     tvFolders_->setIconSize(QSize(20, 20));
-    connect(tvFolders_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { FolderClick(node); });
+    connect(tvFolders_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* node) { FolderClick(node); });
 
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -182,10 +183,13 @@ void ExplorerWindow::buildCentre()
         store_.write(QLatin1String(SettingsKeys::LastFolder), shown);
         store_.sync();
     });
-    connect(localPane_, &LocalPane::phoneRowsDropped, this, [this] {
-        OpenAfterDownload = false;
-        DownloadCommand();
-    }, Qt::QueuedConnection);
+    connect(
+        localPane_, &LocalPane::phoneRowsDropped, this,
+        [this] {
+            OpenAfterDownload = false;
+            DownloadCommand();
+        },
+        Qt::QueuedConnection);
 
     rightColumn_ = new QSplitter(Qt::Vertical);
     rightColumn_->setObjectName(QStringLiteral("rightColumn"));

@@ -119,53 +119,53 @@ QIcon command(Command which)
     switch (which) {
     case Command::Refresh:
         return themedOr("view-refresh", painted([](QPainter& p) {
-            p.setPen(QPen(QColor(40, 140, 60), 3.5, Qt::SolidLine, Qt::RoundCap));
-            p.drawArc(QRectF(5, 5, 22, 22), 60 * 16, 270 * 16);
-            drawArrow(p, QPointF(23, 4), QPointF(24, 11), QColor(40, 140, 60));
-        }));
+                            p.setPen(QPen(QColor(40, 140, 60), 3.5, Qt::SolidLine, Qt::RoundCap));
+                            p.drawArc(QRectF(5, 5, 22, 22), 60 * 16, 270 * 16);
+                            drawArrow(p, QPointF(23, 4), QPointF(24, 11), QColor(40, 140, 60));
+                        }));
     case Command::Download:
         return themedOr("document-save", painted([](QPainter& p) {
-            drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
-            p.setPen(QPen(QColor(70, 70, 80), 3, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(5, 22), QPointF(5, 28));
-            p.drawLine(QPointF(5, 28), QPointF(27, 28));
-            p.drawLine(QPointF(27, 28), QPointF(27, 22));
-        }));
+                            drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
+                            p.setPen(QPen(QColor(70, 70, 80), 3, Qt::SolidLine, Qt::RoundCap));
+                            p.drawLine(QPointF(5, 22), QPointF(5, 28));
+                            p.drawLine(QPointF(5, 28), QPointF(27, 28));
+                            p.drawLine(QPointF(27, 28), QPointF(27, 22));
+                        }));
     case Command::Delete:
         return themedOr("edit-delete", painted([](QPainter& p) {
-            p.setPen(QPen(QColor(200, 40, 40), 4.5, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(7, 7), QPointF(25, 25));
-            p.drawLine(QPointF(25, 7), QPointF(7, 25));
-        }));
+                            p.setPen(QPen(QColor(200, 40, 40), 4.5, Qt::SolidLine, Qt::RoundCap));
+                            p.drawLine(QPointF(7, 7), QPointF(25, 25));
+                            p.drawLine(QPointF(25, 7), QPointF(7, 25));
+                        }));
     case Command::Settings:
         return themedOr("preferences-system", painted([](QPainter& p) {
-            p.setPen(QPen(QColor(90, 90, 110), 4, Qt::SolidLine, Qt::RoundCap));
-            for (int i = 0; i < 8; ++i) {
-                const double angle = i * M_PI / 4;
-                p.drawLine(QPointF(16 + 9 * std::cos(angle), 16 + 9 * std::sin(angle)),
-                           QPointF(16 + 13 * std::cos(angle), 16 + 13 * std::sin(angle)));
-            }
-            p.setBrush(QColor(150, 150, 170));
-            p.setPen(QPen(QColor(90, 90, 110), 2));
-            p.drawEllipse(QRectF(7, 7, 18, 18));
-            p.setBrush(Qt::white);
-            p.drawEllipse(QRectF(12, 12, 8, 8));
-        }));
+                            p.setPen(QPen(QColor(90, 90, 110), 4, Qt::SolidLine, Qt::RoundCap));
+                            for (int i = 0; i < 8; ++i) {
+                                const double angle = i * M_PI / 4;
+                                p.drawLine(QPointF(16 + 9 * std::cos(angle), 16 + 9 * std::sin(angle)),
+                                           QPointF(16 + 13 * std::cos(angle), 16 + 13 * std::sin(angle)));
+                            }
+                            p.setBrush(QColor(150, 150, 170));
+                            p.setPen(QPen(QColor(90, 90, 110), 2));
+                            p.drawEllipse(QRectF(7, 7, 18, 18));
+                            p.setBrush(Qt::white);
+                            p.drawEllipse(QRectF(12, 12, 8, 8));
+                        }));
     case Command::Java:
         return QIcon(painted(drawCup));
     case Command::About:
         return themedOr("help-about", painted([](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(40, 100, 200));
-            p.drawEllipse(QRectF(3, 3, 26, 26));
-            p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
-            p.drawPoint(QPointF(16, 9.5));
-            p.drawLine(QPointF(16, 15), QPointF(16, 23));
-        }));
+                            p.setPen(Qt::NoPen);
+                            p.setBrush(QColor(40, 100, 200));
+                            p.drawEllipse(QRectF(3, 3, 26, 26));
+                            p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+                            p.drawPoint(QPointF(16, 9.5));
+                            p.drawLine(QPointF(16, 15), QPointF(16, 23));
+                        }));
     case Command::Up:
         return themedOr("go-up", painted([](QPainter& p) {
-            drawArrow(p, QPointF(16, 28), QPointF(16, 5), QColor(40, 120, 60));
-        }));
+                            drawArrow(p, QPointF(16, 28), QPointF(16, 5), QColor(40, 120, 60));
+                        }));
     }
     return {};
 }
@@ -222,7 +222,9 @@ QPixmap battery(int level)
             p.drawRoundedRect(QRectF(1, 2, 26, 12), 2, 2);
             p.setBrush(QColor(50, 50, 50));
             p.drawRect(QRectF(27, 5, 3, 6));
-            const QColor fill = level <= 1 ? QColor(210, 40, 40) : level <= 2 ? QColor(230, 160, 30) : QColor(50, 170, 70);
+            const QColor fill = level <= 1   ? QColor(210, 40, 40)
+                                : level <= 2 ? QColor(230, 160, 30)
+                                             : QColor(50, 170, 70);
             p.setPen(Qt::NoPen);
             p.setBrush(fill);
             const int bars = qBound(0, level - 1, 5);

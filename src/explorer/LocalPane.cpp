@@ -125,7 +125,8 @@ void LocalPane::GoUpOneLevel()
 void LocalPane::buildDriveToolbar(const QString& upCaption)
 {
     tlbDrives_->clear();
-    QAction* up = tlbDrives_->addAction(Icons::command(Icons::Command::Up), upCaption, this, &LocalPane::GoUpOneLevel);
+    QAction* up =
+        tlbDrives_->addAction(Icons::command(Icons::Command::Up), upCaption, this, &LocalPane::GoUpOneLevel);
     up->setObjectName(QStringLiteral("actUp"));
     tlbDrives_->widgetForAction(up)->setObjectName(QStringLiteral("tlbDrives_Up"));
     for (const DriveEntry& drive : listDrives()) {

@@ -72,7 +72,8 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
     return true;
 }
 
-QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QString& name, const QString& tag)
+QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QString& name,
+                                               const QString& tag)
 {
     ++NodeCounter;
     const QString key = QStringLiteral("K%1").arg(NodeCounter);

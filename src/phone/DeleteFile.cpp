@@ -12,8 +12,8 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
     const QString folderArgument = folder.size() > 1 ? folder.left(folder.size() - 1) : QStringLiteral("/");
     setStatus(1, text(PhoneTexts::Deleting) + QLatin1Char(' ') + name + QStringLiteral("..."));
     discardStaleInput();
-    sendCommand(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) + QStringLiteral(",0,") + EncodeName(name) +
-                QStringLiteral(",1"));
+    sendCommand(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) + QStringLiteral(",0,") +
+                EncodeName(name) + QStringLiteral(",1"));
     startTimeOut();
     const WaitEnd end =
         waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });

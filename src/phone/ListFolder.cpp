@@ -24,9 +24,10 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         return result;
 
     const bool internalToo = showInternal_ && folder == QLatin1String("/");
-    const QString command =
-        QStringLiteral("AT+QFSL=") + EncodeName(folder) + (internalToo ? QStringLiteral(",4") : QStringLiteral(",0"));
-    const QString failedText = text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + folder + QStringLiteral("!");
+    const QString command = QStringLiteral("AT+QFSL=") + EncodeName(folder) +
+                            (internalToo ? QStringLiteral(",4") : QStringLiteral(",0"));
+    const QString failedText =
+        text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + folder + QStringLiteral("!");
 
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
         setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + folder + QStringLiteral("..."));
@@ -78,8 +79,9 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
                     JavaFileNames << entry.name;
             }
         }
-        setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') + QString::number(answer.totalBytes / 1024) +
-                         QLatin1Char(' ') + text(PhoneTexts::TotalAfter));
+        setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
+                         QString::number(answer.totalBytes / 1024) + QLatin1Char(' ') +
+                         text(PhoneTexts::TotalAfter));
         result.outcome = Outcome::Done;
         result.entries = answer.entries;
         result.totalBytes = answer.totalBytes;

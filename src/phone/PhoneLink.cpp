@@ -2,9 +2,9 @@
 
 #include "ExchangeScope.h"
 #include "PhoneObserver.h"
+#include "PhoneTexts.h"
 #include "platform/SerialPortSetup.h"
 #include "settings/LanguageTable.h"
-#include "PhoneTexts.h"
 
 #include <QEventLoop>
 
@@ -91,8 +91,8 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);
     port_.clearError();
-    setStatus(1, text(PhoneTexts::OpenedBefore) + QLatin1Char(' ') + portLabel + QLatin1Char(' ') + text(PhoneTexts::OpenedAfter) +
-                     QStringLiteral("."));
+    setStatus(1, text(PhoneTexts::OpenedBefore) + QLatin1Char(' ') + portLabel + QLatin1Char(' ') +
+                     text(PhoneTexts::OpenedAfter) + QStringLiteral("."));
     return true;
 }
 

@@ -7,7 +7,7 @@
 enum class Outcome
 {
     Done,
-    Failed,    // the phone refused or answered something unusable
+    Failed, // the phone refused or answered something unusable
     TimedOut,
     LineLost,  // the port went away; already reported
     Cancelled, // ended by the program (window closing); reports nothing

@@ -87,8 +87,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     reception.seek(0);
     const QByteArray answer = reception.readAll();
     const DownloadFrame frame = locateDownloadContent(answer);
-    if (writeFailed || !frame.valid ||
-        !writeDestination(QDir(localFolder).filePath(name), answer, frame)) {
+    if (writeFailed || !frame.valid || !writeDestination(QDir(localFolder).filePath(name), answer, frame)) {
         setStatus(1, failedText);
         return Outcome::Failed;
     }

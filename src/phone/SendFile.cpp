@@ -27,8 +27,8 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
 
     QFile file(item.LocalPath);
     if (!QFileInfo(item.LocalPath).isFile() || !file.open(QIODevice::ReadOnly)) {
-        observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + item.LocalPath + QLatin1Char(' ') +
-                          text(PhoneTexts::MissingFileAfter));
+        observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + item.LocalPath +
+                          QLatin1Char(' ') + text(PhoneTexts::MissingFileAfter));
         return Outcome::Failed;
     }
     // The bytes on disk now are what gets sent, whatever size was noted earlier.
@@ -63,11 +63,12 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
 
     discardStaleInput();
     sendCommand(QStringLiteral("AT+QFWF=") + EncodeName(item.PhoneFolder) + QStringLiteral(",0,") +
-                EncodeName(item.FileName) + QStringLiteral(",1,") + QString::number(length) + QStringLiteral(",1,") +
-                QString::number(offset));
+                EncodeName(item.FileName) + QStringLiteral(",1,") + QString::number(length) +
+                QStringLiteral(",1,") + QString::number(offset));
     CommandDone = false;
     startTimeOut();
-    WaitEnd end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
+    WaitEnd end =
+        waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)

@@ -32,9 +32,9 @@ BatteryResult PhoneLink::QueryBatteryCharge()
         return result;
     }
 
-    const std::optional<int> percent =
-        end == WaitEnd::Satisfied && !ReceiveBuffer.contains("ERROR") ? parseBatteryPercent(ReceiveBuffer)
-                                                                        : std::nullopt;
+    const std::optional<int> percent = end == WaitEnd::Satisfied && !ReceiveBuffer.contains("ERROR")
+                                           ? parseBatteryPercent(ReceiveBuffer)
+                                           : std::nullopt;
     const int level = percent ? batteryLevelFor(*percent) : 0;
     if (level == 0) {
         // A stale picture would claim a charge the phone did not report.

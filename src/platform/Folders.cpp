@@ -30,8 +30,7 @@ QString languageFolder()
     const QString beside = programFolder() + QStringLiteral("/lng");
     if (QFileInfo(beside).isDir())
         return beside;
-    const QString installed =
-        QDir::cleanPath(programFolder() + QStringLiteral("/../share/vantrel/lng"));
+    const QString installed = QDir::cleanPath(programFolder() + QStringLiteral("/../share/vantrel/lng"));
     if (QFileInfo(installed).isDir())
         return installed;
     return beside;

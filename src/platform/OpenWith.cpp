@@ -8,7 +8,9 @@ namespace OpenWith {
 namespace {
 Opener& opener()
 {
-    static Opener current = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    static Opener current = [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
     return current;
 }
 } // namespace

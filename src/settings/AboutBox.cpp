@@ -90,12 +90,13 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
     bold.setPointSizeF(bold.pointSizeF() * 1.3);
     name->setFont(bold);
     name->setAlignment(Qt::AlignCenter);
-    QLabel* versionLabel = placedLabel(this, "lblVer",
-                                       formatVersion(version.majorVersion(), version.minorVersion(), version.microVersion()),
-                                       {675, 1680, 1815, 240});
+    QLabel* versionLabel = placedLabel(
+        this, "lblVer", formatVersion(version.majorVersion(), version.minorVersion(), version.microVersion()),
+        {675, 1680, 1815, 240});
     // The texts get the box's whole width: a translated line must not be cut off.
     QLabel* description = placedLabel(this, "lblP2", texts.GetString(300), {150, 1920, 2865, 720});
-    QLabel* credit = placedLabel(this, "lblP0", QStringLiteral("Written by the Vantrel team."), {150, 2700, 2865, 450});
+    QLabel* credit =
+        placedLabel(this, "lblP0", QStringLiteral("Written by the Vantrel team."), {150, 2700, 2865, 450});
     const QColor grey(128, 128, 128);
     for (QLabel* label : {versionLabel, description, credit}) {
         setTextColour(label, grey);

@@ -139,7 +139,7 @@ InterfaceLanguageResult LoadInterfaceLanguage(LanguageTable& table, const QStrin
         }
     }
     result.warning = QStringLiteral("No language file could be read from %1 (looked for: %2). "
-                                     "Texts already loaded are kept.")
+                                    "Texts already loaded are kept.")
                          .arg(languageFolder, candidates.join(QStringLiteral(", ")));
     return result;
 }

@@ -44,9 +44,9 @@ const QList<int>& SettingsDialog::sliceSizes()
 SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const LanguageTable& texts,
                                const QString& languageFolder, QWidget* parent)
     : QDialog(parent), store_(store), settings_(settings), cmbLanguage_(newList("cmbLanguage", this)),
-      cmbPort_(newList("cmbPort", this)), cmbSize_(newList("cmbSize", this)), cmbDelay_(newList("cmbDelay", this)),
-      cmbTimeOut_(newList("cmbTimeOut", this)), cmbDevice_(newList("cmbDevice", this)),
-      chkDisplayCharge_(new QCheckBox(this))
+      cmbPort_(newList("cmbPort", this)), cmbSize_(newList("cmbSize", this)),
+      cmbDelay_(newList("cmbDelay", this)), cmbTimeOut_(newList("cmbTimeOut", this)),
+      cmbDevice_(newList("cmbDevice", this)), chkDisplayCharge_(new QCheckBox(this))
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(texts.GetString(311));
@@ -56,12 +56,13 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
-    const std::pair<int, QComboBox*> rows[] = {
-        {317, cmbLanguage_}, {312, cmbPort_}, {kDeviceLabel, cmbDevice_}, {313, cmbSize_}, {314, cmbDelay_},
-        {315, cmbTimeOut_}};
+    const std::pair<int, QComboBox*> rows[] = {{317, cmbLanguage_},        {312, cmbPort_},
+                                               {kDeviceLabel, cmbDevice_}, {313, cmbSize_},
+                                               {314, cmbDelay_},           {315, cmbTimeOut_}};
     // The labels keep the numbering of the lists they caption: 0 port ... 4 language.
-    const QMap<QComboBox*, QString> labelNames{{cmbPort_, "lblP0"},  {cmbSize_, "lblP1"},    {cmbDelay_, "lblP2"},
-                                               {cmbTimeOut_, "lblP3"}, {cmbLanguage_, "lblP4"}, {cmbDevice_, "lblDevice"}};
+    const QMap<QComboBox*, QString> labelNames{{cmbPort_, "lblP0"},     {cmbSize_, "lblP1"},
+                                               {cmbDelay_, "lblP2"},    {cmbTimeOut_, "lblP3"},
+                                               {cmbLanguage_, "lblP4"}, {cmbDevice_, "lblDevice"}};
     int row = 0;
     for (const auto& [text, list] : rows) {
         auto* label = new QLabel(texts.GetString(text), this);
@@ -108,7 +109,8 @@ void SettingsDialog::fillLists(const QString& languageFolder)
 
     chkDisplayCharge_->setChecked(settings_.DisplayCharge == QLatin1String("True"));
 
-    const QStringList languages = QDir(languageFolder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
+    const QStringList languages =
+        QDir(languageFolder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
     cmbLanguage_->addItems(languages);
     const qsizetype current = languages.indexOf(settings_.LanguageFile);
     cmbLanguage_->setCurrentIndex(languages.isEmpty() ? -1 : static_cast<int>(qMax<qsizetype>(current, 0)));
@@ -138,7 +140,8 @@ void SettingsDialog::accept()
     store_.write(QLatin1String(SettingsKeys::Delay), QString::number(settings_.DelayTime));
     settings_.TimeOutTime = chosenNumber(cmbTimeOut_, settings_.TimeOutTime);
     store_.write(QLatin1String(SettingsKeys::TimeOut), QString::number(settings_.TimeOutTime));
-    settings_.DisplayCharge = chkDisplayCharge_->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    settings_.DisplayCharge =
+        chkDisplayCharge_->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
     store_.write(QLatin1String(SettingsKeys::DisplayCharge), settings_.DisplayCharge);
     if (cmbLanguage_->currentIndex() >= 0) {
         settings_.LanguageFile = cmbLanguage_->currentText();

@@ -49,8 +49,8 @@ SettingsStore::SettingsStore(const QString& filePath)
 {
     if (filePath.isEmpty())
         // Native: the registry on Windows, ~/.config/Vantrel/Vantrel.conf elsewhere.
-        store_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrel"),
-                                             QStringLiteral("Vantrel"));
+        store_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                             QStringLiteral("Vantrel"), QStringLiteral("Vantrel"));
     else
         store_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }

@@ -2,9 +2,8 @@
 
 #include "Settings.h"
 
-#include <QStringList>
-
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 

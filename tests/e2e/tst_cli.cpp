@@ -39,7 +39,8 @@ class CliTest : public QObject
 
     QStringList onPhone(const SimulatedPhone& phone, const QStringList& command)
     {
-        return QStringList{QStringLiteral("--port"), phone.device(), QStringLiteral("--delay"), QStringLiteral("50")} +
+        return QStringList{QStringLiteral("--port"), phone.device(), QStringLiteral("--delay"),
+                           QStringLiteral("50")} +
                command;
     }
 
@@ -83,7 +84,8 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(phone.fileContent(QStringLiteral("ml/up.txt")), QByteArray("sent"));
 
-        run = cli(onPhone(phone, {QStringLiteral("rm"), QStringLiteral("/ml/up.txt"), QStringLiteral("/ml/im/a.jpg")}));
+        run = cli(onPhone(
+            phone, {QStringLiteral("rm"), QStringLiteral("/ml/up.txt"), QStringLiteral("/ml/im/a.jpg")}));
         QCOMPARE(run.status, 0);
         QVERIFY(!phone.hasFile(QStringLiteral("ml/up.txt")));
         QVERIFY(!phone.hasFile(QStringLiteral("ml/im/a.jpg")));
@@ -115,8 +117,8 @@ private slots:
 
     void unreachablePortFails()
     {
-        const Run run = cli({QStringLiteral("--port"), QStringLiteral("/dev/no-such-port"), QStringLiteral("ls"),
-                             QStringLiteral("/")});
+        const Run run = cli({QStringLiteral("--port"), QStringLiteral("/dev/no-such-port"),
+                             QStringLiteral("ls"), QStringLiteral("/")});
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(QStringLiteral("Could not open port /dev/no-such-port!")));
     }

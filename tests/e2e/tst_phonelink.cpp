@@ -21,7 +21,8 @@ private slots:
     {
         LinkFixture fixture;
         QVERIFY(fixture.connect());
-        QCOMPARE(fixture.observer.panel1, (QStringList{QStringLiteral("T61 COM9..."), QStringLiteral("T62 COM9 T63.")}));
+        QCOMPARE(fixture.observer.panel1,
+                 (QStringList{QStringLiteral("T61 COM9..."), QStringLiteral("T62 COM9 T63.")}));
     }
 
     void listsFolders()
@@ -59,7 +60,8 @@ private slots:
     {
         LinkFixture fixture;
         for (int i = 0; i < 1000; ++i)
-            fixture.phone.putFile(QStringLiteral("big/f%1.txt").arg(i, 4, 10, QLatin1Char('0')), QByteArray::number(i));
+            fixture.phone.putFile(QStringLiteral("big/f%1.txt").arg(i, 4, 10, QLatin1Char('0')),
+                                  QByteArray::number(i));
         QVERIFY(fixture.connect());
         const ListingResult big = fixture.link->ListFolder(QStringLiteral("/big/"));
         QCOMPARE(big.outcome, Outcome::Done);
@@ -90,9 +92,11 @@ private slots:
         QTest::addColumn<int>("commands");
         QTest::addColumn<int>("outcome");
         // "\r\nOK\r\n" is the whole answer of an empty folder: pause before its last CR LF.
-        QTest::newRow("line end after a pause") << QStringLiteral("QFSL=split:4:150") << 1 << int(Outcome::Done);
+        QTest::newRow("line end after a pause")
+            << QStringLiteral("QFSL=split:4:150") << 1 << int(Outcome::Done);
         QTest::newRow("line end missing twice") << QStringLiteral("QFSL=nocrlf@2") << 3 << int(Outcome::Done);
-        QTest::newRow("line end always missing") << QStringLiteral("QFSL=nocrlf") << 4 << int(Outcome::Failed);
+        QTest::newRow("line end always missing")
+            << QStringLiteral("QFSL=nocrlf") << 4 << int(Outcome::Failed);
     }
 
     void finalLineEndArrivingLateIsNoReason()
@@ -115,11 +119,12 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("status");
-        QTest::newRow("ERROR") << QStringLiteral("QFSL=error") << int(Outcome::Failed) << QStringLiteral("T54 /ml/!");
-        QTest::newRow("silent phone") << QStringLiteral("QFSL=silent") << int(Outcome::TimedOut)
-                                      << QStringLiteral("T55 COM9.");
-        QTest::newRow("line dropped") << QStringLiteral("QFSL=drop:20") << int(Outcome::LineLost)
-                                      << QStringLiteral("T76 COM9!");
+        QTest::newRow("ERROR") << QStringLiteral("QFSL=error") << int(Outcome::Failed)
+                               << QStringLiteral("T54 /ml/!");
+        QTest::newRow("silent phone")
+            << QStringLiteral("QFSL=silent") << int(Outcome::TimedOut) << QStringLiteral("T55 COM9.");
+        QTest::newRow("line dropped")
+            << QStringLiteral("QFSL=drop:20") << int(Outcome::LineLost) << QStringLiteral("T76 COM9!");
     }
 
     void listingFailures()
@@ -168,7 +173,8 @@ private slots:
         ticker.start(20);
         bool refused = false;
         // A second exchange asked for while the first one waits is refused.
-        QTimer::singleShot(100, [&] { refused = fixture.link->ListFolder(QStringLiteral("/")).outcome == Outcome::NotRun; });
+        QTimer::singleShot(
+            100, [&] { refused = fixture.link->ListFolder(QStringLiteral("/")).outcome == Outcome::NotRun; });
         QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
         QVERIFY(ticks >= 10);
         QVERIFY(refused);
@@ -207,10 +213,13 @@ private slots:
         QTest::addColumn<QString>("panel1");
         QTest::newRow("0,85") << QStringList{"--battery", "0,85"} << 6 << QStringLiteral("85% ") << QString();
         QTest::newRow("0,5") << QStringList{"--battery", "0,5"} << 1 << QStringLiteral("5% ") << QString();
-        QTest::newRow("0,100") << QStringList{"--battery", "0,100"} << 6 << QStringLiteral("100% ") << QString();
+        QTest::newRow("0,100") << QStringList{"--battery", "0,100"} << 6 << QStringLiteral("100% ")
+                               << QString();
         QTest::newRow("0,50") << QStringList{"--battery", "0,50"} << 4 << QStringLiteral("50% ") << QString();
-        QTest::newRow("out of range") << QStringList{"--battery", "0,150"} << 0 << QString() << QStringLiteral("T56");
-        QTest::newRow("ERROR") << QStringList{"--fault", "CBC=error"} << 0 << QString() << QStringLiteral("T56");
+        QTest::newRow("out of range")
+            << QStringList{"--battery", "0,150"} << 0 << QString() << QStringLiteral("T56");
+        QTest::newRow("ERROR") << QStringList{"--fault", "CBC=error"} << 0 << QString()
+                               << QStringLiteral("T56");
     }
 
     void batteryCharge()

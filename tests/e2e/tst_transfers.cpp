@@ -49,7 +49,8 @@ UploadItem uploadOf(const QString& localPath, const QString& phoneFolder)
 QList<QPair<int, int>> slicesWritten(const QStringList& commands)
 {
     QList<QPair<int, int>> slices;
-    const QRegularExpression write(QStringLiteral("^AT\\+QFWF=\"[0-9A-F]*\",0,\"[0-9A-F]*\",1,(\\d+),1,(\\d+)$"));
+    const QRegularExpression write(
+        QStringLiteral("^AT\\+QFWF=\"[0-9A-F]*\",0,\"[0-9A-F]*\",1,(\\d+),1,(\\d+)$"));
     for (const QString& command : commands) {
         const auto match = write.match(command);
         if (match.hasMatch())
@@ -71,7 +72,8 @@ private slots:
         QTest::newRow("all 256 byte values") << everyByteValue() << QStringLiteral("bytes.bin");
         QTest::newRow("empty file") << QByteArray() << QStringLiteral("empty.txt");
         QTest::newRow("one byte") << QByteArray("x") << QStringLiteral("one.txt");
-        QTest::newRow("looks like the answer's end") << QByteArray("\r\n\r\nOK\r\nAT") << QStringLiteral("tricky.txt");
+        QTest::newRow("looks like the answer's end")
+            << QByteArray("\r\n\r\nOK\r\nAT") << QStringLiteral("tricky.txt");
         QTest::newRow("Cyrillic name") << QByteArray("привет") << QStringLiteral("Фото 1.txt");
         QTest::newRow("three slices") << patterned(25000) << QStringLiteral("big.bin");
     }
@@ -144,13 +146,14 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("status");
-        QTest::newRow("ERROR") << QStringLiteral("QFRF=error") << int(Outcome::Failed) << QStringLiteral("T73 photo.jpg.");
-        QTest::newRow("line dropped") << QStringLiteral("QFRF=drop:3000") << int(Outcome::LineLost)
-                                      << QStringLiteral("T76 COM9!");
-        QTest::newRow("silent phone") << QStringLiteral("QFRF=silent") << int(Outcome::TimedOut)
-                                      << QStringLiteral("T72 photo.jpg.");
-        QTest::newRow("answer cut short") << QStringLiteral("QFRF=nocrlf") << int(Outcome::Failed)
-                                          << QStringLiteral("T73 photo.jpg.");
+        QTest::newRow("ERROR") << QStringLiteral("QFRF=error") << int(Outcome::Failed)
+                               << QStringLiteral("T73 photo.jpg.");
+        QTest::newRow("line dropped")
+            << QStringLiteral("QFRF=drop:3000") << int(Outcome::LineLost) << QStringLiteral("T76 COM9!");
+        QTest::newRow("silent phone")
+            << QStringLiteral("QFRF=silent") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.");
+        QTest::newRow("answer cut short")
+            << QStringLiteral("QFRF=nocrlf") << int(Outcome::Failed) << QStringLiteral("T73 photo.jpg.");
     }
 
     void failedDownloadLeavesTheDestinationAlone()
@@ -165,7 +168,8 @@ private slots:
         const QByteArray mine("the user's own file");
         writeLocal(destination.filePath(QStringLiteral("photo.jpg")), mine);
 
-        QCOMPARE(int(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("photo.jpg"), destination.path())),
+        QCOMPARE(int(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("photo.jpg"),
+                                            destination.path())),
                  outcome);
         QCOMPARE(readLocal(destination.filePath(QStringLiteral("photo.jpg"))), mine);
         QCOMPARE(QDir(destination.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"photo.jpg"});
@@ -182,7 +186,8 @@ private slots:
         QTemporaryDir destination;
         writeLocal(destination.filePath(QStringLiteral("a.txt")), "a much longer old content");
         // A file in the root goes with the empty folder name.
-        QCOMPARE(fixture.link->ReadFile(QString(), QStringLiteral("a.txt"), destination.path()), Outcome::Done);
+        QCOMPARE(fixture.link->ReadFile(QString(), QStringLiteral("a.txt"), destination.path()),
+                 Outcome::Done);
         QCOMPARE(readLocal(destination.filePath(QStringLiteral("a.txt"))), QByteArray("new"));
     }
 
@@ -216,12 +221,12 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("statusEnd");
         QTest::addColumn<int>("commands");
-        QTest::newRow("ERROR after the first slice") << QStringLiteral("QFWF=error@1") << int(Outcome::Failed)
-                                                     << QStringLiteral(" T59!") << 1;
-        QTest::newRow("ERROR instead of the prompt") << QStringLiteral("QFWF=refuse") << int(Outcome::Failed)
-                                                     << QStringLiteral(" T60!") << 1;
-        QTest::newRow("silent phone") << QStringLiteral("QFWF=silent") << int(Outcome::TimedOut)
-                                      << QStringLiteral(" T57!") << 1;
+        QTest::newRow("ERROR after the first slice")
+            << QStringLiteral("QFWF=error@1") << int(Outcome::Failed) << QStringLiteral(" T59!") << 1;
+        QTest::newRow("ERROR instead of the prompt")
+            << QStringLiteral("QFWF=refuse") << int(Outcome::Failed) << QStringLiteral(" T60!") << 1;
+        QTest::newRow("silent phone")
+            << QStringLiteral("QFWF=silent") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
     }
 
     void uploadFailures()
@@ -239,7 +244,8 @@ private slots:
         const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
         writeLocal(source, patterned(2500));
         QCOMPARE(int(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml")))), outcome);
-        QVERIFY2(fixture.observer.lastStatus(1).endsWith(statusEnd), qPrintable(fixture.observer.lastStatus(1)));
+        QVERIFY2(fixture.observer.lastStatus(1).endsWith(statusEnd),
+                 qPrintable(fixture.observer.lastStatus(1)));
         // The upload stops at the failing slice instead of leaving a hole.
         QCOMPARE(slicesWritten(fixture.phone.commands()).size(), commands);
     }
@@ -250,7 +256,8 @@ private slots:
         QVERIFY(fixture.connect());
         const QString gone = fixture.phone.scratch() + QStringLiteral("/gone.txt");
         QCOMPARE(fixture.link->SendFile(uploadOf(gone, QStringLiteral("/ml"))), Outcome::Failed);
-        QCOMPARE(fixture.observer.messages, QStringList{QStringLiteral("T107 ") + gone + QStringLiteral(" T108")});
+        QCOMPARE(fixture.observer.messages,
+                 QStringList{QStringLiteral("T107 ") + gone + QStringLiteral(" T108")});
         QVERIFY(fixture.phone.commands().isEmpty());
     }
 
@@ -263,18 +270,20 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::newRow("in a folder") << QStringList() << QStringLiteral("a.txt") << QStringLiteral("/ml/")
                                      << QStringLiteral("T68")
-                                     << QStringLiteral("AT+QFDF=\"002F006D006C\",0,\"0061002E007400780074\",1");
+                                     << QStringLiteral(
+                                            "AT+QFDF=\"002F006D006C\",0,\"0061002E007400780074\",1");
         QTest::newRow("in the root") << QStringList() << QStringLiteral("r.txt") << QStringLiteral("/")
                                      << QStringLiteral("T68")
                                      << QStringLiteral("AT+QFDF=\"002F\",0,\"0072002E007400780074\",1");
-        QTest::newRow("OK split inside") << QStringList{"--fault", "QFDF=split:3:150"} << QStringLiteral("a.txt")
-                                         << QStringLiteral("/ml/") << QStringLiteral("T68") << QString();
+        QTest::newRow("OK split inside")
+            << QStringList{"--fault", "QFDF=split:3:150"} << QStringLiteral("a.txt") << QStringLiteral("/ml/")
+            << QStringLiteral("T68") << QString();
         QTest::newRow("no such file") << QStringList() << QStringLiteral("none.txt") << QStringLiteral("/ml/")
                                       << QStringLiteral("T69 none.txt!") << QString();
         QTest::newRow("silent phone") << QStringList{"--fault", "QFDF=silent"} << QStringLiteral("a.txt")
                                       << QStringLiteral("/ml/") << QStringLiteral("T67") << QString();
-        QTest::newRow("Cyrillic name") << QStringList() << QStringLiteral("Фото.jpg") << QStringLiteral("/ml/")
-                                       << QStringLiteral("T68") << QString();
+        QTest::newRow("Cyrillic name") << QStringList() << QStringLiteral("Фото.jpg")
+                                       << QStringLiteral("/ml/") << QStringLiteral("T68") << QString();
     }
 
     void deletes()

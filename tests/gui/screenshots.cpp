@@ -3,7 +3,6 @@
 // its minimum size, a download and an upload in progress, the settings
 // dialog and the About box.
 #include "ExplorerFixture.h"
-
 #include "explorer/FileList.h"
 #include "settings/AboutBox.h"
 #include "settings/SettingsDialog.h"
@@ -25,7 +24,8 @@ void shoot(const QString& name)
 
 void copyTree(const QString& from, const QString& to)
 {
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         const QString target = to + path.mid(from.size());

@@ -1,5 +1,4 @@
 #include "ExplorerFixture.h"
-
 #include "explorer/FileList.h"
 #include "explorer/LocalPane.h"
 #include "platform/OpenWith.h"
@@ -124,8 +123,10 @@ private slots:
             data->setData(QLatin1String(kPhoneRowsMimeType), QByteArray());
             dropOnto(fixture.find<QAbstractItemView>(QStringLiteral("wbDisk"))->viewport(), data);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(readLocal(fixture.localFolder() + QStringLiteral("/sunset.png")), patterned(15000, 1), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(readLocal(fixture.localFolder() + QStringLiteral("/Фото моря.png")), patterned(300, 2), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readLocal(fixture.localFolder() + QStringLiteral("/sunset.png")),
+                                  patterned(15000, 1), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readLocal(fixture.localFolder() + QStringLiteral("/Фото моря.png")),
+                                  patterned(300, 2), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(71), 10000);
         QVERIFY(!QFile::exists(fixture.localFolder() + QStringLiteral("/skip.png")));
         QVERIFY(opened_.isEmpty());
@@ -171,10 +172,12 @@ private slots:
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("remaining");
-        QTest::newRow("Yes") << QStringList{"a.txt", "c.txt"} << int(QMessageBox::Yes) << QStringList{"b.txt"};
-        QTest::newRow("No") << QStringList{"a.txt"} << int(QMessageBox::No) << QStringList{"a.txt", "b.txt", "c.txt"};
-        QTest::newRow("nothing selected") << QStringList() << int(QMessageBox::Yes)
-                                          << QStringList{"a.txt", "b.txt", "c.txt"};
+        QTest::newRow("Yes") << QStringList{"a.txt", "c.txt"} << int(QMessageBox::Yes)
+                             << QStringList{"b.txt"};
+        QTest::newRow("No") << QStringList{"a.txt"} << int(QMessageBox::No)
+                            << QStringList{"a.txt", "b.txt", "c.txt"};
+        QTest::newRow("nothing selected")
+            << QStringList() << int(QMessageBox::Yes) << QStringList{"a.txt", "b.txt", "c.txt"};
     }
 
     void deleteAsksFirst()
@@ -244,12 +247,16 @@ private slots:
         fixture.clickFolder(QStringLiteral("/ml/"));
         const QString album = fixture.folder.filePath(QStringLiteral("album"));
         writeLocal(album + QStringLiteral("/p1.png"), "1");
-        onNextModal<FolderChooser>([](FolderChooser* chooser) { chooser->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+        onNextModal<FolderChooser>([](FolderChooser* chooser) {
+            chooser->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        });
         fixture.window->UploadDroppedPaths({album});
         QVERIFY(fixture.phone.hasFile(QStringLiteral("ml/p1.png")));
         QFile::remove(fixture.phone.root() + QStringLiteral("/ml/p1.png"));
 
-        onNextModal<FolderChooser>([](FolderChooser* chooser) { chooser->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click(); });
+        onNextModal<FolderChooser>([](FolderChooser* chooser) {
+            chooser->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        });
         fixture.window->UploadDroppedPaths({album});
         QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/p1.png")));
         QVERIFY(fixture.window->UploadList.isEmpty());
@@ -290,14 +297,16 @@ private slots:
         QVERIFY(fixture.start());
         fixture.clickFolder(QStringLiteral("/"));
         fixture.find<QToolButton>(QStringLiteral("tlbFav_1"))->click();
-        QCOMPARE(fixture.tree()->currentItem()->data(0, Qt::UserRole + 1).toString(), QStringLiteral("/ml/im/"));
+        QCOMPARE(fixture.tree()->currentItem()->data(0, Qt::UserRole + 1).toString(),
+                 QStringLiteral("/ml/im/"));
         QCOMPARE(fixture.rowNames(), QStringList{"a.png"});
         // Pressing it again does not grow a second copy of /ml/'s folders.
         fixture.find<QToolButton>(QStringLiteral("tlbFav_1"))->click();
         QCOMPARE(fixture.childNames(QStringLiteral("/ml/")), (QStringList{"ci", "im", "ri", "vd"}));
         // No Java folder on this phone: the Java favourite does nothing.
         fixture.find<QToolButton>(QStringLiteral("tlbFav_5"))->click();
-        QCOMPARE(fixture.tree()->currentItem()->data(0, Qt::UserRole + 1).toString(), QStringLiteral("/ml/im/"));
+        QCOMPARE(fixture.tree()->currentItem()->data(0, Qt::UserRole + 1).toString(),
+                 QStringLiteral("/ml/im/"));
     }
 
     void settingsDialogReRunsTheStartUp_data()
@@ -323,13 +332,17 @@ private slots:
         onNextModal<SettingsDialog>([confirm](SettingsDialog* dialog) {
             dialog->findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentIndex(6);
             dialog->findChild<QComboBox*>(QStringLiteral("cmbSize"))->setCurrentIndex(0);
-            dialog->findChild<QComboBox*>(QStringLiteral("cmbLanguage"))->setCurrentText(QStringLiteral("german.lng"));
-            dialog->findChild<QPushButton*>(confirm ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))->click();
+            dialog->findChild<QComboBox*>(QStringLiteral("cmbLanguage"))
+                ->setCurrentText(QStringLiteral("german.lng"));
+            dialog->findChild<QPushButton*>(confirm ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))
+                ->click();
         });
         fixture.find<QToolButton>(QStringLiteral("tlbMain_Settings"))->click();
 
-        QCOMPARE(fixture.store->read(QStringLiteral("sieCOMPort")), confirm ? QStringLiteral("7") : QStringLiteral("4"));
-        QCOMPARE(fixture.store->read(QStringLiteral("sieSliceSize")), confirm ? QStringLiteral("512") : QStringLiteral("10240"));
+        QCOMPARE(fixture.store->read(QStringLiteral("sieCOMPort")),
+                 confirm ? QStringLiteral("7") : QStringLiteral("4"));
+        QCOMPARE(fixture.store->read(QStringLiteral("sieSliceSize")),
+                 confirm ? QStringLiteral("512") : QStringLiteral("10240"));
         QCOMPARE(fixture.window->settings().SliceSize, confirm ? 512 : 10240);
         // Rebuilt from the root either way, on the port now chosen.
         QCOMPARE(fixture.tree()->topLevelItemCount(), 1);

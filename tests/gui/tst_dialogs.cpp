@@ -51,18 +51,24 @@ private slots:
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
         QCOMPARE(dialog.windowTitle(), texts_.GetString(311));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->currentText(), QStringLiteral("COM4"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->currentText(),
+                 QStringLiteral("COM4"));
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->count(), 16);
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->currentText(), QStringLiteral("10"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->currentText(),
+                 QStringLiteral("10"));
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->itemText(0), QStringLiteral("0.5"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbDelay"))->currentText(), QStringLiteral("1500"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->currentText(), QStringLiteral("10000"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"))->currentText(), QStringLiteral("english.lng"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbDelay"))->currentText(),
+                 QStringLiteral("1500"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->currentText(),
+                 QStringLiteral("10000"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"))->currentText(),
+                 QStringLiteral("english.lng"));
         QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkDisplayCharge"))->isChecked());
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblP0"))->text(), texts_.GetString(312));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblP4"))->text(), texts_.GetString(317));
         // Which device the chosen number opens.
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))->currentText(), QStringLiteral("/dev/ttyS3"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))->currentText(),
+                 QStringLiteral("/dev/ttyS3"));
     }
 
     void settingsOkStoresTheChoices()
@@ -71,11 +77,13 @@ private slots:
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
         dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentText(QStringLiteral("COM12"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))->setCurrentText(QStringLiteral("/dev/ttyUSB0"));
+        dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))
+            ->setCurrentText(QStringLiteral("/dev/ttyUSB0"));
         dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->setCurrentText(QStringLiteral("0.5"));
         dialog.findChild<QComboBox*>(QStringLiteral("cmbDelay"))->setCurrentText(QStringLiteral("500"));
         dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->setCurrentText(QStringLiteral("15000"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"))->setCurrentText(QStringLiteral("german.lng"));
+        dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"))
+            ->setCurrentText(QStringLiteral("german.lng"));
         dialog.findChild<QCheckBox*>(QStringLiteral("chkDisplayCharge"))->setChecked(true);
         dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QStringLiteral("12"));
@@ -179,7 +187,8 @@ private slots:
             }
         });
         QTest::mouseClick(greetings, Qt::LeftButton);
-        QVERIFY(shown.startsWith(QStringLiteral("Greetings|  I would like to thank the following people:\r\n   ====")));
+        QVERIFY(shown.startsWith(
+            QStringLiteral("Greetings|  I would like to thank the following people:\r\n   ====")));
         QVERIFY(shown.endsWith(QStringLiteral("   To be continued... ;-)\r\n")));
         QCOMPARE(shown.count(QStringLiteral("\r\n")), 10);
 

@@ -1,5 +1,4 @@
 #include "ExplorerFixture.h"
-
 #include "explorer/LocalPane.h"
 #include "settings/LanguageTable.h"
 
@@ -57,7 +56,8 @@ private slots:
         QCOMPARE(root->text(0), QStringLiteral("/"));
         QCOMPARE(root->data(0, Qt::UserRole).toString(), QStringLiteral("K1"));
         QCOMPARE(fixture.childNames(QStringLiteral("/")), (QStringList{"java", "ml"}));
-        QCOMPARE(fixture.treeNode(QStringLiteral("/ml/"))->data(0, Qt::UserRole).toString(), QStringLiteral("K3"));
+        QCOMPARE(fixture.treeNode(QStringLiteral("/ml/"))->data(0, Qt::UserRole).toString(),
+                 QStringLiteral("K3"));
         QCOMPARE(fixture.rowNames(), (QStringList{"alpha.txt", "readme.txt"}));
         QCOMPARE(fixture.list()->topLevelItem(1)->text(1), QStringLiteral("/"));
         QCOMPARE(fixture.list()->topLevelItem(1)->text(2), QStringLiteral("2048"));
@@ -101,7 +101,8 @@ private slots:
         const QStringList secondKeys = keysUnder(fixture.treeNode(QStringLiteral("/ml/")));
         for (const QString& key : secondKeys)
             QVERIFY2(!firstKeys.contains(key), qPrintable(key));
-        QCOMPARE(fixture.window->ImNodeKey, fixture.treeNode(QStringLiteral("/ml/im/"))->data(0, Qt::UserRole).toString());
+        QCOMPARE(fixture.window->ImNodeKey,
+                 fixture.treeNode(QStringLiteral("/ml/im/"))->data(0, Qt::UserRole).toString());
 
         fixture.clickFolder(QStringLiteral("/ml/im/"));
         QCOMPARE(fixture.rowNames(), (QStringList{"beach.png", "sunset.png"}));
@@ -266,7 +267,8 @@ private slots:
         QCOMPARE(address->text(), QDir::toNativeSeparators(fixture.localFolder()));
         address->setText(QStringLiteral("/no/such/folder"));
         QTest::keyClick(address, Qt::Key_Return);
-        QCOMPARE(fixture.store->read(QStringLiteral("sysLastFolder")), QDir::toNativeSeparators(fixture.localFolder()));
+        QCOMPARE(fixture.store->read(QStringLiteral("sysLastFolder")),
+                 QDir::toNativeSeparators(fixture.localFolder()));
 
         // The next start goes back there.
         fixture.store->write(QStringLiteral("sysLastFolder"), QDir::toNativeSeparators(target));

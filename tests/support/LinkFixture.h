@@ -25,10 +25,7 @@ struct LinkFixture
         link->setTempFolder(temp.path() + QLatin1Char('/'));
     }
 
-    bool connect()
-    {
-        return phone.start() && link->OpenPort(QStringLiteral("COM9"), phone.device());
-    }
+    bool connect() { return phone.start() && link->OpenPort(QStringLiteral("COM9"), phone.device()); }
 
     // Files left in the working folder after an operation.
     QStringList leftovers() const { return QDir(temp.path()).entryList(QDir::Files | QDir::Hidden); }

@@ -7,7 +7,8 @@
 namespace {
 QByteArray entryLine(const QByteArray& hexName, char flag, int size)
 {
-    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + QByteArray::number(size) + ",\"2007/05/12 10:00\"";
+    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + QByteArray::number(size) +
+           ",\"2007/05/12 10:00\"";
 }
 } // namespace
 
@@ -24,8 +25,8 @@ private slots:
         const QByteArray two = entryLine("006D006C", '1', 0) + entryLine("0061", '0', 2048);
         QTest::newRow("complete") << two + "\r\n\r\nOK\r\n" << int(S::Complete) << 2;
         QTest::newRow("empty folder") << QByteArray("\r\nOK\r\n") << int(S::Complete) << 0;
-        QTest::newRow("echo before the answer")
-            << QByteArray("AT+QFSL=\"002F\",0\r") + two + "\r\n\r\nOK\r\n" << int(S::Complete) << 2;
+        QTest::newRow("echo before the answer") << QByteArray("AT+QFSL=\"002F\",0\r") + two + "\r\n\r\nOK\r\n"
+                                                << int(S::Complete) << 2;
         QTest::newRow("final OK without line end") << two + "\r\n\r\nOK" << int(S::Incomplete) << 0;
         QTest::newRow("OK without line end before it") << QByteArray("OK\r\n") << int(S::Incomplete) << 0;
         QTest::newRow("cut inside an entry") << two.left(30) << int(S::Incomplete) << 0;
@@ -119,10 +120,12 @@ private slots:
         QTest::newRow("empty file") << QByteArray("\r\n+QFRF: 0\r\n\r\n\r\nOK\r\n") << true << QByteArray();
         QTest::newRow("content with line ends")
             << QByteArray("\r\n+QFRF: 6\r\n\r\nOK\r\n\r\n\r\nOK\r\n") << true << QByteArray("\r\nOK\r\n");
-        QTest::newRow("no size announced") << QByteArray("\r\n\r\nxy\r\n\r\nOK\r\n") << true << QByteArray("xy");
+        QTest::newRow("no size announced")
+            << QByteArray("\r\n\r\nxy\r\n\r\nOK\r\n") << true << QByteArray("xy");
         QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << false << QByteArray();
         QTest::newRow("cut short") << QByteArray("\r\n+QFRF: 10\r\nabc") << false << QByteArray();
-        QTest::newRow("size differs") << QByteArray("\r\n+QFRF: 4\r\nabc\r\n\r\nOK\r\n") << false << QByteArray();
+        QTest::newRow("size differs")
+            << QByteArray("\r\n+QFRF: 4\r\nabc\r\n\r\nOK\r\n") << false << QByteArray();
         QTest::newRow("nothing") << QByteArray() << false << QByteArray();
     }
 

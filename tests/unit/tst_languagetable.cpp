@@ -25,23 +25,27 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("blanks around the text") << QByteArray("57=  word with blanks  \r\n") << 57
-                                                << QStringLiteral("word with blanks");
-        QTest::newRow("blanks before and inside the number") << QByteArray("  1 2 = twelve\r\n") << 12
-                                                             << QStringLiteral("twelve");
+        QTest::newRow("blanks around the text")
+            << QByteArray("57=  word with blanks  \r\n") << 57 << QStringLiteral("word with blanks");
+        QTest::newRow("blanks before and inside the number")
+            << QByteArray("  1 2 = twelve\r\n") << 12 << QStringLiteral("twelve");
         QTest::newRow("letters give zero") << QByteArray("abc=zero\r\n") << 0 << QStringLiteral("zero");
         QTest::newRow("number stops at a letter") << QByteArray("42abc=x\r\n") << 42 << QStringLiteral("x");
         QTest::newRow("second equals sign cut off") << QByteArray("7=a=b\r\n") << 7 << QStringLiteral("a");
-        QTest::newRow("rounded half to even down") << QByteArray("2.5=down\r\n") << 2 << QStringLiteral("down");
+        QTest::newRow("rounded half to even down")
+            << QByteArray("2.5=down\r\n") << 2 << QStringLiteral("down");
         QTest::newRow("rounded up") << QByteArray("2.7=up\r\n") << 3 << QStringLiteral("up");
         QTest::newRow("exponent") << QByteArray("1e2=hundred\r\n") << 100 << QStringLiteral("hundred");
-        QTest::newRow("later line wins") << QByteArray("9=first\r\n9=second\r\n") << 9 << QStringLiteral("second");
+        QTest::newRow("later line wins")
+            << QByteArray("9=first\r\n9=second\r\n") << 9 << QStringLiteral("second");
         QTest::newRow("empty text") << QByteArray("5=old\r\n5=\r\n") << 5 << QString();
         QTest::newRow("comment ignored") << QByteArray("#8=hidden\r\n") << 8 << QString();
         QTest::newRow("line without equals ignored") << QByteArray("8 nothing\r\n") << 8 << QString();
         QTest::newRow("LF line ends") << QByteArray("3=three\n4=four\n") << 4 << QStringLiteral("four");
-        QTest::newRow("last entry of the table") << QByteArray("1024=last\r\n") << 1024 << QStringLiteral("last");
-        QTest::newRow("UTF-8 accents") << QByteArray("6=L\xc3\xb6schen\r\n") << 6 << QStringLiteral("Löschen");
+        QTest::newRow("last entry of the table")
+            << QByteArray("1024=last\r\n") << 1024 << QStringLiteral("last");
+        QTest::newRow("UTF-8 accents")
+            << QByteArray("6=L\xc3\xb6schen\r\n") << 6 << QStringLiteral("Löschen");
         QTest::newRow("Latin-1 accents") << QByteArray("6=L\xf6schen\r\n") << 6 << QStringLiteral("Löschen");
     }
 
@@ -82,8 +86,9 @@ private slots:
         const auto result = table.LoadLanguage(path);
         QCOMPARE(result.status, LanguageTable::LoadStatus::FormatError);
         QCOMPARE(result.errorLine, 3);
-        QCOMPARE(result.message, QStringLiteral("An error occured while parsing ") + path +
-                                     QStringLiteral(" at line 3.\r\nTry replacing this file with another one."));
+        QCOMPARE(result.message,
+                 QStringLiteral("An error occured while parsing ") + path +
+                     QStringLiteral(" at line 3.\r\nTry replacing this file with another one."));
         QCOMPARE(table.GetString(4), QString());
     }
 
@@ -104,7 +109,8 @@ private slots:
         english.write("1=File\r\n");
         english.close();
 
-        for (const QString& chosen : {QString(), QStringLiteral("gone.lng"), QStringLiteral("../english.lng")}) {
+        for (const QString& chosen :
+             {QString(), QStringLiteral("gone.lng"), QStringLiteral("../english.lng")}) {
             LanguageTable table;
             const auto result = LoadInterfaceLanguage(table, lng.path(), chosen);
             QVERIFY2(result.warning.isEmpty(), qPrintable(chosen));
@@ -131,9 +137,9 @@ private slots:
                  LanguageTable::LoadStatus::Loaded);
         QCOMPARE(german.LoadLanguage(folder + QStringLiteral("/german.lng")).status,
                  LanguageTable::LoadStatus::Loaded);
-        const int used[] = {1, 2, 3, 4, 5, 6, 11, 12, 41, 46, 47, 48, 51, 55, 56, 57, 60, 61, 64, 65, 66,
-                            69, 70, 74, 75, 76, 77, 101, 102, 107, 111, 191, 195, 200, 202, 250, 260, 267,
-                            269, 272, 281, 295, 300, 301, 311, 317};
+        const int used[] = {1,   2,   3,   4,   5,   6,   11,  12,  41,  46,  47,  48,  51,  55,  56,  57,
+                            60,  61,  64,  65,  66,  69,  70,  74,  75,  76,  77,  101, 102, 107, 111, 191,
+                            195, 200, 202, 250, 260, 267, 269, 272, 281, 295, 300, 301, 311, 317};
         for (int number : used) {
             QVERIFY2(!english.GetString(number).isEmpty(), qPrintable(QString::number(number)));
             QVERIFY2(!german.GetString(number).isEmpty(), qPrintable(QString::number(number)));

@@ -155,6 +155,6 @@ int runRemove(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("rm needs at least one phone file"));
         return ExitUsage;
     }
-    return forEachPhoneFile(arguments,
-                            [&](const QString& folder, const QString& name) { return link.DeleteFile(name, folder); });
+    return forEachPhoneFile(
+        arguments, [&](const QString& folder, const QString& name) { return link.DeleteFile(name, folder); });
 }

@@ -95,7 +95,8 @@ int parseOptions(const QStringList& arguments, Options& options)
             std::fputs(kUsage, stdout);
             return -1;
         }
-        const bool takesValue = argument == QLatin1String("--port") || argument == QLatin1String("--timeout") ||
+        const bool takesValue = argument == QLatin1String("--port") ||
+                                argument == QLatin1String("--timeout") ||
                                 argument == QLatin1String("--delay") || argument == QLatin1String("--slice");
         if (takesValue && i + 1 >= arguments.size()) {
             printUsageError(argument + QStringLiteral(" needs a value"));
@@ -142,8 +143,8 @@ int main(int argc, char* argv[])
 
     using Runner = std::function<int(PhoneLink&, const QStringList&)>;
     const std::map<QString, Runner> commands = {
-        {QStringLiteral("ls"), runList},     {QStringLiteral("battery"), runBattery},
-        {QStringLiteral("get"), runGet},     {QStringLiteral("put"), runPut},
+        {QStringLiteral("ls"), runList},   {QStringLiteral("battery"), runBattery},
+        {QStringLiteral("get"), runGet},   {QStringLiteral("put"), runPut},
         {QStringLiteral("rm"), runRemove},
     };
     const auto command = commands.find(options.command);

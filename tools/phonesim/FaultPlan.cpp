@@ -45,7 +45,9 @@ bool FaultPlan::add(const std::string& text)
     }
     const std::vector<std::string> parts = splitAt(spec, ':');
     const std::string& kind = parts[0];
-    auto argument = [&](std::size_t index, long& value) { return parts.size() > index && toNumber(parts[index], value); };
+    auto argument = [&](std::size_t index, long& value) {
+        return parts.size() > index && toNumber(parts[index], value);
+    };
     if (kind == "error" && parts.size() == 1)
         fault.kind = Fault::Kind::Error;
     else if (kind == "refuse" && parts.size() == 1)

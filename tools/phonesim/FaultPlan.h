@@ -10,14 +10,14 @@ struct Fault
     enum class Kind
     {
         None,
-        Error,   // answer ERROR (QFWF: after taking the data, nothing written)
-        Refuse,  // QFWF: ERROR instead of the prompt
-        Silent,  // no answer at all
-        Late,    // answer after `millis`
-        NoCrLf,  // the final CR LF is missing
-        Split,   // the answer pauses `millis` after `position` bytes
-        Walk,    // the n-th such answer pauses `millis` after n bytes
-        Drop     // the line goes away after `position` bytes (QFWF: of the data)
+        Error,  // answer ERROR (QFWF: after taking the data, nothing written)
+        Refuse, // QFWF: ERROR instead of the prompt
+        Silent, // no answer at all
+        Late,   // answer after `millis`
+        NoCrLf, // the final CR LF is missing
+        Split,  // the answer pauses `millis` after `position` bytes
+        Walk,   // the n-th such answer pauses `millis` after n bytes
+        Drop    // the line goes away after `position` bytes (QFWF: of the data)
     };
     Kind kind = Kind::None;
     long position = 0;

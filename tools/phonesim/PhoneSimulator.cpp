@@ -86,8 +86,7 @@ std::string commandKind(const std::string& line)
 
 PhoneSimulator::PhoneSimulator(int masterFd, SimulatorOptions& options)
     : fd_(masterFd), options_(options), files_(options.root)
-{
-}
+{}
 
 void PhoneSimulator::run()
 {
@@ -160,7 +159,8 @@ bool PhoneSimulator::handleBufferedInput()
         return true;
     }
     case Mode::Data:
-        if (uploadFault_.kind == Fault::Kind::Drop && input_.size() >= static_cast<std::size_t>(uploadFault_.position))
+        if (uploadFault_.kind == Fault::Kind::Drop &&
+            input_.size() >= static_cast<std::size_t>(uploadFault_.position))
             dropLine();
         if (input_.size() < uploadLength_)
             return false;
@@ -230,8 +230,8 @@ std::string PhoneSimulator::listingAnswer(const std::string& arguments, const Fa
         return kOk;
     std::string reply;
     for (const auto& entry : *entries) {
-        reply += kCrLf + "+QFSL: \"" + encodeHexName(entry.name) + "\"," + (entry.isFolder ? "1" : "0") + ",0," +
-                 std::to_string(entry.size) + ",\"2007/05/12 10:00\"";
+        reply += kCrLf + "+QFSL: \"" + encodeHexName(entry.name) + "\"," + (entry.isFolder ? "1" : "0") +
+                 ",0," + std::to_string(entry.size) + ",\"2007/05/12 10:00\"";
     }
     return reply + kCrLf + kOk;
 }

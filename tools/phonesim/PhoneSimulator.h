@@ -11,9 +11,9 @@
 struct SimulatorOptions
 {
     std::string root;
-    long baud = 0;        // 0: unpaced
-    long chunk = 0;       // answer delivered in pieces of this many bytes (0: whole)
-    long chunkPause = 0;  // milliseconds between the pieces
+    long baud = 0;       // 0: unpaced
+    long chunk = 0;      // answer delivered in pieces of this many bytes (0: whole)
+    long chunkPause = 0; // milliseconds between the pieces
     bool echo = false;
     std::string battery = "0,85";
     std::FILE* log = nullptr;

@@ -11,7 +11,8 @@ std::string toUtf8(const std::u16string& text)
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::uint32_t code = text[i];
-        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <pty.h>
-#include <sys/prctl.h>
 #include <string>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,39 +31,38 @@ void endOnSignal(int)
 
 void printHelp()
 {
-    std::printf(
-        "Usage: vantrel-phonesim --root FOLDER [options]\n"
-        "\n"
-        "Serves FOLDER as the file system of a simulated Siemens phone on a new\n"
-        "pseudo-terminal and prints the terminal's device path on the first line.\n"
-        "Point Vantrel or vantrel-cli at that path (or at --link).\n"
-        "\n"
-        "Options:\n"
-        "  --root FOLDER       folder served as the phone's \"/\" (required)\n"
-        "  --link PATH         also make PATH a symlink to the terminal\n"
-        "  --baud N            pace the line to N baud (default: unpaced)\n"
-        "  --chunk N           deliver answers in pieces of N bytes\n"
-        "  --chunk-pause MS    pause between those pieces\n"
-        "  --echo              echo every command line, as a phone with ATE1 does\n"
-        "  --battery TEXT      the +CBC answer's fields (default \"0,85\")\n"
-        "  --log FILE          append every command line received to FILE\n"
-        "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
-        "  --help              show this text\n"
-        "\n"
-        "CMD is QFSL, QFRF, QFWF, QFDF, CBC or AT. KIND is one of:\n"
-        "  error               answer ERROR (QFWF: after taking the data)\n"
-        "  refuse              QFWF only: ERROR instead of the \"> \" prompt\n"
-        "  silent              never answer\n"
-        "  late:MS             answer after MS milliseconds\n"
-        "  nocrlf              leave out the answer's final CR LF\n"
-        "  split:POS:MS        pause MS milliseconds after POS bytes of the answer\n"
-        "  walk:MS             split the n-th such answer after n bytes, pausing MS\n"
-        "  drop:N              drop the line after N bytes (QFWF: of the data)\n"
-        "Append @COUNT to apply it to the first COUNT such commands only,\n"
-        "e.g. --fault QFSL=nocrlf@2.\n"
-        "\n"
-        "Names starting with \".\" in FOLDER are the phone's internal folders: they\n"
-        "are listed only at the root and only when asked for with \",4\".\n");
+    std::printf("Usage: vantrel-phonesim --root FOLDER [options]\n"
+                "\n"
+                "Serves FOLDER as the file system of a simulated Siemens phone on a new\n"
+                "pseudo-terminal and prints the terminal's device path on the first line.\n"
+                "Point Vantrel or vantrel-cli at that path (or at --link).\n"
+                "\n"
+                "Options:\n"
+                "  --root FOLDER       folder served as the phone's \"/\" (required)\n"
+                "  --link PATH         also make PATH a symlink to the terminal\n"
+                "  --baud N            pace the line to N baud (default: unpaced)\n"
+                "  --chunk N           deliver answers in pieces of N bytes\n"
+                "  --chunk-pause MS    pause between those pieces\n"
+                "  --echo              echo every command line, as a phone with ATE1 does\n"
+                "  --battery TEXT      the +CBC answer's fields (default \"0,85\")\n"
+                "  --log FILE          append every command line received to FILE\n"
+                "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
+                "  --help              show this text\n"
+                "\n"
+                "CMD is QFSL, QFRF, QFWF, QFDF, CBC or AT. KIND is one of:\n"
+                "  error               answer ERROR (QFWF: after taking the data)\n"
+                "  refuse              QFWF only: ERROR instead of the \"> \" prompt\n"
+                "  silent              never answer\n"
+                "  late:MS             answer after MS milliseconds\n"
+                "  nocrlf              leave out the answer's final CR LF\n"
+                "  split:POS:MS        pause MS milliseconds after POS bytes of the answer\n"
+                "  walk:MS             split the n-th such answer after n bytes, pausing MS\n"
+                "  drop:N              drop the line after N bytes (QFWF: of the data)\n"
+                "Append @COUNT to apply it to the first COUNT such commands only,\n"
+                "e.g. --fault QFSL=nocrlf@2.\n"
+                "\n"
+                "Names starting with \".\" in FOLDER are the phone's internal folders: they\n"
+                "are listed only at the root and only when asked for with \",4\".\n");
 }
 
 bool needValue(int index, int argc, const char* option)
