@@ -7,6 +7,7 @@
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -303,14 +304,21 @@ void ExplorerWindow::statusText(int panel, const QString& text)
 
 void ExplorerWindow::busyChanged(bool busy)
 {
+    // Disabling moves the keyboard focus away (into the address box, where it
+    // would select the text); it returns where it was once the phone is done.
+    if (busy)
+        focusBeforeBusy_ = QApplication::focusWidget();
     // DisableControls / EnableControls, in their order.
     for (QWidget* control : {static_cast<QWidget*>(tlbMain_), static_cast<QWidget*>(tvFolders_),
                              static_cast<QWidget*>(lstFiles_), static_cast<QWidget*>(tlbFav_)})
         control->setEnabled(!busy);
-    if (busy)
+    if (busy) {
         setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
+        return;
+    }
+    unsetCursor();
+    if (focusBeforeBusy_ && focusBeforeBusy_->isEnabled())
+        focusBeforeBusy_->setFocus();
 }
 
 void ExplorerWindow::progressRange(int maximum)

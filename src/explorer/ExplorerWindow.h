@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -135,6 +136,7 @@ private:
     QProgressBar* pgbMain_ = nullptr;
 
     QHash<QString, QTreeWidgetItem*> nodes_;
+    QPointer<QWidget> focusBeforeBusy_;
     Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
     int commandDepth_ = 0;
     int failedUploads_ = 0;

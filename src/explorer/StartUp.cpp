@@ -41,13 +41,13 @@ void ExplorerWindow::StartUp()
         return;
     pgbMain_->hide();
     picBattery_->hide();
-    if (settings_.chargeDisplayAsBoolean()) {
-        link_->ShowBatteryCharge();
-        picBattery_->setVisible(picBattery_->pixmap().isNull() == false);
-    }
+    if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
+        picBattery_->show();
     setUpFileListColumns();
     NodeCounter = 0;
     ShowPhoneRoot();
+    // The phone's folders are where the work starts.
+    tvFolders_->setFocus();
 }
 
 void ExplorerWindow::loadSettingsStep()

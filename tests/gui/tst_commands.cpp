@@ -153,6 +153,21 @@ private slots:
         QVERIFY(!fixture.window->OpenAfterDownload);
     }
 
+    void focusStaysWhereTheUserWorks()
+    {
+        ExplorerFixture fixture;
+        fixture.phone.putFile(QStringLiteral("a.txt"), "a");
+        QVERIFY(fixture.start());
+        fixture.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fixture.tree()));
+        fixture.list()->setFocus();
+        fixture.selectRows({QStringLiteral("a.txt")});
+        fixture.find<QAction>(QStringLiteral("mnuFDownload"))->trigger();
+        QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("a"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fixture.list()));
+    }
+
     void failedDownloadIsNotReportedAsDone()
     {
         ExplorerFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")});
@@ -312,13 +327,16 @@ private slots:
     void settingsDialogReRunsTheStartUp_data()
     {
         QTest::addColumn<bool>("confirm");
-        QTest::newRow("OK") << true;
-        QTest::newRow("Cancel") << false;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("OK") << true << QStringLiteral("cmdOK");
+        QTest::newRow("Cancel") << false << QStringLiteral("cmdCancel");
+        QTest::newRow("close box") << false << QString();
     }
 
     void settingsDialogReRunsTheStartUp()
     {
         QFETCH(bool, confirm);
+        QFETCH(QString, how);
         ExplorerFixture fixture;
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
         QVERIFY(fixture.start());
@@ -329,13 +347,15 @@ private slots:
         QVERIFY(other.start());
         fixture.store->writePortDevice(7, other.device());
 
-        onNextModal<SettingsDialog>([confirm](SettingsDialog* dialog) {
+        onNextModal<SettingsDialog>([how](SettingsDialog* dialog) {
             dialog->findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentIndex(6);
             dialog->findChild<QComboBox*>(QStringLiteral("cmbSize"))->setCurrentIndex(0);
             dialog->findChild<QComboBox*>(QStringLiteral("cmbLanguage"))
                 ->setCurrentText(QStringLiteral("german.lng"));
-            dialog->findChild<QPushButton*>(confirm ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))
-                ->click();
+            if (how.isEmpty())
+                dialog->close();
+            else
+                dialog->findChild<QPushButton*>(how)->click();
         });
         fixture.find<QToolButton>(QStringLiteral("tlbMain_Settings"))->click();
 
