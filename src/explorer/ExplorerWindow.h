@@ -141,5 +141,8 @@ private:
     int commandDepth_ = 0;
     int failedUploads_ = 0;
     bool closing_ = false;
+    // Messages that wait until a language is loaded to be readable.
+    bool settingsMessagePending_ = false;
+    bool workingFolderMessagePending_ = false;
     bool portOpened_ = false;
 };

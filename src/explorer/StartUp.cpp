@@ -65,13 +65,12 @@ void ExplorerWindow::loadSettingsStep()
     const bool tellNow = !texts_.GetString(kSettingsUnreadable).isEmpty();
     if (loaded.hadUnreadableValue && tellNow)
         QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
-    setProperty("settingsMessagePending", loaded.hadUnreadableValue && !tellNow);
+    settingsMessagePending_ = loaded.hadUnreadableValue && !tellNow;
 
     tempFolder_ = Folders::prepareWorkingFolder(
         workingFolderOverride_.isEmpty() ? Folders::workingFolderPath() : workingFolderOverride_);
     link_->setTempFolder(tempFolder_);
-    if (tempFolder_.isEmpty())
-        setProperty("workingFolderMessagePending", true);
+    workingFolderMessagePending_ = tempFolder_.isEmpty();
     if (!localPane_->navigate(store_.read(QLatin1String(SettingsKeys::LastFolder))))
         localPane_->navigate(Folders::defaultLastFolder());
 }
@@ -89,12 +88,12 @@ bool ExplorerWindow::loadLanguageStep()
         languageWarningShown_ = language.warning;
         QMessageBox::warning(this, QStringLiteral("Vantrel"), language.warning);
     }
-    if (property("settingsMessagePending").toBool()) {
-        setProperty("settingsMessagePending", false);
+    if (settingsMessagePending_) {
+        settingsMessagePending_ = false;
         QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
     }
-    if (property("workingFolderMessagePending").toBool()) {
-        setProperty("workingFolderMessagePending", false);
+    if (workingFolderMessagePending_) {
+        workingFolderMessagePending_ = false;
         QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kWorkingFolderUnprepared));
     }
     return true;

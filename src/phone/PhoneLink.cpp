@@ -137,7 +137,8 @@ void PhoneLink::onPortError(QSerialPort::SerialPortError error)
     port_.close();
     if (wasOpen && !lineLost_) {
         lineLost_ = true;
-        setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel_ + QStringLiteral("!"));
+        setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel_ + QStringLiteral("! ") +
+                         text(PhoneTexts::HowToReconnect));
     }
     wake();
 }

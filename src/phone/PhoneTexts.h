@@ -28,6 +28,7 @@ enum : int
     ReadError = 73,
     LineLost = 76,
     PortInUse = 77,
+    HowToReconnect = 80,
     MissingFileBefore = 107,
     MissingFileAfter = 108,
 };

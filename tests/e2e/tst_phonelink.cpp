@@ -124,7 +124,7 @@ private slots:
         QTest::newRow("silent phone")
             << QStringLiteral("QFSL=silent") << int(Outcome::TimedOut) << QStringLiteral("T55 COM9.");
         QTest::newRow("line dropped")
-            << QStringLiteral("QFSL=drop:20") << int(Outcome::LineLost) << QStringLiteral("T76 COM9!");
+            << QStringLiteral("QFSL=drop:20") << int(Outcome::LineLost) << QStringLiteral("T76 COM9! T80");
     }
 
     void listingFailures()

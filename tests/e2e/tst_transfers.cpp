@@ -149,7 +149,7 @@ private slots:
         QTest::newRow("ERROR") << QStringLiteral("QFRF=error") << int(Outcome::Failed)
                                << QStringLiteral("T73 photo.jpg.");
         QTest::newRow("line dropped")
-            << QStringLiteral("QFRF=drop:3000") << int(Outcome::LineLost) << QStringLiteral("T76 COM9!");
+            << QStringLiteral("QFRF=drop:3000") << int(Outcome::LineLost) << QStringLiteral("T76 COM9! T80");
         QTest::newRow("silent phone")
             << QStringLiteral("QFRF=silent") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.");
         QTest::newRow("answer cut short")
