@@ -74,25 +74,25 @@ void ExplorerWindow::DownloadCommand()
 {
     if (refuseWhileBusy())
         return;
-    const QList<QTreeWidgetItem*> rows = selectedRows();
+    const QStringList rows = selectedFileNames();
     CommandScope scope(*this);
     const QString destination = OpenAfterDownload ? tempFolder_ : localPane_->currentFolder();
     if (!rows.isEmpty() && destination.isEmpty()) {
-        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + rows.first()->text(0) +
+        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + rows.first() +
                           QStringLiteral("."));
         return;
     }
     const QString phoneFolder = withoutClosingSlash(selectedFolderTag());
     QString lastDownloaded;
     int failed = 0;
-    for (QTreeWidgetItem* row : rows) {
+    for (const QString& name : rows) {
         if (closing_)
             return;
-        const Outcome outcome = link_->ReadFile(phoneFolder, row->text(0), destination);
+        const Outcome outcome = link_->ReadFile(phoneFolder, name, destination);
         if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost)
             return;
         if (outcome == Outcome::Done)
-            lastDownloaded = QDir(destination).filePath(row->text(0));
+            lastDownloaded = QDir(destination).filePath(name);
         else
             ++failed;
     }
@@ -122,10 +122,10 @@ void ExplorerWindow::DeleteCommand()
     {
         CommandScope scope(*this);
         const QString tag = selectedFolderTag();
-        for (QTreeWidgetItem* row : selectedRows()) {
+        for (const QString& name : selectedFileNames()) {
             if (closing_)
                 return;
-            const Outcome outcome = link_->DeleteFile(row->text(0), tag);
+            const Outcome outcome = link_->DeleteFile(name, tag);
             if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost)
                 return;
         }

@@ -102,7 +102,7 @@ private:
     void removeChildren(QTreeWidgetItem* node);
     void sortByColumn(int column);
     void showFileMenu(const QPoint& position);
-    QList<QTreeWidgetItem*> selectedRows() const;
+    QStringList selectedFileNames() const;
     void downloadInto(const QString& folder);
     void uploadOne(UploadItem item);
     bool refuseWhileBusy() const;

@@ -149,12 +149,13 @@ void ExplorerWindow::showFileMenu(const QPoint& position)
     mnuFileOp_->popup(lstFiles_->viewport()->mapToGlobal(position));
 }
 
-QList<QTreeWidgetItem*> ExplorerWindow::selectedRows() const
+QStringList ExplorerWindow::selectedFileNames() const
 {
-    QList<QTreeWidgetItem*> rows;
+    // Names, not rows: the list may be refilled while a command waits for the phone.
+    QStringList names;
     for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
         if (lstFiles_->topLevelItem(i)->isSelected())
-            rows << lstFiles_->topLevelItem(i);
+            names << lstFiles_->topLevelItem(i)->text(0);
     }
-    return rows;
+    return names;
 }

@@ -2,6 +2,7 @@
 #include "explorer/LocalPane.h"
 #include "settings/LanguageTable.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -274,6 +275,38 @@ private slots:
         fixture.store->write(QStringLiteral("sysLastFolder"), QDir::toNativeSeparators(target));
         fixture.window->StartUp();
         QCOMPARE(address->text(), QDir::toNativeSeparators(target));
+    }
+
+    void closingEmptiesTheWorkingFolderAndClosesThePort()
+    {
+        ExplorerFixture fixture;
+        QVERIFY(fixture.start());
+        QDir().mkpath(fixture.workingFolder() + QStringLiteral("/keep"));
+        QFile leftover(fixture.workingFolder() + QStringLiteral("/download.tmp"));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
+        QVERIFY(fixture.window->link().isOpen());
+        QVERIFY(fixture.window->close());
+        QVERIFY(!fixture.window->link().isOpen());
+        QCOMPARE(QDir(fixture.workingFolder()).entryList(QDir::Files), QStringList());
+        QVERIFY(QDir(fixture.workingFolder()).exists(QStringLiteral("keep")));
+    }
+
+    void closingWhileThePhoneIsSlowEndsTheExchangeFirst()
+    {
+        ExplorerFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=silent@2")});
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        fixture.store->write(QStringLiteral("sieTimeOut"), QStringLiteral("15000"));
+        QVERIFY(fixture.phone.start());
+        fixture.store->writePortDevice(4, fixture.phone.device());
+        QElapsedTimer clock;
+        clock.start();
+        // The root listing waits for a silent phone; the close ends it.
+        QTimer::singleShot(200, fixture.window.get(), [&] { fixture.window->close(); });
+        fixture.window->StartUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible(), 5000);
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(!fixture.window->link().isOpen());
     }
 
     void deleteKeyOnlyFromTheTreeOrList()
