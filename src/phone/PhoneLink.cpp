@@ -16,10 +16,7 @@ PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObjec
     tmrTimeout_.setInterval(timing_.TimeOutTime);
     tmrProcessing_.setInterval(timing_.DelayTime);
 
-    connect(&tmrTimeout_, &QTimer::timeout, this, [this] {
-        TimedOut = true;
-        wake();
-    });
+    connect(&tmrTimeout_, &QTimer::timeout, this, &PhoneLink::onTimeOutTick);
     connect(&tmrProcessing_, &QTimer::timeout, this, [this] {
         Processing = false;
         wake();
@@ -28,8 +25,7 @@ PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObjec
     connect(&port_, &QSerialPort::readyRead, this, &PhoneLink::wake);
     connect(&port_, &QSerialPort::bytesWritten, this, [this] {
         // Bytes leaving for the phone show the line is alive.
-        if (tmrTimeout_.isActive())
-            tmrTimeout_.start();
+        lineActivity_.restart();
         wake();
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &PhoneLink::onPortError);
@@ -167,7 +163,22 @@ void PhoneLink::sendCommand(const QString& command)
 void PhoneLink::startTimeOut()
 {
     TimedOut = false;
-    tmrTimeout_.start();
+    lineActivity_.restart();
+    tmrTimeout_.start(timing_.TimeOutTime);
+}
+
+void PhoneLink::onTimeOutTick()
+{
+    // The time-out measures the line's silence. Activity only notes the time,
+    // and the tick waits out the rest: restarting a timer for every few bytes
+    // would cost more than the bytes themselves.
+    const qint64 silent = lineActivity_.elapsed();
+    if (silent < timing_.TimeOutTime) {
+        tmrTimeout_.start(static_cast<int>(timing_.TimeOutTime - silent));
+        return;
+    }
+    TimedOut = true;
+    wake();
 }
 
 void PhoneLink::readWaiting()
@@ -179,10 +190,8 @@ void PhoneLink::readWaiting()
     LastChunk = port_.readAll();
     if (LastChunk.isEmpty())
         return;
-    // The time-out measures the phone's silence: a long answer that keeps
-    // arriving is not cut off.
-    if (tmrTimeout_.isActive())
-        tmrTimeout_.start();
+    // A long answer that keeps arriving is not cut off.
+    lineActivity_.restart();
     if (binarySink_)
         binarySink_(LastChunk);
     else

@@ -3,6 +3,7 @@
 #include "PhoneTypes.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QStringList>
@@ -88,6 +89,7 @@ private:
     void sendCommand(const QString& command);
     void discardStaleInput();
     void startTimeOut();
+    void onTimeOutTick();
     void readWaiting();
     WaitEnd waitUntil(const std::function<bool()>& satisfied);
     WaitEnd delayWait(const std::function<void()>& onChunk);
@@ -103,6 +105,7 @@ private:
     QTimer tmrTimeout_;
     QTimer tmrProcessing_;
     QTimer graceTimer_;
+    QElapsedTimer lineActivity_;
     QEventLoop* activeLoop_ = nullptr;
     Timing timing_;
     QString portLabel_;

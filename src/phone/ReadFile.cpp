@@ -4,6 +4,7 @@
 #include "PhoneTexts.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
@@ -51,21 +52,31 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     discardStaleInput();
     qint64 received = 0;
     bool writeFailed = false;
+    QElapsedTimer silence;
     binarySink_ = [&](const QByteArray& chunk) {
         received += chunk.size();
         if (reception.write(chunk) != chunk.size())
             writeFailed = true;
-        // Each arrival restarts the silence that ends the answer.
-        graceTimer_.start(kSilenceEndsAnswer);
+        // Each arrival starts the silence that ends the answer afresh.
+        silence.restart();
+        if (!graceTimer_.isActive())
+            graceTimer_.start(kSilenceEndsAnswer);
+    };
+    auto silentLongEnough = [&] {
+        if (received == 0 || graceTimer_.isActive())
+            return false;
+        if (silence.elapsed() >= kSilenceEndsAnswer)
+            return true;
+        graceTimer_.start(static_cast<int>(kSilenceEndsAnswer - silence.elapsed()));
+        return false;
     };
     sendCommand(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") + EncodeName(name) +
                 QStringLiteral(",1"));
     startTimeOut();
     // The answer is complete once the phone has been silent for half a second
     // after it started sending; before the first byte only the time-out ends it.
-    const WaitEnd end = waitUntil([&] {
-        return writeFailed || received > kLargestDownloadAnswer || (received > 0 && !graceTimer_.isActive());
-    });
+    const WaitEnd end =
+        waitUntil([&] { return writeFailed || received > kLargestDownloadAnswer || silentLongEnough(); });
     binarySink_ = nullptr;
     tmrTimeout_.stop();
     graceTimer_.stop();
