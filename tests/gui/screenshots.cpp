@@ -48,7 +48,6 @@ int main(int argc, char* argv[])
                              QStringLiteral("0,72")});
     copyTree(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample"), fixture.phone.root());
     fixture.phone.putFile(QStringLiteral("ml/vd/holiday.3gp"), QByteArray(120000, 'v'));
-    QFile pictures(fixture.localFolder() + QStringLiteral("/Pictures"));
     QDir().mkpath(fixture.localFolder() + QStringLiteral("/Pictures"));
     QDir().mkpath(fixture.localFolder() + QStringLiteral("/Music"));
     QFile big(fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg"));
