@@ -35,15 +35,15 @@ bool FaultPlan::add(const std::string& text)
     if (equals == std::string::npos || equals == 0)
         return false;
     const std::string command = text.substr(0, equals);
-    std::string spec = text.substr(equals + 1);
+    std::string description = text.substr(equals + 1);
     Fault fault;
-    const auto at = spec.find('@');
+    const auto at = description.find('@');
     if (at != std::string::npos) {
-        if (!toNumber(spec.substr(at + 1), fault.remaining))
+        if (!toNumber(description.substr(at + 1), fault.remaining))
             return false;
-        spec = spec.substr(0, at);
+        description = description.substr(0, at);
     }
-    const std::vector<std::string> parts = splitAt(spec, ':');
+    const std::vector<std::string> parts = splitAt(description, ':');
     const std::string& kind = parts[0];
     auto argument = [&](std::size_t index, long& value) {
         return parts.size() > index && toNumber(parts[index], value);
