@@ -47,8 +47,6 @@ public:
     void buildDriveToolbar(const QString& upCaption);
     void setAddressCaption(const QString& caption);
 
-    QLineEdit* addressBox() const { return txtURL_; }
-    DiskView* view() const { return wbDisk_; }
 
 signals:
     // Every completed navigation, with the text the address box then shows.

@@ -63,7 +63,6 @@ public:
     Outcome DeleteFile(const QString& name, const QString& folder);
 
     QString text(int number) const;
-    QString statusOfPanel1() const { return panel1_; }
 
     // Shared state of the exchanges.
     bool TimedOut = false;

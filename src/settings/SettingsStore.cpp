@@ -77,11 +77,6 @@ void SettingsStore::writePortDevice(int portNumber, const QString& device)
     store_->setValue(sectionKey(kPortsSection, QStringLiteral("COM%1").arg(portNumber)), device);
 }
 
-QString SettingsStore::filePath() const
-{
-    return store_->fileName();
-}
-
 bool SettingsStore::sync()
 {
     store_->sync();

@@ -24,7 +24,6 @@ public:
     QString readPortDevice(int portNumber) const;
     void writePortDevice(int portNumber, const QString& device);
 
-    QString filePath() const;
     bool sync();
 
 private:
