@@ -70,11 +70,7 @@ int main(int argc, char* argv[])
     const Settings settings = LoadSettings(store, QDir::homePath()).values;
 
     LinkFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
-    PhoneLink::Timing timing;
-    timing.TimeOutTime = settings.TimeOutTime;
-    timing.DelayTime = settings.DelayTime;
-    timing.SliceSize = settings.SliceSize;
-    fixture.link->setTiming(timing);
+    fixture.link->setTiming(PhoneLink::Timing::from(settings));
     QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
     if (!fixture.connect()) {
         std::fprintf(stderr, "the simulated phone did not start\n");

@@ -54,11 +54,7 @@ void ExplorerWindow::loadSettingsStep()
 {
     const LoadSettingsResult loaded = LoadSettings(store_, Folders::defaultLastFolder());
     settings_ = loaded.values;
-    PhoneLink::Timing timing;
-    timing.TimeOutTime = settings_.TimeOutTime;
-    timing.DelayTime = settings_.DelayTime;
-    timing.SliceSize = settings_.SliceSize;
-    link_->setTiming(timing);
+    link_->setTiming(PhoneLink::Timing::from(settings_));
     link_->setDisplayCharge(settings_.chargeDisplayOn());
 
     // At the first start no language is loaded yet; the message then waits for it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PhoneTypes.h"
+#include "settings/Settings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -30,6 +31,15 @@ public:
         int SliceSize = 10240;
         // How long a listing waits for the line end after its final "OK".
         int FinalLineGrace = 500;
+
+        static Timing from(const Settings& settings)
+        {
+            Timing timing;
+            timing.TimeOutTime = settings.TimeOutTime;
+            timing.DelayTime = settings.DelayTime;
+            timing.SliceSize = settings.SliceSize;
+            return timing;
+        }
     };
 
     PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObject* parent = nullptr);

@@ -165,10 +165,10 @@ int main(int argc, char* argv[])
     if (loaded.hadUnreadableValue && !texts.GetString(101).isEmpty())
         QTextStream(stderr) << texts.GetString(101) << Qt::endl;
 
-    PhoneLink::Timing timing;
-    timing.TimeOutTime = options.timeout > 0 ? options.timeout : loaded.values.TimeOutTime;
-    timing.DelayTime = options.delay > 0 ? options.delay : loaded.values.DelayTime;
-    timing.SliceSize = options.slice > 0 ? options.slice : loaded.values.SliceSize;
+    Settings chosen = loaded.values;
+    chosen.TimeOutTime = options.timeout > 0 ? options.timeout : chosen.TimeOutTime;
+    chosen.DelayTime = options.delay > 0 ? options.delay : chosen.DelayTime;
+    chosen.SliceSize = options.slice > 0 ? options.slice : chosen.SliceSize;
 
     QString portLabel = QStringLiteral("COM%1").arg(loaded.values.COMPort);
     QString device = resolvePortDevice(store.readPortDevice(loaded.values.COMPort), loaded.values.COMPort);
@@ -183,7 +183,7 @@ int main(int argc, char* argv[])
 
     ConsoleObserver observer;
     PhoneLink link(texts, observer);
-    link.setTiming(timing);
+    link.setTiming(PhoneLink::Timing::from(chosen));
     // Downloads are received in a folder of our own, so a running window's
     // working folder is never touched.
     QTemporaryDir reception;
