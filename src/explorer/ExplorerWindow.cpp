@@ -349,7 +349,7 @@ void ExplorerWindow::message(const QString& text)
 void ExplorerWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && portOpened_ && !closing_)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && link_->isOpen() && !closing_)
         QTimer::singleShot(0, this, &ExplorerWindow::applyBatteryRule);
 }
 

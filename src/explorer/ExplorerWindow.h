@@ -144,5 +144,4 @@ private:
     // Messages that wait until a language is loaded to be readable.
     bool settingsMessagePending_ = false;
     bool workingFolderMessagePending_ = false;
-    bool portOpened_ = false;
 };

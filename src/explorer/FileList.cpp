@@ -49,10 +49,8 @@ void FileList::mousePressEvent(QMouseEvent* event)
 
 void FileList::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!localPathsOf(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    // An entering drag is judged like a moving one.
+    dragMoveEvent(event);
 }
 
 void FileList::dragMoveEvent(QDragMoveEvent* event)

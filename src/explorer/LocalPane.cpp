@@ -19,10 +19,8 @@
 
 void DiskView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasFormat(QLatin1String(kPhoneRowsMimeType)))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    // An entering drag is judged like a moving one.
+    dragMoveEvent(event);
 }
 
 void DiskView::dragMoveEvent(QDragMoveEvent* event)

@@ -47,7 +47,6 @@ public:
     void buildDriveToolbar(const QString& upCaption);
     void setAddressCaption(const QString& caption);
 
-
 signals:
     // Every completed navigation, with the text the address box then shows.
     void navigationCompleted(const QString& shownPath);

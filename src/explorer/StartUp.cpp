@@ -98,9 +98,8 @@ bool ExplorerWindow::loadLanguageStep()
 bool ExplorerWindow::openPortStep()
 {
     const int port = settings_.COMPort;
-    portOpened_ = link_->OpenPort(QStringLiteral("COM%1").arg(port),
-                                  resolvePortDevice(store_.readPortDevice(port), port));
-    return portOpened_;
+    return link_->OpenPort(QStringLiteral("COM%1").arg(port),
+                           resolvePortDevice(store_.readPortDevice(port), port));
 }
 
 void ExplorerWindow::setUpFileListColumns()

@@ -9,9 +9,14 @@ constexpr int kListingAttempts = 4;
 // A folder answer this large is not a phone talking; stop collecting it.
 constexpr qsizetype kLargestListingAnswer = 32 * 1024 * 1024;
 
-bool answerEnded(const QByteArray& buffer)
+// Looks for the end marks only in what arrived since the last look (plus the
+// few bytes a mark may straddle), so a large folder is not scanned over and over.
+bool answerEnded(const QByteArray& buffer, qsizetype& scanned)
 {
-    return buffer.contains("OK") || buffer.contains("ERROR") || buffer.size() > kLargestListingAnswer;
+    const qsizetype from = qMax<qsizetype>(0, scanned - 4);
+    scanned = buffer.size();
+    return buffer.indexOf("OK", from) >= 0 || buffer.indexOf("ERROR", from) >= 0 ||
+           buffer.size() > kLargestListingAnswer;
 }
 
 } // namespace
@@ -35,7 +40,8 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         startTimeOut();
         sendCommand(command);
 
-        WaitEnd end = waitUntil([this] { return answerEnded(ReceiveBuffer); });
+        qsizetype scanned = 0;
+        WaitEnd end = waitUntil([&] { return answerEnded(ReceiveBuffer, scanned); });
         if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
             setStatus(1, failedText);
             result.outcome = Outcome::Failed;
