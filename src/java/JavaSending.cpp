@@ -1,0 +1,140 @@
+#include "JavaSending.h"
+
+#include "JavaTexts.h"
+#include "SelectorFile.h"
+#include "phone/PhoneLink.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kMenuName = QStringLiteral("selector.utf");
+const QString kJavaMarker = QStringLiteral("</java>");
+// The phone link's list holds at most this many files.
+constexpr int kLargestQueue = 256;
+
+UploadItem queued(const QFileInfo& file)
+{
+    UploadItem item;
+    item.LocalPath = file.absoluteFilePath();
+    item.PhoneFolder = kJavaMarker;
+    item.FileName = file.fileName();
+    item.FileSize = file.size();
+    return item;
+}
+
+} // namespace
+
+PhoneMenu DownloadSelector(PhoneLink& link, const QString& workingFolder)
+{
+    PhoneMenu menu;
+    menu.path = QDir(workingFolder).filePath(kMenuName);
+    if (QFileInfo::exists(menu.path) && !QFile::remove(menu.path))
+        return menu;
+    if (link.ReadFile(QStringLiteral("/java"), kMenuName, workingFolder) != Outcome::Done)
+        return menu;
+    QFile file(menu.path);
+    if (!file.open(QIODevice::ReadOnly))
+        return menu;
+    menu.content = file.readAll();
+    menu.downloaded = true;
+    return menu;
+}
+
+JavaQueue QueueForPhone(const SelectorModel& model, const QString& workingFolder, bool readHadError,
+                        bool lossConfirmed)
+{
+    JavaQueue queue;
+    if (readHadError && !lossConfirmed) {
+        queue.text = JavaTexts::ConfirmLoss;
+        return queue;
+    }
+    const QDir working(workingFolder);
+    const QString selectorPath = working.filePath(kMenuName);
+    if (!WriteSelector(model, selectorPath)) {
+        queue.text = JavaTexts::WriteFailed;
+        return queue;
+    }
+    queue.items << queued(QFileInfo(selectorPath));
+    const QFileInfoList suiteFiles =
+        working.entryInfoList({QStringLiteral("s*_suite.*")}, QDir::Files, QDir::Name);
+    for (const QFileInfo& file : suiteFiles)
+        queue.items << queued(file);
+    if (queue.items.size() > kLargestQueue) {
+        queue.items.clear();
+        queue.text = JavaTexts::SendFailed;
+    }
+    return queue;
+}
+
+QString menuCopiesFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/java-menus");
+}
+
+QString saveMenuCopy(const QByteArray& content, const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return QString();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString suffix = attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt);
+        const QString path =
+            QDir(folder).filePath(QStringLiteral("selector-") + stamp + suffix + QStringLiteral(".utf"));
+        QFile copy(path);
+        // NewOnly: an earlier copy of the same second is never replaced.
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            continue;
+        if (copy.write(content) == content.size() && copy.flush()) {
+            copy.close();
+            return path;
+        }
+        copy.remove();
+        return QString();
+    }
+    return QString();
+}
+
+SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByteArray& phoneMenu,
+                     const QString& copiesFolder)
+{
+    SendReport report;
+    if (!link.isOpen() || queue.isEmpty()) {
+        report.text = JavaTexts::SendFailed;
+        return report;
+    }
+    report.menuCopy = saveMenuCopy(phoneMenu, copiesFolder);
+    if (report.menuCopy.isEmpty()) {
+        report.text = JavaTexts::MenuCopyFailed;
+        return report;
+    }
+    // The phone is known to take the new menu only once the old one is gone. A
+    // refusal means there was none; no answer at all means the line is gone.
+    const Outcome deleted = link.DeleteFile(kMenuName, QStringLiteral("/java/"));
+    bool sent = deleted == Outcome::Done || deleted == Outcome::Failed;
+    for (qsizetype index = 0; sent && index < queue.size(); ++index) {
+        UploadItem item = queue.at(index);
+        item.PhoneFolder = QStringLiteral("/java");
+        item.FileName = QFileInfo(item.LocalPath).fileName();
+        sent = link.SendFile(item) == Outcome::Done;
+    }
+    if (!sent)
+        report.text = JavaTexts::SendFailed;
+    return report;
+}
+
+SendReport SendToPhone(PhoneLink& link, const SelectorModel& model, const QString& workingFolder,
+                       const PhoneMenu& menu, bool readHadError, bool lossConfirmed,
+                       const QString& copiesFolder)
+{
+    if (!menu.downloaded)
+        return SendReport{JavaTexts::OpenFailed, QString()};
+    const JavaQueue queue = QueueForPhone(model, workingFolder, readHadError, lossConfirmed);
+    if (queue.text != 0)
+        return SendReport{queue.text, QString()};
+    return SendQueue(link, queue.items, menu.content, copiesFolder);
+}
