@@ -1,0 +1,284 @@
+#include "java/JavaTexts.h"
+#include "java/PackageIndex.h"
+#include "java/Packages.h"
+#include "java/SelectorFile.h"
+#include "support/StoredRar.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A jar is a ZIP archive: it ends in a ZIP directory, which an all-formats
+// reader would take for the package itself.
+const QByteArray kJar =
+    QByteArray("PK\x03\x04 midlet classes ") + QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0');
+const QByteArray kJad = "MIDlet-1: Snake, /icon.png, snake.Main\r\n";
+const QByteArray kIndex = "suite=Snake\r\nnum=3\r\ndomain=untrusted\r\nmidlet=Snake Game\r\nicon=/i.png\r\n"
+                          "class=snake.Main\r\n";
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Every file below a folder, relative to it.
+QStringList filesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+SelectorModel gamesMenu()
+{
+    SelectorModel model;
+    model.NextRoot = 7;
+    model.JavaFolders[1] = {"Games", "1", "0"};
+    model.JavaFolders[2] = {"Tools", "1", "0"};
+    model.JavaSuites[1] = {"Games", "Chess", "s0_", 1, "", "Chess", "", "c.Main"};
+    model.JavaSuites[2] = {"Tools", "Calc", "s1_", 1, "", "Calc", "", "k.Main"};
+    model.JavaSuites[3] = {"Games", "Go", "s2_", 1, "", "Go", "", "g.Main"};
+    return model;
+}
+
+} // namespace
+
+class PackagesTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+
+    QString package(const QString& name, const QList<RarEntry>& entries)
+    {
+        const QString path = folder_.filePath(name);
+        return writeStoredRar4(path, entries) ? path : QString();
+    }
+
+private slots:
+    void unpacksOnlyHarmlessArchives_data()
+    {
+        QTest::addColumn<QList<RarEntry>>("entries");
+        QTest::addColumn<QStringList>("unpacked");
+        const RarEntry index{"vnjava.ini", kIndex};
+        QTest::newRow("files and a folder")
+            << QList<RarEntry>{index, {"java.jar", kJar}, {"extra", "", 040755}, {"extra/read me.txt", "hi"}}
+            << QStringList{"extra/read me.txt", "java.jar", "vnjava.ini"};
+        QTest::newRow("a parent part") << QList<RarEntry>{index, {"../evil.txt", "x"}} << QStringList();
+        QTest::newRow("a parent part further in")
+            << QList<RarEntry>{index, {"a/../../evil.txt", "x"}} << QStringList();
+        QTest::newRow("an absolute path") << QList<RarEntry>{index, {"/tmp/evil.txt", "x"}} << QStringList();
+        QTest::newRow("a link") << QList<RarEntry>{{"java.jar", "/etc/passwd", 0120777}, index}
+                                << QStringList();
+        QTest::newRow("a device") << QList<RarEntry>{index, {"java.jar", "", 020644}} << QStringList();
+        QTest::newRow("more than the bytes allowed")
+            << QList<RarEntry>{index, {"java.jar", QByteArray(2000, 'j')}} << QStringList();
+        QList<RarEntry> many;
+        for (int entry = 0; entry < 9; ++entry)
+            many << RarEntry{"java." + QByteArray::number(entry), "x"};
+        QTest::newRow("more entries than allowed") << many << QStringList();
+        QTest::newRow("nothing at all") << QList<RarEntry>{} << QStringList();
+    }
+    void unpacksOnlyHarmlessArchives()
+    {
+        QFETCH(QList<RarEntry>, entries);
+        QFETCH(QStringList, unpacked);
+        QTemporaryDir area;
+        const QString archive = area.filePath(QStringLiteral("p.vnj"));
+        QVERIFY(writeStoredRar4(archive, entries));
+        const QString target = area.filePath(QStringLiteral("deep/inside"));
+        QVERIFY(QDir().mkpath(target));
+
+        UnpackLimits limits;
+        limits.maxEntries = 8;
+        limits.maxBytes = 1500;
+        QCOMPARE(UnpackArchive(archive, target, limits), !unpacked.isEmpty());
+        QCOMPARE(filesBelow(target), unpacked);
+        // Nothing lands beside or above the folder.
+        QStringList everything{QStringLiteral("p.vnj")};
+        for (const QString& file : unpacked)
+            everything << QStringLiteral("deep/inside/") + file;
+        everything.sort();
+        QCOMPARE(filesBelow(area.path()), everything);
+        if (!unpacked.isEmpty())
+            QCOMPARE(fileContent(target + QStringLiteral("/java.jar")), kJar);
+    }
+
+    void refusesAnArchiveThatIsNotRar()
+    {
+        QTemporaryDir area;
+        const QString zip = area.filePath(QStringLiteral("jar.vnj"));
+        QFile file(zip);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kJar) == kJar.size());
+        file.close();
+        QVERIFY(!UnpackArchive(zip, area.path()));
+        QVERIFY(!UnpackArchive(area.filePath(QStringLiteral("missing.vnj")), area.path()));
+    }
+
+    void readsTheIndex_data()
+    {
+        QTest::addColumn<QByteArray>("index");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("midlet");
+        QTest::addColumn<int>("num");
+        QTest::newRow("CR LF") << kIndex << true << QByteArray("Snake Game") << 3;
+        QTest::newRow("LF only") << QByteArray(kIndex).replace("\r\n", "\n") << true
+                                 << QByteArray("Snake Game") << 3;
+        QTest::newRow("CR only, any order")
+            << QByteArray("midlet=M\rnum=12abc\rsuite=S\rextra=1") << true << QByteArray("M") << 12;
+        QTest::newRow("a TAB in a value")
+            << QByteArray("suite=S\r\nmidlet=A\tB\r\n") << false << QByteArray() << 1;
+        QTest::newRow("a number beyond 16 bits")
+            << QByteArray("suite=S\nnum=70000\n") << false << QByteArray() << 1;
+        QTest::newRow("comma before the equals sign")
+            << QByteArray("suite=S\nclass,x=Y\n") << false << QByteArray() << 1;
+    }
+    void readsTheIndex()
+    {
+        QFETCH(QByteArray, index);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, midlet);
+        QFETCH(int, num);
+        JavaSuite suite;
+        QCOMPARE(readPackageIndex(index, suite), ok);
+        if (!ok)
+            return;
+        QCOMPARE(suite.MidletName, midlet);
+        QCOMPARE(int(suite.Num), num);
+        QVERIFY(!suite.SuiteName.contains('\n') && !suite.ClassName.contains('\r'));
+    }
+
+    void installsIntoTheChosenFolder_data()
+    {
+        QTest::addColumn<int>("freedSlot");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QByteArray>("menuOrder");
+        QTest::newRow("the first free slot") << 0 << 4 << QByteArray("Chess Go Snake");
+        QTest::newRow("a freed slot is reused in its place") << 1 << 1 << QByteArray("Snake Go");
+    }
+    void installsIntoTheChosenFolder()
+    {
+        QFETCH(int, freedSlot);
+        QFETCH(int, slot);
+        QFETCH(QByteArray, menuOrder);
+        SelectorModel model = gamesMenu();
+        if (freedSlot)
+            model.JavaSuites[freedSlot] = JavaSuite{"", "", "", 0, "", "", "", ""};
+        QTemporaryDir working;
+        const QString path =
+            package(QStringLiteral("snake.vnj"), {{"vnjava.ini", QByteArray(kIndex).replace("\r\n", "\n")},
+                                                  {"java.jad", kJad},
+                                                  {"java.jar", kJar},
+                                                  {"java.res.png", "png"}});
+
+        const PackageResult result = InstallPackage(model, path, working.path(), "Games");
+        QVERIFY(result.ok());
+        QCOMPARE(result.slot, slot);
+        const JavaSuite& suite = model.JavaSuites[slot];
+        QCOMPARE(suite.Root, QByteArray("s7_"));
+        QCOMPARE(suite.FolderName, QByteArray("Games"));
+        QCOMPARE(suite.MidletName, QByteArray("Snake Game"));
+        QCOMPARE(suite.ClassName, QByteArray("snake.Main"));
+        QCOMPARE(model.NextRoot, qint16(8));
+        // Only the suite's files stay, under their phone names; the rest of the package is gone.
+        QCOMPARE(filesBelow(working.path()),
+                 (QStringList{"s7_suite.jad", "s7_suite.jar", "s7_suite.res.png"}));
+        QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.jar"))), kJar);
+
+        SelectorModel written;
+        QVERIFY(ReadSelector(selectorBytes(model).value(), written).ok);
+        QByteArrayList games;
+        for (const JavaSuite& each : written.JavaSuites) {
+            if (each.FolderName == "Games")
+                games << each.SuiteName;
+        }
+        QCOMPARE(games.join(' '), menuOrder);
+    }
+
+    void refusesPackagesAndChangesNothing_data()
+    {
+        QTest::addColumn<QList<RarEntry>>("entries");
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<int>("text");
+        const RarEntry jar{"java.jar", kJar};
+        QTest::newRow("no index") << QList<RarEntry>{jar} << QByteArray("Games")
+                                  << int(JavaTexts::NoIndexFile);
+        QTest::newRow("control bytes in the index") << QList<RarEntry>{{"vnjava.ini", "suite=A\x01"
+                                                                                      "B\r\n"},
+                                                                       jar}
+                                                    << QByteArray("Games") << int(JavaTexts::InstallFailed);
+        QTest::newRow("no suite name") << QList<RarEntry>{{"vnjava.ini", "midlet=M\r\n"}, jar}
+                                       << QByteArray("Games") << int(JavaTexts::InstallFailed);
+        QTest::newRow("no suite files") << QList<RarEntry>{{"vnjava.ini", kIndex}} << QByteArray("Games")
+                                        << int(JavaTexts::InstallFailed);
+        QTest::newRow("a hostile entry")
+            << QList<RarEntry>{{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}}
+            << QByteArray("Games") << int(JavaTexts::InstallFailed);
+        QTest::newRow("a folder the menu does not have")
+            << QList<RarEntry>{{"vnjava.ini", kIndex}, jar} << QByteArray("Nowhere")
+            << int(JavaTexts::InstallFailed);
+    }
+    void refusesPackagesAndChangesNothing()
+    {
+        QFETCH(QList<RarEntry>, entries);
+        QFETCH(QByteArray, folder);
+        QFETCH(int, text);
+        SelectorModel model = gamesMenu();
+        const SelectorModel before = model;
+        QTemporaryDir working;
+        const PackageResult result =
+            InstallPackage(model, package(QStringLiteral("bad.vnj"), entries), working.path(), folder);
+        QCOMPARE(result.text, text);
+        QCOMPARE(selectorBytes(model), selectorBytes(before));
+        QCOMPARE(model.NextRoot, before.NextRoot);
+        QCOMPARE(filesBelow(working.path()), QStringList());
+    }
+
+    // Each package unpacks into a folder of its own: nothing of the first one
+    // lends the second an index or files.
+    void keepsPackagesApart()
+    {
+        SelectorModel model = gamesMenu();
+        QTemporaryDir working;
+        const QString first = package(QStringLiteral("one.vnj"),
+                                      {{"vnjava.ini", kIndex}, {"java.jar", kJar}, {"java.jad", kJad}});
+        const QString second = package(QStringLiteral("two.vnj"), {{"java.jar", "other"}});
+        QVERIFY(InstallPackage(model, first, working.path(), "Games").ok());
+        QCOMPARE(InstallPackage(model, second, working.path(), "Games").text, int(JavaTexts::NoIndexFile));
+        const QString third =
+            package(QStringLiteral("three.vnj"), {{"vnjava.ini", "suite=T\r\n"}, {"java.jar", "t"}});
+        QVERIFY(InstallPackage(model, third, working.path(), "Tools").ok());
+        QCOMPARE(filesBelow(working.path()), (QStringList{"s7_suite.jad", "s7_suite.jar", "s8_suite.jar"}));
+        QCOMPARE(fileContent(working.filePath(QStringLiteral("s8_suite.jar"))), QByteArray("t"));
+    }
+
+    void namesExportFoldersSafely_data()
+    {
+        QTest::addColumn<QByteArray>("midlet");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("blanks") << QByteArray("Snake Game 2") << QStringLiteral("Snake_Game_2");
+        QTest::newRow("separators") << QByteArray("../..\\etc/x") << QStringLiteral(".._.._etc_x");
+        QTest::newRow("parent") << QByteArray("..") << QStringLiteral("__");
+        QTest::newRow("itself") << QByteArray(".") << QStringLiteral("_");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("_");
+        QTest::newRow("control bytes") << QByteArray("a\nb\x7f") << QStringLiteral("a_b_");
+        QTest::newRow("Latin-1") << QByteArray("Sp\xe9l") << QStringLiteral("Spél");
+    }
+    void namesExportFoldersSafely()
+    {
+        QFETCH(QByteArray, midlet);
+        QFETCH(QString, folder);
+        QCOMPARE(packageFolderName(midlet), folder);
+    }
+};
+
+QTEST_GUILESS_MAIN(PackagesTest)
+#include "tst_packages.moc"
