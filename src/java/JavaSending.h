@@ -50,9 +50,3 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
 SendReport SendToPhone(PhoneLink& link, const SelectorModel& model, const QString& workingFolder,
                        const PhoneMenu& menu, bool readHadError, bool lossConfirmed,
                        const QString& copiesFolder);
-
-// The user's data folder for the copies of earlier menus.
-QString menuCopiesFolder();
-// Saves a copy named by date and time; a later copy never replaces an earlier
-// one. Its path, or an empty text when it could not be saved.
-QString saveMenuCopy(const QByteArray& content, const QString& folder);

@@ -1,5 +1,6 @@
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
+#include "java/MenuCopies.h"
 #include "java/Packages.h"
 #include "java/SelectorFile.h"
 #include "phone/NameCodec.h"

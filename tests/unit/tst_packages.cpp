@@ -260,6 +260,20 @@ private slots:
         QCOMPARE(fileContent(working.filePath(QStringLiteral("s8_suite.jar"))), QByteArray("t"));
     }
 
+    // The shipped sample, packed by scripts/make-vnj.py, installs with its folder's files.
+    void installsTheSamplePackage()
+    {
+        SelectorModel model = gamesMenu();
+        QTemporaryDir working;
+        const QString samples = QStringLiteral(VANTREL_SOURCE_DIR "/samples/");
+        QVERIFY(
+            InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), "Games").ok());
+        QCOMPARE(model.JavaSuites[4].MidletName, QByteArray("Hello Vantrel"));
+        for (const char* extension : {"jad", "jar"})
+            QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.") + QLatin1String(extension))),
+                     fileContent(samples + QStringLiteral("hello-java/java.") + QLatin1String(extension)));
+    }
+
     void namesExportFoldersSafely_data()
     {
         QTest::addColumn<QByteArray>("midlet");
