@@ -1,7 +1,6 @@
 #include "LineValue.h"
 #include "SelectorFile.h"
 
-#include <QFile>
 #include <QList>
 
 namespace {
@@ -154,12 +153,4 @@ SelectorReading ReadSelector(const QByteArray& content, SelectorModel& model)
     SelectorReading reading;
     reading.ok = SelectorReader(lines, model).read();
     return reading;
-}
-
-SelectorReading ReadSelector(const QString& path, SelectorModel& model)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SelectorReading{false};
-    return ReadSelector(file.readAll(), model);
 }

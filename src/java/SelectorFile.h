@@ -20,7 +20,6 @@ struct SelectorReading
 // Replaces the model's folders and suites with the file's (NextRoot only when
 // the file names one).
 SelectorReading ReadSelector(const QByteArray& content, SelectorModel& model);
-SelectorReading ReadSelector(const QString& path, SelectorModel& model);
 
 // The file's bytes for the model; no value when they exceed the length field.
 std::optional<QByteArray> selectorBytes(const SelectorModel& model);

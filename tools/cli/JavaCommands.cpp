@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
+#include "java/MenuCopies.h"
 #include "java/Packages.h"
 #include "java/SelectorFile.h"
 #include "phone/PhoneLink.h"
@@ -220,8 +221,14 @@ private:
 
     int exportSuites()
     {
-        if (link_.ListFolder(QStringLiteral("/java/")).outcome != Outcome::Done)
+        const ListingResult listing = link_.ListFolder(QStringLiteral("/java/"));
+        if (listing.outcome != Outcome::Done)
             return ExitPhoneFailed;
+        QStringList javaFileNames;
+        for (const PhoneEntry& entry : listing.entries) {
+            if (!entry.isFolder)
+                javaFileNames << entry.name;
+        }
         const QString destination = QDir(request_.to).absolutePath();
         int status = readOk_ ? ExitSuccess : ExitPhoneFailed;
         for (const QString& name : request_.names) {
@@ -231,8 +238,7 @@ private:
                                 QStringLiteral("\" in the phone's Java menu"));
                 continue;
             }
-            const PackageResult result =
-                CreatePackage(model_, suite, destination, link_, link_.JavaFileNames);
+            const PackageResult result = CreatePackage(model_, suite, destination, link_, javaFileNames);
             if (result.ok()) {
                 QTextStream(stdout) << result.folder << Qt::endl;
                 continue;
