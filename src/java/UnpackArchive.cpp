@@ -5,6 +5,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -64,21 +65,26 @@ bool acceptableEntry(archive_entry* entry, const UnpackLimits& limits, int& entr
     return bytes <= limits.maxBytes;
 }
 
-// The first pass looks at every entry before anything is written.
-bool allEntriesAcceptable(const QString& archivePath, const UnpackLimits& limits)
+// Reads every entry's header and checks it; `onEntry` handles each accepted one.
+bool forEachAcceptableEntry(archive* reader, const UnpackLimits& limits,
+                            const std::function<bool(archive_entry*)>& onEntry)
 {
-    ReadArchive reader = openPackage(archivePath);
-    if (!reader)
-        return false;
     archive_entry* entry = nullptr;
     int entries = 0;
     qint64 bytes = 0;
     int status;
-    while ((status = archive_read_next_header(reader.get(), &entry)) == ARCHIVE_OK) {
-        if (!acceptableEntry(entry, limits, entries, bytes))
+    while ((status = archive_read_next_header(reader, &entry)) == ARCHIVE_OK) {
+        if (!acceptableEntry(entry, limits, entries, bytes) || !onEntry(entry))
             return false;
     }
     return status == ARCHIVE_EOF && entries > 0;
+}
+
+// The first pass looks at every entry before anything is written.
+bool allEntriesAcceptable(const QString& archivePath, const UnpackLimits& limits)
+{
+    ReadArchive reader = openPackage(archivePath);
+    return reader && forEachAcceptableEntry(reader.get(), limits, [](archive_entry*) { return true; });
 }
 
 // Copies one entry's data, counting it: stored RAR entries carry no check the
@@ -130,13 +136,7 @@ bool extractAll(const QString& archivePath, const QString& folder, const UnpackL
     CurrentFolder inside(folder);
     if (!inside.entered())
         return false;
-    archive_entry* entry = nullptr;
-    int entries = 0;
-    qint64 bytes = 0;
-    int status;
-    while ((status = archive_read_next_header(reader.get(), &entry)) == ARCHIVE_OK) {
-        if (!acceptableEntry(entry, limits, entries, bytes))
-            return false;
+    const bool written = forEachAcceptableEntry(reader.get(), limits, [&](archive_entry* entry) {
         // The package's own permissions do not matter on the phone; files stay readable.
         archive_entry_set_perm(entry, archive_entry_filetype(entry) == AE_IFDIR ? 0755 : 0644);
         if (archive_write_header(writer.get(), entry) != ARCHIVE_OK)
@@ -144,10 +144,9 @@ bool extractAll(const QString& archivePath, const QString& folder, const UnpackL
         if (archive_entry_filetype(entry) == AE_IFREG &&
             !copyData(reader.get(), writer.get(), archive_entry_size(entry)))
             return false;
-        if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK)
-            return false;
-    }
-    return status == ARCHIVE_EOF && archive_write_close(writer.get()) == ARCHIVE_OK;
+        return archive_write_finish_entry(writer.get()) == ARCHIVE_OK;
+    });
+    return written && archive_write_close(writer.get()) == ARCHIVE_OK;
 }
 
 } // namespace

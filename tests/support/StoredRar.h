@@ -12,6 +12,8 @@ struct RarEntry
     // Unix mode as the archive records it: 0100644 a file, 040755 a folder,
     // 0120777 a link (data: its target), 020644 a device.
     quint32 mode = 0100644;
+    // The unpacked size the header claims; -1: the data's size.
+    qint64 claimedSize = -1;
 };
 
 QByteArray storedRar4(const QList<RarEntry>& entries);

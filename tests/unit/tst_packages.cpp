@@ -112,15 +112,27 @@ private slots:
             QCOMPARE(fileContent(target + QStringLiteral("/java.jar")), kJar);
     }
 
-    void refusesAnArchiveThatIsNotRar()
+    void refusesBrokenArchives_data()
     {
+        QTest::addColumn<QByteArray>("archive");
+        QTest::newRow("a ZIP archive") << kJar;
+        // Stored entries carry no check the reader makes; only the size shows a short one.
+        const QByteArray whole = storedRar4({{"vnjava.ini", kIndex}, {"java.jar", QByteArray(300, 'j')}});
+        QTest::newRow("a truncated entry") << whole.chopped(7 + 100);
+        QTest::newRow("an entry shorter than it claims")
+            << storedRar4({{"vnjava.ini", kIndex}, {"java.jar", QByteArray(300, 'j'), 0100644, 400}});
+        QTest::newRow("nothing") << QByteArray();
+    }
+    void refusesBrokenArchives()
+    {
+        QFETCH(QByteArray, archive);
         QTemporaryDir area;
-        const QString zip = area.filePath(QStringLiteral("jar.vnj"));
-        QFile file(zip);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kJar) == kJar.size());
+        const QString path = area.filePath(QStringLiteral("broken.vnj"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size());
         file.close();
-        QVERIFY(!UnpackArchive(zip, area.path()));
-        QVERIFY(!UnpackArchive(area.filePath(QStringLiteral("missing.vnj")), area.path()));
+        QVERIFY(QDir().mkpath(area.filePath(QStringLiteral("out"))));
+        QVERIFY(!UnpackArchive(path, area.filePath(QStringLiteral("out"))));
     }
 
     void readsTheIndex_data()
