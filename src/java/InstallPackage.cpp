@@ -8,8 +8,30 @@
 #include <QTemporaryDir>
 
 #include <limits>
+#include <optional>
 
 namespace {
+
+QByteArray rootFor(qint16 number)
+{
+    return "s" + QByteArray::number(number) + "_";
+}
+
+// NextRoot, or the next number after it whose root no suite of the menu uses:
+// a menu whose number fell behind must not make a new suite overwrite the
+// files of one already on the phone.
+std::optional<qint16> freeRootNumber(const SelectorModel& model)
+{
+    for (int number = model.NextRoot; number < std::numeric_limits<qint16>::max(); ++number) {
+        bool used = false;
+        for (int slot = 1; slot <= SelectorModel::kSuiteCount && !used; ++slot)
+            used =
+                !model.JavaSuites[slot].SuiteName.isEmpty() && model.JavaSuites[slot].Root == rootFor(number);
+        if (!used)
+            return static_cast<qint16>(number);
+    }
+    return std::nullopt;
+}
 
 // "java.jad" becomes root + "suite.jad"; everything after the first dot is the extension.
 QString phoneName(const QByteArray& root, const QString& packageName)
@@ -43,8 +65,8 @@ PackageResult InstallPackage(SelectorModel& model, const QString& packagePath, c
                              const QByteArray& folderName, const UnpackLimits& limits)
 {
     const int slot = model.firstFreeSlot();
-    if (!QFileInfo(packagePath).isFile() || model.folderNamed(folderName) == 0 || slot == 0 ||
-        model.NextRoot == std::numeric_limits<qint16>::max())
+    const std::optional<qint16> number = freeRootNumber(model);
+    if (!QFileInfo(packagePath).isFile() || model.folderNamed(folderName) == 0 || slot == 0 || !number)
         return PackageResult::failed(JavaTexts::InstallFailed);
 
     // A folder of its own per package: nothing an earlier package left joins this one.
@@ -65,12 +87,12 @@ PackageResult InstallPackage(SelectorModel& model, const QString& packagePath, c
     if (files.isEmpty())
         return PackageResult::failed(JavaTexts::InstallFailed);
 
-    suite.Root = "s" + QByteArray::number(model.NextRoot) + "_";
+    suite.Root = rootFor(*number);
     suite.FolderName = folderName;
     if (!moveSuiteFiles(unpacked, files, suite.Root, QDir(workingFolder)))
         return PackageResult::failed(JavaTexts::InstallFailed);
     model.JavaSuites[slot] = suite;
-    ++model.NextRoot;
+    model.NextRoot = *number + 1;
     PackageResult result;
     result.slot = slot;
     return result;

@@ -145,7 +145,9 @@ SelectorReading ReadSelector(const QByteArray& content, SelectorModel& model)
     for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot)
         model.JavaSuites[slot] = JavaSuite();
 
-    QList<QByteArray> lines = content.split('\n');
+    // The length field is not text: a length byte that reads as "," or "="
+    // would otherwise make the first line unreadable or change its number.
+    QList<QByteArray> lines = content.mid(2).split('\n');
     for (qsizetype index = 0; index + 1 < lines.size(); ++index) {
         if (lines[index].startsWith('\t'))
             lines[index].remove(0, 1);

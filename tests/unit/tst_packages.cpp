@@ -171,17 +171,27 @@ private slots:
     void installsIntoTheChosenFolder_data()
     {
         QTest::addColumn<int>("freedSlot");
+        QTest::addColumn<int>("nextRoot");
         QTest::addColumn<int>("slot");
+        QTest::addColumn<QByteArray>("root");
         QTest::addColumn<QByteArray>("menuOrder");
-        QTest::newRow("the first free slot") << 0 << 4 << QByteArray("Chess Go Snake");
-        QTest::newRow("a freed slot is reused in its place") << 1 << 1 << QByteArray("Snake Go");
+        QTest::newRow("the first free slot")
+            << 0 << 7 << 4 << QByteArray("s7_") << QByteArray("Chess Go Snake");
+        QTest::newRow("a freed slot is reused in its place")
+            << 1 << 7 << 1 << QByteArray("s7_") << QByteArray("Snake Go");
+        // The menu's number lags behind its suites: s1_ and s2_ stay theirs.
+        QTest::newRow("a root in use is passed over")
+            << 0 << 1 << 4 << QByteArray("s3_") << QByteArray("Chess Go Snake");
     }
     void installsIntoTheChosenFolder()
     {
         QFETCH(int, freedSlot);
+        QFETCH(int, nextRoot);
         QFETCH(int, slot);
+        QFETCH(QByteArray, root);
         QFETCH(QByteArray, menuOrder);
         SelectorModel model = gamesMenu();
+        model.NextRoot = static_cast<qint16>(nextRoot);
         if (freedSlot)
             model.JavaSuites[freedSlot] = JavaSuite{"", "", "", 0, "", "", "", ""};
         QTemporaryDir working;
@@ -195,15 +205,16 @@ private slots:
         QVERIFY(result.ok());
         QCOMPARE(result.slot, slot);
         const JavaSuite& suite = model.JavaSuites[slot];
-        QCOMPARE(suite.Root, QByteArray("s7_"));
+        QCOMPARE(suite.Root, root);
         QCOMPARE(suite.FolderName, QByteArray("Games"));
         QCOMPARE(suite.MidletName, QByteArray("Snake Game"));
         QCOMPARE(suite.ClassName, QByteArray("snake.Main"));
-        QCOMPARE(model.NextRoot, qint16(8));
+        QCOMPARE(model.NextRoot, qint16(root.mid(1, 1).toInt() + 1));
         // Only the suite's files stay, under their phone names; the rest of the package is gone.
+        const QString prefix = QString::fromLatin1(root) + QStringLiteral("suite.");
         QCOMPARE(filesBelow(working.path()),
-                 (QStringList{"s7_suite.jad", "s7_suite.jar", "s7_suite.res.png"}));
-        QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.jar"))), kJar);
+                 (QStringList{prefix + "jad", prefix + "jar", prefix + "res.png"}));
+        QCOMPARE(fileContent(working.filePath(prefix + "jar")), kJar);
 
         SelectorModel written;
         QVERIFY(ReadSelector(selectorBytes(model).value(), written).ok);

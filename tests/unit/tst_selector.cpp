@@ -86,6 +86,14 @@ private slots:
                    "nextroot=-4\nfolder=Spi\xe9le, \\\n\tmodifiable=, \\\n\tremovable=\nsuite=\xc3\xa9, "
                    "\\\n\troot=, \\\n\tnum=-32768, \\\n\tdomain=\nmidlet=, \\\n\tclass=\nendfolder=\n")
             << QString::fromLatin1("next -4 F[Spi\xe9le||] S1[Spi\xe9le|\xc3\xa9||-32768||||]");
+        // Lengths whose low byte is "," (0x2C), "=" (0x3D) and TAB.
+        for (const int length : {300, 317, 265}) {
+            const QByteArray name(length - 61, 'a');
+            QTest::addRow("a length field holding %d", length)
+                << selectorFile("nextroot=2\nfolder=" + name +
+                                ", \\\n\tmodifiable=, \\\n\tremovable=\nendfolder=\n")
+                << QStringLiteral("next 2 F[%1||]").arg(QString::fromLatin1(name));
+        }
         QFile sample(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/selector.utf"));
         QVERIFY(sample.open(QIODevice::ReadOnly));
         QTest::newRow("the sample phone's menu")
