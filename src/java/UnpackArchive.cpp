@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -153,5 +154,17 @@ bool extractAll(const QString& archivePath, const QString& folder, const UnpackL
 
 bool UnpackArchive(const QString& archivePath, const QString& folder, const UnpackLimits& limits)
 {
-    return allEntriesAcceptable(archivePath, limits) && extractAll(archivePath, folder, limits);
+    if (!allEntriesAcceptable(archivePath, limits))
+        return false;
+    if (extractAll(archivePath, folder, limits))
+        return true;
+    // Half an archive is no package: the folder is left empty, as it was given.
+    for (const QFileInfo& entry :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
+    return false;
 }
