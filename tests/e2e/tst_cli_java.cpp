@@ -1,3 +1,4 @@
+#include "phone/NameCodec.h"
 #include "support/SimulatedPhone.h"
 #include "support/StoredRar.h"
 
@@ -5,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -98,6 +100,12 @@ private slots:
         QVERIFY(run.err.contains(QStringLiteral("The phone's earlier Java menu is kept in")));
         QCOMPARE(menuCopies(), 1);
         QCOMPARE(phone.fileContent(QStringLiteral("java/s2_suite.jar")), kJar);
+        // The old menu goes first, then the new one is the first file sent.
+        const QStringList commands = phone.commands();
+        const qsizetype deletion = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFDF=.*")));
+        const qsizetype firstUpload = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFWF=.*")));
+        QVERIFY(deletion >= 0 && deletion < firstUpload);
+        QVERIFY(commands.at(firstUpload).contains(EncodeName(QStringLiteral("selector.utf"))));
 
         run = java(phone, {"list"});
         QCOMPARE(run.status, 0);
@@ -163,6 +171,21 @@ private slots:
                      qPrintable(command));
         QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")),
                  sampleFile(QStringLiteral("selector.utf")));
+    }
+
+    void namesTheCopyWhenSendingFails()
+    {
+        SimulatedPhone phone({QStringLiteral("--fault"), QStringLiteral("QFWF=error")});
+        putSampleJava(phone);
+        QVERIFY(phone.start());
+        const Run run = java(phone, {"remove", "Snake"});
+        QCOMPARE(run.status, 1);
+        const QString kept = QStringLiteral("The phone's earlier Java menu is kept in ");
+        QVERIFY(run.err.contains(kept));
+        QVERIFY(run.err.contains(QStringLiteral("The files could not be sent to the phone.")));
+        QFile copy(run.err.mid(run.err.indexOf(kept) + kept.size()).section(QLatin1Char('\n'), 0, 0));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), sampleFile(QStringLiteral("selector.utf")));
     }
 
     // A menu read only up to an error loses the suites after it: sent only with --force.

@@ -2,12 +2,8 @@
 #include "java/JavaTexts.h"
 #include "java/MenuCopies.h"
 #include "java/Packages.h"
-#include "java/SelectorFile.h"
-#include "phone/NameCodec.h"
 #include "support/LinkFixture.h"
-#include "support/StoredRar.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 
@@ -19,165 +15,30 @@ QByteArray readLocal(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-QStringList filesBelow(const QString& folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
-QByteArray sampleMenu()
-{
-    return readLocal(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/selector.utf"));
-}
-
-// Where in the phone's command log the first command of a kind stands; -1 when absent.
-qsizetype firstCommand(const QStringList& commands, const QString& prefix)
-{
-    for (qsizetype index = 0; index < commands.size(); ++index) {
-        if (commands.at(index).startsWith(prefix))
-            return index;
-    }
-    return -1;
-}
-
 } // namespace
 
+// The Java road's steps that the client cannot show: its working folder is
+// always fresh and its downloads of the menu come first.
 class JavaTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void exportsASuiteFromThePhone_data()
+    void abandonsAPackageWhoseDownloadFails()
     {
-        QTest::addColumn<QStringList>("faults");
-        QTest::addColumn<QByteArray>("suite");
-        QTest::addColumn<QByteArray>("midlet");
-        QTest::addColumn<QStringList>("made");
-        QTest::newRow("blanks in the MIDlet's name")
-            << QStringList() << QByteArray("Snake") << QByteArray("Snake Game")
-            << QStringList{"Snake_Game/java.jad", "Snake_Game/java.jar", "Snake_Game/vnjava.ini"};
-        QTest::newRow("a MIDlet name that climbs out")
-            << QStringList() << QByteArray("Snake") << QByteArray("../../up")
-            << QStringList{".._.._up/java.jad", ".._.._up/java.jar", ".._.._up/vnjava.ini"};
-        QTest::newRow("a failed download abandons the package")
-            << QStringList{"--fault", "QFRF=error@1"} << QByteArray("Snake") << QByteArray("Snake Game")
-            << QStringList();
-        QTest::newRow("no such suite")
-            << QStringList() << QByteArray("Tetris") << QByteArray("x") << QStringList();
-    }
-    void exportsASuiteFromThePhone()
-    {
-        QFETCH(QStringList, faults);
-        QFETCH(QByteArray, suite);
-        QFETCH(QByteArray, midlet);
-        QFETCH(QStringList, made);
-        LinkFixture fixture(faults, 800);
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")}, 800);
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jad"), "jad");
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jar"), "jar");
-        fixture.phone.putFile(QStringLiteral("java/s30_suite.jar"), "another suite");
         QVERIFY(fixture.connect());
-        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/java/")).outcome, Outcome::Done);
         SelectorModel model;
         model.JavaFolders[1] = {"Games", "1", "0"};
-        model.JavaSuites[2] = {"Games", "Snake", "s3_", 5, "untrusted", midlet, "", "snake.Main"};
+        model.JavaSuites[2] = {"Games", "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
         QTemporaryDir destination;
-
         const PackageResult result =
-            CreatePackage(model, suite, destination.path(), *fixture.link, fixture.link->JavaFileNames);
-        QCOMPARE(result.ok(), !made.isEmpty());
-        QCOMPARE(filesBelow(destination.path()), made);
-        if (made.isEmpty()) {
-            QCOMPARE(result.text, int(JavaTexts::ExportFailed));
-            return;
-        }
-        const QString folder = destination.filePath(made.first().section(QLatin1Char('/'), 0, 0));
-        QCOMPARE(result.folder, folder);
-        QCOMPARE(readLocal(folder + QStringLiteral("/java.jar")), QByteArray("jar"));
-        QCOMPARE(readLocal(folder + QStringLiteral("/vnjava.ini")),
-                 "suite=Snake\r\nnum=5\r\ndomain=untrusted\r\nmidlet=" + midlet +
-                     "\r\nicon=\r\nclass=snake.Main\r\n");
-    }
-
-    void sendsTheMenuFirstAndKeepsACopyOfTheOldOne()
-    {
-        LinkFixture fixture;
-        fixture.phone.putFile(QStringLiteral("java/selector.utf"), sampleMenu());
-        QVERIFY(fixture.connect());
-        QTemporaryDir working, copies;
-        const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
-        QVERIFY(menu.downloaded);
-        SelectorModel model;
-        QVERIFY(ReadSelector(menu.content, model).ok);
-        const QString package = working.filePath(QStringLiteral("p.vnj"));
-        QVERIFY(
-            writeStoredRar4(package, {{"vnjava.ini", "suite=Go\r\nmidlet=Go\r\n"}, {"java.jar", "go jar"}}));
-        QVERIFY(InstallPackage(model, package, working.path(), "Tools").ok());
-        QFile::remove(package);
-
-        const SendReport report =
-            SendToPhone(*fixture.link, model, working.path(), menu, false, false, copies.path());
-        QCOMPARE(report.text, 0);
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")),
-                 selectorBytes(model).value());
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/s2_suite.jar")), QByteArray("go jar"));
-        QCOMPARE(readLocal(report.menuCopy), sampleMenu());
-        QCOMPARE(QFileInfo(report.menuCopy).absolutePath(), QDir(copies.path()).absolutePath());
-        const QStringList commands = fixture.phone.commands();
-        const qsizetype deletion = firstCommand(commands, QStringLiteral("AT+QFDF="));
-        const qsizetype firstUpload = firstCommand(commands, QStringLiteral("AT+QFWF="));
-        QVERIFY(deletion >= 0 && deletion < firstUpload);
-        QVERIFY(commands.at(firstUpload).contains(EncodeName(QStringLiteral("selector.utf"))));
-    }
-
-    void sendsNothingItShouldNot_data()
-    {
-        QTest::addColumn<QStringList>("faults");
-        QTest::addColumn<bool>("readError");
-        QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<bool>("oversized");
-        QTest::addColumn<int>("text");
-        QTest::addColumn<bool>("deleted");
-        QTest::newRow("a menu read up to an error")
-            << QStringList() << true << false << false << int(JavaTexts::ConfirmLoss) << false;
-        QTest::newRow("a menu too large for its length field")
-            << QStringList() << false << false << true << int(JavaTexts::WriteFailed) << false;
-        QTest::newRow("an upload that fails names the copy")
-            << QStringList{"--fault", "QFWF=error"} << false << false << false << int(JavaTexts::SendFailed)
-            << true;
-        QTest::newRow("a confirmed loss is sent") << QStringList() << true << true << false << 0 << true;
-    }
-    void sendsNothingItShouldNot()
-    {
-        QFETCH(QStringList, faults);
-        QFETCH(bool, readError);
-        QFETCH(bool, confirmed);
-        QFETCH(bool, oversized);
-        QFETCH(int, text);
-        QFETCH(bool, deleted);
-        LinkFixture fixture(faults, 800);
-        fixture.phone.putFile(QStringLiteral("java/selector.utf"), sampleMenu());
-        QVERIFY(fixture.connect());
-        QTemporaryDir working, copies;
-        const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
-        SelectorModel model;
-        QVERIFY(ReadSelector(menu.content, model).ok);
-        if (oversized)
-            model.JavaFolders[3].Name = QByteArray(70000, 'x');
-
-        const SendReport report =
-            SendToPhone(*fixture.link, model, working.path(), menu, readError, confirmed, copies.path());
-        QCOMPARE(report.text, text);
-        const QStringList commands = fixture.phone.commands();
-        QCOMPARE(firstCommand(commands, QStringLiteral("AT+QFDF=")) >= 0, deleted);
-        QCOMPARE(firstCommand(commands, QStringLiteral("AT+QFWF=")) >= 0, deleted);
-        // Whenever the phone's menu was touched, its old one is kept.
-        QCOMPARE(filesBelow(copies.path()).size(), deleted ? 1 : 0);
-        if (deleted)
-            QCOMPARE(readLocal(report.menuCopy), sampleMenu());
+            CreatePackage(model, "Snake", destination.path(), *fixture.link,
+                          {QStringLiteral("s3_suite.jad"), QStringLiteral("s3_suite.jar")});
+        QCOMPARE(result.text, int(JavaTexts::ExportFailed));
+        QVERIFY(QDir(destination.path()).isEmpty());
     }
 
     void neverOpensAnOlderCopyAfterAFailedDownload()
@@ -186,15 +47,51 @@ private slots:
         QVERIFY(fixture.connect());
         QTemporaryDir working;
         QFile old(working.filePath(QStringLiteral("selector.utf")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(sampleMenu()) > 0);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older menu\n") > 0);
         old.close();
         const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
         QVERIFY(!menu.downloaded);
         QVERIFY(!QFileInfo::exists(old.fileName()));
+        QCOMPARE(
+            SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false, working.path())
+                .text,
+            int(JavaTexts::OpenFailed));
+        for (const QString& command : fixture.phone.commands())
+            QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
+    }
+
+    void queuesOnlyASoundMenu_data()
+    {
+        QTest::addColumn<bool>("readError");
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<int>("nameSize");
+        QTest::addColumn<int>("text");
+        QTest::newRow("a sound menu") << false << false << 10 << 0;
+        QTest::newRow("read up to an error") << true << false << 10 << int(JavaTexts::ConfirmLoss);
+        QTest::newRow("read up to an error, loss confirmed") << true << true << 10 << 0;
+        QTest::newRow("too large for its length field")
+            << false << false << 70000 << int(JavaTexts::WriteFailed);
+    }
+    void queuesOnlyASoundMenu()
+    {
+        QFETCH(bool, readError);
+        QFETCH(bool, confirmed);
+        QFETCH(int, nameSize);
+        QFETCH(int, text);
         SelectorModel model;
-        QCOMPARE(SendToPhone(*fixture.link, model, working.path(), menu, false, false, working.path()).text,
-                 int(JavaTexts::OpenFailed));
-        QCOMPARE(firstCommand(fixture.phone.commands(), QStringLiteral("AT+QFDF=")), -1);
+        model.JavaFolders[1].Name = QByteArray(nameSize, 'n');
+        QTemporaryDir working;
+        QFile suiteFile(working.filePath(QStringLiteral("s4_suite.jar")));
+        QVERIFY(suiteFile.open(QIODevice::WriteOnly));
+        suiteFile.close();
+
+        const JavaQueue queue = QueueForPhone(model, working.path(), readError, confirmed);
+        QCOMPARE(queue.text, text);
+        QStringList names;
+        for (const UploadItem& item : queue.items)
+            names << item.FileName;
+        QCOMPARE(names, (text == 0 ? QStringList{"selector.utf", "s4_suite.jar"} : QStringList()));
+        QCOMPARE(QFileInfo::exists(working.filePath(QStringLiteral("selector.utf"))), text == 0);
     }
 
     void neverReplacesAnEarlierCopy()
