@@ -83,8 +83,8 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
         report.text = JavaTexts::MenuCopyFailed;
         return report;
     }
-    // The phone is known to take the new menu only once the old one is gone. A
-    // refusal means there was none; no answer at all means the line is gone.
+    // The old menu goes before the new one is sent. A refusal means there was
+    // none; a phone that does not answer gets no files.
     const Outcome deleted = link.DeleteFile(kMenuName, QStringLiteral("/java/"));
     bool sent = deleted == Outcome::Done || deleted == Outcome::Failed;
     for (qsizetype index = 0; sent && index < queue.size(); ++index) {
