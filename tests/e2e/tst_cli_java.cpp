@@ -188,6 +188,19 @@ private slots:
         QCOMPARE(copy.readAll(), sampleFile(QStringLiteral("selector.utf")));
     }
 
+    // A Latin-1 menu, names typed in UTF-8.
+    void findsNamesAsTheyAreShown()
+    {
+        SimulatedPhone phone;
+        QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
+        menu.replace("=Games", "=Spi\xe9le").replace("suite=Snake", "suite=K\xe4" "fer");
+        phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        QVERIFY(phone.start());
+        QCOMPARE(java(phone, {"remove", QStringLiteral("Käfer")}).status, 0);
+        QCOMPARE(java(phone, {"list"}).out.split('\n').mid(1, 2),
+                 (QByteArrayList{"folder\tSpi\xe9le\t1\t0", "folder\tTools\t1\t0"}));
+    }
+
     // A menu read only up to an error loses the suites after it: sent only with --force.
     void sendsADamagedMenuOnlyWhenForced()
     {

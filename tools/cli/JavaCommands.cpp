@@ -168,7 +168,7 @@ public:
 private:
     int install()
     {
-        const QByteArray folder = fileBytes(request_.folder);
+        const QByteArray folder = menuBytes(request_.folder, true);
         if (model_.folderNamed(folder) == 0)
             return refuse(QStringLiteral("no folder \"") + request_.folder +
                           QStringLiteral("\" in the phone's Java menu"));
@@ -186,7 +186,7 @@ private:
     {
         QByteArrayList roots;
         for (const QString& name : request_.names) {
-            const int slot = model_.suiteNamed(fileBytes(name));
+            const int slot = model_.suiteNamed(menuBytes(name, false));
             if (slot == 0)
                 return refuse(QStringLiteral("no suite \"") + name +
                               QStringLiteral("\" in the phone's Java menu"));
@@ -232,7 +232,7 @@ private:
         const QString destination = QDir(request_.to).absolutePath();
         int status = readOk_ ? ExitSuccess : ExitPhoneFailed;
         for (const QString& name : request_.names) {
-            const QByteArray suite = fileBytes(name);
+            const QByteArray suite = menuBytes(name, false);
             if (model_.suiteNamed(suite) == 0) {
                 status = refuse(QStringLiteral("no suite \"") + name +
                                 QStringLiteral("\" in the phone's Java menu"));
@@ -258,6 +258,24 @@ private:
         if (report.text != 0)
             return refuse(link_.text(report.text));
         return ExitSuccess;
+    }
+
+    // A name typed on the command line as the menu holds it: the menu may be
+    // Latin-1 where the terminal is UTF-8, so names are matched as shown.
+    QByteArray menuBytes(const QString& typed, bool folder) const
+    {
+        if (folder) {
+            for (const JavaFolder& entry : model_.JavaFolders) {
+                if (!entry.Name.isEmpty() && displayText(entry.Name) == typed)
+                    return entry.Name;
+            }
+        } else {
+            for (const JavaSuite& entry : model_.JavaSuites) {
+                if (!entry.SuiteName.isEmpty() && displayText(entry.SuiteName) == typed)
+                    return entry.SuiteName;
+            }
+        }
+        return fileBytes(typed);
     }
 
     static void say(const QString& text) { err() << text << Qt::endl; }
