@@ -100,6 +100,9 @@ private slots:
         QVERIFY(run.err.contains(QStringLiteral("The phone's earlier Java menu is kept in")));
         QCOMPARE(menuCopies(), 1);
         QCOMPARE(phone.fileContent(QStringLiteral("java/s2_suite.jar")), kJar);
+        QCOMPARE(phoneJavaFolder(phone),
+                 (QStringList{"s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar", "s2_suite.jad",
+                              "s2_suite.jar", "selector.utf"}));
         // The old menu goes first, then the new one is the first file sent.
         const QStringList commands = phone.commands();
         const qsizetype deletion = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFDF=.*")));
@@ -193,7 +196,9 @@ private slots:
     {
         SimulatedPhone phone;
         QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
-        menu.replace("=Games", "=Spi\xe9le").replace("suite=Snake", "suite=K\xe4" "fer");
+        menu.replace("=Games", "=Spi\xe9le")
+            .replace("suite=Snake", "suite=K\xe4"
+                                    "fer");
         phone.putFile(QStringLiteral("java/selector.utf"), menu);
         QVERIFY(phone.start());
         QCOMPARE(java(phone, {"remove", QStringLiteral("Käfer")}).status, 0);

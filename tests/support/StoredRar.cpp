@@ -45,7 +45,7 @@ QByteArray fileBlock(const RarEntry& entry)
     put16(header, static_cast<quint16>(32 + entry.name.size()));
     put32(header, static_cast<quint32>(entry.data.size())); // packed size
     put32(header, static_cast<quint32>(entry.claimedSize < 0 ? entry.data.size() : entry.claimedSize));
-    header += char(3);                                      // made on Unix: the mode is taken as it is
+    header += char(3); // made on Unix: the mode is taken as it is
     put32(header, crc(entry.data));
     put32(header, (40u << 25) | (1u << 21) | (1u << 16)); // 2020-01-01 as a DOS time
     header += char(29);
