@@ -1,6 +1,7 @@
 // vantrel-cli: the phone link from the command line, with the same settings
 // store and language texts as the window.
 #include "CliCommands.h"
+#include "JavaCommands.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
 #include "platform/Folders.h"
@@ -93,6 +94,7 @@ int parseOptions(const QStringList& arguments, Options& options)
         }
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
+            std::fputs(kJavaUsage, stdout);
             return -1;
         }
         const bool takesValue = argument == QLatin1String("--port") ||
@@ -145,7 +147,7 @@ int main(int argc, char* argv[])
     const std::map<QString, Runner> commands = {
         {QStringLiteral("ls"), runList},   {QStringLiteral("battery"), runBattery},
         {QStringLiteral("get"), runGet},   {QStringLiteral("put"), runPut},
-        {QStringLiteral("rm"), runRemove},
+        {QStringLiteral("rm"), runRemove}, {QStringLiteral("java"), runJava},
     };
     const auto command = commands.find(options.command);
     if (command == commands.end()) {

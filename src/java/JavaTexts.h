@@ -1,0 +1,19 @@
+#pragma once
+
+// Numbers of the language texts the Java road reports with.
+namespace JavaTexts {
+enum : int
+{
+    InstallFailed = 262,
+    SendFailed = 263,
+    WriteFailed = 264,
+    ReadFailed = 266,
+    OpenFailed = 269,
+    ExportFailed = 270,
+    ExportHint = 271,
+    NoIndexFile = 272,
+    ConfirmLoss = 273,
+    MenuCopyKept = 274,
+    MenuCopyFailed = 275,
+};
+}

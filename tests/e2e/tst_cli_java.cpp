@@ -1,0 +1,229 @@
+#include "phone/NameCodec.h"
+#include "support/SimulatedPhone.h"
+#include "support/StoredRar.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray sampleFile(const QString& name)
+{
+    QFile file(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A phone holding the sample phone's Java menu and suites.
+void putSampleJava(const SimulatedPhone& phone)
+{
+    for (const char* name : {"selector.utf", "s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar"})
+        phone.putFile(QStringLiteral("java/") + QLatin1String(name), sampleFile(QLatin1String(name)));
+}
+
+QStringList phoneJavaFolder(const SimulatedPhone& phone)
+{
+    return QDir(phone.root() + QStringLiteral("/java")).entryList(QDir::Files, QDir::Name);
+}
+
+const QByteArray kJar =
+    QByteArray("PK\x03\x04hello classes ") + QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0');
+
+} // namespace
+
+// `vantrel-cli java` as a new user runs it against the simulated phone.
+class CliJavaTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir home_;
+
+    struct Run
+    {
+        int status = -1;
+        QByteArray out;
+        QString err;
+    };
+
+    Run java(const SimulatedPhone& phone, const QStringList& arguments, const QString& here = QString())
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(here.isEmpty() ? home_.path() : here);
+        process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
+                      QStringList{"--port", phone.device(), "--delay", "20", "--timeout", "1500", "java"} +
+                          arguments);
+        Run run;
+        if (!process.waitForFinished(60000))
+            return run;
+        run.status = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QString package(const QString& name, const QList<RarEntry>& entries)
+    {
+        const QString path = home_.filePath(name);
+        return writeStoredRar4(path, entries) ? path : QString();
+    }
+
+    int menuCopies() const
+    {
+        return QDir(home_.filePath(QStringLiteral("data/Vantrel/Vantrel/java-menus")))
+            .entryList(QDir::Files)
+            .size();
+    }
+
+private slots:
+    void installsListsExportsAndRemoves()
+    {
+        SimulatedPhone phone;
+        putSampleJava(phone);
+        QVERIFY(phone.start());
+        const QString hello = package(
+            QStringLiteral("hello.vnj"),
+            {{"vnjava.ini",
+              "suite=Hello World\nnum=1\ndomain=untrusted\nmidlet=Hello World\nicon=\nclass=h.Main\n"},
+             {"java.jad", "MIDlet-1: Hello World\r\n"},
+             {"java.jar", kJar}});
+
+        Run run = java(phone, {"install", hello, "--folder", "Games"});
+        QCOMPARE(run.status, 0);
+        QVERIFY(run.err.contains(QStringLiteral("The phone's earlier Java menu is kept in")));
+        QCOMPARE(menuCopies(), 1);
+        QCOMPARE(phone.fileContent(QStringLiteral("java/s2_suite.jar")), kJar);
+        QCOMPARE(phoneJavaFolder(phone),
+                 (QStringList{"s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar", "s2_suite.jad",
+                              "s2_suite.jar", "selector.utf"}));
+        // The old menu goes first, then the new one is the first file sent.
+        const QStringList commands = phone.commands();
+        const qsizetype deletion = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFDF=.*")));
+        const qsizetype firstUpload = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFWF=.*")));
+        QVERIFY(deletion >= 0 && deletion < firstUpload);
+        QVERIFY(commands.at(firstUpload).contains(EncodeName(QStringLiteral("selector.utf"))));
+
+        run = java(phone, {"list"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out,
+                 QByteArray("nextroot\t3\n"
+                            "folder\tGames\t1\t0\n"
+                            "suite\tGames\tSnake\ts0_\t1\tuntrusted\tSnake\t/icon.png\tsnake.Main\n"
+                            "suite\tGames\tHello World\ts2_\t1\tuntrusted\tHello World\t\th.Main\n"
+                            "folder\tTools\t1\t0\n"
+                            "suite\tTools\tCalculator\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n"));
+
+        QTemporaryDir here;
+        run = java(phone, {"export", "Hello World"}, here.path());
+        QCOMPARE(run.status, 0);
+        QFile exported(here.filePath(QStringLiteral("Hello_World/java.jar")));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), kJar);
+        QCOMPARE(QDir(here.filePath(QStringLiteral("Hello_World"))).entryList(QDir::Files),
+                 (QStringList{"java.jad", "java.jar", "vnjava.ini"}));
+
+        run = java(phone, {"remove", "Hello World", "Snake", "--delete-files"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(menuCopies(), 2);
+        // The phone's "/java" holds exactly what its menu names.
+        QCOMPARE(phoneJavaFolder(phone), (QStringList{"s1_suite.jad", "s1_suite.jar", "selector.utf"}));
+        run = java(phone, {"list"});
+        QCOMPARE(run.out,
+                 QByteArray("nextroot\t3\nfolder\tGames\t1\t0\nfolder\tTools\t1\t0\n"
+                            "suite\tTools\tCalculator\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n"));
+    }
+
+    void writesNothingWhenItRefuses_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        const QString hostile =
+            package(QStringLiteral("hostile.vnj"),
+                    {{"vnjava.ini", "suite=X\r\n"}, {"java.jar", "x"}, {"../x.jar", "x"}});
+        const QString good =
+            package(QStringLiteral("good.vnj"), {{"vnjava.ini", "suite=G\r\n"}, {"java.jar", "g"}});
+        QTest::newRow("an unknown folder") << QStringList{"install", good, "--folder", "Nowhere"} << 1;
+        QTest::newRow("a package with a ../ entry")
+            << QStringList{"install", good, hostile, "--folder", "Games"} << 1;
+        QTest::newRow("a missing package") << QStringList{"install", "no.vnj", "--folder", "Games"} << 1;
+        QTest::newRow("an unknown suite") << QStringList{"remove", "Snake", "Tetris"} << 1;
+        QTest::newRow("an unknown suite to export") << QStringList{"export", "Tetris"} << 1;
+        QTest::newRow("no action") << QStringList() << 2;
+        QTest::newRow("install without a folder") << QStringList{"install", good} << 2;
+        QTest::newRow("an option of another action") << QStringList{"list", "--force"} << 2;
+        QTest::newRow("remove without names") << QStringList{"remove"} << 2;
+    }
+    void writesNothingWhenItRefuses()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        SimulatedPhone phone;
+        putSampleJava(phone);
+        QVERIFY(phone.start());
+        QCOMPARE(java(phone, arguments).status, status);
+        for (const QString& command : phone.commands())
+            QVERIFY2(!command.startsWith(QLatin1String("AT+QFWF")) &&
+                         !command.startsWith(QLatin1String("AT+QFDF")),
+                     qPrintable(command));
+        QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")),
+                 sampleFile(QStringLiteral("selector.utf")));
+    }
+
+    void namesTheCopyWhenSendingFails()
+    {
+        SimulatedPhone phone({QStringLiteral("--fault"), QStringLiteral("QFWF=error")});
+        putSampleJava(phone);
+        QVERIFY(phone.start());
+        const Run run = java(phone, {"remove", "Snake"});
+        QCOMPARE(run.status, 1);
+        const QString kept = QStringLiteral("The phone's earlier Java menu is kept in ");
+        QVERIFY(run.err.contains(kept));
+        QVERIFY(run.err.contains(QStringLiteral("The files could not be sent to the phone.")));
+        QFile copy(run.err.mid(run.err.indexOf(kept) + kept.size()).section(QLatin1Char('\n'), 0, 0));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), sampleFile(QStringLiteral("selector.utf")));
+    }
+
+    // A Latin-1 menu, names typed in UTF-8.
+    void findsNamesAsTheyAreShown()
+    {
+        SimulatedPhone phone;
+        QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
+        menu.replace("=Games", "=Spi\xe9le")
+            .replace("suite=Snake", "suite=K\xe4"
+                                    "fer");
+        phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        QVERIFY(phone.start());
+        QCOMPARE(java(phone, {"remove", QStringLiteral("Käfer")}).status, 0);
+        QCOMPARE(java(phone, {"list"}).out.split('\n').mid(1, 2),
+                 (QByteArrayList{"folder\tSpi\xe9le\t1\t0", "folder\tTools\t1\t0"}));
+    }
+
+    // A menu read only up to an error loses the suites after it: sent only with --force.
+    void sendsADamagedMenuOnlyWhenForced()
+    {
+        SimulatedPhone phone;
+        QByteArray damaged = sampleFile(QStringLiteral("selector.utf"));
+        damaged.replace("num=1", "num=x");
+        phone.putFile(QStringLiteral("java/selector.utf"), damaged);
+        QVERIFY(phone.start());
+
+        Run run = java(phone, {"list"});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains(QStringLiteral("could not be read")));
+        QCOMPARE(java(phone, {"remove", "Snake"}).status, 1);
+        QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")), damaged);
+        QCOMPARE(java(phone, {"remove", "Snake", "--force"}).status, 0);
+        QCOMPARE(java(phone, {"list"}).out, QByteArray("nextroot\t2\nfolder\tGames\t1\t0\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliJavaTest)
+#include "tst_cli_java.moc"

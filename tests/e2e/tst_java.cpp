@@ -1,0 +1,109 @@
+#include "java/JavaSending.h"
+#include "java/JavaTexts.h"
+#include "java/MenuCopies.h"
+#include "java/Packages.h"
+#include "support/LinkFixture.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+QByteArray readLocal(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+// The Java road's steps that the client cannot show: its working folder is
+// always fresh and its downloads of the menu come first.
+class JavaTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void abandonsAPackageWhoseDownloadFails()
+    {
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")}, 800);
+        fixture.phone.putFile(QStringLiteral("java/s3_suite.jad"), "jad");
+        fixture.phone.putFile(QStringLiteral("java/s3_suite.jar"), "jar");
+        QVERIFY(fixture.connect());
+        SelectorModel model;
+        model.JavaFolders[1] = {"Games", "1", "0"};
+        model.JavaSuites[2] = {"Games", "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
+        QTemporaryDir destination;
+        const PackageResult result =
+            CreatePackage(model, "Snake", destination.path(), *fixture.link,
+                          {QStringLiteral("s3_suite.jad"), QStringLiteral("s3_suite.jar")});
+        QCOMPARE(result.text, int(JavaTexts::ExportFailed));
+        QVERIFY(QDir(destination.path()).isEmpty());
+    }
+
+    void neverOpensAnOlderCopyAfterAFailedDownload()
+    {
+        LinkFixture fixture;
+        QVERIFY(fixture.connect());
+        QTemporaryDir working;
+        QFile old(working.filePath(QStringLiteral("selector.utf")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older menu\n") > 0);
+        old.close();
+        const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
+        QVERIFY(!menu.downloaded);
+        QVERIFY(!QFileInfo::exists(old.fileName()));
+        QCOMPARE(
+            SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false, working.path())
+                .text,
+            int(JavaTexts::OpenFailed));
+        for (const QString& command : fixture.phone.commands())
+            QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
+    }
+
+    void queuesOnlyASoundMenu_data()
+    {
+        QTest::addColumn<bool>("readError");
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<int>("nameSize");
+        QTest::addColumn<int>("text");
+        QTest::newRow("a sound menu") << false << false << 10 << 0;
+        QTest::newRow("read up to an error") << true << false << 10 << int(JavaTexts::ConfirmLoss);
+        QTest::newRow("read up to an error, loss confirmed") << true << true << 10 << 0;
+        QTest::newRow("too large for its length field")
+            << false << false << 70000 << int(JavaTexts::WriteFailed);
+    }
+    void queuesOnlyASoundMenu()
+    {
+        QFETCH(bool, readError);
+        QFETCH(bool, confirmed);
+        QFETCH(int, nameSize);
+        QFETCH(int, text);
+        SelectorModel model;
+        model.JavaFolders[1].Name = QByteArray(nameSize, 'n');
+        QTemporaryDir working;
+        QFile suiteFile(working.filePath(QStringLiteral("s4_suite.jar")));
+        QVERIFY(suiteFile.open(QIODevice::WriteOnly));
+        suiteFile.close();
+
+        const JavaQueue queue = QueueForPhone(model, working.path(), readError, confirmed);
+        QCOMPARE(queue.text, text);
+        QStringList names;
+        for (const UploadItem& item : queue.items)
+            names << item.FileName;
+        QCOMPARE(names, (text == 0 ? QStringList{"selector.utf", "s4_suite.jar"} : QStringList()));
+        QCOMPARE(QFileInfo::exists(working.filePath(QStringLiteral("selector.utf"))), text == 0);
+    }
+
+    void neverReplacesAnEarlierCopy()
+    {
+        QTemporaryDir copies;
+        const QString first = saveMenuCopy("first", copies.path());
+        const QString second = saveMenuCopy("second", copies.path());
+        QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
+        QCOMPARE(readLocal(first), QByteArray("first"));
+        QCOMPARE(readLocal(second), QByteArray("second"));
+    }
+};
+
+QTEST_GUILESS_MAIN(JavaTest)
+#include "tst_java.moc"

@@ -1,0 +1,278 @@
+#include "java/JavaTexts.h"
+#include "java/Packages.h"
+#include "java/SelectorFile.h"
+#include "support/StoredRar.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A jar is a ZIP archive: it ends in a ZIP directory, which an all-formats
+// reader would take for the package itself.
+const QByteArray kJar =
+    QByteArray("PK\x03\x04 midlet classes ") + QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0');
+const QByteArray kJad = "MIDlet-1: Snake, /icon.png, snake.Main\r\n";
+const QByteArray kIndex = "suite=Snake\r\nnum=3\r\ndomain=untrusted\r\nmidlet=Snake Game\r\nicon=/i.png\r\n"
+                          "class=snake.Main\r\n";
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Every file below a folder, relative to it.
+QStringList filesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+SelectorModel gamesMenu()
+{
+    SelectorModel model;
+    model.NextRoot = 7;
+    model.JavaFolders[1] = {"Games", "1", "0"};
+    model.JavaFolders[2] = {"Tools", "1", "0"};
+    model.JavaSuites[1] = {"Games", "Chess", "s0_", 1, "", "Chess", "", "c.Main"};
+    model.JavaSuites[2] = {"Tools", "Calc", "s1_", 1, "", "Calc", "", "k.Main"};
+    model.JavaSuites[3] = {"Games", "Go", "s2_", 1, "", "Go", "", "g.Main"};
+    return model;
+}
+
+} // namespace
+
+class PackagesTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+
+    QString package(const QString& name, const QList<RarEntry>& entries)
+    {
+        const QString path = folder_.filePath(name);
+        return writeStoredRar4(path, entries) ? path : QString();
+    }
+
+private slots:
+    void unpacksOnlyHarmlessArchives_data()
+    {
+        QTest::addColumn<QByteArray>("archive");
+        QTest::addColumn<QStringList>("unpacked");
+        const RarEntry index{"vnjava.ini", kIndex};
+        QTest::newRow("files and a folder")
+            << storedRar4({index, {"java.jar", kJar}, {"extra", "", 040755}, {"extra/read me.txt", "hi"}})
+            << QStringList{"extra/read me.txt", "java.jar", "vnjava.ini"};
+        QTest::newRow("a parent part") << storedRar4({index, {"../evil.txt", "x"}}) << QStringList();
+        QTest::newRow("a parent part further in")
+            << storedRar4({index, {"a/../../evil.txt", "x"}}) << QStringList();
+        QTest::newRow("an absolute path") << storedRar4({index, {"/tmp/evil.txt", "x"}}) << QStringList();
+        QTest::newRow("a link") << storedRar4({{"java.jar", "/etc/passwd", 0120777}, index}) << QStringList();
+        QTest::newRow("a device") << storedRar4({index, {"java.jar", "", 020644}}) << QStringList();
+        QTest::newRow("more than the bytes allowed")
+            << storedRar4({index, {"java.jar", QByteArray(2000, 'j')}}) << QStringList();
+        QList<RarEntry> many;
+        for (int entry = 0; entry < 9; ++entry)
+            many << RarEntry{"java." + QByteArray::number(entry), "x"};
+        QTest::newRow("more entries than allowed") << storedRar4(many) << QStringList();
+        QTest::newRow("no entries") << storedRar4({}) << QStringList();
+        QTest::newRow("a ZIP archive") << kJar << QStringList();
+        // Stored entries carry no check the reader makes; only the size shows a short one.
+        const QByteArray whole = storedRar4({index, {"java.jar", QByteArray(300, 'j')}});
+        QTest::newRow("a truncated entry") << whole.chopped(7 + 100) << QStringList();
+        QTest::newRow("an entry shorter than it claims")
+            << storedRar4({index, {"java.jar", QByteArray(300, 'j'), 0100644, 400}}) << QStringList();
+    }
+    void unpacksOnlyHarmlessArchives()
+    {
+        QFETCH(QByteArray, archive);
+        QFETCH(QStringList, unpacked);
+        QTemporaryDir area;
+        QFile file(area.filePath(QStringLiteral("p.vnj")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size());
+        file.close();
+        const QString target = area.filePath(QStringLiteral("deep/inside"));
+        QVERIFY(QDir().mkpath(target));
+
+        UnpackLimits limits;
+        limits.maxEntries = 8;
+        limits.maxBytes = 1500;
+        QCOMPARE(UnpackArchive(file.fileName(), target, limits), !unpacked.isEmpty());
+        // Nothing lands beside or above the folder.
+        QStringList everything{QStringLiteral("p.vnj")};
+        for (const QString& name : unpacked)
+            everything << QStringLiteral("deep/inside/") + name;
+        everything.sort();
+        QCOMPARE(filesBelow(area.path()), everything);
+        if (!unpacked.isEmpty())
+            QCOMPARE(fileContent(target + QStringLiteral("/java.jar")), kJar);
+    }
+
+    void installsIntoTheChosenFolder_data()
+    {
+        QTest::addColumn<int>("freedSlot");
+        QTest::addColumn<int>("nextRoot");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QByteArray>("root");
+        QTest::addColumn<QByteArray>("menuOrder");
+        QTest::newRow("the first free slot")
+            << 0 << 7 << 4 << QByteArray("s7_") << QByteArray("Chess Go Snake");
+        QTest::newRow("a freed slot is reused in its place")
+            << 1 << 7 << 1 << QByteArray("s7_") << QByteArray("Snake Go");
+        // The menu's number lags behind its suites: s1_ and s2_ stay theirs.
+        QTest::newRow("a root in use is passed over")
+            << 0 << 1 << 4 << QByteArray("s3_") << QByteArray("Chess Go Snake");
+    }
+    void installsIntoTheChosenFolder()
+    {
+        QFETCH(int, freedSlot);
+        QFETCH(int, nextRoot);
+        QFETCH(int, slot);
+        QFETCH(QByteArray, root);
+        QFETCH(QByteArray, menuOrder);
+        SelectorModel model = gamesMenu();
+        model.NextRoot = static_cast<qint16>(nextRoot);
+        if (freedSlot)
+            model.JavaSuites[freedSlot] = JavaSuite{"", "", "", 0, "", "", "", ""};
+        QTemporaryDir working;
+        const QString path =
+            package(QStringLiteral("snake.vnj"), {{"vnjava.ini", QByteArray(kIndex).replace("\r\n", "\n")},
+                                                  {"java.jad", kJad},
+                                                  {"java.jar", kJar},
+                                                  {"java.res.png", "png"}});
+
+        const PackageResult result = InstallPackage(model, path, working.path(), "Games");
+        QVERIFY(result.ok());
+        QCOMPARE(result.slot, slot);
+        const JavaSuite& suite = model.JavaSuites[slot];
+        QCOMPARE(suite.Root, root);
+        QCOMPARE(suite.FolderName, QByteArray("Games"));
+        QCOMPARE(suite.MidletName, QByteArray("Snake Game"));
+        QCOMPARE(suite.ClassName, QByteArray("snake.Main"));
+        QCOMPARE(model.NextRoot, qint16(root.mid(1, 1).toInt() + 1));
+        // Only the suite's files stay, under their phone names; the rest of the package is gone.
+        const QString prefix = QString::fromLatin1(root) + QStringLiteral("suite.");
+        QCOMPARE(filesBelow(working.path()),
+                 (QStringList{prefix + "jad", prefix + "jar", prefix + "res.png"}));
+        QCOMPARE(fileContent(working.filePath(prefix + "jar")), kJar);
+
+        SelectorModel written;
+        QVERIFY(ReadSelector(selectorBytes(model).value(), written).ok);
+        QByteArrayList games;
+        for (const JavaSuite& each : written.JavaSuites) {
+            if (each.FolderName == "Games")
+                games << each.SuiteName;
+        }
+        QCOMPARE(games.join(' '), menuOrder);
+    }
+
+    void refusesPackagesAndChangesNothing_data()
+    {
+        QTest::addColumn<QList<RarEntry>>("entries");
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<int>("text");
+        const RarEntry jar{"java.jar", kJar};
+        QTest::newRow("no index") << QList<RarEntry>{jar} << QByteArray("Games")
+                                  << int(JavaTexts::NoIndexFile);
+        QTest::newRow("control bytes in the index") << QList<RarEntry>{{"vnjava.ini", "suite=A\x01"
+                                                                                      "B\r\n"},
+                                                                       jar}
+                                                    << QByteArray("Games") << int(JavaTexts::InstallFailed);
+        QTest::newRow("a number beyond 16 bits")
+            << QList<RarEntry>{{"vnjava.ini", "suite=S\nnum=70000\n"}, jar} << QByteArray("Games")
+            << int(JavaTexts::InstallFailed);
+        QTest::newRow("comma before the equals sign")
+            << QList<RarEntry>{{"vnjava.ini", "suite=S\nclass,x=Y\n"}, jar} << QByteArray("Games")
+            << int(JavaTexts::InstallFailed);
+        QTest::newRow("no suite name") << QList<RarEntry>{{"vnjava.ini", "midlet=M\r\n"}, jar}
+                                       << QByteArray("Games") << int(JavaTexts::InstallFailed);
+        QTest::newRow("no suite files") << QList<RarEntry>{{"vnjava.ini", kIndex}} << QByteArray("Games")
+                                        << int(JavaTexts::InstallFailed);
+        QTest::newRow("a hostile entry")
+            << QList<RarEntry>{{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}}
+            << QByteArray("Games") << int(JavaTexts::InstallFailed);
+        QTest::newRow("a folder the menu does not have")
+            << QList<RarEntry>{{"vnjava.ini", kIndex}, jar} << QByteArray("Nowhere")
+            << int(JavaTexts::InstallFailed);
+    }
+    void refusesPackagesAndChangesNothing()
+    {
+        QFETCH(QList<RarEntry>, entries);
+        QFETCH(QByteArray, folder);
+        QFETCH(int, text);
+        SelectorModel model = gamesMenu();
+        const SelectorModel before = model;
+        QTemporaryDir working;
+        const PackageResult result =
+            InstallPackage(model, package(QStringLiteral("bad.vnj"), entries), working.path(), folder);
+        QCOMPARE(result.text, text);
+        QCOMPARE(selectorBytes(model), selectorBytes(before));
+        QCOMPARE(model.NextRoot, before.NextRoot);
+        QCOMPARE(filesBelow(working.path()), QStringList());
+    }
+
+    // Each package unpacks into a folder of its own: nothing of the first one
+    // lends the second an index or files.
+    void keepsPackagesApart()
+    {
+        SelectorModel model = gamesMenu();
+        QTemporaryDir working;
+        const QString first = package(QStringLiteral("one.vnj"),
+                                      {{"vnjava.ini", kIndex}, {"java.jar", kJar}, {"java.jad", kJad}});
+        const QString second = package(QStringLiteral("two.vnj"), {{"java.jar", "other"}});
+        QVERIFY(InstallPackage(model, first, working.path(), "Games").ok());
+        QCOMPARE(InstallPackage(model, second, working.path(), "Games").text, int(JavaTexts::NoIndexFile));
+        const QString third = package(QStringLiteral("three.vnj"),
+                                      {{"vnjava.ini", "midlet=M\rnum=12abc\rsuite=T\r"}, {"java.jar", "t"}});
+        QVERIFY(InstallPackage(model, third, working.path(), "Tools").ok());
+        // Lone CR line ends, any order, the number's leading digits.
+        QCOMPARE(model.JavaSuites[5].MidletName, QByteArray("M"));
+        QCOMPARE(model.JavaSuites[5].Num, qint16(12));
+        QCOMPARE(filesBelow(working.path()), (QStringList{"s7_suite.jad", "s7_suite.jar", "s8_suite.jar"}));
+        QCOMPARE(fileContent(working.filePath(QStringLiteral("s8_suite.jar"))), QByteArray("t"));
+    }
+
+    // The shipped sample, packed by scripts/make-vnj.py, installs with its folder's files.
+    void installsTheSamplePackage()
+    {
+        SelectorModel model = gamesMenu();
+        QTemporaryDir working;
+        const QString samples = QStringLiteral(VANTREL_SOURCE_DIR "/samples/");
+        QVERIFY(
+            InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), "Games").ok());
+        QCOMPARE(model.JavaSuites[4].MidletName, QByteArray("Hello Vantrel"));
+        for (const char* extension : {"jad", "jar"})
+            QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.") + QLatin1String(extension))),
+                     fileContent(samples + QStringLiteral("hello-java/java.") + QLatin1String(extension)));
+    }
+
+    void namesExportFoldersSafely_data()
+    {
+        QTest::addColumn<QByteArray>("midlet");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("blanks") << QByteArray("Snake Game 2") << QStringLiteral("Snake_Game_2");
+        QTest::newRow("separators") << QByteArray("../..\\etc/x") << QStringLiteral(".._.._etc_x");
+        QTest::newRow("parent") << QByteArray("..") << QStringLiteral("__");
+        QTest::newRow("itself") << QByteArray(".") << QStringLiteral("_");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("_");
+        QTest::newRow("control bytes") << QByteArray("a\nb\x7f") << QStringLiteral("a_b_");
+        QTest::newRow("Latin-1") << QByteArray("Sp\xe9l") << QStringLiteral("Spél");
+    }
+    void namesExportFoldersSafely()
+    {
+        QFETCH(QByteArray, midlet);
+        QFETCH(QString, folder);
+        QCOMPARE(packageFolderName(midlet), folder);
+    }
+};
+
+QTEST_GUILESS_MAIN(PackagesTest)
+#include "tst_packages.moc"

@@ -1,0 +1,255 @@
+#include "java/LineValue.h"
+#include "java/SelectorFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The body as the writer lays it out, wrapped in its length field and terminator.
+QByteArray selectorFile(const QByteArray& body)
+{
+    QByteArray file;
+    file += char((body.size() >> 8) & 0xFF);
+    file += char(body.size() & 0xFF);
+    return file + body +
+           QByteArray("\0\x0c"
+                      "EOF_SELECTOR",
+                      14);
+}
+
+const QByteArray kGamesFolder = "folder=Games, \\\n\tmodifiable=1, \\\n\tremovable=0\n";
+
+QByteArray suiteLines(const QByteArray& name, const QByteArray& root, const QByteArray& icon = {})
+{
+    QByteArray lines = "suite=" + name + ", \\\n\troot=" + root + ", \\\n\tnum=1, \\\n\tdomain=untrusted\n" +
+                       "midlet=" + name + ", \\\n";
+    if (!icon.isEmpty())
+        lines += "\ticon=" + icon + ", \\\n";
+    return lines + "\tclass=" + name + ".Main\n";
+}
+
+// The model in one line, so a table row states what a file reads as.
+QString describe(const SelectorModel& model)
+{
+    QStringList parts{QStringLiteral("next %1").arg(model.NextRoot)};
+    for (int index = 1; index <= SelectorModel::kFolderCount; ++index) {
+        const JavaFolder& folder = model.JavaFolders[index];
+        if (!folder.Name.isEmpty())
+            parts << QString::fromLatin1("F[" + folder.Name + "|" + folder.Modifiable + "|" +
+                                         folder.Removable + "]");
+    }
+    for (int slot = 0; slot <= SelectorModel::kSuiteCount; ++slot) {
+        const JavaSuite& suite = model.JavaSuites[slot];
+        if (suite.SuiteName.isEmpty() && suite.MidletName.isEmpty())
+            continue;
+        parts << QStringLiteral("S%1[").arg(slot) +
+                     QString::fromLatin1(suite.FolderName + "|" + suite.SuiteName + "|" + suite.Root + "|" +
+                                         QByteArray::number(suite.Num) + "|" + suite.Domain + "|" +
+                                         suite.MidletName + "|" + suite.Icon + "|" + suite.ClassName + "]");
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+class SelectorTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesTheElevenLineExample()
+    {
+        SelectorModel model;
+        model.NextRoot = 3;
+        model.JavaFolders[1] = {"Games", "1", "0"};
+        model.JavaSuites[1] = {"Games", "Snake", "s0_", 1, "untrusted", "Snake", "", "Snake.Main"};
+        const QByteArray body = "nextroot=3\n" + kGamesFolder + suiteLines("Snake", "s0_") + "endfolder=\n";
+        QCOMPARE(body.count('\n'), 11);
+        QCOMPARE(selectorBytes(model).value(), selectorFile(body));
+    }
+
+    void readsWhatItWritesAndWritesItBackUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("model");
+        QTest::newRow("two folders, an icon")
+            << selectorFile("nextroot=2\n" + kGamesFolder + suiteLines("Snake", "s0_", "/icon.png") +
+                            suiteLines("Tetris", "s1_") +
+                            "endfolder=\nfolder=Tools, \\\n\tmodifiable=1, \\\n\tremovable=0\nendfolder=\n")
+            << "next 2 F[Games|1|0] F[Tools|1|0] "
+               "S1[Games|Snake|s0_|1|untrusted|Snake|/icon.png|Snake.Main] "
+               "S2[Games|Tetris|s1_|1|untrusted|Tetris||Tetris.Main]";
+        QTest::newRow("bytes that are not UTF-8, empty values")
+            << selectorFile(
+                   "nextroot=-4\nfolder=Spi\xe9le, \\\n\tmodifiable=, \\\n\tremovable=\nsuite=\xc3\xa9, "
+                   "\\\n\troot=, \\\n\tnum=-32768, \\\n\tdomain=\nmidlet=, \\\n\tclass=\nendfolder=\n")
+            << QString::fromLatin1("next -4 F[Spi\xe9le||] S1[Spi\xe9le|\xc3\xa9||-32768||||]");
+        // Lengths whose low byte is "," (0x2C), "=" (0x3D) and TAB.
+        for (const int length : {300, 317, 265}) {
+            const QByteArray name(length - 61, 'a');
+            QTest::addRow("a length field holding %d", length)
+                << selectorFile("nextroot=2\nfolder=" + name +
+                                ", \\\n\tmodifiable=, \\\n\tremovable=\nendfolder=\n")
+                << QStringLiteral("next 2 F[%1||]").arg(QString::fromLatin1(name));
+        }
+        QFile sample(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/selector.utf"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QTest::newRow("the sample phone's menu")
+            << sample.readAll()
+            << "next 2 F[Games|1|0] F[Tools|1|0] S1[Games|Snake|s0_|1|untrusted|Snake|/icon.png|snake.Main] "
+               "S2[Tools|Calculator|s1_|1|untrusted|Calculator||calc.Main]";
+    }
+    void readsWhatItWritesAndWritesItBackUnchanged()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, model);
+        SelectorModel read;
+        QVERIFY(ReadSelector(file, read).ok);
+        QCOMPARE(describe(read), model);
+        QCOMPARE(selectorBytes(read).value(), file);
+    }
+
+    void followsTheReadingRules_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("model");
+        // The length field shares the first line; these files give it a line of its own.
+        const QByteArray folder = "\n" + kGamesFolder;
+        const QByteArray end = "endfolder=\n";
+        QTest::newRow("only continuation lines are trimmed")
+            << selectorFile("nextroot=1\nfolder= A , \\\n\t  modifiable=1 , \\\n removable=0  \n" + end)
+            << true << "next 1 F[ A |1 |0]";
+        QTest::newRow("a group starts with its key's letters")
+            << selectorFile("nextroot=1\nfolders=X, \\\nremovable=0\nsuitely=Y, \\\nnumber=5\n") << true
+            << "next 1 F[X||0] S1[X|Y||5||||]";
+        QTest::newRow("other keys and lines are passed over")
+            << selectorFile("nextroot=1" + folder + "\tcolour=red\n\nvendor=Me\n" + end) << true
+            << "next 1 F[Games|1|0]";
+        QTest::newRow("membership follows the last folder line")
+            << selectorFile("nextroot=1\nsuite=Lost, \\\nroot=s9_" + folder + end + suiteLines("Late", "s1_"))
+            << true
+            << "next 1 F[Games|1|0] S1[|Lost|s9_|1||||] S2[Games|Late|s1_|1|untrusted|Late||Late.Main]";
+        QTest::newRow("a MIDlet before any suite")
+            << selectorFile("nextroot=1\nmidlet=Early, \\\nclass=E\n") << true << "next 1 S0[|||1||Early||E]";
+        QTest::newRow("no nextroot keeps the number")
+            << selectorFile(folder + end) << true << "next 9 F[Games|1|0]";
+        QTest::newRow("nextroot's leading number, rounded")
+            << selectorFile("nextroot=2.5xyz\n") << true << "next 2";
+        // A length byte of 0x0A splits the first line; the number is still found.
+        QTest::newRow("a length byte that is a line end") << QByteArray("\x00\x0a", 2) + "nextroot=5\n" +
+                                                                 QByteArray("\0\x0c"
+                                                                            "EOF_SELECTOR",
+                                                                            14)
+                                                          << true << "next 5";
+        QTest::newRow("no line end at all") << QByteArray("nextroot=5") << false << "next 9";
+        QTest::newRow("empty file") << QByteArray() << false << "next 9";
+        QTest::newRow("nextroot beyond 16 bits") << selectorFile("nextroot=40000\n") << false << "next 9";
+        QTest::newRow("comma before the equals sign")
+            << selectorFile(folder + "suite,x=X\n") << false << "next 9 F[Games|1|0]";
+        QTest::newRow("continuation past the last line")
+            << selectorFile(folder + "suite=X, \\\n") << false << "next 9 F[Games|1|0] S1[Games|X||1||||]";
+        QByteArray seventeen;
+        for (int index = 1; index <= 17; ++index)
+            seventeen += "folder=F" + QByteArray::number(index) + "\n";
+        QTest::newRow("a 17th folder")
+            << selectorFile("\n" + seventeen) << false
+            << "next 9 F[F1||] F[F2||] F[F3||] F[F4||] F[F5||] F[F6||] F[F7||] F[F8||] "
+               "F[F9||] F[F10||] F[F11||] F[F12||] F[F13||] F[F14||] F[F15||] F[F16||]";
+        QByteArray sixtyFive = folder;
+        for (int index = 1; index <= 65; ++index)
+            sixtyFive += "suite=S\n";
+        SelectorModel full;
+        full.NextRoot = 9;
+        full.JavaFolders[1] = {"Games", "1", "0"};
+        for (int slot = 1; slot <= 64; ++slot)
+            full.JavaSuites[slot] = {"Games", "S", "", 1, "", "", "", ""};
+        QTest::newRow("a 65th suite") << selectorFile(sixtyFive) << false << describe(full);
+        const char* badNumbers[] = {"", "abc", "32768", "-32769", "1x"};
+        for (const char* number : badNumbers)
+            QTest::addRow("num=%s", number)
+                << selectorFile(folder + "suite=X, \\\nnum=" + number + ", \\\nroot=r\n") << false
+                << "next 9 F[Games|1|0] S1[Games|X||1||||]";
+        QTest::newRow("num with blanks and a sign")
+            << selectorFile(folder + "suite=X, \\\nnum= -7 , \\\nroot=r\n") << true
+            << "next 9 F[Games|1|0] S1[Games|X|r|-7||||]";
+    }
+    void followsTheReadingRules()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, ok);
+        QFETCH(QString, model);
+        SelectorModel read;
+        read.NextRoot = 9;
+        read.JavaSuites[3] = {"Old", "Old", "s5_", 1, "", "", "", ""}; // replaced by any reading
+        QCOMPARE(ReadSelector(file, read).ok, ok);
+        QCOMPARE(describe(read), model);
+    }
+
+    void refusesOnlyWhatTheLengthFieldCannotHold_data()
+    {
+        QTest::addColumn<int>("bodySize");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("the largest length") << 65535 << true;
+        QTest::newRow("one byte more") << 65536 << false;
+        QTest::newRow("above the old signed limit") << 32768 << true;
+    }
+    void refusesOnlyWhatTheLengthFieldCannotHold()
+    {
+        QFETCH(int, bodySize);
+        QFETCH(bool, written);
+        // "nextroot=0\n", one folder and its "endfolder=" take 61 bytes besides the name.
+        SelectorModel model;
+        model.JavaFolders[1].Name = QByteArray(bodySize - 61, 'n');
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("selector.utf"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old menu") == 8);
+        old.close();
+
+        QCOMPARE(WriteSelector(model, path), written);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray onDisk = old.readAll();
+        if (!written) {
+            QCOMPARE(onDisk, QByteArray("old menu"));
+            return;
+        }
+        QCOMPARE(onDisk.size(), bodySize + 16);
+        QCOMPARE((quint8(onDisk[0]) << 8) | quint8(onDisk[1]), bodySize);
+        SelectorModel back;
+        QVERIFY(ReadSelector(onDisk, back).ok);
+        QCOMPARE(back.JavaFolders[1].Name, model.JavaFolders[1].Name);
+    }
+
+    void takesLineValues_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("up to the comma") << QByteArray("folder=Games, \\") << true << QByteArray("Games");
+        QTest::newRow("no comma") << QByteArray("removable=0 ") << true << QByteArray("0 ");
+        QTest::newRow("no equals sign") << QByteArray("plain, text") << true << QByteArray("plain");
+        QTest::newRow("equals sign in the value") << QByteArray("a=b=c,d") << true << QByteArray("b=c");
+        QTest::newRow("comma first") << QByteArray("a,b=c") << false << QByteArray();
+    }
+    void takesLineValues()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, value);
+        const auto taken = LineValue(line);
+        QCOMPARE(taken.has_value(), ok);
+        QCOMPARE(taken.value_or(QByteArray()), value);
+    }
+
+    void showsValuesAsUtf8OrLatin1()
+    {
+        QCOMPARE(displayText("\xc3\xa9t\xc3\xa9"), QStringLiteral("été"));
+        QCOMPARE(displayText("\xe9t\xe9"), QStringLiteral("été"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SelectorTest)
+#include "tst_selector.moc"
