@@ -1,5 +1,8 @@
 #include "PortNames.h"
 
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
 QString defaultPortDevice(int portNumber)
 {
 #ifdef Q_OS_WIN
@@ -13,4 +16,43 @@ QString resolvePortDevice(const QString& configuredDevice, int portNumber)
 {
     const QString configured = configuredDevice.trimmed();
     return configured.isEmpty() ? defaultPortDevice(portNumber) : configured;
+}
+
+QList<DetectedPort> detectedPorts()
+{
+    QList<DetectedPort> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        ports.append({info.systemLocation(), info.description().trimmed(), info.manufacturer().trimmed()});
+    return ports;
+}
+
+namespace {
+
+// The same device under another name, e.g. a /dev/serial/by-id link, counts too.
+bool sameDevice(const QString& configured, const QString& detected)
+{
+    if (configured == detected)
+        return true;
+    const QString resolved = QFileInfo(configured).canonicalFilePath();
+    return !resolved.isEmpty() && resolved == QFileInfo(detected).canonicalFilePath();
+}
+
+} // namespace
+
+QString portEntryText(int portNumber, const QString& device, const QList<DetectedPort>& detected)
+{
+    const QString number = QStringLiteral("COM%1").arg(portNumber);
+    QStringList words;
+    if (!device.isEmpty() && device != number)
+        words << device;
+    for (const DetectedPort& port : detected) {
+        if (!sameDevice(device, port.device))
+            continue;
+        if (!port.description.isEmpty())
+            words << port.description;
+        if (!port.manufacturer.isEmpty() && port.manufacturer != port.description)
+            words << port.manufacturer;
+        break;
+    }
+    return words.isEmpty() ? number : number + QStringLiteral(": ") + words.join(QStringLiteral(", "));
 }
