@@ -1,7 +1,8 @@
 // Takes screenshots of the real window for a human to look at (run under
 // xvfb-run; not part of the test suite): the main window at 1280x800 and at
 // its minimum size, a download and an upload in progress, the settings
-// dialog and the About box.
+// dialog and the About box, the window and the settings in German, and a
+// first run without a phone.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
 #include "settings/AboutBox.h"
@@ -97,5 +98,28 @@ int main(int argc, char* argv[])
         });
     });
     window.AboutCommand();
+
+    // The same window and dialog in German.
+    fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("german.lng"));
+    window.StartUp();
+    fixture.clickFolder(QStringLiteral("/ml/"));
+    fixture.clickFolder(QStringLiteral("/ml/im/"));
+    shoot(QStringLiteral("main-german.png"));
+    onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
+        dialog->move(400, 200);
+        QTimer::singleShot(300, [dialog] {
+            shoot(QStringLiteral("settings-german.png"));
+            dialog->reject();
+        });
+    });
+    window.SettingsCommand();
+
+    // A first run on a port with no phone behind it.
+    fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("english.lng"));
+    fixture.store->writePortDevice(4, QStringLiteral("/dev/ttyUSB7"));
+    // Room for the title bar, so the status bar shows on a 1280x800 screen.
+    window.setGeometry(0, 30, 1280, 760);
+    window.StartUp();
+    shoot(QStringLiteral("first-run-no-phone.png"));
     return 0;
 }
