@@ -114,18 +114,23 @@ private slots:
 
     void windowStartsAndReachesThePhone()
     {
+        const qint64 heardBefore = QFileInfo(phoneLog()).size();
         QProcess window;
         window.setProcessEnvironment(userEnvironment());
         window.start(installed(QStringLiteral("bin/vantrel")), QStringList());
         QVERIFY(window.waitForStarted(kProcessBound));
         // Without its language files the window would stop at a warning before
         // opening the port; the phone hearing from it proves they were found.
-        const auto listedRoot = [this] {
+        const auto listedRoot = [this, heardBefore] {
             QFile log(phoneLog());
-            return log.open(QIODevice::ReadOnly) && log.readAll().contains("AT+QFSL=");
+            return log.open(QIODevice::ReadOnly) && log.seek(heardBefore) &&
+                   log.readAll().contains("AT+QFSL=");
         };
         QTRY_VERIFY_WITH_TIMEOUT(listedRoot(), kProcessBound);
         QCOMPARE(window.state(), QProcess::Running);
+        // Its working folder is the user's, not one beside the installed program.
+        QVERIFY(!QFileInfo::exists(installed(QStringLiteral("bin/Temp"))));
+        QVERIFY(QFileInfo(home_.filePath(QStringLiteral("cache/Vantrel/Vantrel/Temp"))).isDir());
         window.terminate();
         QVERIFY(window.waitForFinished(kProcessBound));
     }
