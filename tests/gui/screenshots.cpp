@@ -23,6 +23,19 @@ void shoot(const QString& name)
     QGuiApplication::primaryScreen()->grabWindow(0).save(gOutput + QLatin1Char('/') + name);
 }
 
+// Opens a modal window with `open`, shoots it at `place` and closes it again.
+template <typename T> void shootModal(const QString& name, QPoint place, const std::function<void()>& open)
+{
+    onNextModal<T>([name, place](T* modal) {
+        modal->move(place);
+        QTimer::singleShot(300, [modal, name] {
+            shoot(name);
+            modal->reject();
+        });
+    });
+    open();
+}
+
 void copyTree(const QString& from, const QString& to)
 {
     QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -81,23 +94,10 @@ int main(int argc, char* argv[])
     window.UploadDroppedPaths({fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg")});
     shoot(QStringLiteral("upload-done.png"));
 
-    onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
-        dialog->move(400, 200);
-        QTimer::singleShot(300, [dialog] {
-            shoot(QStringLiteral("settings.png"));
-            dialog->reject();
-        });
-    });
-    window.SettingsCommand();
+    shootModal<SettingsDialog>(QStringLiteral("settings.png"), QPoint(400, 200),
+                               [&] { window.SettingsCommand(); });
 
-    onNextModal<AboutBox>([](AboutBox* about) {
-        about->move(500, 150);
-        QTimer::singleShot(300, [about] {
-            shoot(QStringLiteral("about.png"));
-            about->reject();
-        });
-    });
-    window.AboutCommand();
+    shootModal<AboutBox>(QStringLiteral("about.png"), QPoint(500, 150), [&] { window.AboutCommand(); });
 
     // The same window and dialog in German.
     fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("german.lng"));
@@ -105,14 +105,8 @@ int main(int argc, char* argv[])
     fixture.clickFolder(QStringLiteral("/ml/"));
     fixture.clickFolder(QStringLiteral("/ml/im/"));
     shoot(QStringLiteral("main-german.png"));
-    onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
-        dialog->move(400, 200);
-        QTimer::singleShot(300, [dialog] {
-            shoot(QStringLiteral("settings-german.png"));
-            dialog->reject();
-        });
-    });
-    window.SettingsCommand();
+    shootModal<SettingsDialog>(QStringLiteral("settings-german.png"), QPoint(400, 200),
+                               [&] { window.SettingsCommand(); });
 
     // A first run on a port with no phone behind it.
     fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("english.lng"));
