@@ -21,8 +21,15 @@ QString resolvePortDevice(const QString& configuredDevice, int portNumber)
 QList<DetectedPort> detectedPorts()
 {
     QList<DetectedPort> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ports.append({info.systemLocation(), info.description().trimmed(), info.manufacturer().trimmed()});
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        // Windows opens a port by its name ("COM4"), the name the settings store.
+        const QString device = info.portName();
+#else
+        const QString device = info.systemLocation();
+#endif
+        ports.append({device, info.description().trimmed(), info.manufacturer().trimmed()});
+    }
     return ports;
 }
 
@@ -39,20 +46,29 @@ bool sameDevice(const QString& configured, const QString& detected)
 
 } // namespace
 
+QString detectedDescription(const QString& device, const QList<DetectedPort>& detected)
+{
+    for (const DetectedPort& port : detected) {
+        if (!sameDevice(device, port.device))
+            continue;
+        QStringList words;
+        if (!port.description.isEmpty())
+            words << port.description;
+        if (!port.manufacturer.isEmpty() && port.manufacturer != port.description)
+            words << port.manufacturer;
+        return words.join(QStringLiteral(", "));
+    }
+    return QString();
+}
+
 QString portEntryText(int portNumber, const QString& device, const QList<DetectedPort>& detected)
 {
     const QString number = QStringLiteral("COM%1").arg(portNumber);
     QStringList words;
     if (!device.isEmpty() && device != number)
         words << device;
-    for (const DetectedPort& port : detected) {
-        if (!sameDevice(device, port.device))
-            continue;
-        if (!port.description.isEmpty())
-            words << port.description;
-        if (!port.manufacturer.isEmpty() && port.manufacturer != port.description)
-            words << port.manufacturer;
-        break;
-    }
+    const QString description = detectedDescription(device, detected);
+    if (!description.isEmpty())
+        words << description;
     return words.isEmpty() ? number : number + QStringLiteral(": ") + words.join(QStringLiteral(", "));
 }

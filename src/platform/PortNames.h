@@ -18,6 +18,10 @@ struct DetectedPort
 };
 QList<DetectedPort> detectedPorts();
 
+// What the driver says of a detected device ("USB-Serial Controller, Prolific"),
+// or an empty text for a device not detected.
+QString detectedDescription(const QString& device, const QList<DetectedPort>& detected);
+
 // How the port list names a number: "COM4: /dev/ttyUSB0, USB-Serial Controller,
 // Prolific" — its device and, when that device was detected, what it is.
 QString portEntryText(int portNumber, const QString& device, const QList<DetectedPort>& detected);

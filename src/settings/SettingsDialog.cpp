@@ -153,10 +153,8 @@ void SettingsDialog::showDeviceForPort()
         if (detected.device == device)
             continue;
         cmbDevice_->addItem(detected.device);
-        cmbDevice_->setItemData(
-            cmbDevice_->count() - 1,
-            portEntryText(port, detected.device, detected_).section(QStringLiteral(": "), 1),
-            Qt::ToolTipRole);
+        cmbDevice_->setItemData(cmbDevice_->count() - 1, detectedDescription(detected.device, detected_),
+                                Qt::ToolTipRole);
     }
     cmbDevice_->setCurrentIndex(0);
 }
