@@ -2,10 +2,12 @@
 # Installs the Debian 12 packages Vantrel needs, when any is missing: as root
 # through apt-get, otherwise prints the exact apt-get line and stops.
 # Usage: scripts/install-deps.sh [demo]   ("demo" adds what the window needs to show)
+# dpkg-dev reads the Debian package's dependencies off the programs (cpack -G DEB);
+# desktop-file-utils and appstream check the desktop entry and its metadata.
 set -e
 
 PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 \
-qt6-qpa-plugins libarchive-dev libgl-dev fonts-dejavu-core"
+qt6-qpa-plugins libarchive-dev libgl-dev fonts-dejavu-core dpkg-dev desktop-file-utils appstream"
 if [ "$1" = "demo" ]; then
     PACKAGES="$PACKAGES xvfb xauth"
 fi

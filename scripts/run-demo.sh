@@ -3,17 +3,33 @@
 # of phone-sample/. Settings live in a folder of their own, never the user's.
 set -e
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh demo
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
 
+# Say it before a build that would only end in a window that cannot open.
 if [ -z "$DISPLAY" ] && [ -z "$WAYLAND_DISPLAY" ]; then
     echo "No display to show the window on. Start it from a desktop session," >&2
     echo "or under a virtual one: xvfb-run -a scripts/run-demo.sh" >&2
     exit 1
 fi
 
+scripts/install-deps.sh demo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+
 demo=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-demo.XXXXXX")
+simulator=""
+# Runs however the session ends: window closed, simulator gone, Ctrl-C or kill.
+cleanup() {
+    set +e
+    if [ -n "$simulator" ]; then
+        kill "$simulator" 2>/dev/null
+        wait "$simulator" 2>/dev/null
+    fi
+    rm -rf "$demo"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
 cp -r phone-sample "$demo/phone"
 mkdir -p "$demo/config/Vantrel"
 # Port 4 (the default) opens the simulated phone's terminal.
@@ -22,12 +38,11 @@ printf '[Ports]\nCOM4=%s\n' "$demo/phone.tty" > "$demo/config/Vantrel/Vantrel.co
 build/bin/vantrel-phonesim --root "$demo/phone" --link "$demo/phone.tty" --baud 115200 \
     --log "$demo/commands.log" > "$demo/phonesim.out" &
 simulator=$!
-trap 'kill $simulator 2>/dev/null; wait $simulator 2>/dev/null; rm -rf "$demo"' EXIT INT TERM
 
 tries=0
 while [ ! -e "$demo/phone.tty" ]; do
     tries=$((tries + 1))
-    if [ $tries -gt 50 ] || ! kill -0 $simulator 2>/dev/null; then
+    if [ $tries -gt 50 ] || ! kill -0 "$simulator" 2>/dev/null; then
         echo "The simulated phone did not start." >&2
         exit 1
     fi
@@ -35,4 +50,7 @@ while [ ! -e "$demo/phone.tty" ]; do
 done
 
 echo "Simulated phone on $(head -n 1 "$demo/phonesim.out"), serving a copy of phone-sample/."
-XDG_CONFIG_HOME="$demo/config" build/bin/vantrel
+# The window's own exit status is the script's, whatever became of the simulator.
+status=0
+XDG_CONFIG_HOME="$demo/config" build/bin/vantrel || status=$?
+exit $status

@@ -13,6 +13,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
 
     SettingsStore store;
     LanguageTable texts;

@@ -1,6 +1,7 @@
 #include "ExplorerWindow.h"
 
 #include "FileList.h"
+#include "GripSplitter.h"
 #include "Icons.h"
 #include "LocalPane.h"
 #include "phone/PhoneLink.h"
@@ -192,11 +193,10 @@ void ExplorerWindow::buildCentre()
         },
         Qt::QueuedConnection);
 
-    rightColumn_ = new QSplitter(Qt::Vertical);
+    rightColumn_ = new GripSplitter(Qt::Vertical);
     rightColumn_->setObjectName(QStringLiteral("rightColumn"));
     rightColumn_->setOpaqueResize(false);
     rightColumn_->setChildrenCollapsible(false);
-    rightColumn_->setHandleWidth(3);
     rightColumn_->addWidget(lstFiles_);
     rightColumn_->addWidget(localPane_);
     rightColumn_->setStretchFactor(0, 2);
@@ -204,12 +204,11 @@ void ExplorerWindow::buildCentre()
     rightColumn_->handle(1)->setObjectName(QStringLiteral("picResizeVert"));
     rightColumn_->setMinimumWidth(kRightColumnFloor);
 
-    columns_ = new QSplitter(Qt::Horizontal);
+    columns_ = new GripSplitter(Qt::Horizontal);
     columns_->setObjectName(QStringLiteral("columns"));
     // The bar moves alone; the panes follow when it is released.
     columns_->setOpaqueResize(false);
     columns_->setChildrenCollapsible(false);
-    columns_->setHandleWidth(3);
     columns_->addWidget(buildLeftColumn());
     columns_->addWidget(rightColumn_);
     columns_->setStretchFactor(1, 1);
@@ -286,7 +285,7 @@ void ExplorerWindow::ApplyLanguage()
     }
     for (int i = 0; i < 5; ++i)
         favButtons_[i]->setToolTip(text(191 + i));
-    localPane_->setAddressCaption(text(48));
+    localPane_->ApplyLanguage(texts_);
 }
 
 QString ExplorerWindow::panelText(int panel) const

@@ -6,6 +6,12 @@
 #include <cmath>
 #include <functional>
 
+// Resources of a static library are linked in only when asked for by name.
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace Icons {
 
 namespace {
@@ -249,7 +255,12 @@ QPixmap dragRows()
 
 QIcon application()
 {
-    return QIcon(painted(drawPhone));
+    // The same picture the desktop menu shows; painted when the SVG plug-in is missing.
+    initIconResources();
+    QIcon icon(QStringLiteral(":/icons/vantrel.svg"));
+    if (icon.pixmap(32, 32).isNull())
+        return QIcon(painted(drawPhone));
+    return icon;
 }
 
 } // namespace Icons

@@ -1,12 +1,13 @@
 #include "LocalPane.h"
 
 #include "Icons.h"
+#include "LocalFolderModel.h"
 #include "platform/Drives.h"
+#include "settings/LanguageTable.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -51,7 +52,7 @@ QString UrlToPath(const QString& url)
 
 LocalPane::LocalPane(QWidget* parent)
     : QWidget(parent), tlbDrives_(new QToolBar(this)), lblP0_(new QLabel(this)), txtURL_(new QLineEdit(this)),
-      wbDisk_(new DiskView(this)), model_(new QFileSystemModel(this))
+      wbDisk_(new DiskView(this)), model_(new LocalFolderModel(this))
 {
     tlbDrives_->setObjectName(QStringLiteral("tlbDrives"));
     tlbDrives_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -73,8 +74,12 @@ LocalPane::LocalPane(QWidget* parent)
     wbDisk_->setAcceptDrops(true);
     wbDisk_->setDropIndicatorShown(false);
     wbDisk_->setDragDropMode(QAbstractItemView::DropOnly);
-    wbDisk_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The name takes what the size and the date leave; the picture says the type.
+    wbDisk_->setColumnHidden(LocalFolderModel::TypeColumn, true);
     wbDisk_->header()->setStretchLastSection(false);
+    wbDisk_->header()->setSectionResizeMode(LocalFolderModel::NameColumn, QHeaderView::Stretch);
+    wbDisk_->header()->setSectionResizeMode(LocalFolderModel::SizeColumn, QHeaderView::ResizeToContents);
+    wbDisk_->header()->setSectionResizeMode(LocalFolderModel::ModifiedColumn, QHeaderView::ResizeToContents);
     // The browser never goes below 500 twips.
     wbDisk_->setMinimumHeight(500 / 15);
 
@@ -134,9 +139,11 @@ void LocalPane::buildDriveToolbar(const QString& upCaption)
     }
 }
 
-void LocalPane::setAddressCaption(const QString& caption)
+void LocalPane::ApplyLanguage(const LanguageTable& texts)
 {
-    lblP0_->setText(caption);
+    lblP0_->setText(texts.GetString(48));
+    model_->ApplyLanguage(texts);
+    wbDisk_->viewport()->update();
 }
 
 void LocalPane::addressEntered()

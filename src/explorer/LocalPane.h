@@ -3,7 +3,8 @@
 #include <QTreeView>
 #include <QWidget>
 
-class QFileSystemModel;
+class LanguageTable;
+class LocalFolderModel;
 class QLabel;
 class QLineEdit;
 class QToolBar;
@@ -45,7 +46,8 @@ public:
     QString currentLocationUrl() const;
 
     void buildDriveToolbar(const QString& upCaption);
-    void setAddressCaption(const QString& caption);
+    // The address caption (text 48) and the folder view's columns.
+    void ApplyLanguage(const LanguageTable& texts);
 
 signals:
     // Every completed navigation, with the text the address box then shows.
@@ -63,6 +65,6 @@ private:
     QLabel* lblP0_;
     QLineEdit* txtURL_;
     DiskView* wbDisk_;
-    QFileSystemModel* model_;
+    LocalFolderModel* model_;
     QString currentFolder_;
 };

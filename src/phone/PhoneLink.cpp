@@ -3,6 +3,7 @@
 #include "ExchangeScope.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
+#include "platform/PortOpenFailure.h"
 #include "platform/SerialPortSetup.h"
 #include "settings/LanguageTable.h"
 
@@ -77,10 +78,7 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     port_.setPortName(device);
     configurePhoneLine(port_);
     if (!port_.open(QIODevice::ReadWrite)) {
-        QString failure = text(PhoneTexts::OpenFailed) + QLatin1Char(' ') + portLabel + QStringLiteral("!");
-        if (port_.error() == QSerialPort::PermissionError)
-            failure += QLatin1Char(' ') + text(PhoneTexts::PortInUse);
-        setStatus(1, failure);
+        setStatus(1, openFailureText(portLabel, device));
         return false;
     }
     // A pseudo-terminal refuses these; a real cable wants them up.
@@ -90,6 +88,31 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     setStatus(1, text(PhoneTexts::OpenedBefore) + QLatin1Char(' ') + portLabel + QLatin1Char(' ') +
                      text(PhoneTexts::OpenedAfter) + QStringLiteral("."));
     return true;
+}
+
+QString PhoneLink::openFailureText(const QString& portLabel, const QString& device) const
+{
+    // Which device, why, and where to choose another: a first run without a
+    // phone has nothing else to go on.
+    QString failure = text(PhoneTexts::OpenFailed) + QLatin1Char(' ') + portLabel;
+    if (device != portLabel)
+        failure += QStringLiteral(" (") + device + QLatin1Char(')');
+    failure += QStringLiteral("! ");
+    switch (classifyOpenFailure(device, port_.error())) {
+    case PortOpenFailure::NoSuchDevice:
+        failure += text(PhoneTexts::NoSuchDevice);
+        break;
+    case PortOpenFailure::NoPermission:
+        failure += text(PhoneTexts::NoPermission);
+        break;
+    case PortOpenFailure::InUse:
+        failure += text(PhoneTexts::PortInUse);
+        break;
+    case PortOpenFailure::Other:
+        failure += port_.errorString() + QLatin1Char('.');
+        break;
+    }
+    return failure + QLatin1Char(' ') + text(PhoneTexts::ChooseAnotherPort);
 }
 
 void PhoneLink::ClosePort()

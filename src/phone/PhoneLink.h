@@ -94,6 +94,8 @@ private:
 
     class ExchangeScope;
 
+    QString openFailureText(const QString& portLabel, const QString& device) const;
+
     void setStatus(int panel, const QString& text);
     void sendCommand(const QString& command);
     void discardStaleInput();

@@ -38,8 +38,11 @@ QString languageFolder()
 
 QString workingFolderPath()
 {
+    // An installed program (its languages under share/, not beside it) never
+    // writes into its bin folder, even when run by root.
     const QString beside = programFolder() + QStringLiteral("/Temp");
-    if (folderIsWritable(beside))
+    const bool installed = languageFolder() != programFolder() + QStringLiteral("/lng");
+    if (!installed && folderIsWritable(beside))
         return beside;
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/Temp");
 }

@@ -8,7 +8,8 @@ namespace Folders {
 QString programFolder();
 // "lng" beside the program, else the installed share folder.
 QString languageFolder();
-// "Temp" beside the program when that folder can be written, else the per-user cache.
+// "Temp" beside the program when that folder can be written and the program
+// is not installed, else the per-user cache.
 QString workingFolderPath();
 // The folder the local pane starts in on a fresh profile.
 QString defaultLastFolder();

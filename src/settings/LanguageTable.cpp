@@ -114,6 +114,15 @@ QString LanguageTable::GetString(int number) const
     return texts_[static_cast<std::size_t>(number)];
 }
 
+QString languageOwnName(const QString& languageFolder, const QString& fileName)
+{
+    constexpr int kOwnName = 130;
+    LanguageTable table;
+    table.LoadLanguage(languageFolder + QLatin1Char('/') + fileName);
+    const QString name = table.GetString(kOwnName);
+    return name.isEmpty() ? fileName : name;
+}
+
 InterfaceLanguageResult LoadInterfaceLanguage(LanguageTable& table, const QString& languageFolder,
                                               const QString& languageFile)
 {

@@ -43,6 +43,10 @@ private:
 // Decodes a language file: UTF-8 when the bytes are valid UTF-8, else Latin-1.
 QString decodeLanguageBytes(const QByteArray& bytes);
 
+// The name a language file gives its language (its text 130), or the file's
+// name when it gives none.
+QString languageOwnName(const QString& languageFolder, const QString& fileName);
+
 // Loads the chosen language from the language folder. A file that cannot be
 // opened falls back to "english.lng"; when that fails too, the texts already
 // loaded stay and `warning` says so. A malformed file is fatal for the program.

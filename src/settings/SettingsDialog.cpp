@@ -12,7 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSerialPortInfo>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,10 +49,15 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
       cmbDevice_(newList("cmbDevice", this)), chkDisplayCharge_(new QCheckBox(this))
 {
     setObjectName(QStringLiteral("frmSettings"));
+    detected_ = detectedPorts();
     setWindowTitle(texts.GetString(311));
     chkDisplayCharge_->setObjectName(QStringLiteral("chkDisplayCharge"));
     chkDisplayCharge_->setText(texts.GetString(316));
     cmbDevice_->setEditable(true);
+    // Long device names (a /dev/serial/by-id link, a port's description) show whole.
+    for (QComboBox* list : {cmbPort_, cmbDevice_, cmbLanguage_})
+        list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmbDevice_->setMinimumContentsLength(28);
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
@@ -87,13 +92,19 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
 
     fillLists(languageFolder);
     connect(cmbPort_, &QComboBox::currentIndexChanged, this, &SettingsDialog::showDeviceForPort);
+    connect(cmbDevice_, &QComboBox::currentTextChanged, this, &SettingsDialog::deviceChosen);
     showDeviceForPort();
+    // As wide as the lists' contents: a window only gets two thirds of the
+    // screen by default, too little for a long device name.
+    resize(sizeHint().boundedTo(screen()->availableSize()));
 }
 
 void SettingsDialog::fillLists(const QString& languageFolder)
 {
-    for (int port = 1; port <= 16; ++port)
-        cmbPort_->addItem(QStringLiteral("COM%1").arg(port), port);
+    for (int port = 1; port <= 16; ++port) {
+        devices_[port] = resolvePortDevice(store_.readPortDevice(port), port);
+        cmbPort_->addItem(portEntryText(port, devices_[port], detected_), port);
+    }
     // A stored port outside 1 to 16 opens with no entry chosen.
     cmbPort_->setCurrentIndex(cmbPort_->findData(settings_.COMPort));
 
@@ -109,25 +120,52 @@ void SettingsDialog::fillLists(const QString& languageFolder)
 
     chkDisplayCharge_->setChecked(settings_.DisplayCharge == QLatin1String("True"));
 
-    const QStringList languages =
+    fillLanguages(languageFolder);
+}
+
+void SettingsDialog::fillLanguages(const QString& languageFolder)
+{
+    // Each language by the name it gives itself; the file behind it is the entry's data.
+    const QStringList files =
         QDir(languageFolder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
-    cmbLanguage_->addItems(languages);
-    const qsizetype current = languages.indexOf(settings_.LanguageFile);
-    cmbLanguage_->setCurrentIndex(languages.isEmpty() ? -1 : static_cast<int>(qMax<qsizetype>(current, 0)));
+    QStringList names;
+    for (const QString& file : files)
+        names << languageOwnName(languageFolder, file);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const bool shared = names.count(names.at(i)) > 1;
+        const QString shown =
+            shared ? names.at(i) + QStringLiteral(" (") + files.at(i) + QLatin1Char(')') : names.at(i);
+        cmbLanguage_->addItem(shown, files.at(i));
+    }
+    const qsizetype current = files.indexOf(settings_.LanguageFile);
+    cmbLanguage_->setCurrentIndex(files.isEmpty() ? -1 : static_cast<int>(qMax<qsizetype>(current, 0)));
 }
 
 void SettingsDialog::showDeviceForPort()
 {
     // Which device the chosen number opens, and the serial ports found here.
     const int port = chosenNumber(cmbPort_, settings_.COMPort);
+    const QString device = devices_.value(port, resolvePortDevice(store_.readPortDevice(port), port));
+    const QSignalBlocker quiet(cmbDevice_);
     cmbDevice_->clear();
-    const QString device = resolvePortDevice(store_.readPortDevice(port), port);
     cmbDevice_->addItem(device);
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        if (info.systemLocation() != device)
-            cmbDevice_->addItem(info.systemLocation());
+    for (const DetectedPort& detected : detected_) {
+        if (detected.device == device)
+            continue;
+        cmbDevice_->addItem(detected.device);
+        cmbDevice_->setItemData(cmbDevice_->count() - 1, detectedDescription(detected.device, detected_),
+                                Qt::ToolTipRole);
     }
     cmbDevice_->setCurrentIndex(0);
+}
+
+void SettingsDialog::deviceChosen(const QString& text)
+{
+    // The port list says at once what the number now opens.
+    const int port = chosenNumber(cmbPort_, settings_.COMPort);
+    devices_[port] = text.trimmed().isEmpty() ? defaultPortDevice(port) : text.trimmed();
+    if (cmbPort_->currentIndex() >= 0)
+        cmbPort_->setItemText(cmbPort_->currentIndex(), portEntryText(port, devices_[port], detected_));
 }
 
 void SettingsDialog::accept()
@@ -144,14 +182,15 @@ void SettingsDialog::accept()
         chkDisplayCharge_->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
     store_.write(QLatin1String(SettingsKeys::DisplayCharge), settings_.DisplayCharge);
     if (cmbLanguage_->currentIndex() >= 0) {
-        settings_.LanguageFile = cmbLanguage_->currentText();
+        settings_.LanguageFile = cmbLanguage_->currentData().toString();
         store_.write(QLatin1String(SettingsKeys::Language), settings_.LanguageFile);
     }
-    const QString device = cmbDevice_->currentText().trimmed();
-    if (device != defaultPortDevice(settings_.COMPort))
-        store_.writePortDevice(settings_.COMPort, device);
-    else
-        store_.writePortDevice(settings_.COMPort, QString());
+    // Every number whose device was changed, not only the chosen one.
+    for (auto it = devices_.cbegin(); it != devices_.cend(); ++it) {
+        if (it.value() == resolvePortDevice(store_.readPortDevice(it.key()), it.key()))
+            continue;
+        store_.writePortDevice(it.key(), it.value() == defaultPortDevice(it.key()) ? QString() : it.value());
+    }
     store_.sync();
     QDialog::accept();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Settings.h"
+#include "platform/PortNames.h"
 
 #include <QDialog>
+#include <QMap>
 
 class LanguageTable;
 class QCheckBox;
@@ -22,7 +24,9 @@ public:
 
 private:
     void fillLists(const QString& languageFolder);
+    void fillLanguages(const QString& languageFolder);
     void showDeviceForPort();
+    void deviceChosen(const QString& text);
     void accept() override;
 
     SettingsStore& store_;
@@ -34,4 +38,7 @@ private:
     QComboBox* cmbTimeOut_;
     QComboBox* cmbDevice_;
     QCheckBox* chkDisplayCharge_;
+    QList<DetectedPort> detected_;
+    // The device each port number opens, as shown; edits wait here for OK.
+    QMap<int, QString> devices_;
 };

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 QStringList names(const QList<PhoneEntry>& entries)
 {
@@ -193,16 +195,37 @@ private slots:
         QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T51 /..."));
     }
 
-    void portInUseIsReported()
+    void openFailureSaysWhy_data()
     {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no such device") << QStringLiteral("no-such-port") << QStringLiteral("T131");
+        QTest::newRow("no permission") << QStringLiteral("locked-port") << QStringLiteral("T132");
+        QTest::newRow("in use") << QString() << QStringLiteral("T133");
+    }
+
+    void openFailureSaysWhy()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, reason);
         LinkFixture fixture;
         QVERIFY(fixture.connect());
+        if (device.isEmpty()) {
+            device = fixture.phone.device();
+        } else {
+            device = fixture.phone.scratch() + QLatin1Char('/') + device;
+            if (reason == QLatin1String("T132")) {
+                if (geteuid() == 0)
+                    QSKIP("root may open any device");
+                QFile locked(device);
+                QVERIFY(locked.open(QIODevice::WriteOnly));
+                locked.setPermissions(QFileDevice::ReadOwner);
+            }
+        }
         RecordingObserver other;
         PhoneLink second(fixture.texts, other);
-        QVERIFY(!second.OpenPort(QStringLiteral("COM9"), fixture.phone.device()));
-        QVERIFY(other.lastStatus(1).startsWith(QStringLiteral("T64 COM9!")));
-        QVERIFY(!second.OpenPort(QStringLiteral("COM2"), QStringLiteral("/dev/no-such-port")));
-        QVERIFY(other.lastStatus(1).startsWith(QStringLiteral("T64 COM2!")));
+        QVERIFY(!second.OpenPort(QStringLiteral("COM9"), device));
+        QCOMPARE(other.lastStatus(1), QStringLiteral("T64 COM9 (%1)! %2 T134").arg(device, reason));
     }
 
     void batteryCharge_data()

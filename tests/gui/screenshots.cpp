@@ -1,7 +1,8 @@
 // Takes screenshots of the real window for a human to look at (run under
 // xvfb-run; not part of the test suite): the main window at 1280x800 and at
 // its minimum size, a download and an upload in progress, the settings
-// dialog and the About box.
+// dialog and the About box, the window and the settings in German, and a
+// first run without a phone.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
 #include "settings/AboutBox.h"
@@ -20,6 +21,19 @@ void shoot(const QString& name)
 {
     QCoreApplication::processEvents();
     QGuiApplication::primaryScreen()->grabWindow(0).save(gOutput + QLatin1Char('/') + name);
+}
+
+// Opens a modal window with `open`, shoots it at `place` and closes it again.
+template <typename T> void shootModal(const QString& name, QPoint place, const std::function<void()>& open)
+{
+    onNextModal<T>([name, place](T* modal) {
+        modal->move(place);
+        QTimer::singleShot(300, [modal, name] {
+            shoot(name);
+            modal->reject();
+        });
+    });
+    open();
 }
 
 void copyTree(const QString& from, const QString& to)
@@ -80,22 +94,26 @@ int main(int argc, char* argv[])
     window.UploadDroppedPaths({fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg")});
     shoot(QStringLiteral("upload-done.png"));
 
-    onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
-        dialog->move(400, 200);
-        QTimer::singleShot(300, [dialog] {
-            shoot(QStringLiteral("settings.png"));
-            dialog->reject();
-        });
-    });
-    window.SettingsCommand();
+    shootModal<SettingsDialog>(QStringLiteral("settings.png"), QPoint(400, 200),
+                               [&] { window.SettingsCommand(); });
 
-    onNextModal<AboutBox>([](AboutBox* about) {
-        about->move(500, 150);
-        QTimer::singleShot(300, [about] {
-            shoot(QStringLiteral("about.png"));
-            about->reject();
-        });
-    });
-    window.AboutCommand();
+    shootModal<AboutBox>(QStringLiteral("about.png"), QPoint(500, 150), [&] { window.AboutCommand(); });
+
+    // The same window and dialog in German.
+    fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("german.lng"));
+    window.StartUp();
+    fixture.clickFolder(QStringLiteral("/ml/"));
+    fixture.clickFolder(QStringLiteral("/ml/im/"));
+    shoot(QStringLiteral("main-german.png"));
+    shootModal<SettingsDialog>(QStringLiteral("settings-german.png"), QPoint(400, 200),
+                               [&] { window.SettingsCommand(); });
+
+    // A first run on a port with no phone behind it.
+    fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("english.lng"));
+    fixture.store->writePortDevice(4, QStringLiteral("/dev/ttyUSB7"));
+    // Room for the title bar, so the status bar shows on a 1280x800 screen.
+    window.setGeometry(0, 30, 1280, 760);
+    window.StartUp();
+    shoot(QStringLiteral("first-run-no-phone.png"));
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -48,12 +49,17 @@ private slots:
     void settingsOpenWithTheCurrentValues()
     {
         SettingsStore store(folder_.filePath(QStringLiteral("open.conf")));
+        const QString cable =
+            QStringLiteral("/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0");
+        store.writePortDevice(4, cable);
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
         QCOMPARE(dialog.windowTitle(), texts_.GetString(311));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->currentText(),
-                 QStringLiteral("COM4"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->count(), 16);
+        // Each number with the device it opens.
+        auto* port = dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"));
+        QCOMPARE(port->currentText(), QStringLiteral("COM4: ") + cable);
+        QVERIFY(port->itemText(0).startsWith(QStringLiteral("COM1: /dev/ttyS0")));
+        QCOMPARE(port->count(), 16);
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->currentText(),
                  QStringLiteral("10"));
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->itemText(0), QStringLiteral("0.5"));
@@ -61,14 +67,20 @@ private slots:
                  QStringLiteral("1500"));
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->currentText(),
                  QStringLiteral("10000"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"))->currentText(),
-                 QStringLiteral("english.lng"));
+        // Languages by their own names.
+        auto* language = dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"));
+        QCOMPARE(language->currentText(), QStringLiteral("English"));
+        QCOMPARE(language->itemText(1), QStringLiteral("Deutsch"));
         QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkDisplayCharge"))->isChecked());
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblP0"))->text(), texts_.GetString(312));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblP4"))->text(), texts_.GetString(317));
-        // Which device the chosen number opens.
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))->currentText(),
-                 QStringLiteral("/dev/ttyS3"));
+        // Which device the chosen number opens, shown whole.
+        auto* device = dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"));
+        QCOMPARE(device->currentText(), cable);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(device->width() >= device->sizeHint().width());
+        QVERIFY(device->lineEdit()->fontMetrics().horizontalAdvance(cable) <= device->lineEdit()->width());
     }
 
     void settingsOkStoresTheChoices()
@@ -76,14 +88,17 @@ private slots:
         SettingsStore store(folder_.filePath(QStringLiteral("ok.conf")));
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentText(QStringLiteral("COM12"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))
-            ->setCurrentText(QStringLiteral("/dev/ttyUSB0"));
+        auto* port = dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"));
+        port->setCurrentIndex(11);
+        // The user types the device over the one shown; the port list follows.
+        QLineEdit* device = dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))->lineEdit();
+        QTest::keyClick(device, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(device, QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(port->currentText(), QStringLiteral("COM12: /dev/ttyUSB0"));
         dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->setCurrentText(QStringLiteral("0.5"));
         dialog.findChild<QComboBox*>(QStringLiteral("cmbDelay"))->setCurrentText(QStringLiteral("500"));
         dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->setCurrentText(QStringLiteral("15000"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"))
-            ->setCurrentText(QStringLiteral("german.lng"));
+        QTest::keyClicks(dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage")), QStringLiteral("D"));
         dialog.findChild<QCheckBox*>(QStringLiteral("chkDisplayCharge"))->setChecked(true);
         dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QStringLiteral("12"));

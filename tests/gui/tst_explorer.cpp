@@ -74,9 +74,13 @@ private slots:
     void portFailureLeavesTheTreeEmpty()
     {
         ExplorerFixture fixture;
-        fixture.store->writePortDevice(4, fixture.folder.filePath(QStringLiteral("no-such-port")));
+        const QString device = fixture.folder.filePath(QStringLiteral("no-such-port"));
+        fixture.store->writePortDevice(4, device);
         fixture.window->StartUp();
-        QCOMPARE(fixture.window->panelText(1), fixture.text(64) + QStringLiteral(" COM4!"));
+        // Which device, why, and where to choose another.
+        QCOMPARE(fixture.window->panelText(1), fixture.text(64) + QStringLiteral(" COM4 (") + device +
+                                                   QStringLiteral(")! ") + fixture.text(131) +
+                                                   QLatin1Char(' ') + fixture.text(134));
         QCOMPARE(fixture.tree()->topLevelItemCount(), 0);
         QVERIFY(fixture.list()->isHeaderHidden());
         // A later start-up on a working port builds everything.

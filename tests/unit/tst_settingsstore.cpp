@@ -1,6 +1,7 @@
 #include "platform/PortNames.h"
 #include "settings/SettingsStore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,6 +114,44 @@ private slots:
 #ifndef Q_OS_WIN
         QCOMPARE(defaultPortDevice(1), QStringLiteral("/dev/ttyS0"));
 #endif
+    }
+
+    void portEntriesNameWhatTheyOpen_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("not detected") << QStringLiteral("/dev/ttyS3") << QStringLiteral("COM4: /dev/ttyS3");
+        QTest::newRow("description and maker")
+            << QStringLiteral("/dev/ttyUSB0")
+            << QStringLiteral("COM4: /dev/ttyUSB0, USB-Serial Controller, Prolific");
+        QTest::newRow("maker says the same")
+            << QStringLiteral("/dev/ttyACM0") << QStringLiteral("COM4: /dev/ttyACM0, Phone");
+        QTest::newRow("nothing said")
+            << QStringLiteral("/dev/rfcomm0") << QStringLiteral("COM4: /dev/rfcomm0");
+        QTest::newRow("through a link")
+            << QStringLiteral("LINK") << QStringLiteral("COM4: LINK, USB-Serial Controller, Prolific");
+        QTest::newRow("Windows name") << QStringLiteral("COM4") << QStringLiteral("COM4");
+    }
+
+    void portEntriesNameWhatTheyOpen()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, entry);
+        // A stable name such as /dev/serial/by-id/... is a link to the detected device.
+        QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("ttyUSB0"));
+        const QString link = folder.filePath(QStringLiteral("by-id-cable"));
+        QFile(target).open(QIODevice::WriteOnly);
+        QFile::link(target, link);
+        device.replace(QStringLiteral("LINK"), link);
+        entry.replace(QStringLiteral("LINK"), link);
+        const QList<DetectedPort> detected{
+            {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("USB-Serial Controller"),
+             QStringLiteral("Prolific")},
+            {target, QStringLiteral("USB-Serial Controller"), QStringLiteral("Prolific")},
+            {QStringLiteral("/dev/ttyACM0"), QStringLiteral("Phone"), QStringLiteral("Phone")},
+            {QStringLiteral("/dev/rfcomm0"), QString(), QString()}};
+        QCOMPARE(portEntryText(4, device, detected), entry);
     }
 };
 

@@ -1,0 +1,140 @@
+// Installs the build into a scratch root, as a package would, and runs the
+// installed programs from there: they must find their files without the
+// build folder beside them.
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int kProcessBound = 20000;
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+} // namespace
+
+class InstallTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir root_;
+    QTemporaryDir home_;
+    QProcess phone_;
+    QString device_;
+
+    QString installed(const QString& relative) const
+    {
+        return root_.filePath(QStringLiteral("usr/") + relative);
+    }
+    QString phoneLog() const { return home_.filePath(QStringLiteral("commands.log")); }
+
+    // A user with settings of their own: German texts, port 4 on the simulated phone.
+    QProcessEnvironment userEnvironment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.filePath(QStringLiteral("cache")));
+        environment.insert(QStringLiteral("HOME"), home_.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return environment;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QProcess install;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DESTDIR"), root_.path());
+        install.setProcessEnvironment(environment);
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(QStringLiteral(VANTREL_CMAKE_COMMAND),
+                      {QStringLiteral("--install"), QStringLiteral(VANTREL_BUILD_DIR),
+                       QStringLiteral("--prefix"), QStringLiteral("/usr")});
+        QVERIFY(install.waitForFinished(kProcessBound));
+        QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+
+        QDir().mkpath(home_.filePath(QStringLiteral("phone/ml")));
+        writeFile(home_.filePath(QStringLiteral("phone/ml/tune.mid")), "MThd");
+        phone_.start(installed(QStringLiteral("bin/vantrel-phonesim")),
+                     {QStringLiteral("--root"), home_.filePath(QStringLiteral("phone")),
+                      QStringLiteral("--log"), phoneLog()});
+        QVERIFY(phone_.waitForStarted(kProcessBound));
+        QTRY_VERIFY_WITH_TIMEOUT(phone_.canReadLine() || phone_.waitForReadyRead(100), kProcessBound);
+        device_ = QString::fromLocal8Bit(phone_.readLine()).trimmed();
+        QVERIFY(!device_.isEmpty());
+        writeFile(home_.filePath(QStringLiteral("config/Vantrel/Vantrel.conf")),
+                  "[Settings]\nsysLanguage=german.lng\n[Ports]\nCOM4=" + device_.toLocal8Bit() + "\n");
+    }
+
+    void cleanupTestCase()
+    {
+        phone_.terminate();
+        phone_.waitForFinished(kProcessBound);
+    }
+
+    void filesInTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char* path :
+             {"share/applications/org.vantrel.Vantrel.desktop",
+              "share/icons/hicolor/scalable/apps/org.vantrel.Vantrel.svg",
+              "share/metainfo/org.vantrel.Vantrel.metainfo.xml", "share/man/man1/vantrel.1",
+              "share/man/man1/vantrel-cli.1", "share/man/man1/vantrel-phonesim.1",
+              "share/bash-completion/completions/vantrel-cli"})
+            QTest::newRow(path) << QString::fromLatin1(path);
+    }
+
+    void filesInTheirPlaces()
+    {
+        QFETCH(QString, path);
+        QVERIFY2(QFileInfo(installed(path)).size() > 0, qPrintable(path));
+    }
+
+    void clientSpeaksTheChosenLanguage()
+    {
+        QProcess client;
+        client.setProcessEnvironment(userEnvironment());
+        client.start(installed(QStringLiteral("bin/vantrel-cli")),
+                     {QStringLiteral("ls"), QStringLiteral("/ml")});
+        QVERIFY(client.waitForFinished(kProcessBound));
+        QCOMPARE(client.exitCode(), 0);
+        QCOMPARE(client.readAllStandardOutput(), QByteArray("tune.mid\t4\n"));
+        // The status texts come from the installed German language file.
+        QVERIFY2(client.readAllStandardError().contains("ist geöffnet"), "no German status text");
+    }
+
+    void windowStartsAndReachesThePhone()
+    {
+        const qint64 heardBefore = QFileInfo(phoneLog()).size();
+        QProcess window;
+        window.setProcessEnvironment(userEnvironment());
+        window.start(installed(QStringLiteral("bin/vantrel")), QStringList());
+        QVERIFY(window.waitForStarted(kProcessBound));
+        // Without its language files the window would stop at a warning before
+        // opening the port; the phone hearing from it proves they were found.
+        const auto listedRoot = [this, heardBefore] {
+            QFile log(phoneLog());
+            return log.open(QIODevice::ReadOnly) && log.seek(heardBefore) &&
+                   log.readAll().contains("AT+QFSL=");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(listedRoot(), kProcessBound);
+        QCOMPARE(window.state(), QProcess::Running);
+        // Its working folder is the user's, not one beside the installed program.
+        QVERIFY(!QFileInfo::exists(installed(QStringLiteral("bin/Temp"))));
+        QVERIFY(QFileInfo(home_.filePath(QStringLiteral("cache/Vantrel/Vantrel/Temp"))).isDir());
+        window.terminate();
+        QVERIFY(window.waitForFinished(kProcessBound));
+    }
+};
+
+QTEST_GUILESS_MAIN(InstallTest)
+#include "tst_install.moc"
