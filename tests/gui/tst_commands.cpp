@@ -42,18 +42,25 @@ QString writeLocal(const QString& path, const QByteArray& content)
     return path;
 }
 
-// Delivers a drop as a desktop file manager does: file URLs and plain text,
-// copy or move allowed, move proposed (a file manager honours the move by
-// deleting the originals). Returns the action the target accepted.
+// A drag event as a file manager delivers it between folders of one disk:
+// copy or move allowed, move proposed (and honoured by deleting the originals).
+template <typename Event> struct ProposingMove : Event
+{
+    ProposingMove(const QPoint& at, QMimeData* data)
+        : Event(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier)
+    {
+        this->m_defaultAction = Qt::MoveAction;
+        this->m_dropAction = Qt::MoveAction;
+    }
+};
+
+// Delivers a drop of file URLs and plain text; returns the action the target accepted.
 Qt::DropAction dropOnto(QWidget* target, QMimeData* data)
 {
     const QPoint centre = target->rect().center();
-    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(centre, offered, data, Qt::LeftButton, Qt::NoModifier);
-    enter.setDropAction(Qt::MoveAction);
+    ProposingMove<QDragEnterEvent> enter(centre, data);
     QCoreApplication::sendEvent(target, &enter);
-    QDropEvent drop(centre, offered, data, Qt::LeftButton, Qt::NoModifier);
-    drop.setDropAction(Qt::MoveAction);
+    ProposingMove<QDropEvent> drop(centre, data);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
