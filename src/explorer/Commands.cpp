@@ -69,10 +69,14 @@ void ExplorerWindow::noteFailure(const QString& reason)
 
 void ExplorerWindow::showTally(int doneText, int oneFailedText, int manyFailedText)
 {
-    if (failedFiles_ == 0) {
+    if (failedFiles_ == 0)
         statusText(1, texts_.GetString(doneText));
-        return;
-    }
+    else
+        showFailures(oneFailedText, manyFailedText);
+}
+
+void ExplorerWindow::showFailures(int oneFailedText, int manyFailedText)
+{
     // The first reason stays in view; the tooltip holds every one.
     statusText(1, failureReasons_.first() + QLatin1Char(' ') + QString::number(failedFiles_) +
                       QLatin1Char(' ') +
@@ -156,7 +160,7 @@ void ExplorerWindow::DeleteCommand()
     FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
     // A refusal outlasts the listing's own status text.
     if (failedFiles_ > 0)
-        showTally(0, kDeleteFailed, kDeletesFailed);
+        showFailures(kDeleteFailed, kDeletesFailed);
 }
 
 void ExplorerWindow::uploadOne(UploadItem item)

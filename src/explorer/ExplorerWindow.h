@@ -122,6 +122,7 @@ private:
     void startTally();
     void noteFailure(const QString& reason);
     void showTally(int doneText, int oneFailedText, int manyFailedText);
+    void showFailures(int oneFailedText, int manyFailedText);
     void showUploadTally();
 
     SettingsStore& store_;
