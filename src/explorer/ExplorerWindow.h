@@ -55,7 +55,6 @@ public:
     QString TempFolder() const { return tempFolder_; }
     QString panelText(int panel) const;
     QTreeWidgetItem* nodeByKey(const QString& key) const { return nodes_.value(key); }
-    QString selectedFolderTag() const;
     bool isCommandRunning() const { return commandDepth_ > 0; }
 
     QString JavaNodeKey, MlNodeKey, ImNodeKey, RiNodeKey, CiNodeKey, VdNodeKey;
@@ -70,6 +69,7 @@ public:
     void progressValue(int value) override;
     void batteryLevel(int level) override;
     void message(const QString& text) override;
+    void lineLost() override;
 
 signals:
     // Ends the start-up's language check: a malformed file ends the program.
@@ -81,6 +81,13 @@ protected:
 
 private:
     class CommandScope;
+
+    // A selected row of the file list: its name and the phone folder it was listed from.
+    struct PhoneRow
+    {
+        QString name;
+        QString folder;
+    };
 
     void buildMenus();
     void buildToolbars();
@@ -101,11 +108,22 @@ private:
     void removeNode(QTreeWidgetItem* node);
     void removeChildren(QTreeWidgetItem* node);
     void sortByColumn(int column);
+    void keepSortOrder();
     void showFileMenu(const QPoint& position);
-    QStringList selectedFileNames() const;
-    void downloadInto(const QString& folder);
+    QList<PhoneRow> selectedRows() const;
     void uploadOne(UploadItem item);
     bool refuseWhileBusy() const;
+    bool refuseWithoutLine();
+    void clearPhoneView();
+    void setPhoneCommandsEnabled(bool enabled);
+    void listFolderReachedByKeyboard(const QString& key);
+
+    // Counting the files of one command and keeping the first reason one failed.
+    void startTally();
+    void noteFailure(const QString& reason);
+    void showTally(int doneText, int oneFailedText, int manyFailedText);
+    void showFailures(int oneFailedText, int manyFailedText);
+    void showUploadTally();
 
     SettingsStore& store_;
     LanguageTable& texts_;
@@ -136,10 +154,18 @@ private:
     QProgressBar* pgbMain_ = nullptr;
 
     QHash<QString, QTreeWidgetItem*> nodes_;
+    // The folder the file list shows and the key of its node: commands act there.
+    QString listedFolder_;
+    QString listedKey_;
+    // Why there is no line to the phone, as the status said it.
+    QString lineFailure_;
     QPointer<QWidget> focusBeforeBusy_;
     Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
+    int sortColumn_ = -1;
     int commandDepth_ = 0;
-    int failedUploads_ = 0;
+    int sentFiles_ = 0;
+    int failedFiles_ = 0;
+    QStringList failureReasons_;
     bool closing_ = false;
     // Messages that wait until a language is loaded to be readable.
     bool settingsMessagePending_ = false;

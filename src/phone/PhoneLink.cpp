@@ -158,6 +158,7 @@ void PhoneLink::onPortError(QSerialPort::SerialPortError error)
         lineLost_ = true;
         setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel_ + QStringLiteral("! ") +
                          text(PhoneTexts::HowToReconnect));
+        observer_.lineLost();
     }
     wake();
 }

@@ -280,6 +280,8 @@ private slots:
             << QStringLiteral("T68") << QString();
         QTest::newRow("no such file") << QStringList() << QStringLiteral("none.txt") << QStringLiteral("/ml/")
                                       << QStringLiteral("T69 none.txt!") << QString();
+        QTest::newRow("phone refuses") << QStringList{"--fault", "QFDF=error"} << QStringLiteral("a.txt")
+                                       << QStringLiteral("/ml/") << QStringLiteral("T69 a.txt!") << QString();
         QTest::newRow("silent phone") << QStringList{"--fault", "QFDF=silent"} << QStringLiteral("a.txt")
                                       << QStringLiteral("/ml/") << QStringLiteral("T67") << QString();
         QTest::newRow("Cyrillic name") << QStringList() << QStringLiteral("Фото.jpg")
@@ -299,8 +301,9 @@ private slots:
         QVERIFY(fixture.connect());
         fixture.link->DeleteFile(name, folder);
         QCOMPARE(fixture.observer.lastStatus(1), status);
-        if (status == QLatin1String("T68"))
-            QVERIFY(!fixture.phone.hasFile(folder.mid(1) + name));
+        // Done removes the file; a refusal leaves it.
+        if (status == QLatin1String("T68") || status == QLatin1String("T69 a.txt!"))
+            QCOMPARE(fixture.phone.hasFile(folder.mid(1) + name), status != QLatin1String("T68"));
         if (!command.isEmpty())
             QCOMPARE(fixture.phone.commands().last(), command);
     }

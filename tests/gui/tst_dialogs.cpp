@@ -8,11 +8,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -229,9 +231,51 @@ private slots:
         QCOMPARE(all.at(0).LocalPath, source.filePath(QStringLiteral("a.png")));
         QCOMPARE(all.at(2).FileSize, qint64(7));
         QCOMPARE(list->currentRow(), 0);
-        for (int i = 0; i < list->count(); ++i)
-            list->item(i)->setCheckState(Qt::Unchecked);
-        QVERIFY(chooser.chosenFiles().isEmpty());
+    }
+
+    void chooserTogglesOnAClickInTheBoxOrOnTheName_data()
+    {
+        QTest::addColumn<bool>("inCheckBox");
+        QTest::newRow("in the check box") << true;
+        QTest::newRow("on the name") << false;
+    }
+
+    void chooserTogglesOnAClickInTheBoxOrOnTheName()
+    {
+        QFETCH(bool, inCheckBox);
+        QTemporaryDir source;
+        for (const char* name : {"a.png", "b.txt"}) {
+            QFile file(source.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        FolderChooser chooser(source.path(), texts_);
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        auto* list = chooser.findChild<QListWidget*>(QStringLiteral("lstFiles"));
+        auto click = [&](int row) {
+            QListWidgetItem* entry = list->item(row);
+            QStyleOptionViewItem option;
+            option.initFrom(list->viewport());
+            option.rect = list->visualItemRect(entry);
+            option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+            option.text = entry->text();
+            const auto element =
+                inCheckBox ? QStyle::SE_ItemViewItemCheckIndicator : QStyle::SE_ItemViewItemText;
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->style()->subElementRect(element, &option, list).center());
+        };
+        auto chosen = [&] {
+            QStringList names;
+            for (const UploadItem& item : chooser.chosenFiles())
+                names << QFileInfo(item.LocalPath).fileName();
+            return names;
+        };
+        click(0);
+        QCOMPARE(chosen(), QStringList{"b.txt"});
+        click(1);
+        QCOMPARE(chosen(), QStringList());
+        click(0);
+        QCOMPARE(chosen(), QStringList{"a.png"});
     }
 };
 

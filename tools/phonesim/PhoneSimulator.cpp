@@ -209,7 +209,7 @@ void PhoneSimulator::handleCommand(const std::string& line)
     else if (kind == "QFRF")
         reply = readAnswer(arguments);
     else if (kind == "QFDF")
-        reply = deleteAnswer(arguments);
+        reply = deleteAnswer(arguments, fault);
     else if (kind == "CBC")
         reply = kCrLf + "+CBC: " + options_.battery + kCrLf + kOk;
     else
@@ -259,8 +259,11 @@ std::string PhoneSimulator::readAnswer(const std::string& arguments)
     return kCrLf + "+QFRF: " + std::to_string(bytes.size()) + kCrLf + bytes + kCrLf + kOk;
 }
 
-std::string PhoneSimulator::deleteAnswer(const std::string& arguments)
+std::string PhoneSimulator::deleteAnswer(const std::string& arguments, const Fault& fault)
 {
+    // A phone that refuses a delete keeps the file.
+    if (fault.kind == Fault::Kind::Error)
+        return kError;
     const auto path = fileNamedBy(arguments);
     return path && unlink(path->c_str()) == 0 ? kOk : kError;
 }

@@ -49,7 +49,7 @@ private:
     // The disk path of the file a read or delete command names.
     std::optional<std::string> fileNamedBy(const std::string& arguments) const;
     std::string readAnswer(const std::string& arguments);
-    std::string deleteAnswer(const std::string& arguments);
+    std::string deleteAnswer(const std::string& arguments, const Fault& fault);
     bool startUpload(const std::string& arguments, const Fault& fault);
 
     int fd_;
