@@ -22,6 +22,7 @@ public:
             return;
         link_.tmrTimeout_.stop();
         link_.graceTimer_.stop();
+        link_.tmrProcessing_.stop();
         link_.binarySink_ = nullptr;
         link_.exchangeRunning_ = false;
         link_.endBusy();

@@ -36,12 +36,13 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
 
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
         setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + folder + QStringLiteral("..."));
-        discardStaleInput();
-        startTimeOut();
-        sendCommand(command);
-
+        WaitEnd end = startExchange(command);
+        // A large folder's answer takes minutes at the line's rate: only
+        // silence cuts it off.
+        measureSilenceFor(-1);
         qsizetype scanned = 0;
-        WaitEnd end = waitUntil([&] { return answerEnded(ReceiveBuffer, scanned); });
+        if (end == WaitEnd::Satisfied)
+            end = waitUntil([&] { return answerEnded(ReceiveBuffer, scanned); });
         if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
             setStatus(1, failedText);
             result.outcome = Outcome::Failed;
