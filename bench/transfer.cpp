@@ -4,7 +4,8 @@
 // peak memory. Uploads also show their goal: the line time plus the pauses the
 // phone needs between slices, overlapped with the slices' data. Prints figures;
 // never fails on speed.
-//   bench_transfer [--runs N]   (each figure: min/median of N runs; default 1)
+//   bench_transfer [--runs N] [--only transfers|listing|memory]
+// (wall times: min/median of N runs, default 1; the rest: median)
 #include "phone/NameCodec.h"
 #include "support/LinkFixture.h"
 
@@ -228,8 +229,17 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     int runs = 1;
-    if (argc == 3 && QByteArray(argv[1]) == "--runs")
-        runs = qMax(1, QByteArray(argv[2]).toInt());
+    QByteArray only;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (QByteArray(argv[i]) == "--runs")
+            runs = qMax(1, QByteArray(argv[i + 1]).toInt());
+        else if (QByteArray(argv[i]) == "--only")
+            only = argv[i + 1];
+    }
+    if (only == "memory") {
+        largeDownload();
+        return 0;
+    }
 
     LinkFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")}, 10000);
     QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
@@ -240,8 +250,11 @@ int main(int argc, char* argv[])
     std::printf("115200 baud, slice %lld B; wall and ratio: min/median of %d run(s); cpu: of wall; peak: "
                 "growth of the peak resident memory\n",
                 static_cast<long long>(kSliceSize), runs);
-    transfers(fixture, runs);
-    listing(fixture, runs);
-    largeDownload();
+    if (only.isEmpty() || only == "transfers")
+        transfers(fixture, runs);
+    if (only.isEmpty() || only == "listing")
+        listing(fixture, runs);
+    if (only.isEmpty())
+        largeDownload();
     return 0;
 }

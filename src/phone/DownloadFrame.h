@@ -45,6 +45,8 @@ public:
     // Where the content starts in the answer and how many content bytes were handed on.
     qint64 contentStart() const { return contentStart_; }
     qint64 contentDelivered() const { return delivered_; }
+    // Announced content bytes still to come.
+    qint64 contentRemaining() const { return state_ == State::Content ? remaining_ : 0; }
 
 private:
     void feedHeader(QByteArrayView bytes);

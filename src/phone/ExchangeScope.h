@@ -24,6 +24,7 @@ public:
         link_.graceTimer_.stop();
         link_.tmrProcessing_.stop();
         link_.binarySink_ = nullptr;
+        link_.stopBatching();
         link_.exchangeRunning_ = false;
         link_.endBusy();
     }

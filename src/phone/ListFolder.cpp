@@ -8,6 +8,7 @@ namespace {
 constexpr int kListingAttempts = 4;
 // A folder answer this large is not a phone talking; stop collecting it.
 constexpr qsizetype kLargestListingAnswer = 32 * 1024 * 1024;
+constexpr qsizetype kBatchAfter = 2048;
 
 // Looks for the end marks only in what arrived since the last look (plus the
 // few bytes a mark may straddle), so a large folder is not scanned over and over.
@@ -42,7 +43,11 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         measureSilenceFor(-1);
         qsizetype scanned = 0;
         if (end == WaitEnd::Satisfied)
-            end = waitUntil([&] { return answerEnded(ReceiveBuffer, scanned); });
+            end = waitUntil([&] {
+                // A large folder is read in batches; a small one answers at once.
+                batchWanted_ = ReceiveBuffer.size() > kBatchAfter;
+                return answerEnded(ReceiveBuffer, scanned);
+            });
         if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
             setStatus(1, failedText);
             result.outcome = Outcome::Failed;

@@ -25,9 +25,14 @@ PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObjec
     connect(&tmrProcessing_, &QTimer::timeout, this, &PhoneLink::onPauseTick);
     connect(&graceTimer_, &QTimer::timeout, this, &PhoneLink::checkWait);
     connect(&port_, &QSerialPort::readyRead, this, [this] {
+        // While batching, the byte that filled the port's buffer waits for the next batch.
+        if (batching_)
+            return;
         readWaiting();
         checkWait();
+        followBatchWish();
     });
+    connect(&batchTimer_, &QTimer::timeout, this, &PhoneLink::takeBatch);
     connect(&port_, &QSerialPort::bytesWritten, this, [this] {
         // Bytes leaving for the phone show the line is alive.
         lineActivity_.restart();
@@ -269,6 +274,49 @@ void PhoneLink::readWaiting()
         binarySink_(LastChunk);
     else
         ReceiveBuffer += LastChunk;
+}
+
+void PhoneLink::followBatchWish()
+{
+    const bool wanted = batchWanted_ && !batchDeclined_;
+    if (wanted == batching_ || !port_.isOpen())
+        return;
+    batching_ = wanted;
+    if (batching_) {
+        // A full buffer stops the port's reading until the next batch takes it.
+        port_.setReadBufferSize(1);
+        batchTimer_.start(kBatchMillis);
+        return;
+    }
+    batchTimer_.stop();
+    port_.setReadBufferSize(0);
+    readWaiting();
+    checkWait();
+}
+
+void PhoneLink::stopBatching()
+{
+    batchWanted_ = batching_ = batchDeclined_ = false;
+    batchTimer_.stop();
+    port_.setReadBufferSize(0);
+}
+
+void PhoneLink::takeBatch()
+{
+    if (!port_.isOpen())
+        return;
+    // Everything the driver holds, in one read.
+    port_.setReadBufferSize(0);
+    port_.waitForReadyRead(0);
+    readWaiting();
+    // A line fast enough to nearly fill the driver's buffer between batches
+    // arrives in large pieces anyway: read it as it comes.
+    if (LastChunk.size() >= kLargestBatch)
+        batchDeclined_ = true;
+    checkWait();
+    if (batching_ && port_.isOpen())
+        port_.setReadBufferSize(1);
+    followBatchWish();
 }
 
 void PhoneLink::checkWait()

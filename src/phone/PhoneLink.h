@@ -122,6 +122,11 @@ private:
     WaitEnd pauseWait();
     void onPauseTick();
     void readWaiting();
+    // Long answers are read in batches: one wake-up every kBatchMillis instead
+    // of one for every few bytes the line delivers.
+    void followBatchWish();
+    void takeBatch();
+    void stopBatching();
     void checkWait();
     WaitEnd waitUntil(std::function<bool()> satisfied);
     void runEventsUntilWoken();
@@ -137,6 +142,12 @@ private:
     QTimer tmrTimeout_;
     QTimer tmrProcessing_;
     QTimer graceTimer_;
+    QTimer batchTimer_;
+    static constexpr int kBatchMillis = 20;
+    static constexpr int kLargestBatch = 3072;
+    bool batchWanted_ = false;
+    bool batchDeclined_ = false;
+    bool batching_ = false;
     QElapsedTimer exchangeClock_;
     QElapsedTimer lineActivity_;
     qint64 deadline_ = -1; // on exchangeClock_; -1: none

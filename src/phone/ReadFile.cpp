@@ -72,6 +72,10 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
             frame.fail();
         if (!dataPhase && frame.state() != DownloadFrameParser::State::Header)
             enterDataPhase(frame, dataPhase);
+        // Batches while much is still to come; at the end each byte counts again,
+        // so the download ends the moment its frame is complete.
+        batchWanted_ = frame.state() == DownloadFrameParser::State::Unsized ||
+                       lineMillis(frame.contentRemaining()) > 2 * kBatchMillis;
         // Each arrival starts the silence that ends an unsized answer afresh.
         silence.restart();
         if (frame.state() == DownloadFrameParser::State::Unsized && !graceTimer_.isActive())
