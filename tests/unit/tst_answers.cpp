@@ -116,19 +116,38 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArray>("content");
+        const QByteArray echo("AT+QFRF=\"002F\",0,\"0061\",1\r\n");
         QTest::newRow("file") << QByteArray("\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n") << true << QByteArray("abc");
         QTest::newRow("empty file") << QByteArray("\r\n+QFRF: 0\r\n\r\n\r\nOK\r\n") << true << QByteArray();
         QTest::newRow("content with line ends")
             << QByteArray("\r\n+QFRF: 6\r\n\r\nOK\r\n\r\n\r\nOK\r\n") << true << QByteArray("\r\nOK\r\n");
+        QTest::newRow("echo with its line end") << echo + "\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n"
+                                                << true << QByteArray("abc");
+        QTest::newRow("RING before the size")
+            << QByteArray("\r\nRING\r\n\r\n+QFRF: 2\r\nab\r\n\r\nOK\r\n") << true << QByteArray("ab");
         QTest::newRow("no size announced")
             << QByteArray("\r\n\r\nxy\r\n\r\nOK\r\n") << true << QByteArray("xy");
+        QTest::newRow("leading line end lost")
+            << QByteArray("+QFRF: 3\r\nabc\r\n\r\nOK\r\n") << true << QByteArray("abc");
+        QTest::newRow("size's first bytes lost")
+            << QByteArray("FRF: 12\r\nline\r\nsecond\r\n\r\nOK\r\n") << false << QByteArray();
+        QTest::newRow("size not a number")
+            << QByteArray("\r\n+QFRF: 12x\r\n0123456789ab\r\n\r\nOK\r\n") << false << QByteArray();
+        QTest::newRow("size beyond 2^63")
+            << QByteArray("\r\n+QFRF: 99999999999999999999\r\nab\r\n\r\nOK\r\n") << false << QByteArray();
+        QTest::newRow("negative size")
+            << QByteArray("\r\n+QFRF: -2\r\nab\r\n\r\nOK\r\n") << false << QByteArray();
         QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << false << QByteArray();
+        QTest::newRow("echo, then ERROR") << echo + "\r\nERROR\r\n" << false << QByteArray();
         QTest::newRow("cut short") << QByteArray("\r\n+QFRF: 10\r\nabc") << false << QByteArray();
-        QTest::newRow("size differs")
+        QTest::newRow("fewer bytes than announced")
             << QByteArray("\r\n+QFRF: 4\r\nabc\r\n\r\nOK\r\n") << false << QByteArray();
+        QTest::newRow("more bytes than announced")
+            << QByteArray("\r\n+QFRF: 2\r\nabc\r\n\r\nOK\r\n") << false << QByteArray();
         QTest::newRow("nothing") << QByteArray() << false << QByteArray();
     }
 
+    // The same answer, whole and in pieces of every size, gives the same bytes.
     void downloadFrame()
     {
         QFETCH(QByteArray, answer);
@@ -138,6 +157,28 @@ private slots:
         QCOMPARE(frame.valid, valid);
         if (valid)
             QCOMPARE(answer.mid(frame.contentStart, frame.contentLength), content);
+        for (qsizetype piece = 1; piece <= qMax<qsizetype>(1, answer.size()); ++piece) {
+            QByteArray delivered;
+            DownloadFrameParser parser([&](QByteArrayView bytes) { delivered += bytes; });
+            for (qsizetype at = 0; at < answer.size(); at += piece)
+                parser.feed(QByteArrayView(answer).sliced(at, qMin(piece, answer.size() - at)));
+            parser.finishBySilence();
+            QCOMPARE(parser.complete(), valid);
+            if (valid)
+                QCOMPARE(delivered, content);
+        }
+    }
+
+    // A framed answer ends by its framing, without waiting for silence;
+    // what follows it is not the file's.
+    void downloadFrameEndsByItsFraming()
+    {
+        DownloadFrameParser parser;
+        parser.feed("\r\n+QFRF: 2\r\nab\r\n\r\nOK");
+        QVERIFY(!parser.ended());
+        parser.feed("\r\n\r\nRING\r\n");
+        QVERIFY(parser.complete());
+        QCOMPARE(parser.contentDelivered(), 2);
     }
 
     void localFileNames_data()

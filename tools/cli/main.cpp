@@ -195,6 +195,8 @@ int main(int argc, char* argv[])
     if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
     const int status = command->second(link, options.arguments);
+    // The next command may come from another run at once; the phone still needs its pause.
+    link.waitOutPause();
     link.ClosePort();
     return status;
 }

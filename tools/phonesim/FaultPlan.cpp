@@ -54,6 +54,10 @@ bool FaultPlan::add(const std::string& text)
         fault.kind = Fault::Kind::Refuse;
     else if (kind == "silent" && parts.size() == 1)
         fault.kind = Fault::Kind::Silent;
+    else if (kind == "early" && parts.size() == 1 && command == "QFWF")
+        fault.kind = Fault::Kind::Early;
+    else if (kind == "nosize" && parts.size() == 1 && command == "QFRF")
+        fault.kind = Fault::Kind::NoSize;
     else if (kind == "nocrlf" && parts.size() == 1)
         fault.kind = Fault::Kind::NoCrLf;
     else if (kind == "late" && parts.size() == 2 && argument(1, fault.millis))

@@ -46,6 +46,10 @@ void printHelp()
                 "  --echo              echo every command line, as a phone with ATE1 does\n"
                 "  --battery TEXT      the +CBC answer's fields (default \"0,85\")\n"
                 "  --log FILE          append every command line received to FILE\n"
+                "  --timeline FILE     append \"<ms> command\" when a command came and\n"
+                "                      \"<ms> answer\" when its answer (or the answer's last\n"
+                "                      part) was about to be written (steady clock) to FILE\n"
+                "  --ring MS           send an unsolicited RING every MS milliseconds\n"
                 "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
                 "  --help              show this text\n"
                 "\n"
@@ -58,6 +62,8 @@ void printHelp()
                 "  split:POS:MS        pause MS milliseconds after POS bytes of the answer\n"
                 "  walk:MS             split the n-th such answer after n bytes, pausing MS\n"
                 "  drop:N              drop the line after N bytes (QFWF: of the data)\n"
+                "  early               QFWF only: \"OK\" right after the prompt, data unanswered\n"
+                "  nosize              QFRF only: the answer carries no \"+QFRF:\" size\n"
                 "Append @COUNT to apply it to the first COUNT such commands only,\n"
                 "e.g. --fault QFSL=nocrlf@2.\n"
                 "\n"
@@ -108,6 +114,11 @@ int main(int argc, char* argv[])
         } else if (option == "--log") {
             options.log = std::fopen(argv[++i], "a");
             ok = options.log != nullptr;
+        } else if (option == "--timeline") {
+            options.timeline = std::fopen(argv[++i], "a");
+            ok = options.timeline != nullptr;
+        } else if (option == "--ring") {
+            ok = number(options.ringEvery);
         } else if (option == "--fault") {
             ok = options.faults.add(argv[++i]);
         } else {
