@@ -118,6 +118,32 @@ private slots:
         }
     }
 
+    void refusesFilesFarBeyondAnyLanguage()
+    {
+        QTemporaryDir lng;
+        QFile english(lng.filePath(QStringLiteral("english.lng")));
+        QVERIFY(english.open(QIODevice::WriteOnly));
+        english.write("1=File\r\n");
+        english.close();
+        QFile huge(lng.filePath(QStringLiteral("huge.lng")));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QByteArray lines(LanguageTable::kLargestFile, '\n');
+        lines.replace(0, 8, "1=Datei\n");
+        huge.write(lines);
+        huge.flush();
+
+        LanguageTable table;
+        QCOMPARE(table.LoadLanguage(huge.fileName()).status, LanguageTable::LoadStatus::Loaded);
+        QCOMPARE(table.GetString(1), QStringLiteral("Datei"));
+        huge.write("\n");
+        huge.close();
+        const auto result = LoadInterfaceLanguage(table, lng.path(), QStringLiteral("huge.lng"));
+        QVERIFY(result.fatalMessage.isEmpty());
+        QVERIFY2(result.warning.contains(huge.fileName()), qPrintable(result.warning));
+        QCOMPARE(result.loadedPath, english.fileName());
+        QCOMPARE(table.GetString(1), QStringLiteral("File"));
+    }
+
     void keepsTextsWhenNoLanguageCanBeRead()
     {
         QTemporaryDir empty;

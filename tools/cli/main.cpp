@@ -162,6 +162,8 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << language.fatalMessage << Qt::endl;
         return ExitUsage;
     }
+    if (!language.warning.isEmpty())
+        QTextStream(stderr) << language.warning << Qt::endl;
     if (loaded.hadUnreadableValue && !texts.GetString(101).isEmpty())
         QTextStream(stderr) << texts.GetString(101) << Qt::endl;
 
