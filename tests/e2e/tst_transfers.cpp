@@ -227,6 +227,12 @@ private slots:
             << QStringLiteral("QFWF=refuse") << int(Outcome::Failed) << QStringLiteral(" T60!") << 1;
         QTest::newRow("silent phone")
             << QStringLiteral("QFWF=silent") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("confirmation late")
+            << QStringLiteral("QFWF=late:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("confirmation paused inside")
+            << QStringLiteral("QFWF=split:3:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("first confirmation paused inside")
+            << QStringLiteral("QFWF=walk:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
     }
 
     void uploadFailures()

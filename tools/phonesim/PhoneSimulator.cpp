@@ -305,7 +305,12 @@ void PhoneSimulator::finishUpload()
         file.seekp(uploadOffset_);
         file.write(data.data(), static_cast<std::streamsize>(data.size()));
     }
-    answer(file ? kOk : kError, {});
+    // Timing and shape faults act on this confirmation; the others were the
+    // prompt's (refuse, silent) or the data's (drop).
+    const bool shapesConfirmation = uploadFault_.kind == Fault::Kind::Late ||
+                                    uploadFault_.kind == Fault::Kind::NoCrLf ||
+                                    uploadFault_.kind == Fault::Kind::Split;
+    answer(file ? kOk : kError, shapesConfirmation ? uploadFault_ : Fault{});
 }
 
 void PhoneSimulator::answer(std::string bytes, const Fault& fault)
