@@ -1,6 +1,7 @@
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "Icons.h"
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 
 #include <QHeaderView>
@@ -11,6 +12,8 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
+// A row's phone name; its text shows control characters as visible stand-ins.
+constexpr int kNameRole = Qt::UserRole + 2;
 
 // The tree's picture for a phone folder, by its name.
 int folderImage(const QString& name)
@@ -65,7 +68,9 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
                 addFolderNode(parent, entry.name, folder + entry.name + QLatin1Char('/'));
             continue;
         }
-        auto* row = new QTreeWidgetItem(lstFiles_, {entry.name, folder, QString::number(entry.size)});
+        auto* row = new QTreeWidgetItem(
+            lstFiles_, {withVisibleControls(entry.name), folder, QString::number(entry.size)});
+        row->setData(0, kNameRole, entry.name);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
     lstFiles_->setUpdatesEnabled(true);
@@ -77,7 +82,7 @@ QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QS
 {
     ++NodeCounter;
     const QString key = QStringLiteral("K%1").arg(NodeCounter);
-    auto* node = new QTreeWidgetItem(parent, {name});
+    auto* node = new QTreeWidgetItem(parent, {withVisibleControls(name)});
     node->setData(0, kKeyRole, key);
     node->setData(0, kTagRole, tag);
     const int image = folderImage(name);
@@ -155,7 +160,7 @@ QStringList ExplorerWindow::selectedFileNames() const
     QStringList names;
     for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
         if (lstFiles_->topLevelItem(i)->isSelected())
-            names << lstFiles_->topLevelItem(i)->text(0);
+            names << lstFiles_->topLevelItem(i)->data(0, kNameRole).toString();
     }
     return names;
 }
