@@ -1,13 +1,17 @@
 #!/bin/sh
 # Installs the Debian 12 packages Vantrel needs, when any is missing: as root
 # through apt-get, otherwise prints the exact apt-get line and stops.
-# Usage: scripts/install-deps.sh [demo]   ("demo" adds what the window needs to show)
+# Usage: scripts/install-deps.sh [demo|sanitize]   ("demo" adds what the window needs to
+# show, "sanitize" the compiler and runtimes of scripts/run-sanitizers.sh)
 set -e
 
 PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 \
 qt6-qpa-plugins libarchive-dev libgl-dev fonts-dejavu-core"
 if [ "$1" = "demo" ]; then
     PACKAGES="$PACKAGES xvfb xauth"
+fi
+if [ "$1" = "sanitize" ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-dev llvm"
 fi
 
 missing=""
