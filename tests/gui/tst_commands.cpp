@@ -40,8 +40,10 @@ QString writeLocal(const QString& path, const QByteArray& content)
 }
 
 // Delivers a drop as a desktop file manager does: file URLs and plain text.
+// The drop owns its data, as a real drag's does.
 void dropOnto(QWidget* target, QMimeData* data)
 {
+    const std::unique_ptr<QMimeData> owned(data);
     const QPoint centre = target->rect().center();
     QDragEnterEvent enter(centre, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
