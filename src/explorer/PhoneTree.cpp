@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
-// A row's phone name; its text shows control characters as visible stand-ins.
+// A row's phone name; its text shows control characters as replacement characters.
 constexpr int kNameRole = Qt::UserRole + 2;
 
 // The tree's picture for a phone folder, by its name.

@@ -49,16 +49,7 @@ bool isControlCharacter(QChar c)
 QString withVisibleControls(const QString& name)
 {
     QString shown = name;
-    for (QChar& c : shown) {
-        if (!isControlCharacter(c))
-            continue;
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-        else
-            c = QChar(QChar::ReplacementCharacter);
-    }
+    std::replace_if(shown.begin(), shown.end(), isControlCharacter, QChar(QChar::ReplacementCharacter));
     return shown;
 }
 

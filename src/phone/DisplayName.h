@@ -9,8 +9,8 @@
 // C0 and C1 controls, DEL, and the line and paragraph separators.
 bool isControlCharacter(QChar c);
 
-// For lists: each such character as a visible stand-in (its Control Picture
-// for C0 and DEL, U+FFFD for the others).
+// For lists: each such character as the visible replacement character U+FFFD
+// (the shipped fonts have no pictures of the controls themselves).
 QString withVisibleControls(const QString& name);
 
 // For a terminal, as `ls` quotes there: a name with such characters becomes
