@@ -2,6 +2,7 @@
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "Icons.h"
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 
 #include <QHeaderView>
@@ -12,6 +13,8 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
+// A row's phone name; its text shows control characters as replacement characters.
+constexpr int kNameRole = Qt::UserRole + 2;
 
 // The tree's picture for a phone folder, by its name.
 int folderImage(const QString& name)
@@ -69,7 +72,8 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
                 addFolderNode(parent, entry.name, folder + entry.name + QLatin1Char('/'));
             continue;
         }
-        auto* row = new FileRow(lstFiles_, {entry.name, folder, QString::number(entry.size)});
+        auto* row = new FileRow(lstFiles_, {withVisibleControls(entry.name), folder, QString::number(entry.size)});
+        row->setData(0, kNameRole, entry.name);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
     keepSortOrder();
@@ -82,7 +86,7 @@ QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QS
 {
     ++NodeCounter;
     const QString key = QStringLiteral("K%1").arg(NodeCounter);
-    auto* node = new QTreeWidgetItem(parent, {name});
+    auto* node = new QTreeWidgetItem(parent, {withVisibleControls(name)});
     node->setData(0, kKeyRole, key);
     node->setData(0, kTagRole, tag);
     const int image = folderImage(name);
@@ -176,7 +180,7 @@ QList<ExplorerWindow::PhoneRow> ExplorerWindow::selectedRows() const
     for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = lstFiles_->topLevelItem(i);
         if (row->isSelected())
-            rows << PhoneRow{row->text(0), row->text(1)};
+            rows << PhoneRow{row->data(0, kNameRole).toString(), row->text(1)};
     }
     return rows;
 }

@@ -62,6 +62,17 @@ private slots:
         QCOMPARE(run.out, QStringLiteral("64\n"));
     }
 
+    void namesCannotForgeLinesOrDriveTheTerminal()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/a\nfake\t9.txt"), "123");
+        phone.putFile(QStringLiteral("ml/\x1b[2Jx/b.txt"), "1");
+        QVERIFY(phone.start());
+        const Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("\\033[2Jx/\na\\nfake\\t9.txt\t3\n"));
+    }
+
     void copiesBothWaysAndDeletes()
     {
         SimulatedPhone phone;

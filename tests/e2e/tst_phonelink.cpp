@@ -342,6 +342,25 @@ private slots:
         QCOMPARE(fixture.observer.lastStatus(2), QString());
         QVERIFY(fixture.phone.commands().isEmpty());
     }
+
+    void simulatorRefusesFaultsItWouldNotApply_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("refuse is for uploads only") << QStringLiteral("QFSL=refuse");
+        QTest::newRow("unknown command") << QStringLiteral("QFXX=error");
+        QTest::newRow("no command") << QStringLiteral("=error");
+    }
+
+    void simulatorRefusesFaultsItWouldNotApply()
+    {
+        QFETCH(QString, fault);
+        QTemporaryDir root;
+        QProcess simulator;
+        simulator.start(SimulatedPhone::binary(QStringLiteral("vantrel-phonesim")),
+                        {QStringLiteral("--root"), root.path(), QStringLiteral("--fault"), fault});
+        QVERIFY(simulator.waitForFinished(5000));
+        QCOMPARE(simulator.exitCode(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(PhoneLinkTest)

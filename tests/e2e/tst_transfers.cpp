@@ -237,6 +237,12 @@ private slots:
             << QStringLiteral("QFWF=silent") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
         QTest::newRow("OK before the data")
             << QStringLiteral("QFWF=early") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("confirmation late")
+            << QStringLiteral("QFWF=late:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("confirmation paused inside")
+            << QStringLiteral("QFWF=split:3:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("first confirmation paused inside")
+            << QStringLiteral("QFWF=walk:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
     }
 
     void uploadFailures()

@@ -55,8 +55,10 @@ template <typename Event> struct ProposingMove : Event
 };
 
 // Delivers a drop of file URLs and plain text; returns the action the target accepted.
+// The drop owns its data, as a real drag's does.
 Qt::DropAction dropOnto(QWidget* target, QMimeData* data)
 {
+    const std::unique_ptr<QMimeData> owned(data);
     const QPoint centre = target->rect().center();
     ProposingMove<QDragEnterEvent> enter(centre, data);
     QCoreApplication::sendEvent(target, &enter);

@@ -429,6 +429,27 @@ private slots:
         QCOMPARE(asked, fixture.text(110));
         QVERIFY(fixture.phone.hasFile(QStringLiteral("ml/a.txt")));
     }
+
+    void controlCharactersInNamesShowVisibly()
+    {
+        ExplorerFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/a\nb.txt"), "a");
+        fixture.phone.putFile(QStringLiteral("ml/\x1b[2J/c.txt"), "c");
+        QVERIFY(fixture.start());
+        fixture.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        QCOMPARE(fixture.rowNames(), QStringList{QStringLiteral("a\uFFFDb.txt")});
+        QCOMPARE(fixture.childNames(QStringLiteral("/ml/")), QStringList{QStringLiteral("\uFFFD[2J")});
+
+        // The row still stands for the phone's own name.
+        QTreeWidget* list = fixture.list();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(0)).center());
+        answerNextMessageBox(QMessageBox::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTRY_VERIFY(!fixture.phone.hasFile(QStringLiteral("ml/a\nb.txt")));
+    }
 };
 
 QTEST_MAIN(ExplorerTest)

@@ -5,10 +5,13 @@
 #include <QTest>
 
 namespace {
+QByteArray entryLine(const QByteArray& hexName, char flag, const QByteArray& size)
+{
+    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + size + ",\"2007/05/12 10:00\"";
+}
 QByteArray entryLine(const QByteArray& hexName, char flag, int size)
 {
-    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + QByteArray::number(size) +
-           ",\"2007/05/12 10:00\"";
+    return entryLine(hexName, flag, QByteArray::number(size));
 }
 } // namespace
 
@@ -32,6 +35,14 @@ private slots:
         QTest::newRow("cut inside an entry") << two.left(30) << int(S::Incomplete) << 0;
         QTest::newRow("entry without fourth comma")
             << QByteArray("\r\n+QFSL: \"0061\",0,0\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
+        for (const char* size : {"1e19", "inf", "nan", "-5", "9007199254740994"})
+            QTest::newRow(size) << entryLine("0061", '0', size) + "\r\n\r\nOK\r\n" << int(S::Malformed) << 0;
+        QTest::newRow("largest size") << entryLine("0061", '0', "9007199254740992") + "\r\n\r\nOK\r\n"
+                                      << int(S::Complete) << 1;
+        QByteArray overflowing;
+        for (int i = 0; i < 1025; ++i)
+            overflowing += entryLine("0061", '0', "9007199254740992");
+        QTest::newRow("total beyond 64 bits") << overflowing + "\r\n\r\nOK\r\n" << int(S::Malformed) << 0;
     }
 
     void listingStates()

@@ -9,13 +9,17 @@ class LanguageTableTest : public QObject
 
     QTemporaryDir folder_;
 
-    QString writeFile(const QString& name, const QByteArray& content)
+    static QString writeFile(const QString& name, const QByteArray& content, const QTemporaryDir& folder)
     {
-        const QString path = folder_.filePath(name);
+        const QString path = folder.filePath(name);
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         file.write(content);
         return path;
+    }
+    QString writeFile(const QString& name, const QByteArray& content)
+    {
+        return writeFile(name, content, folder_);
     }
 
 private slots:
@@ -104,10 +108,7 @@ private slots:
     void fallsBackToEnglish()
     {
         QTemporaryDir lng;
-        QFile english(lng.filePath(QStringLiteral("english.lng")));
-        QVERIFY(english.open(QIODevice::WriteOnly));
-        english.write("1=File\r\n");
-        english.close();
+        writeFile(QStringLiteral("english.lng"), "1=File\r\n", lng);
 
         for (const QString& chosen :
              {QString(), QStringLiteral("gone.lng"), QStringLiteral("../english.lng")}) {
@@ -116,6 +117,25 @@ private slots:
             QVERIFY2(result.warning.isEmpty(), qPrintable(chosen));
             QCOMPARE(table.GetString(1), QStringLiteral("File"));
         }
+    }
+
+    void refusesFilesFarBeyondAnyLanguage()
+    {
+        QTemporaryDir lng;
+        const QString english = writeFile(QStringLiteral("english.lng"), "1=File\r\n", lng);
+        QByteArray lines(LanguageTable::kLargestFile, '\n');
+        lines.replace(0, 8, "1=Datei\n");
+        const QString huge = writeFile(QStringLiteral("huge.lng"), lines, lng);
+        LanguageTable table;
+        QCOMPARE(table.LoadLanguage(huge).status, LanguageTable::LoadStatus::Loaded);
+        QCOMPARE(table.GetString(1), QStringLiteral("Datei"));
+
+        writeFile(QStringLiteral("huge.lng"), lines + '\n', lng);
+        const auto result = LoadInterfaceLanguage(table, lng.path(), QStringLiteral("huge.lng"));
+        QVERIFY(result.fatalMessage.isEmpty());
+        QVERIFY2(result.warning.contains(huge), qPrintable(result.warning));
+        QCOMPARE(result.loadedPath, english);
+        QCOMPARE(table.GetString(1), QStringLiteral("File"));
     }
 
     void keepsTextsWhenNoLanguageCanBeRead()

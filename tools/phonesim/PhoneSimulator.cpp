@@ -326,7 +326,12 @@ void PhoneSimulator::finishUpload()
         // Stored before confirmed: whoever heard the OK may look at the file at once.
         file.close();
     }
-    answer(file ? kOk : kError, {});
+    // Timing and shape faults act on this confirmation; the others were the
+    // prompt's (refuse, silent) or the data's (drop).
+    const bool shapesConfirmation = uploadFault_.kind == Fault::Kind::Late ||
+                                    uploadFault_.kind == Fault::Kind::NoCrLf ||
+                                    uploadFault_.kind == Fault::Kind::Split;
+    answer(file ? kOk : kError, shapesConfirmation ? uploadFault_ : Fault{});
 }
 
 void PhoneSimulator::answer(std::string bytes, const Fault& fault)
