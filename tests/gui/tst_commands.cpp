@@ -285,7 +285,8 @@ private slots:
                      fileDrop({album + QStringLiteral("/one.txt"), album + QStringLiteral("/two.txt")}));
         } else {
             const bool vanish = gesture == QLatin1String("vanish");
-            onNextModal<FolderChooser>([&](FolderChooser* chooser) {
+            // By value: the drop is handled after dropOnto() has returned.
+            onNextModal<FolderChooser>([album, vanish](FolderChooser* chooser) {
                 QFile::remove(album + QStringLiteral("/one.txt"));
                 chooser
                     ->findChild<QPushButton*>(vanish ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))
