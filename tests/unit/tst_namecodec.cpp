@@ -12,7 +12,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("encoded");
         QTest::newRow("empty") << QString() << QStringLiteral("\"\"");
-        QTest::newRow("AB") << QStringLiteral("AB") << QStringLiteral("\"00410042\"");
         QTest::newRow("code below 16") << QStringLiteral("\t") << QStringLiteral("\"0009\"");
         QTest::newRow("Latin-1") << QStringLiteral("é") << QStringLiteral("\"00E9\"");
         QTest::newRow("Cyrillic") << QStringLiteral("Фото") << QStringLiteral("\"0424043E0442043E\"");
@@ -77,13 +76,6 @@ private slots:
         QCOMPARE(withVisibleControls(name), inList);
         QCOMPARE(quotedForTerminal(name), onTerminal);
         QCOMPARE(escapedForPipe(name), inPipe);
-    }
-
-    void hexToNumberUpperCasesInPlace()
-    {
-        QString digits = QStringLiteral("ff");
-        QCOMPARE(HexToNumber(digits), 255L);
-        QCOMPARE(digits, QStringLiteral("FF"));
     }
 };
 
