@@ -2,6 +2,8 @@
 
 #include "LocalPane.h"
 
+#include <QPointer>
+
 namespace {
 const QString kUriList = QStringLiteral("text/uri-list");
 }
@@ -26,7 +28,14 @@ QVariant PhoneRowsMimeData::retrieveData(const QString& mimeType, QMetaType) con
     // than a second download.
     if (!delivered_ && !delivering_) {
         delivering_ = true;
-        delivered_ = deliver_();
+        // The window system may end the drag, and delete this data with it,
+        // while the files still come: the download works on its own copies.
+        const QPointer<const PhoneRowsMimeData> alive(this);
+        const std::function<QList<QUrl>()> deliver = deliver_;
+        const QList<QUrl> urls = deliver();
+        if (!alive)
+            return {};
+        delivered_ = urls;
         delivering_ = false;
     }
     if (!delivered_ || delivered_->isEmpty())
