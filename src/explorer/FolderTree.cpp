@@ -34,6 +34,12 @@ void FolderTree::keyPressEvent(QKeyEvent* event)
         emit folderReachedByKeyboard(currentItem());
 }
 
+void FolderTree::mousePressEvent(QMouseEvent* event)
+{
+    currentBeforePress_ = currentIndex();
+    QTreeWidget::mousePressEvent(event);
+}
+
 void FolderTree::startDrag(Qt::DropActions)
 {
     const QList<QTreeWidgetItem*> dragged = selectedItems();
@@ -46,4 +52,8 @@ void FolderTree::startDrag(Qt::DropActions)
     drag->setMimeData(data);
     drag->setPixmap(Icons::dragRows());
     drag->exec(Qt::CopyAction);
+    // A drag lists nothing: the highlight goes back to the folder it was on,
+    // beside the rows that folder shows.
+    if (currentBeforePress_.isValid())
+        setCurrentIndex(currentBeforePress_);
 }

@@ -19,5 +19,10 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+
+private:
+    // The highlight before a press that may turn into a drag.
+    QPersistentModelIndex currentBeforePress_;
 };

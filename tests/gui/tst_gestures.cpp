@@ -204,8 +204,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(153)), 10000);
         QCOMPARE(readTree(fixture.localFolder()), (QStringList{"im/", "im/Отпуск/", "im/Отпуск/море.jpg=sea",
                                                                "im/Пусто/", "im/Фото.png=photo"}));
-        // The list still shows what it showed.
+        // The list still shows what it showed, and the tree highlights its folder.
         QCOMPARE(fixture.rowFolders(), QStringList{"/ml/"});
+        QCOMPARE(fixture.currentTag(), QStringLiteral("/ml/"));
     }
 
     // Selected rows dragged with the left button alone: onto the local pane
