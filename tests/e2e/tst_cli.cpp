@@ -202,6 +202,27 @@ private slots:
         QCOMPARE(reads.size(), 3 + 2);
     }
 
+    // A folder name that would be read as a path, and a link standing where a
+    // folder would go, are counted as failed and never followed.
+    void folderCopyStaysInsideTheDestination()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/ok.txt"), "ok");
+        phone.putFile(QStringLiteral("ml/a\\b/x.txt"), "x");
+        phone.putFile(QStringLiteral("other/y.txt"), "y");
+        QVERIFY(phone.start());
+        QTemporaryDir here, elsewhere;
+        QVERIFY(QFile::link(elsewhere.path(), here.filePath(QStringLiteral("other"))));
+
+        const Run run = cli(onPhone(phone, {QStringLiteral("backup"), here.path()}));
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QStringLiteral("copied 1 file, 2 bytes, 2 failed\n"));
+        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a\\b/")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("not copied: /other/")), qPrintable(run.err));
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(readTree(here.filePath(QStringLiteral("ml"))), QStringList{"ok.txt=ok"});
+    }
+
     // A failed file is counted and named; the rest is still copied.
     void folderCopyCountsFailures()
     {
