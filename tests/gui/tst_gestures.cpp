@@ -1,7 +1,6 @@
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
 #include "explorer/LocalPane.h"
-#include "platform/OpenWith.h"
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
@@ -16,12 +15,6 @@
 #include <QUrl>
 
 namespace {
-
-QByteArray readLocal(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList selectedNames(QTreeWidget* list)
 {
@@ -90,14 +83,7 @@ class GesturesTest : public QObject
     QStringList opened_;
 
 private slots:
-    void init()
-    {
-        opened_.clear();
-        OpenWith::setOpener([this](const QString& path) {
-            opened_ << path;
-            return true;
-        });
-    }
+    void init() { recordOpenedFiles(opened_); }
 
     void keysDriveTheWindow_data()
     {
