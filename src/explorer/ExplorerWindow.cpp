@@ -65,6 +65,7 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     buildToolbars();
     buildCentre();
     buildStatusBar();
+    buildKeysAndMenus();
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(1000, 680);
 }
@@ -296,6 +297,7 @@ void ExplorerWindow::ApplyLanguage()
     }
     for (int i = 0; i < 5; ++i)
         favButtons_[i]->setToolTip(text(191 + i));
+    applyKeysAndMenusLanguage();
     localPane_->ApplyLanguage(texts_);
     // The headers follow the language even while no phone answers.
     lstFiles_->setHeaderLabels({text(200), text(201), text(202)});

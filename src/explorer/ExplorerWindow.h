@@ -16,12 +16,15 @@ class LocalPane;
 class PhoneLink;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QProgressBar;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SettingsStore;
+class QUrl;
+struct FolderCopyTally;
 
 // The main window: the phone's folder tree and file list beside a local folder.
 class ExplorerWindow : public QMainWindow, public PhoneObserver
@@ -48,6 +51,11 @@ public:
     void SendQueuedFiles();
     void FolderClick(QTreeWidgetItem* node);
     void OpenSelectedRows();
+    // Local files chosen in a file dialog, into the phone folder shown.
+    void UploadCommand();
+    // A phone folder with its sub-folders into a local folder of its name
+    // inside the folder the local pane shows.
+    void DownloadFolderCommand(const QString& phoneFolder);
 
     // State others read.
     PhoneLink& link() const { return *link_; }
@@ -118,6 +126,18 @@ private:
     void setPhoneCommandsEnabled(bool enabled);
     void listFolderReachedByKeyboard(const QString& key);
 
+    // Keys, menus and the tree's context menu beside the toolbar's commands.
+    void buildKeysAndMenus();
+    void applyKeysAndMenusLanguage();
+    void showFolderMenu(const QPoint& position);
+    void goToParentFolder();
+    void selectAllRows();
+    // The drag of the selected rows; a file manager receiving it gets them
+    // downloaded into the working folder.
+    QMimeData* rowsDragData();
+    QList<QUrl> deliverRows(const QList<PhoneRow>& rows);
+    void showFolderTally(const QString& phoneFolder, const FolderCopyTally& tally);
+
     // Counting the files of one command and keeping the first reason one failed.
     void startTally();
     void noteFailure(const QString& reason);
@@ -140,6 +160,14 @@ private:
     QMenu* mnuFileOp_ = nullptr;
     QAction* mnuFDownload_ = nullptr;
     QAction* mnuFDelete_ = nullptr;
+    QAction* mnuFUpload_ = nullptr;
+    QAction* actUpload_ = nullptr;
+    QAction* actSelectAll_ = nullptr;
+    QMenu* mnuFolderOp_ = nullptr;
+    QAction* mnuTRefresh_ = nullptr;
+    QAction* mnuTDownloadFolder_ = nullptr;
+    // The node the tree's context menu was opened on.
+    QString folderMenuKey_;
     QToolBar* tlbMain_ = nullptr;
     QList<QAction*> mainButtons_;
     QToolBar* tlbFav_ = nullptr;

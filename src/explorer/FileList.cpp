@@ -5,6 +5,7 @@
 
 #include <QDrag>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -16,6 +17,12 @@ constexpr int kSizeColumn = 2;
 // the file manager delete the user's originals.
 bool takeAsCopy(QDropEvent* event)
 {
+    // The list's own rows dragged over it are no upload (and asking for their
+    // files would download them).
+    if (event->mimeData()->hasFormat(QLatin1String(kPhoneRowsMimeType))) {
+        event->ignore();
+        return false;
+    }
     if (FileList::localPathsOf(event->mimeData()).isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
         event->ignore();
         return false;
@@ -40,7 +47,9 @@ FileList::FileList(QWidget* parent) : QTreeWidget(parent)
     setItemsExpandable(false);
     setUniformRowHeights(true);
     setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
     setDropIndicatorShown(false);
 }
 
@@ -64,12 +73,40 @@ void FileList::mousePressEvent(QMouseEvent* event)
         QTreeWidget::mousePressEvent(event);
         return;
     }
-    auto* data = new QMimeData;
-    data->setData(QLatin1String(kPhoneRowsMimeType), QByteArray());
+    // Many window managers take an Alt-drag for moving the window; there the
+    // plain drag below serves.
+    startDrag(Qt::CopyAction);
+}
+
+void FileList::startDrag(Qt::DropActions)
+{
+    QMimeData* data = rowsDragData();
+    if (!data)
+        return;
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
     drag->setPixmap(Icons::dragRows());
+    // Copies only: a file manager taking a move would delete what it got.
     drag->exec(Qt::CopyAction);
+}
+
+void FileList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit rowsEntered();
+        return;
+    }
+    if (isParentFolderKey(event)) {
+        emit parentFolderWanted();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+bool isParentFolderKey(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) ||
+           (event->key() == Qt::Key_Up && event->modifiers() == Qt::AltModifier);
 }
 
 void FileList::dragEnterEvent(QDragEnterEvent* event)

@@ -42,6 +42,15 @@ void drawFolder(QPainter& p, const QColor& colour)
     p.drawRoundedRect(QRectF(3, 10, 26, 18), 2, 2);
 }
 
+// The local disk's tray under the transfer arrows.
+void drawTray(QPainter& p)
+{
+    p.setPen(QPen(QColor(70, 70, 80), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(5, 22), QPointF(5, 28));
+    p.drawLine(QPointF(5, 28), QPointF(27, 28));
+    p.drawLine(QPointF(27, 28), QPointF(27, 22));
+}
+
 void drawArrow(QPainter& p, QPointF from, QPointF to, const QColor& colour)
 {
     p.setPen(QPen(colour, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -132,10 +141,7 @@ QIcon command(Command which)
     case Command::Download:
         return themedOr("document-save", painted([](QPainter& p) {
                             drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
-                            p.setPen(QPen(QColor(70, 70, 80), 3, Qt::SolidLine, Qt::RoundCap));
-                            p.drawLine(QPointF(5, 22), QPointF(5, 28));
-                            p.drawLine(QPointF(5, 28), QPointF(27, 28));
-                            p.drawLine(QPointF(27, 28), QPointF(27, 22));
+                            drawTray(p);
                         }));
     case Command::Delete:
         return themedOr("edit-delete", painted([](QPainter& p) {
@@ -167,6 +173,11 @@ QIcon command(Command which)
                             p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
                             p.drawPoint(QPointF(16, 9.5));
                             p.drawLine(QPointF(16, 15), QPointF(16, 23));
+                        }));
+    case Command::Upload:
+        return themedOr("document-send", painted([](QPainter& p) {
+                            drawArrow(p, QPointF(16, 22), QPointF(16, 3), QColor(200, 110, 30));
+                            drawTray(p);
                         }));
     case Command::Up:
         return themedOr("go-up", painted([](QPainter& p) {

@@ -15,7 +15,8 @@ enum class Command
     Settings,
     Java,
     About,
-    Up
+    Up,
+    Upload
 };
 
 QIcon command(Command which);

@@ -24,9 +24,17 @@ void DiskView::dragEnterEvent(QDragEnterEvent* event)
     dragMoveEvent(event);
 }
 
+namespace {
+bool isPhoneDrag(const QMimeData* data)
+{
+    return data->hasFormat(QLatin1String(kPhoneRowsMimeType)) ||
+           data->hasFormat(QLatin1String(kPhoneFolderMimeType));
+}
+} // namespace
+
 void DiskView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasFormat(QLatin1String(kPhoneRowsMimeType)))
+    if (isPhoneDrag(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -34,12 +42,16 @@ void DiskView::dragMoveEvent(QDragMoveEvent* event)
 
 void DiskView::dropEvent(QDropEvent* event)
 {
-    if (!event->mimeData()->hasFormat(QLatin1String(kPhoneRowsMimeType))) {
+    const QMimeData* data = event->mimeData();
+    if (!isPhoneDrag(data)) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    emit phoneRowsDropped();
+    if (data->hasFormat(QLatin1String(kPhoneFolderMimeType)))
+        emit phoneFolderDropped(QString::fromUtf8(data->data(QLatin1String(kPhoneFolderMimeType))));
+    else
+        emit phoneRowsDropped();
 }
 
 QString UrlToPath(const QString& url)
@@ -97,6 +109,7 @@ LocalPane::LocalPane(QWidget* parent)
     connect(txtURL_, &QLineEdit::returnPressed, this, &LocalPane::addressEntered);
     connect(wbDisk_, &QAbstractItemView::activated, this, &LocalPane::openIndex);
     connect(wbDisk_, &DiskView::phoneRowsDropped, this, &LocalPane::phoneRowsDropped);
+    connect(wbDisk_, &DiskView::phoneFolderDropped, this, &LocalPane::phoneFolderDropped);
 }
 
 bool LocalPane::navigate(const QString& location)

@@ -11,8 +11,10 @@ class QToolBar;
 
 // The program's own drag of phone rows, from the file list onto the local pane.
 inline constexpr const char* kPhoneRowsMimeType = "application/x-vantrel-phone-rows";
+// A phone folder dragged from the tree: its path, with the closing "/", in UTF-8.
+inline constexpr const char* kPhoneFolderMimeType = "application/x-vantrel-phone-folder";
 
-// The local folder view: accepts only the file list's drag of phone rows.
+// The local folder view: accepts only the program's own drags of phone rows and folders.
 class DiskView : public QTreeView
 {
     Q_OBJECT
@@ -21,6 +23,7 @@ public:
 
 signals:
     void phoneRowsDropped();
+    void phoneFolderDropped(const QString& phoneFolder);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -53,6 +56,7 @@ signals:
     // Every completed navigation, with the text the address box then shows.
     void navigationCompleted(const QString& shownPath);
     void phoneRowsDropped();
+    void phoneFolderDropped(const QString& phoneFolder);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -135,7 +135,8 @@ void ExplorerWindow::clearPhoneView()
 
 void ExplorerWindow::setPhoneCommandsEnabled(bool enabled)
 {
-    for (QAction* action : {mainButtons_[0], mainButtons_[2], mainButtons_[3], mnuFDownload_, mnuFDelete_})
+    for (QAction* action : {mainButtons_[0], mainButtons_[2], mainButtons_[3], mnuFDownload_, mnuFDelete_,
+                            mnuFUpload_, actUpload_, mnuTRefresh_, mnuTDownloadFolder_})
         action->setEnabled(enabled);
     for (QAction* action : favButtons_)
         action->setEnabled(enabled);

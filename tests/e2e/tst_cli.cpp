@@ -1,10 +1,36 @@
 #include "support/SimulatedPhone.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// Every folder ("a/") and file ("a/b=content") below `root`, sorted.
+QStringList readTree(const QString& root)
+{
+    QStringList found;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString relative = QDir(root).relativeFilePath(info.filePath());
+        if (info.isDir()) {
+            found << relative + QLatin1Char('/');
+            continue;
+        }
+        QFile file(info.filePath());
+        file.open(QIODevice::ReadOnly);
+        found << relative + QLatin1Char('=') + QString::fromUtf8(file.readAll());
+    }
+    found.sort();
+    return found;
+}
+
+} // namespace
 
 // vantrel-cli as a user runs it: its own settings folder, the simulated phone.
 class CliTest : public QObject
@@ -122,6 +148,95 @@ private slots:
                  qPrintable(QString::number(events.at(2).second - events.at(1).second)));
     }
 
+    // A tree with Cyrillic names, an empty folder and a name that would leave
+    // the destination: the folder lands in a local folder of its name.
+    void copiesAFolderWithItsSubFolders()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/im/Фото.png"), "photo");
+        phone.putFile(QStringLiteral("ml/im/Отпуск/море.jpg"), "sea!");
+        phone.putFile(QStringLiteral("ml/top.txt"), "t");
+        phone.putFile(QStringLiteral("other/x.txt"), "not asked for");
+        QVERIFY(phone.start());
+        QVERIFY(QDir().mkpath(phone.root() + QStringLiteral("/ml/Пусто")));
+        QTemporaryDir here;
+
+        const Run run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("-r"),
+                                            QStringLiteral("/ml"), QStringLiteral("--to"), here.path()}));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("copied 3 files, 10 bytes, 0 failed\n"));
+        QCOMPARE(readTree(here.path()),
+                 (QStringList{"ml/", "ml/im/", "ml/im/Отпуск/", "ml/im/Отпуск/море.jpg=sea!",
+                              "ml/im/Фото.png=photo", "ml/top.txt=t", "ml/Пусто/"}));
+    }
+
+    // A second backup with --update reads only what changed; the first one
+    // copies every folder, the phone's internal ones excepted.
+    void backupUpdateSkipsUnchangedFiles()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/a.txt"), "aaa");
+        phone.putFile(QStringLiteral("ml/im/b.png"), "bb");
+        phone.putFile(QStringLiteral("root.txt"), "r");
+        phone.putFile(QStringLiteral(".internal/secret.bin"), "no");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        const QString backup = here.filePath(QStringLiteral("phone backup"));
+        const QStringList command{QStringLiteral("backup"), backup, QStringLiteral("--update")};
+
+        Run run = cli(onPhone(phone, command));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("copied 3 files, 6 bytes, 0 failed\n"));
+        QCOMPARE(readTree(backup),
+                 (QStringList{"ml/", "ml/a.txt=aaa", "ml/im/", "ml/im/b.png=bb", "root.txt=r"}));
+
+        phone.putFile(QStringLiteral("ml/a.txt"), "changed");
+        phone.putFile(QStringLiteral("ml/im/b.png"), "xx"); // same size: taken as unchanged
+        phone.putFile(QStringLiteral("ml/new.txt"), "n");
+        run = cli(onPhone(phone, command));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("copied 2 files, 8 bytes, skipped 2 unchanged, 0 failed\n"));
+        QCOMPARE(readTree(backup), (QStringList{"ml/", "ml/a.txt=changed", "ml/im/", "ml/im/b.png=bb",
+                                                "ml/new.txt=n", "root.txt=r"}));
+        const QStringList reads = phone.commands().filter(QStringLiteral("AT+QFRF"));
+        QCOMPARE(reads.size(), 3 + 2);
+    }
+
+    // A folder name that would be read as a path, and a link standing where a
+    // folder would go, are counted as failed and never followed.
+    void folderCopyStaysInsideTheDestination()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/ok.txt"), "ok");
+        phone.putFile(QStringLiteral("ml/a\\b/x.txt"), "x");
+        phone.putFile(QStringLiteral("other/y.txt"), "y");
+        QVERIFY(phone.start());
+        QTemporaryDir here, elsewhere;
+        QVERIFY(QFile::link(elsewhere.path(), here.filePath(QStringLiteral("other"))));
+
+        const Run run = cli(onPhone(phone, {QStringLiteral("backup"), here.path()}));
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QStringLiteral("copied 1 file, 2 bytes, 2 failed\n"));
+        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a\\b/")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("not copied: /other/")), qPrintable(run.err));
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(readTree(here.filePath(QStringLiteral("ml"))), QStringList{"ok.txt=ok"});
+    }
+
+    // A failed file is counted and named; the rest is still copied.
+    void folderCopyCountsFailures()
+    {
+        SimulatedPhone phone({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")});
+        phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        phone.putFile(QStringLiteral("ml/b.txt"), "b");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        const Run run = cli(onPhone(phone, {QStringLiteral("backup"), here.path()}));
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QStringLiteral("copied 1 file, 1 byte, 1 failed\n"));
+        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a.txt")), qPrintable(run.err));
+    }
+
     void exitStatuses_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -133,6 +248,9 @@ private slots:
         QTest::newRow("missing phone file") << QStringList{"get", "/none.txt"} << 1;
         QTest::newRow("missing local file") << QStringList{"put", "/no/such/file", "/ml"} << 1;
         QTest::newRow("rm refused") << QStringList{"rm", "/none.txt"} << 1;
+        QTest::newRow("get -r without folder") << QStringList{"get", "-r"} << 2;
+        QTest::newRow("missing phone folder") << QStringList{"get", "-r", "/none"} << 1;
+        QTest::newRow("backup without folder") << QStringList{"backup"} << 2;
     }
 
     void exitStatuses()

@@ -2,12 +2,14 @@
 
 #include "explorer/ExplorerWindow.h"
 #include "phone/PhoneLink.h"
+#include "platform/OpenWith.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 #include "support/SimulatedPhone.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -46,6 +48,23 @@ inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* te
             *text = box->text();
         box->button(button)->click();
     });
+}
+
+// Files the window asks the desktop to open land in `opened` instead.
+inline void recordOpenedFiles(QStringList& opened)
+{
+    opened.clear();
+    OpenWith::setOpener([&opened](const QString& path) {
+        opened << path;
+        return true;
+    });
+}
+
+// A local file's content, or "<missing>".
+inline QByteArray readLocal(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // The main window on an isolated store, a working folder of its own and a

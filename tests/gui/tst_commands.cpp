@@ -27,12 +27,6 @@ QByteArray patterned(int size, int seed)
     return bytes;
 }
 
-QByteArray readLocal(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 QString writeLocal(const QString& path, const QByteArray& content)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -113,14 +107,7 @@ class CommandsTest : public QObject
     QStringList opened_;
 
 private slots:
-    void init()
-    {
-        opened_.clear();
-        OpenWith::setOpener([this](const QString& path) {
-            opened_ << path;
-            return true;
-        });
-    }
+    void init() { recordOpenedFiles(opened_); }
 
     void downloadsByToolbarMenuAndDrag_data()
     {

@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "FolderCommands.h"
 #include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 
@@ -107,6 +108,11 @@ int runBattery(PhoneLink& link, const QStringList& arguments)
 
 int runGet(PhoneLink& link, const QStringList& arguments)
 {
+    if (arguments.contains(QLatin1String("-r"))) {
+        QStringList folders = arguments;
+        folders.removeAll(QStringLiteral("-r"));
+        return runGetFolders(link, folders);
+    }
     QStringList files;
     QString destination = QStringLiteral(".");
     for (qsizetype i = 0; i < arguments.size(); ++i) {

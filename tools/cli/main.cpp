@@ -1,6 +1,7 @@
 // vantrel-cli: the phone link from the command line, with the same settings
 // store and language texts as the window.
 #include "CliCommands.h"
+#include "FolderCommands.h"
 #include "JavaCommands.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
@@ -96,6 +97,7 @@ int parseOptions(const QStringList& arguments, Options& options)
         }
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
+            std::fputs(kFolderUsage, stdout);
             std::fputs(kJavaUsage, stdout);
             return -1;
         }
@@ -147,9 +149,10 @@ int main(int argc, char* argv[])
 
     using Runner = std::function<int(PhoneLink&, const QStringList&)>;
     const std::map<QString, Runner> commands = {
-        {QStringLiteral("ls"), runList},   {QStringLiteral("battery"), runBattery},
-        {QStringLiteral("get"), runGet},   {QStringLiteral("put"), runPut},
-        {QStringLiteral("rm"), runRemove}, {QStringLiteral("java"), runJava},
+        {QStringLiteral("ls"), runList},       {QStringLiteral("battery"), runBattery},
+        {QStringLiteral("get"), runGet},       {QStringLiteral("put"), runPut},
+        {QStringLiteral("rm"), runRemove},     {QStringLiteral("java"), runJava},
+        {QStringLiteral("backup"), runBackup},
     };
     const auto command = commands.find(options.command);
     if (command == commands.end()) {
