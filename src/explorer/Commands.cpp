@@ -1,3 +1,4 @@
+#include "CommandScope.h"
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "LocalPane.h"
@@ -35,27 +36,6 @@ QString withoutClosingSlash(const QString& tag)
 }
 
 } // namespace
-
-// One command at a time: the controls stay disabled from its start to its end.
-class ExplorerWindow::CommandScope
-{
-public:
-    explicit CommandScope(ExplorerWindow& window) : window_(window)
-    {
-        ++window_.commandDepth_;
-        window_.link_->beginBusy();
-    }
-    ~CommandScope()
-    {
-        window_.link_->endBusy();
-        --window_.commandDepth_;
-    }
-    CommandScope(const CommandScope&) = delete;
-    CommandScope& operator=(const CommandScope&) = delete;
-
-private:
-    ExplorerWindow& window_;
-};
 
 bool ExplorerWindow::refuseWhileBusy() const
 {
@@ -180,15 +160,16 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
         statusText(1, QString::number(failedUploads_) + QLatin1Char(' ') + texts_.GetString(kUploadsFailed));
 }
 
-void ExplorerWindow::SendQueuedFiles()
+int ExplorerWindow::SendQueuedFiles()
 {
     if (!link_->isOpen())
-        return;
+        return static_cast<int>(UploadList.size());
     CommandScope scope(*this);
     const int failedBefore = failedUploads_;
-    for (UploadItem& item : UploadList) {
+    for (qsizetype index = 0; index < UploadList.size(); ++index) {
         if (closing_ || !link_->isOpen())
-            return;
+            return failedUploads_ - failedBefore + static_cast<int>(UploadList.size() - index);
+        UploadItem& item = UploadList[index];
         if (!QFileInfo(item.LocalPath).isFile())
             continue;
         item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>")
@@ -202,12 +183,19 @@ void ExplorerWindow::SendQueuedFiles()
     else
         statusText(1, QString::number(failedUploads_ - failedBefore) + QLatin1Char(' ') +
                           texts_.GetString(kUploadsFailed));
+    return failedUploads_ - failedBefore;
 }
 
 void ExplorerWindow::FavouriteCommand(int button)
 {
     if (refuseWhileBusy())
         return;
+    CommandScope scope(*this);
+    ListFavourite(button);
+}
+
+void ExplorerWindow::ListFavourite(int button)
+{
     struct Favourite
     {
         const char* folder;
@@ -220,7 +208,6 @@ void ExplorerWindow::FavouriteCommand(int button)
                                     {"/java/", &JavaNodeKey}};
     if (button < 1 || button > 5)
         return;
-    CommandScope scope(*this);
     auto known = [this](const QString& key) { return !key.isEmpty() && nodes_.contains(key); };
     if (button <= 4 && !(known(ImNodeKey) && known(RiNodeKey) && known(CiNodeKey) && known(VdNodeKey)) &&
         known(MlNodeKey)) {

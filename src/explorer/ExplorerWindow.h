@@ -44,8 +44,12 @@ public:
     void SettingsCommand();
     void AboutCommand();
     void FavouriteCommand(int button);
+    // The favourite's listing alone, for a command that is already running.
+    void ListFavourite(int button);
+    void JavaCommand();
     void UploadDroppedPaths(const QStringList& paths);
-    void SendQueuedFiles();
+    // How many queued files did not reach the phone.
+    int SendQueuedFiles();
     void FolderClick(QTreeWidgetItem* node);
     void OpenSelectedRows();
 
@@ -106,6 +110,7 @@ private:
     void downloadInto(const QString& folder);
     void uploadOne(UploadItem item);
     bool refuseWhileBusy() const;
+    void sendJavaQueue();
 
     SettingsStore& store_;
     LanguageTable& texts_;
@@ -140,6 +145,9 @@ private:
     Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
     int commandDepth_ = 0;
     int failedUploads_ = 0;
+    // The phone's Java menu as the manager last downloaded it, kept as a copy
+    // before the phone's file is replaced.
+    QByteArray javaPhoneMenu_;
     bool closing_ = false;
     // Messages that wait until a language is loaded to be readable.
     bool settingsMessagePending_ = false;
