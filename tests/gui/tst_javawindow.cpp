@@ -291,6 +291,28 @@ private slots:
         QVERIFY(window->isEnabled());
     }
 
+    void aMenuReadUpToAnErrorIsSentOnlyAfterAsking()
+    {
+        JavaFixture fixture;
+        QByteArray menu = sampleFile(QStringLiteral("phone-sample/java/selector.utf"));
+        menu.replace(menu.lastIndexOf("num=1"), 5, "num=");
+        fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        QVERIFY(fixture.start());
+        auto window = openManager(fixture);
+        QString said;
+        answerNextMessageBox(QMessageBox::Ok, &said);
+        readMenu(window.get());
+        QTRY_COMPARE(said, fixture.text(266));
+        QCOMPARE(shownSuites(window.get()).first(), QStringLiteral("Games/Snake"));
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            answerNextMessageBox(answer, &said);
+            clickButton(window.get(), "tlbJava_Send");
+            QTRY_COMPARE(said, fixture.text(273));
+            QCOMPARE(window->isVisible(), answer == QMessageBox::No);
+            QCOMPARE(fixture.window->UploadList.size(), answer == QMessageBox::No ? 0 : 1);
+        }
+    }
+
     void javaCommandAsksAfterTheManagerCloses_data()
     {
         QTest::addColumn<bool>("send");
