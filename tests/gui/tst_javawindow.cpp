@@ -139,6 +139,13 @@ class JavaWindowTest : public QObject
         return window;
     }
 
+    std::unique_ptr<JavaWindow> openManagerWithMenu(JavaFixture& fixture)
+    {
+        auto window = openManager(fixture);
+        readMenu(window.get());
+        return window;
+    }
+
     QString menuCopy() const
     {
         const QDir copies(data_.filePath(QStringLiteral("Vantrel/Vantrel/java-menus")));
@@ -208,8 +215,7 @@ private slots:
         QFETCH(QStringList, suitesLeft);
         JavaFixture fixture;
         QVERIFY(fixture.start());
-        auto window = openManager(fixture);
-        readMenu(window.get());
+        auto window = openManagerWithMenu(fixture);
         const QString text =
             node == QLatin1String("<root>") ? javaTree(window.get())->topLevelItem(0)->text(0) : node;
         clickNode(window.get(), text);
@@ -221,7 +227,7 @@ private slots:
         QCOMPARE(shownSuites(window.get()), suitesLeft);
         // The buttons follow the node the selection moved on to: never an
         // install into no folder.
-        int depth = 0; // 1: a folder, 2: a suite
+        int depth = 0; // 1 the menu, 2 a folder, 3 a suite
         for (const QTreeWidgetItem* node = javaTree(window.get())->currentItem(); node; node = node->parent())
             ++depth;
         const bool inFolder = depth == 2 || depth == 3;
@@ -244,8 +250,7 @@ private slots:
         QFETCH(QString, installedAs);
         JavaFixture fixture;
         QVERIFY(fixture.start());
-        auto window = openManager(fixture);
-        readMenu(window.get());
+        auto window = openManagerWithMenu(fixture);
         clickNode(window.get(), chosen);
         // The package lies in the folder the main window's local pane shows.
         QVERIFY(QFile::copy(QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java.vnj"),
