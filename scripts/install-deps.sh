@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian 12 packages Vantrel needs, when any is missing: as root
 # through apt-get, otherwise prints the exact apt-get line and stops.
-# Usage: scripts/install-deps.sh [demo]   ("demo" adds what the window needs to show)
+# Usage: scripts/install-deps.sh [demo|sanitize]   ("demo" adds what the window needs to
+# show, "sanitize" the compiler and runtimes of scripts/run-sanitizers.sh)
 # dpkg-dev reads the Debian package's dependencies off the programs (cpack -G DEB);
 # desktop-file-utils and appstream check the desktop entry and its metadata.
 set -e
@@ -10,6 +11,9 @@ PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev qt6-s
 qt6-qpa-plugins libarchive-dev libgl-dev fonts-dejavu-core dpkg-dev desktop-file-utils appstream"
 if [ "$1" = "demo" ]; then
     PACKAGES="$PACKAGES xvfb xauth"
+fi
+if [ "$1" = "sanitize" ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-dev llvm"
 fi
 
 missing=""

@@ -25,6 +25,15 @@ constexpr int kDownloadDone = 71;
 constexpr int kDownloadCannotStart = 74;
 constexpr int kUploadsFailed = 78;
 constexpr int kDownloadsFailed = 79;
+constexpr int kNoSuchFolder = 81;
+constexpr int kUploadFailed = 83;
+constexpr int kDownloadFailed = 84;
+constexpr int kDeleteFailed = 85;
+constexpr int kDeletesFailed = 86;
+constexpr int kNothingSent = 87;
+constexpr int kNoProgramOpens = 88;
+constexpr int kMissingFileBefore = 107;
+constexpr int kMissingFileAfter = 108;
 constexpr int kRootRefusesDrops = 109;
 constexpr int kDeleteQuestion = 110;
 
@@ -45,6 +54,44 @@ bool ExplorerWindow::refuseWhileBusy() const
     return true;
 }
 
+void ExplorerWindow::startTally()
+{
+    sentFiles_ = 0;
+    failedFiles_ = 0;
+    failureReasons_.clear();
+}
+
+void ExplorerWindow::noteFailure(const QString& reason)
+{
+    ++failedFiles_;
+    failureReasons_ << reason;
+}
+
+void ExplorerWindow::showTally(int doneText, int oneFailedText, int manyFailedText)
+{
+    if (failedFiles_ == 0)
+        statusText(1, texts_.GetString(doneText));
+    else
+        showFailures(oneFailedText, manyFailedText);
+}
+
+void ExplorerWindow::showFailures(int oneFailedText, int manyFailedText)
+{
+    // The first reason stays in view; the tooltip holds every one.
+    statusText(1, failureReasons_.first() + QLatin1Char(' ') + QString::number(failedFiles_) +
+                      QLatin1Char(' ') +
+                      texts_.GetString(failedFiles_ == 1 ? oneFailedText : manyFailedText));
+    panels_[0]->setToolTip(failureReasons_.join(QLatin1Char('\n')));
+}
+
+void ExplorerWindow::showUploadTally()
+{
+    if (sentFiles_ == 0 && failedFiles_ == 0)
+        statusText(1, texts_.GetString(kNothingSent));
+    else
+        showTally(kUploadsDone, kUploadFailed, kUploadsFailed);
+}
+
 void ExplorerWindow::RefreshCommand()
 {
     FolderClick(tvFolders_->currentItem());
@@ -52,37 +99,34 @@ void ExplorerWindow::RefreshCommand()
 
 void ExplorerWindow::DownloadCommand()
 {
-    if (refuseWhileBusy())
+    if (refuseWithoutLine() || refuseWhileBusy())
         return;
-    const QStringList rows = selectedFileNames();
+    const QList<PhoneRow> rows = selectedRows();
     CommandScope scope(*this);
     const QString destination = OpenAfterDownload ? tempFolder_ : localPane_->currentFolder();
     if (!rows.isEmpty() && destination.isEmpty()) {
-        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + rows.first() +
+        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + rows.first().name +
                           QStringLiteral("."));
         return;
     }
-    const QString phoneFolder = withoutClosingSlash(selectedFolderTag());
+    startTally();
     QString lastDownloaded;
-    int failed = 0;
-    for (const QString& name : rows) {
+    for (const PhoneRow& row : rows) {
         if (closing_)
             return;
-        const Outcome outcome = link_->ReadFile(phoneFolder, name, destination);
+        const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination);
+        // A lost line has said so already, with the way back; nothing covers that.
         if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost)
             return;
         if (outcome == Outcome::Done)
-            lastDownloaded = QDir(destination).filePath(name);
+            lastDownloaded = QDir(destination).filePath(row.name);
         else
-            ++failed;
+            noteFailure(panelText(1));
     }
-    // A failure stays visible instead of being covered by "done".
-    if (failed == 0)
-        statusText(1, texts_.GetString(kDownloadDone));
-    else
-        statusText(1, QString::number(failed) + QLatin1Char(' ') + texts_.GetString(kDownloadsFailed));
-    if (OpenAfterDownload && !lastDownloaded.isEmpty())
-        OpenWith::openDocument(lastDownloaded);
+    showTally(kDownloadDone, kDownloadFailed, kDownloadsFailed);
+    if (OpenAfterDownload && !lastDownloaded.isEmpty() && !OpenWith::openDocument(lastDownloaded))
+        statusText(1, texts_.GetString(kNoProgramOpens) + QLatin1Char(' ') +
+                          QDir::toNativeSeparators(lastDownloaded) + QLatin1Char('.'));
 }
 
 void ExplorerWindow::OpenSelectedRows()
@@ -94,23 +138,29 @@ void ExplorerWindow::OpenSelectedRows()
 
 void ExplorerWindow::DeleteCommand()
 {
-    if (refuseWhileBusy())
+    if (refuseWithoutLine() || refuseWhileBusy())
         return;
     if (QMessageBox::question(this, QStringLiteral("Vantrel"), texts_.GetString(kDeleteQuestion),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
+    startTally();
     {
         CommandScope scope(*this);
-        const QString tag = selectedFolderTag();
-        for (const QString& name : selectedFileNames()) {
+        for (const PhoneRow& row : selectedRows()) {
             if (closing_)
                 return;
-            const Outcome outcome = link_->DeleteFile(name, tag);
+            const Outcome outcome = link_->DeleteFile(row.name, row.folder);
             if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost)
                 return;
+            if (outcome != Outcome::Done)
+                noteFailure(panelText(1));
         }
     }
-    FolderClick(tvFolders_->currentItem());
+    // The folder shown is listed again, so the deleted files vanish from it.
+    FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
+    // A refusal outlasts the listing's own status text.
+    if (failedFiles_ > 0)
+        showFailures(kDeleteFailed, kDeletesFailed);
 }
 
 void ExplorerWindow::uploadOne(UploadItem item)
@@ -118,24 +168,29 @@ void ExplorerWindow::uploadOne(UploadItem item)
     pgbMain_->setValue(0);
     pgbMain_->show();
     repaint();
-    if (link_->SendFile(item) != Outcome::Done)
-        ++failedUploads_;
+    if (link_->SendFile(item) == Outcome::Done)
+        ++sentFiles_;
+    else
+        noteFailure(panelText(1));
     pgbMain_->hide();
     statusText(3, QString());
 }
 
 void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
 {
-    if (refuseWhileBusy() || !tvFolders_->currentItem())
+    if (refuseWithoutLine() || refuseWhileBusy())
         return;
-    const QString tag = selectedFolderTag();
+    // Files go into the folder the list shows, where they were dropped.
+    const QString tag = listedFolder_;
+    if (tag.isEmpty())
+        return;
     if (tag.trimmed() == QLatin1String("/")) {
         QMessageBox::critical(this, QStringLiteral("Vantrel"), texts_.GetString(kRootRefusesDrops));
         return;
     }
+    startTally();
     {
         CommandScope scope(*this);
-        failedUploads_ = 0;
         for (const QString& path : paths) {
             if (closing_ || !link_->isOpen())
                 return;
@@ -153,48 +208,57 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
             SendQueuedFiles();
         }
     }
-    FolderClick(tvFolders_->currentItem());
-    if (failedUploads_ == 0)
-        statusText(1, texts_.GetString(kUploadsDone));
-    else
-        statusText(1, QString::number(failedUploads_) + QLatin1Char(' ') + texts_.GetString(kUploadsFailed));
+    if (closing_ || !link_->isOpen())
+        return;
+    FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
+    showUploadTally();
 }
 
 int ExplorerWindow::SendQueuedFiles()
 {
     if (!link_->isOpen())
         return static_cast<int>(UploadList.size());
+    // Inside a drop the drop counts and reports; on its own it does both itself.
+    const bool onItsOwn = commandDepth_ == 0;
+    if (onItsOwn)
+        startTally();
+    const int failedBefore = failedFiles_;
     CommandScope scope(*this);
-    const int failedBefore = failedUploads_;
     for (qsizetype index = 0; index < UploadList.size(); ++index) {
         if (closing_ || !link_->isOpen())
-            return failedUploads_ - failedBefore + static_cast<int>(UploadList.size() - index);
+            return failedFiles_ - failedBefore + static_cast<int>(UploadList.size() - index);
         UploadItem& item = UploadList[index];
-        if (!QFileInfo(item.LocalPath).isFile())
+        // A file gone since it was chosen is a failure, not a silent skip.
+        if (!QFileInfo(item.LocalPath).isFile()) {
+            noteFailure(texts_.GetString(kMissingFileBefore) + QLatin1Char(' ') +
+                        QDir::toNativeSeparators(item.LocalPath) + QLatin1Char(' ') +
+                        texts_.GetString(kMissingFileAfter));
             continue;
-        item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>")
-                               ? QStringLiteral("/java")
-                               : withoutClosingSlash(selectedFolderTag());
+        }
+        item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>") ? QStringLiteral("/java")
+                                                                        : withoutClosingSlash(listedFolder_);
         item.FileName = QFileInfo(item.LocalPath).fileName();
         uploadOne(item);
     }
-    if (failedUploads_ == failedBefore)
-        statusText(1, texts_.GetString(kUploadsDone));
-    else
-        statusText(1, QString::number(failedUploads_ - failedBefore) + QLatin1Char(' ') +
-                          texts_.GetString(kUploadsFailed));
-    return failedUploads_ - failedBefore;
+    if (onItsOwn)
+        showUploadTally();
+    return failedFiles_ - failedBefore;
 }
 
 void ExplorerWindow::FavouriteCommand(int button)
 {
     if (refuseWhileBusy())
         return;
-    CommandScope scope(*this);
-    ListFavourite(button);
+    bool listed = false;
+    {
+        CommandScope scope(*this);
+        listed = ListFavourite(button);
+    }
+    if (listed)
+        tvFolders_->setFocus();
 }
 
-void ExplorerWindow::ListFavourite(int button)
+bool ExplorerWindow::ListFavourite(int button)
 {
     struct Favourite
     {
@@ -206,8 +270,8 @@ void ExplorerWindow::ListFavourite(int button)
                                     {"/ml/ri/", &RiNodeKey},
                                     {"/ml/vd/", &VdNodeKey},
                                     {"/java/", &JavaNodeKey}};
-    if (button < 1 || button > 5)
-        return;
+    if (button < 1 || button > 5 || refuseWithoutLine())
+        return false;
     auto known = [this](const QString& key) { return !key.isEmpty() && nodes_.contains(key); };
     if (button <= 4 && !(known(ImNodeKey) && known(RiNodeKey) && known(CiNodeKey) && known(VdNodeKey)) &&
         known(MlNodeKey)) {
@@ -216,13 +280,22 @@ void ExplorerWindow::ListFavourite(int button)
         ListFolder(QStringLiteral("/ml/"), MlNodeKey);
     }
     const Favourite& chosen = favourites[button - 1];
-    if (!known(*chosen.key))
-        return;
-    QTreeWidgetItem* node = nodes_.value(*chosen.key);
-    removeChildren(node);
-    ListFolder(QLatin1String(chosen.folder), *chosen.key);
-    tvFolders_->setCurrentItem(node);
-    tvFolders_->setFocus();
+    if (!known(*chosen.key)) {
+        // The tree shows what the list shows, and the status why it is not the favourite.
+        if (QTreeWidgetItem* shown = nodes_.value(listedKey_))
+            tvFolders_->setCurrentItem(shown);
+        if (link_->isOpen())
+            statusText(1, texts_.GetString(kNoSuchFolder) + QLatin1Char(' ') + QLatin1String(chosen.folder) +
+                              QLatin1Char('.'));
+        return false;
+    }
+    const QString key = *chosen.key;
+    removeChildren(nodes_.value(key));
+    ListFolder(QLatin1String(chosen.folder), key);
+    // The node may have gone with the line while the phone answered.
+    if (QTreeWidgetItem* node = nodes_.value(key))
+        tvFolders_->setCurrentItem(node);
+    return true;
 }
 
 void ExplorerWindow::SettingsCommand()

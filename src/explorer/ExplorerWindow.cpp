@@ -1,6 +1,7 @@
 #include "ExplorerWindow.h"
 
 #include "FileList.h"
+#include "FolderTree.h"
 #include "GripSplitter.h"
 #include "Icons.h"
 #include "LocalPane.h"
@@ -37,8 +38,10 @@ constexpr int kMinimumWidth = twips(9600);
 constexpr int kMinimumHeight = twips(7200);
 constexpr int kLeftColumnFloor = twips(2000);
 constexpr int kRightColumnFloor = twips(3000);
-constexpr int kStatusPanel1 = twips(6400);
+// Panel 1 grows from its floor with the window; the smallest window still shows all three.
+constexpr int kStatusPanel1Floor = twips(4000);
 constexpr int kStatusPanel2 = twips(1000);
+constexpr int kStatusPanel3 = twips(3000);
 constexpr int kProgressShortOfPanel3 = twips(1024);
 
 void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
@@ -143,12 +146,18 @@ QWidget* ExplorerWindow::buildLeftColumn()
         nameToolButton(tlbFav_, action, QStringLiteral("tlbFav_%1").arg(button));
         favButtons_ << action;
     }
-    tvFolders_ = new QTreeWidget(column);
+    auto* tree = new FolderTree(column);
+    tvFolders_ = tree;
     tvFolders_->setObjectName(QStringLiteral("tvFolders"));
     tvFolders_->setHeaderHidden(true);
     tvFolders_->setIconSize(QSize(20, 20));
     connect(tvFolders_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* node) { FolderClick(node); });
+    connect(tree, &FolderTree::folderReachedByKeyboard, this, [this](QTreeWidgetItem* node) {
+        // Listed once the key press is done; a node gone by then is skipped.
+        const QString key = node->data(0, Qt::UserRole).toString();
+        QTimer::singleShot(0, this, [this, key] { listFolderReachedByKeyboard(key); });
+    });
 
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -231,7 +240,8 @@ void ExplorerWindow::buildStatusBar()
         panels_[panel] = new QLabel;
         panels_[panel]->setObjectName(QStringLiteral("stbMain_Panel%1").arg(panel + 1));
     }
-    panels_[0]->setFixedWidth(kStatusPanel1);
+    // Panel 1 takes the room the others leave: reasons and hints must read whole.
+    panels_[0]->setMinimumWidth(kStatusPanel1Floor);
     panels_[0]->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* batteryPanel = new QWidget;
@@ -246,6 +256,7 @@ void ExplorerWindow::buildStatusBar()
     batteryLayout->addWidget(panels_[1], 1);
 
     auto* progressPanel = new QWidget;
+    progressPanel->setFixedWidth(kStatusPanel3);
     pgbMain_ = new QProgressBar(progressPanel);
     pgbMain_->setObjectName(QStringLiteral("pgbMain"));
     pgbMain_->setTextVisible(false);
@@ -260,9 +271,9 @@ void ExplorerWindow::buildStatusBar()
     progressLayout->addStretch(0);
     progressLayout->addWidget(panels_[2]);
 
-    bar->addWidget(panels_[0]);
+    bar->addWidget(panels_[0], 1);
     bar->addWidget(batteryPanel);
-    bar->addWidget(progressPanel, 1);
+    bar->addWidget(progressPanel);
 }
 
 void ExplorerWindow::ApplyLanguage()
@@ -284,6 +295,8 @@ void ExplorerWindow::ApplyLanguage()
     for (int i = 0; i < 5; ++i)
         favButtons_[i]->setToolTip(text(191 + i));
     localPane_->ApplyLanguage(texts_);
+    // The headers follow the language even while no phone answers.
+    lstFiles_->setHeaderLabels({text(200), text(201), text(202)});
 }
 
 QString ExplorerWindow::panelText(int panel) const
@@ -301,21 +314,29 @@ void ExplorerWindow::statusText(int panel, const QString& text)
 
 void ExplorerWindow::busyChanged(bool busy)
 {
-    // Disabling moves the keyboard focus away (into the address box, where it
-    // would select the text); it returns where it was once the phone is done.
-    if (busy)
-        focusBeforeBusy_ = QApplication::focusWidget();
+    const QList<QWidget*> controls = {tlbMain_, tvFolders_, lstFiles_, tlbFav_};
+    if (busy) {
+        // Disabling would pass the keyboard focus on (into the address box, with
+        // its text selected, ready for the next Delete key), and so would the
+        // window system activating the window meanwhile. The window itself holds
+        // the focus until the phone is done, then it returns where it was. The
+        // window's own focus child counts even while another window is active.
+        focusBeforeBusy_ = focusWidget();
+        for (QWidget* control : controls) {
+            if (focusBeforeBusy_ && (focusBeforeBusy_ == control || control->isAncestorOf(focusBeforeBusy_)))
+                setFocus(Qt::OtherFocusReason);
+        }
+    }
     // DisableControls / EnableControls, in their order.
-    for (QWidget* control : {static_cast<QWidget*>(tlbMain_), static_cast<QWidget*>(tvFolders_),
-                             static_cast<QWidget*>(lstFiles_), static_cast<QWidget*>(tlbFav_)})
+    for (QWidget* control : controls)
         control->setEnabled(!busy);
     if (busy) {
         setCursor(Qt::BusyCursor);
         return;
     }
     unsetCursor();
-    if (focusBeforeBusy_ && focusBeforeBusy_->isEnabled())
-        focusBeforeBusy_->setFocus();
+    if (focusBeforeBusy_ && focusBeforeBusy_->isEnabled() && (!focusWidget() || focusWidget() == this))
+        focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
 }
 
 void ExplorerWindow::progressRange(int maximum)
@@ -331,11 +352,21 @@ void ExplorerWindow::progressValue(int value)
 void ExplorerWindow::batteryLevel(int level)
 {
     if (level < 1) {
+        // A charge the phone did not confirm is not shown as if it were current.
         picBattery_->hide();
+        statusText(2, QString());
         return;
     }
     picBattery_->setPixmap(Icons::battery(level));
     picBattery_->setProperty("level", level);
+    picBattery_->show();
+}
+
+void ExplorerWindow::lineLost()
+{
+    lineFailure_ = panelText(1);
+    clearPhoneView();
+    setPhoneCommandsEnabled(false);
 }
 
 void ExplorerWindow::message(const QString& text)

@@ -45,7 +45,8 @@ public:
     void AboutCommand();
     void FavouriteCommand(int button);
     // The favourite's listing alone, for a command that is already running.
-    void ListFavourite(int button);
+    // false when the favourite's folder is not known yet or there is no line.
+    bool ListFavourite(int button);
     void JavaCommand();
     void UploadDroppedPaths(const QStringList& paths);
     // How many queued files did not reach the phone.
@@ -59,7 +60,6 @@ public:
     QString TempFolder() const { return tempFolder_; }
     QString panelText(int panel) const;
     QTreeWidgetItem* nodeByKey(const QString& key) const { return nodes_.value(key); }
-    QString selectedFolderTag() const;
     bool isCommandRunning() const { return commandDepth_ > 0; }
 
     QString JavaNodeKey, MlNodeKey, ImNodeKey, RiNodeKey, CiNodeKey, VdNodeKey;
@@ -74,6 +74,7 @@ public:
     void progressValue(int value) override;
     void batteryLevel(int level) override;
     void message(const QString& text) override;
+    void lineLost() override;
 
 signals:
     // Ends the start-up's language check: a malformed file ends the program.
@@ -85,6 +86,13 @@ protected:
 
 private:
     class CommandScope;
+
+    // A selected row of the file list: its name and the phone folder it was listed from.
+    struct PhoneRow
+    {
+        QString name;
+        QString folder;
+    };
 
     void buildMenus();
     void buildToolbars();
@@ -105,12 +113,23 @@ private:
     void removeNode(QTreeWidgetItem* node);
     void removeChildren(QTreeWidgetItem* node);
     void sortByColumn(int column);
+    void keepSortOrder();
     void showFileMenu(const QPoint& position);
-    QStringList selectedFileNames() const;
-    void downloadInto(const QString& folder);
+    QList<PhoneRow> selectedRows() const;
     void uploadOne(UploadItem item);
     bool refuseWhileBusy() const;
     void sendJavaQueue();
+    bool refuseWithoutLine();
+    void clearPhoneView();
+    void setPhoneCommandsEnabled(bool enabled);
+    void listFolderReachedByKeyboard(const QString& key);
+
+    // Counting the files of one command and keeping the first reason one failed.
+    void startTally();
+    void noteFailure(const QString& reason);
+    void showTally(int doneText, int oneFailedText, int manyFailedText);
+    void showFailures(int oneFailedText, int manyFailedText);
+    void showUploadTally();
 
     SettingsStore& store_;
     LanguageTable& texts_;
@@ -141,10 +160,18 @@ private:
     QProgressBar* pgbMain_ = nullptr;
 
     QHash<QString, QTreeWidgetItem*> nodes_;
+    // The folder the file list shows and the key of its node: commands act there.
+    QString listedFolder_;
+    QString listedKey_;
+    // Why there is no line to the phone, as the status said it.
+    QString lineFailure_;
     QPointer<QWidget> focusBeforeBusy_;
     Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
+    int sortColumn_ = -1;
     int commandDepth_ = 0;
-    int failedUploads_ = 0;
+    int sentFiles_ = 0;
+    int failedFiles_ = 0;
+    QStringList failureReasons_;
     // The phone's Java menu as the manager last downloaded it, kept as a copy
     // before the phone's file is replaced.
     QByteArray javaPhoneMenu_;

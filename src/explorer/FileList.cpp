@@ -9,6 +9,31 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+namespace {
+constexpr int kSizeColumn = 2;
+
+// Files are only ever copied to the phone: a drop taken as a move would have
+// the file manager delete the user's originals.
+bool takeAsCopy(QDropEvent* event)
+{
+    if (FileList::localPathsOf(event->mimeData()).isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+} // namespace
+
+bool FileRow::operator<(const QTreeWidgetItem& other) const
+{
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    if (column == kSizeColumn)
+        return text(column).toLongLong() < other.text(column).toLongLong();
+    return QTreeWidgetItem::operator<(other);
+}
+
 FileList::FileList(QWidget* parent) : QTreeWidget(parent)
 {
     setRootIsDecorated(false);
@@ -55,19 +80,11 @@ void FileList::dragEnterEvent(QDragEnterEvent* event)
 
 void FileList::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!localPathsOf(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    takeAsCopy(event);
 }
 
 void FileList::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = localPathsOf(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit localPathsDropped(paths);
+    if (takeAsCopy(event))
+        emit localPathsDropped(localPathsOf(event->mimeData()));
 }

@@ -2,6 +2,14 @@
 
 #include <QTreeWidget>
 
+// A row of the file list: name, phone folder and size. Sizes sort as numbers.
+class FileRow : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override;
+};
+
 // The phone's file list: a report view of name, folder and size. An Alt-press
 // starts the program's own drag of the selected rows; local files dropped on
 // it from the desktop are offered for upload.

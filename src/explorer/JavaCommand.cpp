@@ -39,7 +39,7 @@ bool isIntact(const QList<UploadItem>& queue)
 
 void ExplorerWindow::JavaCommand()
 {
-    if (refuseWhileBusy())
+    if (refuseWithoutLine() || refuseWhileBusy())
         return;
     {
         // Lists "/java/", which also gives the manager the names of the suite files there.
@@ -78,10 +78,12 @@ void ExplorerWindow::sendJavaQueue()
     // A refusal means the phone had no menu; a phone that does not answer gets no files.
     if (deleted != Outcome::Done && deleted != Outcome::Failed)
         return;
+    startTally();
     const int failed = SendQueuedFiles();
     if (closing_)
         return;
     ListFavourite(kJavaFavourite);
+    showUploadTally();
     if (failed > 0)
         message(texts_.GetString(JavaTexts::SendFailed) + QLatin1Char('\n') +
                 texts_.GetString(JavaTexts::MenuCopyKept) + QLatin1Char(' ') +

@@ -1,6 +1,8 @@
+#include "CommandScope.h"
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "Icons.h"
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 
 #include <QHeaderView>
@@ -11,6 +13,8 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
+// A row's phone name; its text shows control characters as replacement characters.
+constexpr int kNameRole = Qt::UserRole + 2;
 
 // The tree's picture for a phone folder, by its name.
 int folderImage(const QString& name)
@@ -53,6 +57,9 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
     if (!link_->isOpen())
         return false;
     lstFiles_->clear();
+    // From here on the list stands for this folder, whatever the tree's current node.
+    listedFolder_ = folder;
+    listedKey_ = parentKey;
     const ListingResult listing = link_->ListFolder(folder);
     if (listing.outcome != Outcome::Done)
         return false;
@@ -65,9 +72,11 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
                 addFolderNode(parent, entry.name, folder + entry.name + QLatin1Char('/'));
             continue;
         }
-        auto* row = new QTreeWidgetItem(lstFiles_, {entry.name, folder, QString::number(entry.size)});
+        auto* row = new FileRow(lstFiles_, {withVisibleControls(entry.name), folder, QString::number(entry.size)});
+        row->setData(0, kNameRole, entry.name);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
+    keepSortOrder();
     lstFiles_->setUpdatesEnabled(true);
     return true;
 }
@@ -77,17 +86,18 @@ QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QS
 {
     ++NodeCounter;
     const QString key = QStringLiteral("K%1").arg(NodeCounter);
-    auto* node = new QTreeWidgetItem(parent, {name});
+    auto* node = new QTreeWidgetItem(parent, {withVisibleControls(name)});
     node->setData(0, kKeyRole, key);
     node->setData(0, kTagRole, tag);
     const int image = folderImage(name);
     node->setIcon(0, Icons::treeNode(image));
     nodes_.insert(key, node);
-    const std::pair<const char*, QString*> remembered[] = {{"java", &JavaNodeKey}, {"ml", &MlNodeKey},
-                                                           {"im", &ImNodeKey},     {"ri", &RiNodeKey},
-                                                           {"ci", &CiNodeKey},     {"vd", &VdNodeKey}};
-    for (const auto& [folderName, field] : remembered) {
-        if (name == QLatin1String(folderName))
+    // The favourites' folders by their whole path: an "im" elsewhere is not the pictures.
+    const std::pair<const char*, QString*> remembered[] = {{"/java/", &JavaNodeKey}, {"/ml/", &MlNodeKey},
+                                                           {"/ml/im/", &ImNodeKey},  {"/ml/ri/", &RiNodeKey},
+                                                           {"/ml/ci/", &CiNodeKey},  {"/ml/vd/", &VdNodeKey}};
+    for (const auto& [path, field] : remembered) {
+        if (tag == QLatin1String(path))
             *field = key;
     }
     parent->setExpanded(true);
@@ -107,39 +117,51 @@ void ExplorerWindow::removeNode(QTreeWidgetItem* node)
     delete node;
 }
 
-QString ExplorerWindow::selectedFolderTag() const
-{
-    const QTreeWidgetItem* node = tvFolders_->currentItem();
-    return node ? node->data(0, kTagRole).toString() : QString();
-}
-
 void ExplorerWindow::FolderClick(QTreeWidgetItem* node)
 {
-    if (!node || !link_->isOpen() || refuseWhileBusy())
+    if (!node || refuseWithoutLine() || refuseWhileBusy())
         return;
+    const QString key = node->data(0, kKeyRole).toString();
+    const QString tag = node->data(0, kTagRole).toString();
+    // Tree and list stay disabled throughout (DisableControls), which also
+    // keeps the keyboard focus where the user had it.
+    CommandScope scope(*this);
     tvFolders_->setCurrentItem(node);
     if (settings_.chargeDisplayOn())
         link_->ShowBatteryCharge();
-    tvFolders_->setEnabled(false);
-    lstFiles_->setEnabled(false);
-    const QString key = node->data(0, kKeyRole).toString();
-    const QString tag = node->data(0, kTagRole).toString();
+    // The line may have gone while the charge was read, and the tree with it.
+    node = nodes_.value(key);
+    if (!node)
+        return;
     removeChildren(node);
     ListFolder(tag, key);
     tvFolders_->viewport()->update();
-    lstFiles_->setEnabled(true);
-    tvFolders_->setEnabled(true);
+}
+
+void ExplorerWindow::listFolderReachedByKeyboard(const QString& key)
+{
+    QTreeWidgetItem* node = nodes_.value(key);
+    // Several keys pressed quickly: only the folder reached last is listed.
+    if (node && node == tvFolders_->currentItem() && node->data(0, kTagRole).toString() != listedFolder_)
+        FolderClick(node);
 }
 
 void ExplorerWindow::sortByColumn(int column)
 {
-    if (column == 2)
-        return;
-    // One direction is shared by both columns: any click flips it.
+    // One direction is shared by all columns: any click flips it.
     sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    lstFiles_->sortItems(column, sortOrder_);
+    sortColumn_ = column;
+    keepSortOrder();
+}
+
+void ExplorerWindow::keepSortOrder()
+{
+    // Rows of every later listing come in the order the header shows.
+    if (sortColumn_ < 0)
+        return;
+    lstFiles_->sortItems(sortColumn_, sortOrder_);
     lstFiles_->header()->setSortIndicatorShown(true);
-    lstFiles_->header()->setSortIndicator(column, sortOrder_);
+    lstFiles_->header()->setSortIndicator(sortColumn_, sortOrder_);
 }
 
 void ExplorerWindow::showFileMenu(const QPoint& position)
@@ -149,13 +171,16 @@ void ExplorerWindow::showFileMenu(const QPoint& position)
     mnuFileOp_->popup(lstFiles_->viewport()->mapToGlobal(position));
 }
 
-QStringList ExplorerWindow::selectedFileNames() const
+QList<ExplorerWindow::PhoneRow> ExplorerWindow::selectedRows() const
 {
-    // Names, not rows: the list may be refilled while a command waits for the phone.
-    QStringList names;
+    // Copies, not rows: the list may be refilled while a command waits for the
+    // phone. Each row names the folder it came from, which is where a command
+    // on it acts, wherever the tree's current node has moved since.
+    QList<PhoneRow> rows;
     for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
-        if (lstFiles_->topLevelItem(i)->isSelected())
-            names << lstFiles_->topLevelItem(i)->text(0);
+        const QTreeWidgetItem* row = lstFiles_->topLevelItem(i);
+        if (row->isSelected())
+            rows << PhoneRow{row->data(0, kNameRole).toString(), row->text(1)};
     }
-    return names;
+    return rows;
 }

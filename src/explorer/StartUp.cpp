@@ -17,6 +17,7 @@
 namespace {
 constexpr int kSettingsUnreadable = 101;
 constexpr int kWorkingFolderUnprepared = 102;
+constexpr int kNoLine = 82;
 } // namespace
 
 void ExplorerWindow::StartUp()
@@ -25,22 +26,18 @@ void ExplorerWindow::StartUp()
     if (!loadLanguageStep())
         return;
     ApplyLanguage();
-    JavaNodeKey.clear();
-    MlNodeKey.clear();
-    ImNodeKey.clear();
-    RiNodeKey.clear();
-    CiNodeKey.clear();
-    VdNodeKey.clear();
     localPane_->buildDriveToolbar(texts_.GetString(47));
-    tvFolders_->clear();
-    nodes_.clear();
+    clearPhoneView();
     show();
     repaint();
 
-    if (!openPortStep())
-        return;
     pgbMain_->hide();
-    picBattery_->hide();
+    if (!openPortStep()) {
+        lineFailure_ = panelText(1);
+        setPhoneCommandsEnabled(false);
+        return;
+    }
+    setPhoneCommandsEnabled(true);
     if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
         picBattery_->show();
     setUpFileListColumns();
@@ -107,7 +104,6 @@ void ExplorerWindow::setUpFileListColumns()
     lstFiles_->clear();
     lstFiles_->setHeaderHidden(false);
     lstFiles_->setColumnCount(3);
-    lstFiles_->setHeaderLabels({texts_.GetString(200), texts_.GetString(201), texts_.GetString(202)});
     lstFiles_->setColumnWidth(0, 2250 / 15);
     lstFiles_->setColumnWidth(1, 2250 / 15);
     lstFiles_->setColumnWidth(2, 750 / 15);
@@ -118,6 +114,41 @@ void ExplorerWindow::setUpFileListColumns()
     // Sizes of several hundred KB must show whole.
     lstFiles_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     lstFiles_->header()->setMinimumSectionSize(750 / 15);
+}
+
+void ExplorerWindow::clearPhoneView()
+{
+    // Nothing the phone said before stays on show once it is out of reach.
+    tvFolders_->clear();
+    nodes_.clear();
+    for (QString* key : {&JavaNodeKey, &MlNodeKey, &ImNodeKey, &RiNodeKey, &CiNodeKey, &VdNodeKey})
+        key->clear();
+    lstFiles_->clear();
+    // Cleared from inside the port's error report the view does not always
+    // repaint by itself (seen under a window manager): stale rows would stay.
+    lstFiles_->viewport()->update();
+    listedFolder_.clear();
+    listedKey_.clear();
+    picBattery_->hide();
+    statusText(2, QString());
+}
+
+void ExplorerWindow::setPhoneCommandsEnabled(bool enabled)
+{
+    for (QAction* action : {mainButtons_[0], mainButtons_[2], mainButtons_[3], mnuFDownload_, mnuFDelete_})
+        action->setEnabled(enabled);
+    for (QAction* action : favButtons_)
+        action->setEnabled(enabled);
+}
+
+bool ExplorerWindow::refuseWithoutLine()
+{
+    if (link_->isOpen())
+        return false;
+    // The reason and the way back stay in view beside the refusal.
+    statusText(1, texts_.GetString(kNoLine) + QLatin1Char(' ') + lineFailure_);
+    QApplication::beep();
+    return true;
 }
 
 void ExplorerWindow::applyBatteryRule()

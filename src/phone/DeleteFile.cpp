@@ -11,12 +11,10 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
     // The phone wants a folder without its closing "/", but the root as "/".
     const QString folderArgument = folder.size() > 1 ? folder.left(folder.size() - 1) : QStringLiteral("/");
     setStatus(1, text(PhoneTexts::Deleting) + QLatin1Char(' ') + name + QStringLiteral("..."));
-    discardStaleInput();
-    sendCommand(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) + QStringLiteral(",0,") +
-                EncodeName(name) + QStringLiteral(",1"));
-    startTimeOut();
-    const WaitEnd end =
-        waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+    WaitEnd end = startExchange(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) +
+                                QStringLiteral(",0,") + EncodeName(name) + QStringLiteral(",1"));
+    if (end == WaitEnd::Satisfied)
+        end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
     switch (end) {
     case WaitEnd::Cancelled:
         return Outcome::Cancelled;

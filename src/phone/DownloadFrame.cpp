@@ -1,41 +1,178 @@
 #include "DownloadFrame.h"
 
-#include "ListingAnswer.h"
+#include "UnsolicitedCodes.h"
 
 namespace {
-const QByteArray kLineEnd("\r\n");
-const QByteArray kTrailer("\r\n\r\nOK\r\n");
-const QByteArray kSizeMark("+QFRF:");
+const QByteArrayView kLineEnd("\r\n");
+const QByteArrayView kTrailer("\r\n\r\nOK\r\n");
+const QByteArrayView kSizeMark("+QFRF:");
+// An echo, a few unsolicited codes and the size line fit many times over.
+constexpr qsizetype kLongestHeader = 4096;
+// More digits than any qint64 holds are not a size.
+constexpr qsizetype kLongestSize = 18;
+
+std::optional<qint64> sizeIn(QByteArrayView line)
+{
+    const QByteArrayView digits = line.sliced(line.indexOf(kSizeMark) + kSizeMark.size()).trimmed();
+    if (digits.isEmpty() || digits.size() > kLongestSize)
+        return std::nullopt;
+    qint64 size = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        size = size * 10 + (c - '0');
+    }
+    return size;
+}
 } // namespace
+
+DownloadFrameParser::DownloadFrameParser(Sink contentSink) : sink_(std::move(contentSink)) {}
+
+void DownloadFrameParser::feed(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    switch (state_) {
+    case State::Header:
+        feedHeader(bytes);
+        break;
+    case State::Content:
+        feedContent(bytes);
+        break;
+    case State::Trailer:
+        feedTrailer(bytes);
+        break;
+    case State::Unsized:
+        feedUnsized(bytes);
+        break;
+    case State::Complete:
+    case State::Failed:
+        // Whatever follows a finished answer (a late unsolicited code) is not the file's.
+        break;
+    }
+}
+
+void DownloadFrameParser::finishBySilence()
+{
+    if (state_ == State::Unsized)
+        state_ = pending_ == kTrailer ? State::Complete : State::Failed;
+    else if (state_ != State::Complete)
+        state_ = State::Failed;
+    pending_.clear();
+}
+
+void DownloadFrameParser::feedHeader(QByteArrayView bytes)
+{
+    qsizetype lineStart = headerScanned_;
+    pending_ += bytes;
+    for (;;) {
+        const qsizetype end = pending_.indexOf(kLineEnd, lineStart);
+        if (end < 0)
+            break;
+        takeHeaderLine(QByteArrayView(pending_).sliced(lineStart, end - lineStart));
+        lineStart = end + kLineEnd.size();
+        headerScanned_ = lineStart;
+        if (state_ != State::Header)
+            break;
+    }
+    if (state_ == State::Header) {
+        if (pending_.size() > kLongestHeader)
+            state_ = State::Failed;
+        return;
+    }
+    if (state_ == State::Failed)
+        return;
+    const QByteArray rest = pending_.sliced(lineStart);
+    pending_.clear();
+    contentStart_ = lineStart;
+    feed(rest);
+}
+
+void DownloadFrameParser::takeHeaderLine(QByteArrayView line)
+{
+    if (line.contains(kSizeMark)) {
+        announced_ = sizeIn(line);
+        if (!announced_) {
+            state_ = State::Failed;
+            return;
+        }
+        remaining_ = *announced_;
+        state_ = remaining_ > 0 ? State::Content : State::Trailer;
+        return;
+    }
+    if (!sawLeadingLineEnd_) {
+        if (line.isEmpty())
+            sawLeadingLineEnd_ = true;
+        // The echo of our command, or a code whose leading line end came before.
+        else if (!line.startsWith("AT") && !isUnsolicitedCode(line))
+            state_ = State::Failed; // the answer's first bytes are missing
+        return;
+    }
+    if (line.contains("ERROR")) {
+        state_ = State::Failed;
+    } else if (isUnsolicitedCode(line)) {
+        sawLeadingLineEnd_ = false; // its closing line end was the next one's opening
+    } else {
+        // A phone that announces no size: the line after the first line end
+        // is its header, the content follows it.
+        state_ = State::Unsized;
+    }
+}
+
+void DownloadFrameParser::feedContent(QByteArrayView bytes)
+{
+    const qsizetype now = static_cast<qsizetype>(qMin<qint64>(remaining_, bytes.size()));
+    deliver(bytes.first(now));
+    remaining_ -= now;
+    if (remaining_ > 0)
+        return;
+    state_ = State::Trailer;
+    feed(bytes.sliced(now));
+}
+
+void DownloadFrameParser::feedTrailer(QByteArrayView bytes)
+{
+    const qsizetype wanted = kTrailer.size() - pending_.size();
+    pending_ += bytes.first(qMin(wanted, bytes.size()));
+    if (!kTrailer.startsWith(pending_)) {
+        state_ = State::Failed;
+        pending_.clear();
+    } else if (pending_.size() == kTrailer.size()) {
+        state_ = State::Complete;
+        pending_.clear();
+    }
+}
+
+void DownloadFrameParser::feedUnsized(QByteArrayView bytes)
+{
+    // The last eight bytes may be the trailer; everything before them is content.
+    pending_ += bytes;
+    const qsizetype sure = pending_.size() - kTrailer.size();
+    if (sure <= 0)
+        return;
+    deliver(QByteArrayView(pending_).first(sure));
+    pending_.remove(0, sure);
+}
+
+void DownloadFrameParser::deliver(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    delivered_ += bytes.size();
+    if (sink_)
+        sink_(bytes);
+}
 
 DownloadFrame locateDownloadContent(const QByteArray& answer)
 {
+    DownloadFrameParser parser;
+    parser.feed(answer);
+    if (parser.state() == DownloadFrameParser::State::Unsized)
+        parser.finishBySilence();
     DownloadFrame frame;
-    const qsizetype first = answer.indexOf(kLineEnd);
-    if (first < 0)
-        return frame;
-    const qsizetype second = answer.indexOf(kLineEnd, first + kLineEnd.size());
-    if (second < 0)
-        return frame;
-    const QByteArray header = answer.mid(first + kLineEnd.size(), second - first - kLineEnd.size());
-    if (header.contains("ERROR"))
-        return frame;
-    const qsizetype start = second + kLineEnd.size();
-    const qsizetype length = answer.size() - start - kTrailer.size();
-    if (length < 0 || !answer.endsWith(kTrailer))
-        return frame;
-    // When the phone announced the size, the bytes must match it exactly.
-    const qsizetype markAt = header.indexOf(kSizeMark);
-    if (markAt >= 0) {
-        const QByteArray announced = header.mid(markAt + kSizeMark.size()).trimmed();
-        bool ok = false;
-        const qint64 size = announced.toLongLong(&ok);
-        if (ok && size != length)
-            return frame;
-    }
-    frame.valid = true;
-    frame.contentStart = start;
-    frame.contentLength = length;
+    frame.valid = parser.complete();
+    frame.contentStart = parser.contentStart();
+    frame.contentLength = parser.contentDelivered();
     return frame;
 }
 

@@ -22,7 +22,9 @@ public:
             return;
         link_.tmrTimeout_.stop();
         link_.graceTimer_.stop();
+        link_.tmrProcessing_.stop();
         link_.binarySink_ = nullptr;
+        link_.stopBatching();
         link_.exchangeRunning_ = false;
         link_.endBusy();
     }

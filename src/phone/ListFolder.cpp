@@ -8,6 +8,7 @@ namespace {
 constexpr int kListingAttempts = 4;
 // A folder answer this large is not a phone talking; stop collecting it.
 constexpr qsizetype kLargestListingAnswer = 32 * 1024 * 1024;
+constexpr qsizetype kBatchAfter = 2048;
 
 // Looks for the end marks only in what arrived since the last look (plus the
 // few bytes a mark may straddle), so a large folder is not scanned over and over.
@@ -36,12 +37,17 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
 
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
         setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + folder + QStringLiteral("..."));
-        discardStaleInput();
-        startTimeOut();
-        sendCommand(command);
-
+        WaitEnd end = startExchange(command);
+        // A large folder's answer takes minutes at the line's rate: only
+        // silence cuts it off.
+        measureSilenceFor(-1);
         qsizetype scanned = 0;
-        WaitEnd end = waitUntil([&] { return answerEnded(ReceiveBuffer, scanned); });
+        if (end == WaitEnd::Satisfied)
+            end = waitUntil([&] {
+                // A large folder is read in batches; a small one answers at once.
+                batchWanted_ = ReceiveBuffer.size() > kBatchAfter;
+                return answerEnded(ReceiveBuffer, scanned);
+            });
         if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
             setStatus(1, failedText);
             result.outcome = Outcome::Failed;

@@ -2,6 +2,8 @@
 
 #include "NameCodec.h"
 
+#include <QtNumeric>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -45,17 +47,25 @@ bool readEntry(const QByteArray& line, PhoneEntry& entry)
         return false;
     entry.name = DecodeName(hexDigitsOnly(parts.at(0)));
     entry.isFolder = fields.at(flagAt + 2) == '1';
-    entry.size = entry.isFolder ? 0 : readWholeNumber(parts.at(3));
-    return true;
+    if (entry.isFolder)
+        return true;
+    const std::optional<qint64> size = readFileSize(parts.at(3));
+    entry.size = size.value_or(0);
+    return size.has_value();
 }
 
 } // namespace
 
-qint64 readWholeNumber(const QByteArray& text)
+std::optional<qint64> readFileSize(const QByteArray& text)
 {
+    // Beyond 2^53 bytes the reading is no longer exact, and far beyond any file.
+    constexpr double kLargestSize = 9007199254740992.0;
     const QByteArray trimmed = text.trimmed();
-    const double value = std::strtod(trimmed.constData(), nullptr);
-    return static_cast<qint64>(std::nearbyint(value));
+    const double value = std::nearbyint(std::strtod(trimmed.constData(), nullptr));
+    // Also refuses "inf" and "nan", which strtod reads as well.
+    if (!(value >= 0 && value <= kLargestSize))
+        return std::nullopt;
+    return static_cast<qint64>(value);
 }
 
 ListingAnswer parseListingAnswer(const QByteArray& answer)
@@ -83,13 +93,13 @@ ListingAnswer parseListingAnswer(const QByteArray& answer)
         if (!line.contains(kEntryMark))
             continue;
         PhoneEntry entry;
-        if (!readEntry(line, entry)) {
+        // A total beyond 64 bits is not a phone's folder either.
+        if (!readEntry(line, entry) || qAddOverflow(result.totalBytes, entry.size, &result.totalBytes)) {
             result.state = ListingAnswer::State::Malformed;
             result.entries.clear();
             result.totalBytes = 0;
             return result;
         }
-        result.totalBytes += entry.size;
         result.entries << entry;
     }
     result.state = ListingAnswer::State::Complete;

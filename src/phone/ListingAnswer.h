@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 // The analysis of one folder-listing answer.
 struct ListingAnswer
 {
@@ -11,7 +13,7 @@ struct ListingAnswer
     {
         Complete,
         Incomplete, // the final "OK" line and its line end have not all arrived
-        Malformed   // an entry lacks its fields
+        Malformed   // an entry lacks its fields or its size is impossible
     };
     State state = State::Incomplete;
     QList<PhoneEntry> entries;
@@ -22,5 +24,7 @@ struct ListingAnswer
 // short "OK" line and reads the "+QFSL:" entries among them.
 ListingAnswer parseListingAnswer(const QByteArray& answer);
 
-// Reads a number the way the phone's texts are read: leading digits, rounded.
-qint64 readWholeNumber(const QByteArray& text);
+// Reads a size the way the phone's texts are read: the leading number, rounded.
+// Empty when that is no possible file size (negative, infinite, not a number,
+// or beyond 2^53).
+std::optional<qint64> readFileSize(const QByteArray& text);

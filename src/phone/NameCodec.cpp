@@ -18,10 +18,11 @@ QString EncodeName(const QString& name)
 long HexToNumber(QString& digits)
 {
     digits = digits.toUpper();
-    long value = 0;
+    // Unsigned, so a text longer than any name's group wraps instead of overflowing.
+    unsigned long value = 0;
     for (QChar c : digits)
-        value = value * 16 + kHexDigits.indexOf(c);
-    return value;
+        value = value * 16 + static_cast<unsigned long>(kHexDigits.indexOf(c));
+    return static_cast<long>(value);
 }
 
 QString DecodeName(const QString& hexDigits)

@@ -3,31 +3,41 @@
 #include "ExchangeScope.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
+#include "UnsolicitedCodes.h"
 #include "platform/PortOpenFailure.h"
 #include "platform/SerialPortSetup.h"
 #include "settings/LanguageTable.h"
 
 #include <QEventLoop>
 
+#include <chrono>
+#include <limits>
+
 PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObject* parent)
     : QObject(parent), texts_(texts), observer_(observer)
 {
-    for (QTimer* timer : {&tmrTimeout_, &tmrProcessing_, &graceTimer_})
+    // A coarse timer may end a pause 5 % early; the phone needs all of it.
+    for (QTimer* timer : {&tmrTimeout_, &tmrProcessing_, &graceTimer_}) {
         timer->setSingleShot(true);
-    tmrTimeout_.setInterval(timing_.TimeOutTime);
-    tmrProcessing_.setInterval(timing_.DelayTime);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
 
-    connect(&tmrTimeout_, &QTimer::timeout, this, &PhoneLink::onTimeOutTick);
-    connect(&tmrProcessing_, &QTimer::timeout, this, [this] {
-        Processing = false;
-        wake();
+    connect(&tmrTimeout_, &QTimer::timeout, this, &PhoneLink::armTimeOut);
+    connect(&tmrProcessing_, &QTimer::timeout, this, &PhoneLink::onPauseTick);
+    connect(&graceTimer_, &QTimer::timeout, this, &PhoneLink::checkWait);
+    connect(&port_, &QSerialPort::readyRead, this, [this] {
+        // While batching, the byte that filled the port's buffer waits for the next batch.
+        if (batching_)
+            return;
+        readWaiting();
+        checkWait();
+        followBatchWish();
     });
-    connect(&graceTimer_, &QTimer::timeout, this, &PhoneLink::wake);
-    connect(&port_, &QSerialPort::readyRead, this, &PhoneLink::wake);
+    connect(&batchTimer_, &QTimer::timeout, this, &PhoneLink::takeBatch);
     connect(&port_, &QSerialPort::bytesWritten, this, [this] {
         // Bytes leaving for the phone show the line is alive.
         lineActivity_.restart();
-        wake();
+        checkWait();
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &PhoneLink::onPortError);
 }
@@ -51,8 +61,8 @@ void PhoneLink::setTiming(const Timing& timing)
         timing_.SliceSize = defaults.SliceSize;
     if (timing_.FinalLineGrace <= 0)
         timing_.FinalLineGrace = defaults.FinalLineGrace;
-    tmrTimeout_.setInterval(timing_.TimeOutTime);
-    tmrProcessing_.setInterval(timing_.DelayTime);
+    if (timing_.AnswerSilence <= 0)
+        timing_.AnswerSilence = defaults.AnswerSilence;
 }
 
 QString PhoneLink::text(int number) const
@@ -131,7 +141,7 @@ void PhoneLink::cancel()
     if (!exchangeRunning_)
         return;
     cancelled_ = true;
-    wake();
+    checkWait();
 }
 
 void PhoneLink::beginBusy()
@@ -158,8 +168,9 @@ void PhoneLink::onPortError(QSerialPort::SerialPortError error)
         lineLost_ = true;
         setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel_ + QStringLiteral("! ") +
                          text(PhoneTexts::HowToReconnect));
+        observer_.lineLost();
     }
-    wake();
+    checkWait();
 }
 
 void PhoneLink::wake()
@@ -170,38 +181,104 @@ void PhoneLink::wake()
 
 void PhoneLink::discardStaleInput()
 {
-    // Leftovers of an earlier answer (the "OK" after an upload's pause) would
-    // otherwise end the next exchange early.
+    // Leftovers of an earlier answer (a late "OK", a RING) would otherwise end
+    // the next exchange early.
     if (port_.isOpen())
         port_.readAll();
     ReceiveBuffer.clear();
     LastChunk.clear();
 }
 
-void PhoneLink::sendCommand(const QString& command)
+PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
 {
+    const WaitEnd pause = pauseWait();
+    if (pause != WaitEnd::Satisfied)
+        return pause;
+    discardStaleInput();
     port_.write(command.toLatin1() + "\r\n");
+    startTimeOut();
+    return WaitEnd::Satisfied;
 }
 
 void PhoneLink::startTimeOut()
 {
     TimedOut = false;
-    lineActivity_.restart();
-    tmrTimeout_.start(timing_.TimeOutTime);
+    measureSilence_ = false;
+    exchangeClock_.restart();
+    deadline_ = timing_.TimeOutTime;
+    armTimeOut();
 }
 
-void PhoneLink::onTimeOutTick()
+void PhoneLink::measureSilenceFor(qint64 capMillis)
 {
-    // The time-out measures the line's silence. Activity only notes the time,
-    // and the tick waits out the rest: restarting a timer for every few bytes
-    // would cost more than the bytes themselves.
-    const qint64 silent = lineActivity_.elapsed();
-    if (silent < timing_.TimeOutTime) {
-        tmrTimeout_.start(static_cast<int>(timing_.TimeOutTime - silent));
+    measureSilence_ = true;
+    lineActivity_.restart();
+    deadline_ = capMillis < 0 ? -1 : exchangeClock_.elapsed() + capMillis;
+    armTimeOut();
+}
+
+void PhoneLink::armTimeOut()
+{
+    // Activity only notes the time, and the tick works out what is left:
+    // restarting a timer for every few bytes would cost more than the bytes.
+    qint64 left = deadline_ < 0 ? std::numeric_limits<qint64>::max() : deadline_ - exchangeClock_.elapsed();
+    if (measureSilence_)
+        left = qMin(left, timing_.TimeOutTime - lineActivity_.elapsed());
+    if (left > 0) {
+        tmrTimeout_.start(static_cast<int>(qMin<qint64>(left, std::numeric_limits<int>::max())));
         return;
     }
+    tmrTimeout_.stop();
     TimedOut = true;
-    wake();
+    checkWait();
+}
+
+qint64 PhoneLink::lineMillis(qint64 bytes) const
+{
+    // Ten bits a byte on an 8N1 line.
+    const qint64 baud = port_.baudRate() > 0 ? port_.baudRate() : 115200;
+    return bytes * 10 * 1000 / baud;
+}
+
+void PhoneLink::startPause()
+{
+    // The phone's breathing space runs from here; the next command waits for its end.
+    pauseEnd_ = QDeadlineTimer(std::chrono::milliseconds(timing_.DelayTime), Qt::PreciseTimer);
+    Processing = true;
+}
+
+PhoneLink::WaitEnd PhoneLink::pauseWait()
+{
+    if (!Processing)
+        return WaitEnd::Satisfied;
+    tmrTimeout_.stop();
+    TimedOut = false;
+    onPauseTick();
+    const WaitEnd end = waitUntil([this] { return !Processing; });
+    tmrProcessing_.stop();
+    return end;
+}
+
+void PhoneLink::onPauseTick()
+{
+    const qint64 left = pauseEnd_.remainingTimeNSecs();
+    if (left > 0) {
+        // Rounded up: a pause is never shorter than asked.
+        tmrProcessing_.start(static_cast<int>((left + 999'999) / 1'000'000));
+        return;
+    }
+    Processing = false;
+    checkWait();
+}
+
+void PhoneLink::waitOutPause()
+{
+    if (exchangeRunning_ || !Processing)
+        return;
+    exchangeRunning_ = true;
+    cancelled_ = false;
+    pauseWait();
+    exchangeRunning_ = false;
 }
 
 void PhoneLink::readWaiting()
@@ -211,14 +288,76 @@ void PhoneLink::readWaiting()
         return;
     }
     LastChunk = port_.readAll();
-    if (LastChunk.isEmpty())
+    if (LastChunk.isEmpty() || !exchangeRunning_)
         return;
-    // A long answer that keeps arriving is not cut off.
-    lineActivity_.restart();
+    // A long answer that keeps arriving is not cut off; a phone announcing
+    // calls or messages is not answering.
+    if (!holdsOnlyUnsolicitedCodes(LastChunk))
+        lineActivity_.restart();
     if (binarySink_)
         binarySink_(LastChunk);
     else
         ReceiveBuffer += LastChunk;
+}
+
+void PhoneLink::followBatchWish()
+{
+    const bool wanted = batchWanted_ && !batchDeclined_;
+    if (wanted == batching_ || !port_.isOpen())
+        return;
+    batching_ = wanted;
+    if (batching_) {
+        // A full buffer stops the port's reading until the next batch takes it.
+        port_.setReadBufferSize(1);
+        batchTimer_.start(kBatchMillis);
+        return;
+    }
+    batchTimer_.stop();
+    port_.setReadBufferSize(0);
+    readWaiting();
+    checkWait();
+}
+
+void PhoneLink::stopBatching()
+{
+    batchWanted_ = batching_ = batchDeclined_ = false;
+    batchTimer_.stop();
+    port_.setReadBufferSize(0);
+}
+
+void PhoneLink::takeBatch()
+{
+    if (!port_.isOpen())
+        return;
+    // Everything the driver holds, in one read.
+    port_.setReadBufferSize(0);
+    port_.waitForReadyRead(0);
+    readWaiting();
+    // A line fast enough to nearly fill the driver's buffer between batches
+    // arrives in large pieces anyway: read it as it comes.
+    if (LastChunk.size() >= kLargestBatch)
+        batchDeclined_ = true;
+    checkWait();
+    if (batching_ && port_.isOpen())
+        port_.setReadBufferSize(1);
+    followBatchWish();
+}
+
+void PhoneLink::checkWait()
+{
+    if (!waitCondition_ || waitEnd_)
+        return;
+    if (cancelled_)
+        waitEnd_ = WaitEnd::Cancelled;
+    else if (waitCondition_())
+        waitEnd_ = WaitEnd::Satisfied;
+    else if (!port_.isOpen())
+        waitEnd_ = WaitEnd::LineLost;
+    else if (TimedOut)
+        waitEnd_ = WaitEnd::TimedOut;
+    else
+        return;
+    wake();
 }
 
 void PhoneLink::runEventsUntilWoken()
@@ -230,32 +369,17 @@ void PhoneLink::runEventsUntilWoken()
     activeLoop_ = outer;
 }
 
-PhoneLink::WaitEnd PhoneLink::waitUntil(const std::function<bool()>& satisfied)
+PhoneLink::WaitEnd PhoneLink::waitUntil(std::function<bool()> satisfied)
 {
-    for (;;) {
-        readWaiting();
-        if (cancelled_)
-            return WaitEnd::Cancelled;
-        if (satisfied())
-            return WaitEnd::Satisfied;
-        if (!port_.isOpen())
-            return WaitEnd::LineLost;
-        if (TimedOut)
-            return WaitEnd::TimedOut;
+    waitCondition_ = std::move(satisfied);
+    waitEnd_.reset();
+    readWaiting();
+    checkWait();
+    // The loop runs once: the handlers wake it only when the wait is over.
+    while (!waitEnd_)
         runEventsUntilWoken();
-    }
-}
-
-PhoneLink::WaitEnd PhoneLink::delayWait(const std::function<void()>& onChunk)
-{
-    Processing = true;
-    tmrProcessing_.start();
-    const WaitEnd end = waitUntil([&] {
-        if (onChunk && !LastChunk.isEmpty())
-            onChunk();
-        return !Processing;
-    });
-    tmrProcessing_.stop();
-    Processing = false;
+    const WaitEnd end = *waitEnd_;
+    waitCondition_ = nullptr;
+    waitEnd_.reset();
     return end;
 }

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
@@ -11,7 +12,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
+class DownloadFrameParser;
 class LanguageTable;
 class PhoneObserver;
 class QEventLoop;
@@ -20,6 +23,8 @@ class QFile;
 // The one owner of the serial line. Each phone operation writes its command and
 // waits for the answer in a nested event loop, so the window stays alive; only
 // one exchange runs at a time and a second one asked for meanwhile is refused.
+// Arrivals are taken in the port's read handler, which wakes the waiting
+// operation only once its wait is over.
 class PhoneLink : public QObject
 {
     Q_OBJECT
@@ -31,6 +36,9 @@ public:
         int SliceSize = 10240;
         // How long a listing waits for the line end after its final "OK".
         int FinalLineGrace = 500;
+        // How long the line must stay silent to end a download answer that
+        // announced no size.
+        int AnswerSilence = 500;
 
         static Timing from(const Settings& settings)
         {
@@ -60,6 +68,10 @@ public:
 
     // Ends the exchange in progress; it returns Cancelled and reports nothing more.
     void cancel();
+
+    // Waits out the pause the phone needs after the last exchange; for a
+    // program about to end, whose next command may come from another process.
+    void waitOutPause();
 
     // Busy state around a whole command (several exchanges); nests.
     void beginBusy();
@@ -97,17 +109,33 @@ private:
     QString openFailureText(const QString& portLabel, const QString& device) const;
 
     void setStatus(int panel, const QString& text);
-    void sendCommand(const QString& command);
+    // Waits out the previous exchange's pause, drops what is left of earlier
+    // answers, writes the command and starts the time-out from its sending.
+    WaitEnd startExchange(const QString& command);
     void discardStaleInput();
+    // A short answer: bounded by the time-out from the command's sending.
     void startTimeOut();
-    void onTimeOutTick();
+    // An answer that grows with its content: the time-out measures the line's
+    // silence, within `capMillis` from now (negative: no cap).
+    void measureSilenceFor(qint64 capMillis);
+    void armTimeOut();
+    qint64 lineMillis(qint64 bytes) const;
+    void startPause();
+    WaitEnd pauseWait();
+    void onPauseTick();
     void readWaiting();
-    WaitEnd waitUntil(const std::function<bool()>& satisfied);
-    WaitEnd delayWait(const std::function<void()>& onChunk);
+    // Long answers are read in batches: one wake-up every kBatchMillis instead
+    // of one for every few bytes the line delivers.
+    void followBatchWish();
+    void takeBatch();
+    void stopBatching();
+    void checkWait();
+    WaitEnd waitUntil(std::function<bool()> satisfied);
     void runEventsUntilWoken();
     void wake();
     void onPortError(QSerialPort::SerialPortError error);
 
+    void enterDataPhase(DownloadFrameParser& frame, bool& dataPhase);
     Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length, qint64 total);
 
     const LanguageTable& texts_;
@@ -116,7 +144,19 @@ private:
     QTimer tmrTimeout_;
     QTimer tmrProcessing_;
     QTimer graceTimer_;
+    QTimer batchTimer_;
+    static constexpr int kBatchMillis = 20;
+    static constexpr int kLargestBatch = 3072;
+    bool batchWanted_ = false;
+    bool batchDeclined_ = false;
+    bool batching_ = false;
+    QElapsedTimer exchangeClock_;
     QElapsedTimer lineActivity_;
+    qint64 deadline_ = -1; // on exchangeClock_; -1: none
+    bool measureSilence_ = false;
+    QDeadlineTimer pauseEnd_;
+    std::function<bool()> waitCondition_;
+    std::optional<WaitEnd> waitEnd_;
     QEventLoop* activeLoop_ = nullptr;
     Timing timing_;
     QString portLabel_;

@@ -18,4 +18,6 @@ public:
     virtual void batteryLevel(int level) { (void)level; }
     // A message the user must acknowledge (the window shows a message box).
     virtual void message(const QString& text) { (void)text; }
+    // The line went away (the port is closed now); the status already says so.
+    virtual void lineLost() {}
 };

@@ -34,5 +34,7 @@ enum : int
     HowToReconnect = 80,
     MissingFileBefore = 107,
     MissingFileAfter = 108,
+    LinkInTheWay = 120,
+    UnreadableFileAfter = 121,
 };
 }

@@ -5,29 +5,29 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
 
 namespace {
 
-constexpr int kSilenceEndsAnswer = 500;
 // No phone file comes near this; a line that keeps talking is not a phone.
-constexpr qint64 kLargestDownloadAnswer = 256LL * 1024 * 1024;
-
-bool writeDestination(const QString& path, const QByteArray& answer, const DownloadFrame& frame)
-{
-    QSaveFile destination(path);
-    if (!destination.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray content = answer.mid(frame.contentStart, frame.contentLength);
-    if (destination.write(content) != content.size()) {
-        destination.cancelWriting();
-        return false;
-    }
-    return destination.commit();
-}
+constexpr qint64 kLargestDownloadFile = 256LL * 1024 * 1024;
+constexpr qint64 kLongestFraming = 64 * 1024;
 
 } // namespace
+
+void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase)
+{
+    dataPhase = true;
+    // Once the phone has started sending the file, its bytes may take as long
+    // as the line needs for them, with a margin, while they keep coming.
+    const std::optional<qint64> size = frame.announcedSize();
+    if (size && *size > kLargestDownloadFile) {
+        frame.fail();
+        return;
+    }
+    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(size.value_or(kLargestDownloadFile)));
+}
 
 Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder)
 {
@@ -41,42 +41,61 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         setStatus(1, failedText);
         return Outcome::Failed;
     }
-
-    QTemporaryFile reception(QDir(TempFolder.isEmpty() ? QDir::tempPath() : TempFolder)
-                                 .filePath(QStringLiteral("download-XXXXXX.tmp")));
-    if (!reception.open()) {
-        setStatus(1, failedText);
+    const QString path = QDir(localFolder).filePath(name);
+    // Writing through a link would change a file outside the folder, or create one there.
+    if (QFileInfo(path).isSymLink()) {
+        setStatus(1, text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + name + QStringLiteral("."));
         return Outcome::Failed;
     }
 
-    discardStaleInput();
-    qint64 received = 0;
+    // The file's bytes go straight into a temporary file beside the destination,
+    // which replaces it only once the whole frame has arrived.
+    QSaveFile destination(path);
+    destination.setDirectWriteFallback(false);
+    if (!destination.open(QIODevice::WriteOnly)) {
+        setStatus(1, failedText);
+        return Outcome::Failed;
+    }
     bool writeFailed = false;
+    DownloadFrameParser frame([&](QByteArrayView bytes) {
+        if (destination.write(bytes.data(), bytes.size()) != bytes.size())
+            writeFailed = true;
+    });
+
+    qint64 received = 0;
+    bool dataPhase = false;
     QElapsedTimer silence;
     binarySink_ = [&](const QByteArray& chunk) {
         received += chunk.size();
-        if (reception.write(chunk) != chunk.size())
-            writeFailed = true;
-        // Each arrival starts the silence that ends the answer afresh.
+        frame.feed(chunk);
+        if (writeFailed || received > kLargestDownloadFile + kLongestFraming)
+            frame.fail();
+        if (!dataPhase && frame.state() != DownloadFrameParser::State::Header)
+            enterDataPhase(frame, dataPhase);
+        // Batches while much is still to come; at the end each byte counts again,
+        // so the download ends the moment its frame is complete.
+        batchWanted_ = frame.state() == DownloadFrameParser::State::Unsized ||
+                       lineMillis(frame.contentRemaining()) > 2 * kBatchMillis;
+        // Each arrival starts the silence that ends an unsized answer afresh.
         silence.restart();
-        if (!graceTimer_.isActive())
-            graceTimer_.start(kSilenceEndsAnswer);
+        if (frame.state() == DownloadFrameParser::State::Unsized && !graceTimer_.isActive())
+            graceTimer_.start(timing_.AnswerSilence);
     };
+    bool silent = false;
     auto silentLongEnough = [&] {
-        if (received == 0 || graceTimer_.isActive())
+        if (frame.state() != DownloadFrameParser::State::Unsized || graceTimer_.isActive())
             return false;
-        if (silence.elapsed() >= kSilenceEndsAnswer)
-            return true;
-        graceTimer_.start(static_cast<int>(kSilenceEndsAnswer - silence.elapsed()));
+        if (silence.elapsed() >= timing_.AnswerSilence)
+            return silent = true;
+        graceTimer_.start(static_cast<int>(timing_.AnswerSilence - silence.elapsed()));
         return false;
     };
-    sendCommand(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") + EncodeName(name) +
-                QStringLiteral(",1"));
-    startTimeOut();
-    // The answer is complete once the phone has been silent for half a second
-    // after it started sending; before the first byte only the time-out ends it.
-    const WaitEnd end =
-        waitUntil([&] { return writeFailed || received > kLargestDownloadAnswer || silentLongEnough(); });
+    WaitEnd end = startExchange(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
+                                EncodeName(name) + QStringLiteral(",1"));
+    // The framing ends the answer as soon as the announced bytes and the
+    // trailer are in; only an answer without a size waits for silence.
+    if (end == WaitEnd::Satisfied)
+        end = waitUntil([&] { return frame.ended() || silentLongEnough(); });
     binarySink_ = nullptr;
     tmrTimeout_.stop();
     graceTimer_.stop();
@@ -89,16 +108,11 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + name + QStringLiteral("."));
         return Outcome::TimedOut;
     }
+    if (silent)
+        frame.finishBySilence();
+    startPause();
 
-    const WaitEnd pause = delayWait(nullptr);
-    if (pause == WaitEnd::Cancelled)
-        return Outcome::Cancelled;
-
-    reception.flush();
-    reception.seek(0);
-    const QByteArray answer = reception.readAll();
-    const DownloadFrame frame = locateDownloadContent(answer);
-    if (writeFailed || !frame.valid || !writeDestination(QDir(localFolder).filePath(name), answer, frame)) {
+    if (!frame.complete() || !destination.commit()) {
         setStatus(1, failedText);
         return Outcome::Failed;
     }

@@ -27,8 +27,11 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
 
     QFile file(item.LocalPath);
     if (!QFileInfo(item.LocalPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be opened is not "no longer there".
+        const int why = QFileInfo(item.LocalPath).isFile() ? PhoneTexts::UnreadableFileAfter
+                                                           : PhoneTexts::MissingFileAfter;
         observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + item.LocalPath +
-                          QLatin1Char(' ') + text(PhoneTexts::MissingFileAfter));
+                          QLatin1Char(' ') + text(why));
         return Outcome::Failed;
     }
     // The bytes on disk now are what gets sent, whatever size was noted earlier.
@@ -61,14 +64,12 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     // follows it is dropped on the phone's side.
     const QByteArray wire = buffer + buffer.right(2);
 
-    discardStaleInput();
-    sendCommand(QStringLiteral("AT+QFWF=") + EncodeName(item.PhoneFolder) + QStringLiteral(",0,") +
-                EncodeName(item.FileName) + QStringLiteral(",1,") + QString::number(length) +
-                QStringLiteral(",1,") + QString::number(offset));
+    WaitEnd end = startExchange(QStringLiteral("AT+QFWF=") + EncodeName(item.PhoneFolder) +
+                                QStringLiteral(",0,") + EncodeName(item.FileName) + QStringLiteral(",1,") +
+                                QString::number(length) + QStringLiteral(",1,") + QString::number(offset));
     CommandDone = false;
-    startTimeOut();
-    WaitEnd end =
-        waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
+    if (end == WaitEnd::Satisfied)
+        end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)
@@ -87,20 +88,30 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     observer_.progressValue(static_cast<int>(sent / 100));
     setStatus(3, percentText(sent, total));
 
-    // What followed the prompt already belongs to the answer for the data
-    // (for an empty slice the phone may confirm at once).
-    ReceiveBuffer = ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1);
+    // An "OK" that came with the prompt cannot confirm data not yet sent; only
+    // a slice without data may be confirmed at once.
+    ReceiveBuffer = wire.isEmpty() ? ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1) : QByteArray();
     port_.write(wire);
-    // The slice counts as sent once the phone confirmed it; the time-out runs
-    // from the last sign of life on the line, so a slow line is not cut off.
-    startTimeOut();
-    end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+    // The phone's pause runs alongside the data; the next command waits for its end.
+    startPause();
+    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(wire.size()));
+    // What arrives while our data is still leaving is not its confirmation.
+    qsizetype confirmedFrom = wire.isEmpty() ? 0 : -1;
+    auto noteHandOver = [&] {
+        if (confirmedFrom < 0 && port_.bytesToWrite() == 0)
+            confirmedFrom = ReceiveBuffer.size();
+    };
+    binarySink_ = [&](const QByteArray& chunk) {
+        noteHandOver();
+        ReceiveBuffer += chunk;
+    };
+    end = waitUntil([&] {
+        noteHandOver();
+        return ReceiveBuffer.contains("ERROR") ||
+               (confirmedFrom >= 0 && ReceiveBuffer.indexOf("OK", confirmedFrom) >= 0);
+    });
+    binarySink_ = nullptr;
     tmrTimeout_.stop();
-    if (end == WaitEnd::Satisfied && !ReceiveBuffer.contains("ERROR")) {
-        // The fixed pause lets the phone settle before the next command; an
-        // ERROR in it still fails the slice.
-        end = delayWait(nullptr);
-    }
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)

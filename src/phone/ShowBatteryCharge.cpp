@@ -21,12 +21,10 @@ BatteryResult PhoneLink::QueryBatteryCharge()
     if (!scope.admitted())
         return result;
 
-    discardStaleInput();
-    startTimeOut();
-    sendCommand(QStringLiteral("AT+CBC"));
     CommandDone = false;
-    const WaitEnd end =
-        waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+    WaitEnd end = startExchange(QStringLiteral("AT+CBC"));
+    if (end == WaitEnd::Satisfied)
+        end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
     if (end == WaitEnd::Cancelled || end == WaitEnd::LineLost) {
         result.outcome = end == WaitEnd::Cancelled ? Outcome::Cancelled : Outcome::LineLost;
         return result;

@@ -139,8 +139,12 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event)
     QLabel* other = label == lblGreetings_ ? lblOK_ : lblGreetings_;
     switch (event->type()) {
     case QEvent::Enter:
+        // Not a mouse event: it carries no buttons to look at.
+        setLabelColour(label, hoverColour());
+        setLabelColour(other, normalColour());
+        break;
     case QEvent::MouseMove:
-        if (!(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton) || event->type() == QEvent::Enter)
+        if (!(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton))
             setLabelColour(label, hoverColour());
         setLabelColour(other, normalColour());
         break;

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 FolderChooser::FolderChooser(const QString& dirPath, const LanguageTable& texts, QWidget* parent)
     : QDialog(parent), folderPath_(QDir(dirPath).absolutePath()), lstFiles_(new QListWidget(this))
 {
@@ -27,9 +29,20 @@ FolderChooser::FolderChooser(const QString& dirPath, const LanguageTable& texts,
     }
     if (lstFiles_->count() > 0)
         lstFiles_->setCurrentRow(0);
-    // A click anywhere on an entry chooses or unchooses it.
-    connect(lstFiles_, &QListWidget::itemClicked, this, [](QListWidgetItem* entry) {
+    // A click anywhere on an entry chooses or unchooses it. A click in the
+    // check box has been toggled by the list itself already; toggling again
+    // would undo it.
+    connect(lstFiles_, &QListWidget::itemPressed, this, [this] { toggledByList_ = false; });
+    connect(lstFiles_, &QListWidget::itemChanged, this, [this] {
+        if (!togglingHere_)
+            toggledByList_ = true;
+    });
+    connect(lstFiles_, &QListWidget::itemClicked, this, [this](QListWidgetItem* entry) {
+        if (std::exchange(toggledByList_, false))
+            return;
+        togglingHere_ = true;
         entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        togglingHere_ = false;
     });
 
     QDialogButtonBox* buttons = addOkCancelButtons(this, texts);

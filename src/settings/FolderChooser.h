@@ -23,4 +23,6 @@ public:
 private:
     QString folderPath_;
     QListWidget* lstFiles_;
+    bool toggledByList_ = false;
+    bool togglingHere_ = false;
 };

@@ -1,6 +1,7 @@
 #include "LanguageTable.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QStringDecoder>
 
 #include <cmath>
@@ -11,6 +12,27 @@ QString formatErrorMessage(const QString& path, int line)
 {
     return QStringLiteral("An error occured while parsing ") + path + QStringLiteral(" at line ") +
            QString::number(line) + QStringLiteral(".\r\nTry replacing this file with another one.");
+}
+
+QString tooLargeMessage(const QString& path)
+{
+    return QStringLiteral("The language file %1 is larger than %2 KB, far larger than any language file; "
+                          "it was not read.")
+        .arg(path, QString::number(LanguageTable::kLargestFile / 1024));
+}
+
+QByteArray readAtMost(QIODevice& device, qint64 limit)
+{
+    // Piece by piece: a buffer of the whole limit would be wasted on the usual few KB.
+    constexpr qint64 kPiece = 16 * 1024;
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray piece = device.read(qMin(kPiece, limit - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
+    return bytes;
 }
 
 bool isBlank(QChar c)
@@ -29,7 +51,7 @@ QString decodeLanguageBytes(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
-double LanguageTable::parseNumberPiece(const QString& piece)
+double LanguageTable::parseNumberPiece(QStringView piece)
 {
     // Collect the characters that continue a decimal number, skipping blanks.
     std::string number;
@@ -63,34 +85,52 @@ double LanguageTable::parseNumberPiece(const QString& piece)
     return std::nearbyint(value);
 }
 
-void LanguageTable::storeLine(const QString& line)
+void LanguageTable::storeLine(QStringView line)
 {
-    const QStringList pieces = line.split(QLatin1Char('='));
-    const double number = parseNumberPiece(pieces.at(0));
+    const qsizetype firstEquals = line.indexOf(QLatin1Char('='));
+    const qsizetype secondEquals = line.indexOf(QLatin1Char('='), firstEquals + 1);
+    const double number = parseNumberPiece(line.left(firstEquals));
     // A number outside the table is skipped rather than written out of bounds.
     if (!(number >= 0 && number <= kLastNumber))
         return;
-    texts_[static_cast<std::size_t>(number)] = pieces.at(1).trimmed();
+    const QStringView text =
+        line.mid(firstEquals + 1, secondEquals < 0 ? -1 : secondEquals - firstEquals - 1);
+    texts_[static_cast<std::size_t>(number)] = text.trimmed().toString();
 }
 
 LanguageTable::LoadResult LanguageTable::LoadLanguage(const QString& path)
 {
-    LoadResult result;
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        LoadResult result;
         result.status = LoadStatus::CannotOpen;
         return result;
     }
-    const QString content = decodeLanguageBytes(file.readAll());
-    file.close();
+    return readLanguage(file, path);
+}
 
-    QStringList lines = content.split(QLatin1Char('\n'));
-    // A final line end does not start another line.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+LanguageTable::LoadResult LanguageTable::readLanguage(QIODevice& device, const QString& path)
+{
+    LoadResult result;
+    // One byte more than allowed tells a file at the limit from one beyond it,
+    // without reading all of a huge (or endless) file.
+    const QByteArray bytes = readAtMost(device, kLargestFile + 1);
+    if (bytes.size() > kLargestFile) {
+        result.status = LoadStatus::TooLarge;
+        result.message = tooLargeMessage(path);
+        return result;
+    }
+    const QString content = decodeLanguageBytes(bytes);
 
     int lineNumber = 0;
-    for (QString line : lines) {
+    qsizetype start = 0;
+    // A final line end does not start another line.
+    while (start < content.size()) {
+        qsizetype end = content.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = content.size();
+        QStringView line = QStringView(content).mid(start, end - start);
+        start = end + 1;
         ++lineNumber;
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
@@ -135,6 +175,8 @@ InterfaceLanguageResult LoadInterfaceLanguage(LanguageTable& table, const QStrin
     if (!candidates.contains(QLatin1String("english.lng")))
         candidates << QStringLiteral("english.lng");
 
+    // A refused file is said even when the fallback then loads.
+    QStringList refusals;
     for (const QString& name : candidates) {
         const QString path = languageFolder + QLatin1Char('/') + name;
         const LanguageTable::LoadResult loaded = table.LoadLanguage(path);
@@ -144,11 +186,15 @@ InterfaceLanguageResult LoadInterfaceLanguage(LanguageTable& table, const QStrin
         }
         if (loaded.status == LanguageTable::LoadStatus::Loaded) {
             result.loadedPath = path;
+            result.warning = refusals.join(QLatin1Char('\n'));
             return result;
         }
+        if (loaded.status == LanguageTable::LoadStatus::TooLarge)
+            refusals << loaded.message;
     }
-    result.warning = QStringLiteral("No language file could be read from %1 (looked for: %2). "
-                                    "Texts already loaded are kept.")
-                         .arg(languageFolder, candidates.join(QStringLiteral(", ")));
+    refusals << QStringLiteral("No language file could be read from %1 (looked for: %2). "
+                               "Texts already loaded are kept.")
+                    .arg(languageFolder, candidates.join(QStringLiteral(", ")));
+    result.warning = refusals.join(QLatin1Char('\n'));
     return result;
 }

@@ -62,6 +62,17 @@ private slots:
         QCOMPARE(run.out, QStringLiteral("64\n"));
     }
 
+    void namesCannotForgeLinesOrDriveTheTerminal()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/a\nfake\t9.txt"), "123");
+        phone.putFile(QStringLiteral("ml/\x1b[2Jx/b.txt"), "1");
+        QVERIFY(phone.start());
+        const Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("\\033[2Jx/\na\\nfake\\t9.txt\t3\n"));
+    }
+
     void copiesBothWaysAndDeletes()
     {
         SimulatedPhone phone;
@@ -89,6 +100,26 @@ private slots:
         QCOMPARE(run.status, 0);
         QVERIFY(!phone.hasFile(QStringLiteral("ml/up.txt")));
         QVERIFY(!phone.hasFile(QStringLiteral("ml/im/a.jpg")));
+    }
+
+    // The next run may come at once: each run waits out the pause the phone
+    // needs after its last exchange before it ends.
+    void runsInARowKeepThePhonesPause()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("a.txt"), "a");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        const QStringList get{QStringLiteral("--port"), phone.device(),        QStringLiteral("--delay"),
+                              QStringLiteral("400"),    QStringLiteral("get"), QStringLiteral("/a.txt")};
+        QCOMPARE(cli(get, here.path()).status, 0);
+        QCOMPARE(cli(get, here.path()).status, 0);
+        const auto events = phone.timeline();
+        QCOMPARE(events.size(), 4);
+        QCOMPARE(events.at(1).first, QStringLiteral("answer"));
+        QCOMPARE(events.at(2).first, QStringLiteral("command"));
+        QVERIFY2(events.at(2).second - events.at(1).second >= 400,
+                 qPrintable(QString::number(events.at(2).second - events.at(1).second)));
     }
 
     void exitStatuses_data()

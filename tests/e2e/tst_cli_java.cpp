@@ -1,20 +1,19 @@
 #include "phone/NameCodec.h"
+#include "support/ProgramRun.h"
 #include "support/SimulatedPhone.h"
 #include "support/StoredRar.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-QByteArray sampleFile(const QString& name)
+QByteArray sampleFile(const char* name = "selector.utf")
 {
-    QFile file(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/") + name);
+    QFile file(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/") + QLatin1String(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -22,7 +21,7 @@ QByteArray sampleFile(const QString& name)
 void putSampleJava(const SimulatedPhone& phone)
 {
     for (const char* name : {"selector.utf", "s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar"})
-        phone.putFile(QStringLiteral("java/") + QLatin1String(name), sampleFile(QLatin1String(name)));
+        phone.putFile(QStringLiteral("java/") + QLatin1String(name), sampleFile(name));
 }
 
 QStringList phoneJavaFolder(const SimulatedPhone& phone)
@@ -42,31 +41,13 @@ class CliJavaTest : public QObject
 
     QTemporaryDir home_;
 
-    struct Run
+    ProgramRun java(const SimulatedPhone& phone, const QStringList& arguments,
+                    const QString& here = QString())
     {
-        int status = -1;
-        QByteArray out;
-        QString err;
-    };
-
-    Run java(const SimulatedPhone& phone, const QStringList& arguments, const QString& here = QString())
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(here.isEmpty() ? home_.path() : here);
-        process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
-                      QStringList{"--port", phone.device(), "--delay", "20", "--timeout", "1500", "java"} +
-                          arguments);
-        Run run;
-        if (!process.waitForFinished(60000))
-            return run;
-        run.status = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return runProgram(
+            SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
+            QStringList{"--port", phone.device(), "--delay", "20", "--timeout", "1500", "java"} + arguments,
+            userEnvironment(home_.path()), here.isEmpty() ? home_.path() : here);
     }
 
     QString package(const QString& name, const QList<RarEntry>& entries)
@@ -95,7 +76,7 @@ private slots:
              {"java.jad", "MIDlet-1: Hello World\r\n"},
              {"java.jar", kJar}});
 
-        Run run = java(phone, {"install", hello, "--folder", "Games"});
+        ProgramRun run = java(phone, {"install", hello, "--folder", "Games"});
         QCOMPARE(run.status, 0);
         QVERIFY(run.err.contains(QStringLiteral("The phone's earlier Java menu is kept in")));
         QCOMPARE(menuCopies(), 1);
@@ -172,8 +153,7 @@ private slots:
             QVERIFY2(!command.startsWith(QLatin1String("AT+QFWF")) &&
                          !command.startsWith(QLatin1String("AT+QFDF")),
                      qPrintable(command));
-        QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")),
-                 sampleFile(QStringLiteral("selector.utf")));
+        QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")), sampleFile());
     }
 
     void namesTheCopyWhenSendingFails()
@@ -181,21 +161,21 @@ private slots:
         SimulatedPhone phone({QStringLiteral("--fault"), QStringLiteral("QFWF=error")});
         putSampleJava(phone);
         QVERIFY(phone.start());
-        const Run run = java(phone, {"remove", "Snake"});
+        const ProgramRun run = java(phone, {"remove", "Snake"});
         QCOMPARE(run.status, 1);
         const QString kept = QStringLiteral("The phone's earlier Java menu is kept in ");
         QVERIFY(run.err.contains(kept));
         QVERIFY(run.err.contains(QStringLiteral("The files could not be sent to the phone.")));
         QFile copy(run.err.mid(run.err.indexOf(kept) + kept.size()).section(QLatin1Char('\n'), 0, 0));
         QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), sampleFile(QStringLiteral("selector.utf")));
+        QCOMPARE(copy.readAll(), sampleFile());
     }
 
     // A Latin-1 menu, names typed in UTF-8.
     void findsNamesAsTheyAreShown()
     {
         SimulatedPhone phone;
-        QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
+        QByteArray menu = sampleFile();
         menu.replace("=Games", "=Spi\xe9le")
             .replace("suite=Snake", "suite=K\xe4"
                                     "fer");
@@ -210,12 +190,12 @@ private slots:
     void sendsADamagedMenuOnlyWhenForced()
     {
         SimulatedPhone phone;
-        QByteArray damaged = sampleFile(QStringLiteral("selector.utf"));
+        QByteArray damaged = sampleFile();
         damaged.replace("num=1", "num=x");
         phone.putFile(QStringLiteral("java/selector.utf"), damaged);
         QVERIFY(phone.start());
 
-        Run run = java(phone, {"list"});
+        ProgramRun run = java(phone, {"list"});
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(QStringLiteral("could not be read")));
         QCOMPARE(java(phone, {"remove", "Snake"}).status, 1);

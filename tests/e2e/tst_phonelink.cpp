@@ -164,6 +164,65 @@ private slots:
         QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
     }
 
+    // A phone that rings every 100 ms and never answers: the ringing is no
+    // answer, and every exchange ends by its time-out.
+    void ringingDoesNotStretchAWait_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("listing") << QStringLiteral("QFSL=silent") << QStringLiteral("T55 COM9.");
+        QTest::newRow("battery") << QStringLiteral("CBC=silent") << QStringLiteral("T56");
+        QTest::newRow("delete") << QStringLiteral("QFDF=silent") << QStringLiteral("T67");
+        QTest::newRow("download") << QStringLiteral("QFRF=silent") << QStringLiteral("T72 a.txt.");
+        QTest::newRow("upload prompt") << QStringLiteral("QFWF=silent") << QString();
+    }
+
+    void ringingDoesNotStretchAWait()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, status);
+        LinkFixture fixture(
+            {QStringLiteral("--fault"), fault, QStringLiteral("--ring"), QStringLiteral("100")}, 500);
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        QVERIFY(fixture.connect());
+        // Waits that never end would be cut off here instead, as cancelled.
+        QTimer::singleShot(8000, fixture.link.get(), [&] { fixture.link->cancel(); });
+        Outcome outcome = Outcome::NotRun;
+        const QString kind = fault.left(fault.indexOf(QLatin1Char('=')));
+        if (kind == QLatin1String("QFSL"))
+            outcome = fixture.link->ListFolder(QStringLiteral("/ml/")).outcome;
+        else if (kind == QLatin1String("CBC"))
+            outcome = fixture.link->QueryBatteryCharge().outcome;
+        else if (kind == QLatin1String("QFDF"))
+            outcome = fixture.link->DeleteFile(QStringLiteral("a.txt"), QStringLiteral("/ml/"));
+        else if (kind == QLatin1String("QFRF"))
+            outcome =
+                fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.txt"), fixture.temp.path());
+        else
+            outcome = fixture.link->SendFile({fixture.phone.root() + QStringLiteral("/ml/a.txt"),
+                                              QStringLiteral("/ml"), QStringLiteral("b.txt"), 1});
+        QCOMPARE(outcome, Outcome::TimedOut);
+        if (!status.isEmpty())
+            QCOMPARE(fixture.observer.lastStatus(1), status);
+    }
+
+    void ringingDoesNotDisturbAnAnswer()
+    {
+        LinkFixture fixture({QStringLiteral("--ring"), QStringLiteral("30")});
+        fixture.phone.putFile(QStringLiteral("ml/a.jpg"), "12345");
+        QVERIFY(fixture.connect());
+        for (int round = 0; round < 5; ++round) {
+            const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/ml/"));
+            QCOMPARE(listing.outcome, Outcome::Done);
+            QCOMPARE(names(listing.entries), QStringList{"a.jpg"});
+            QCOMPARE(fixture.link->QueryBatteryCharge().percent, 85);
+            QCOMPARE(
+                fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.jpg"), fixture.temp.path()),
+                Outcome::Done);
+            QTest::qWait(40); // lets a RING come between the exchanges
+        }
+    }
+
     void waitingKeepsTheEventLoopRunning()
     {
         LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=late:400")});
@@ -282,6 +341,25 @@ private slots:
         QCOMPARE(fixture.link->ShowBatteryCharge().outcome, Outcome::NotRun);
         QCOMPARE(fixture.observer.lastStatus(2), QString());
         QVERIFY(fixture.phone.commands().isEmpty());
+    }
+
+    void simulatorRefusesFaultsItWouldNotApply_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("refuse is for uploads only") << QStringLiteral("QFSL=refuse");
+        QTest::newRow("unknown command") << QStringLiteral("QFXX=error");
+        QTest::newRow("no command") << QStringLiteral("=error");
+    }
+
+    void simulatorRefusesFaultsItWouldNotApply()
+    {
+        QFETCH(QString, fault);
+        QTemporaryDir root;
+        QProcess simulator;
+        simulator.start(SimulatedPhone::binary(QStringLiteral("vantrel-phonesim")),
+                        {QStringLiteral("--root"), root.path(), QStringLiteral("--fault"), fault});
+        QVERIFY(simulator.waitForFinished(5000));
+        QCOMPARE(simulator.exitCode(), 2);
     }
 };
 

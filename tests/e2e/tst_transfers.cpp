@@ -69,20 +69,28 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("name");
-        QTest::newRow("all 256 byte values") << everyByteValue() << QStringLiteral("bytes.bin");
-        QTest::newRow("empty file") << QByteArray() << QStringLiteral("empty.txt");
-        QTest::newRow("one byte") << QByteArray("x") << QStringLiteral("one.txt");
+        QTest::addColumn<QStringList>("phone");
+        QTest::newRow("all 256 byte values")
+            << everyByteValue() << QStringLiteral("bytes.bin") << QStringList();
+        QTest::newRow("empty file") << QByteArray() << QStringLiteral("empty.txt") << QStringList();
+        QTest::newRow("one byte") << QByteArray("x") << QStringLiteral("one.txt") << QStringList();
         QTest::newRow("looks like the answer's end")
-            << QByteArray("\r\n\r\nOK\r\nAT") << QStringLiteral("tricky.txt");
-        QTest::newRow("Cyrillic name") << QByteArray("привет") << QStringLiteral("Фото 1.txt");
-        QTest::newRow("three slices") << patterned(25000) << QStringLiteral("big.bin");
+            << QByteArray("\r\n\r\nOK\r\nAT") << QStringLiteral("tricky.txt") << QStringList();
+        QTest::newRow("Cyrillic name")
+            << QByteArray("привет") << QStringLiteral("Фото 1.txt") << QStringList();
+        QTest::newRow("three slices") << patterned(25000) << QStringLiteral("big.bin") << QStringList();
+        QTest::newRow("phone echoing its commands")
+            << patterned(1040) << QStringLiteral("echo.bin") << QStringList{"--echo"};
+        QTest::newRow("no size announced")
+            << patterned(3000) << QStringLiteral("nosize.bin") << QStringList{"--fault", "QFRF=nosize"};
     }
 
     void roundTripKeepsEveryByte()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, name);
-        LinkFixture fixture;
+        QFETCH(QStringList, phone);
+        LinkFixture fixture(phone);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml/im"));
         QVERIFY(fixture.connect());
         PhoneLink::Timing timing = fixture.link->timing();
@@ -153,7 +161,7 @@ private slots:
         QTest::newRow("silent phone")
             << QStringLiteral("QFRF=silent") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.");
         QTest::newRow("answer cut short")
-            << QStringLiteral("QFRF=nocrlf") << int(Outcome::Failed) << QStringLiteral("T73 photo.jpg.");
+            << QStringLiteral("QFRF=nocrlf") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.");
     }
 
     void failedDownloadLeavesTheDestinationAlone()
@@ -227,6 +235,14 @@ private slots:
             << QStringLiteral("QFWF=refuse") << int(Outcome::Failed) << QStringLiteral(" T60!") << 1;
         QTest::newRow("silent phone")
             << QStringLiteral("QFWF=silent") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("OK before the data")
+            << QStringLiteral("QFWF=early") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("confirmation late")
+            << QStringLiteral("QFWF=late:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("confirmation paused inside")
+            << QStringLiteral("QFWF=split:3:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
+        QTest::newRow("first confirmation paused inside")
+            << QStringLiteral("QFWF=walk:1500") << int(Outcome::TimedOut) << QStringLiteral(" T57!") << 1;
     }
 
     void uploadFailures()
@@ -250,15 +266,124 @@ private slots:
         QCOMPARE(slicesWritten(fixture.phone.commands()).size(), commands);
     }
 
-    void missingLocalFileIsAMessage()
+    void unsendableLocalFileIsAMessage_data()
     {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("gone") << false << QStringLiteral(" T108");
+        QTest::newRow("unreadable") << true << QStringLiteral(" T121");
+    }
+
+    void unsendableLocalFileIsAMessage()
+    {
+        QFETCH(bool, exists);
+        QFETCH(QString, why);
         LinkFixture fixture;
         QVERIFY(fixture.connect());
-        const QString gone = fixture.phone.scratch() + QStringLiteral("/gone.txt");
-        QCOMPARE(fixture.link->SendFile(uploadOf(gone, QStringLiteral("/ml"))), Outcome::Failed);
-        QCOMPARE(fixture.observer.messages,
-                 QStringList{QStringLiteral("T107 ") + gone + QStringLiteral(" T108")});
+        QString path = fixture.phone.scratch() + QStringLiteral("/f.txt");
+        if (exists) {
+            writeLocal(path, "x");
+            QFile::setPermissions(path, QFileDevice::WriteOwner);
+            // The superuser reads any file; a write-only kernel attribute stays unreadable.
+            if (QFile(path).open(QIODevice::ReadOnly))
+                path = QStringLiteral("/sys/bus/pci/rescan");
+            if (!QFileInfo(path).isFile() || QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("no unreadable file to be had here");
+        }
+        QCOMPARE(fixture.link->SendFile(uploadOf(path, QStringLiteral("/ml"))), Outcome::Failed);
+        QCOMPARE(fixture.observer.messages, QStringList{QStringLiteral("T107 ") + path + why});
         QVERIFY(fixture.phone.commands().isEmpty());
+    }
+
+    // A link standing under the file's name in the destination is never
+    // followed: its target outside the folder stays as it was.
+    void downloadNeverWritesThroughALink_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("link to a file outside") << true;
+        QTest::newRow("dangling link") << false;
+    }
+
+    void downloadNeverWritesThroughALink()
+    {
+        QFETCH(bool, targetExists);
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "from the phone");
+        QVERIFY(fixture.connect());
+        QTemporaryDir outside, destination;
+        const QString target = outside.filePath(QStringLiteral("precious"));
+        if (targetExists)
+            writeLocal(target, "mine");
+        QVERIFY(QFile::link(target, destination.filePath(QStringLiteral("a.txt"))));
+
+        QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.txt"), destination.path()),
+                 Outcome::Failed);
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T120 a.txt."));
+        QCOMPARE(QFileInfo::exists(target), targetExists);
+        if (targetExists)
+            QCOMPARE(readLocal(target), QByteArray("mine"));
+        QVERIFY(QFileInfo(destination.filePath(QStringLiteral("a.txt"))).isSymLink());
+    }
+
+    // A download whose frame is complete ends at once; only an answer without
+    // a size waits for the line to fall silent.
+    void downloadEndsByItsFraming_data()
+    {
+        QTest::addColumn<QStringList>("phone");
+        QTest::addColumn<int>("silence");
+        QTest::newRow("framed, silence far away") << QStringList() << 600000;
+        QTest::newRow("no size, ends by silence") << QStringList{"--fault", "QFRF=nosize"} << 200;
+    }
+
+    void downloadEndsByItsFraming()
+    {
+        QFETCH(QStringList, phone);
+        QFETCH(int, silence);
+        LinkFixture fixture(phone);
+        fixture.phone.putFile(QStringLiteral("a.bin"), patterned(5000));
+        QVERIFY(fixture.connect());
+        PhoneLink::Timing timing = fixture.link->timing();
+        timing.AnswerSilence = silence;
+        fixture.link->setTiming(timing);
+        // A download still waiting for silence is cut off here, as cancelled.
+        QTimer::singleShot(8000, fixture.link.get(), [&] { fixture.link->cancel(); });
+        QTemporaryDir destination;
+        QCOMPARE(fixture.link->ReadFile(QString(), QStringLiteral("a.bin"), destination.path()),
+                 Outcome::Done);
+        QCOMPARE(readLocal(destination.filePath(QStringLiteral("a.bin"))), patterned(5000));
+    }
+
+    // The phone's pause separates one exchange from the next, in full: after a
+    // download from its answer, after a slice from its data.
+    void commandsInARowKeepThePause()
+    {
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        QVERIFY(fixture.connect());
+        PhoneLink::Timing timing = fixture.link->timing();
+        timing.DelayTime = 300;
+        timing.SliceSize = 1000;
+        fixture.link->setTiming(timing);
+        QTemporaryDir destination;
+        QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.txt"), destination.path()),
+                 Outcome::Done);
+        QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.txt"), destination.path()),
+                 Outcome::Done);
+        const QString source = fixture.phone.scratch() + QStringLiteral("/up.bin");
+        writeLocal(source, patterned(2500));
+        QCOMPARE(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml"))), Outcome::Done);
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).outcome, Outcome::Done);
+
+        QList<double> commands, answers;
+        for (const auto& [event, at] : fixture.phone.timeline())
+            (event == QLatin1String("command") ? commands : answers) << at;
+        QCOMPARE(commands.size(), 6); // two reads, three slices, one listing
+        // After each download: from its answer to the next command.
+        for (int i = 0; i < 2; ++i)
+            QVERIFY2(commands.at(i + 1) - answers.at(i) >= 300, qPrintable(QString::number(i)));
+        // After each slice: the data follows its command, so command to command.
+        for (int i = 2; i < 5; ++i)
+            QVERIFY2(commands.at(i + 1) - commands.at(i) >= 300, qPrintable(QString::number(i)));
     }
 
     void deletes_data()
@@ -280,6 +405,8 @@ private slots:
             << QStringLiteral("T68") << QString();
         QTest::newRow("no such file") << QStringList() << QStringLiteral("none.txt") << QStringLiteral("/ml/")
                                       << QStringLiteral("T69 none.txt!") << QString();
+        QTest::newRow("phone refuses") << QStringList{"--fault", "QFDF=error"} << QStringLiteral("a.txt")
+                                       << QStringLiteral("/ml/") << QStringLiteral("T69 a.txt!") << QString();
         QTest::newRow("silent phone") << QStringList{"--fault", "QFDF=silent"} << QStringLiteral("a.txt")
                                       << QStringLiteral("/ml/") << QStringLiteral("T67") << QString();
         QTest::newRow("Cyrillic name") << QStringList() << QStringLiteral("Фото.jpg")
@@ -299,8 +426,9 @@ private slots:
         QVERIFY(fixture.connect());
         fixture.link->DeleteFile(name, folder);
         QCOMPARE(fixture.observer.lastStatus(1), status);
-        if (status == QLatin1String("T68"))
-            QVERIFY(!fixture.phone.hasFile(folder.mid(1) + name));
+        // Done removes the file; a refusal leaves it.
+        if (status == QLatin1String("T68") || status == QLatin1String("T69 a.txt!"))
+            QCOMPARE(fixture.phone.hasFile(folder.mid(1) + name), status != QLatin1String("T68"));
         if (!command.isEmpty())
             QCOMPARE(fixture.phone.commands().last(), command);
     }

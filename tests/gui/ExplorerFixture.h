@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -110,6 +111,35 @@ struct ExplorerFixture
             list()->topLevelItem(i)->setSelected(names.contains(list()->topLevelItem(i)->text(0)));
     }
     void clickFolder(const QString& tag) const { window->FolderClick(treeNode(tag)); }
+
+    // What the user does with the mouse: press on a folder or a row where it is drawn.
+    void clickNode(const QString& tag, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTreeWidgetItem* node = treeNode(tag);
+        QVERIFY2(node, qPrintable(tag));
+        tree()->scrollToItem(node);
+        QTest::mouseClick(tree()->viewport(), button, {}, tree()->visualItemRect(node).center());
+    }
+    void clickRow(const QString& name, Qt::KeyboardModifiers modifiers = {}) const
+    {
+        const QList<QTreeWidgetItem*> rows = list()->findItems(name, Qt::MatchExactly);
+        QVERIFY2(rows.size() == 1, qPrintable(name));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers,
+                          list()->visualItemRect(rows.first()).center());
+    }
+    QStringList rowFolders() const
+    {
+        QStringList folders;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            folders << list()->topLevelItem(i)->text(1);
+        folders.removeDuplicates();
+        return folders;
+    }
+    QString currentTag() const
+    {
+        return tree()->currentItem() ? tree()->currentItem()->data(0, Qt::UserRole + 1).toString()
+                                     : QString();
+    }
     QString text(int number) const { return texts.GetString(number); }
 
     QTemporaryDir folder;

@@ -6,7 +6,10 @@
 #include "settings/SettingsDialog.h"
 
 #include <QComboBox>
+#include <QDirIterator>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -39,14 +42,39 @@ QString writeLocal(const QString& path, const QByteArray& content)
     return path;
 }
 
-// Delivers a drop as a desktop file manager does: file URLs and plain text.
-void dropOnto(QWidget* target, QMimeData* data)
+// A drag event as a file manager delivers it between folders of one disk:
+// copy or move allowed, move proposed (and honoured by deleting the originals).
+template <typename Event> struct ProposingMove : Event
 {
+    ProposingMove(const QPoint& at, QMimeData* data)
+        : Event(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier)
+    {
+        this->m_defaultAction = Qt::MoveAction;
+        this->m_dropAction = Qt::MoveAction;
+    }
+};
+
+// Delivers a drop of file URLs and plain text; returns the action the target accepted.
+// The drop owns its data, as a real drag's does.
+Qt::DropAction dropOnto(QWidget* target, QMimeData* data)
+{
+    const std::unique_ptr<QMimeData> owned(data);
     const QPoint centre = target->rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    ProposingMove<QDragEnterEvent> enter(centre, data);
     QCoreApplication::sendEvent(target, &enter);
-    QDropEvent drop(centre, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    ProposingMove<QDropEvent> drop(centre, data);
     QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+}
+
+QStringList phoneFilesNamed(const SimulatedPhone& phone, const QString& name)
+{
+    QStringList found;
+    QDirIterator it(phone.root(), {name}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next().mid(phone.root().size());
+    found.sort();
+    return found;
 }
 
 QMimeData* fileDrop(const QStringList& paths)
@@ -151,35 +179,133 @@ private slots:
         fixture.window->OpenSelectedRows();
         QVERIFY(opened_.isEmpty());
         QVERIFY(!fixture.window->OpenAfterDownload);
+
+        // No program takes the file: the user learns so, and where it lies.
+        OpenWith::setOpener([](const QString&) { return false; });
+        const QTreeWidgetItem* row =
+            fixture.list()->findItems(QStringLiteral("a.txt"), Qt::MatchExactly).first();
+        // A double-click as the window system delivers it: press, release, double-click, release.
+        const QPoint onRow = fixture.list()->visualItemRect(row).center();
+        QTest::mouseClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
+        QTest::mouseDClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
+        QTest::mouseRelease(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1),
+                                  fixture.text(88) + QLatin1Char(' ') +
+                                      QDir::toNativeSeparators(temp + QStringLiteral("a.txt")) +
+                                      QLatin1Char('.'),
+                                  5000);
+    }
+
+    void focusStaysWhereTheUserWorks_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::newRow("folder click") << QStringLiteral("folder");
+        QTest::newRow("download") << QStringLiteral("download");
+        QTest::newRow("upload drop") << QStringLiteral("drop");
     }
 
     void focusStaysWhereTheUserWorks()
     {
+        QFETCH(QString, gesture);
         ExplorerFixture fixture;
-        fixture.phone.putFile(QStringLiteral("a.txt"), "a");
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
         QVERIFY(fixture.start());
         fixture.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fixture.tree()));
-        fixture.list()->setFocus();
-        fixture.selectRows({QStringLiteral("a.txt")});
-        fixture.find<QAction>(QStringLiteral("mnuFDownload"))->trigger();
-        QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("a"));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fixture.list()));
+        fixture.clickNode(QStringLiteral("/ml/"));
+        QWidget* expected = fixture.tree();
+        if (gesture != QLatin1String("folder")) {
+            fixture.clickRow(QStringLiteral("a.txt"));
+            expected = fixture.list();
+        }
+        if (gesture == QLatin1String("download")) {
+            fixture.find<QAction>(QStringLiteral("mnuFDownload"))->trigger();
+            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("a"));
+        } else if (gesture == QLatin1String("drop")) {
+            const QString file = writeLocal(fixture.folder.filePath(QStringLiteral("up.txt")), "u");
+            dropOnto(fixture.list()->viewport(), fileDrop({file}));
+            QTRY_VERIFY_WITH_TIMEOUT(fixture.phone.hasFile(QStringLiteral("ml/up.txt")), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isCommandRunning(), 10000);
+        }
+        QCOMPARE(QApplication::focusWidget(), expected);
+        QVERIFY(!fixture.find<QLineEdit>(QStringLiteral("txtURL"))->hasSelectedText());
     }
 
-    void failedDownloadIsNotReportedAsDone()
+    void failureReasonsStayVisible_data()
     {
-        ExplorerFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")});
-        fixture.phone.putFile(QStringLiteral("a.txt"), "a");
-        fixture.phone.putFile(QStringLiteral("b.txt"), "b");
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<int>("summary");
+        QTest::newRow("download refused") << "download"
+                                          << "QFRF=error@1" << 73 << 1 << 84;
+        QTest::newRow("two downloads refused") << "download"
+                                               << "QFRF=error@2" << 73 << 2 << 79;
+        QTest::newRow("delete refused") << "delete"
+                                        << "QFDF=error@1" << 69 << 1 << 85;
+        QTest::newRow("upload refused") << "upload"
+                                        << "QFWF=error@1" << 59 << 1 << 83;
+        QTest::newRow("queued file vanished") << "vanish"
+                                              << "" << 107 << 1 << 83;
+        QTest::newRow("chooser cancelled") << "cancel"
+                                           << "" << 0 << 0 << 87;
+    }
+
+    void failureReasonsStayVisible()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(QString, fault);
+        QFETCH(int, reason);
+        QFETCH(int, failed);
+        QFETCH(int, summary);
+        ExplorerFixture fixture(fault.isEmpty() ? QStringList()
+                                                : QStringList{QStringLiteral("--fault"), fault});
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        fixture.phone.putFile(QStringLiteral("ml/b.txt"), "b");
         QVERIFY(fixture.start());
-        writeLocal(fixture.localFolder() + QStringLiteral("/a.txt"), "mine");
-        fixture.selectRows({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-        fixture.window->DownloadCommand();
-        QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("mine"));
-        QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/b.txt")), QByteArray("b"));
-        QCOMPARE(fixture.window->panelText(1), QStringLiteral("1 ") + fixture.text(79));
+        fixture.clickNode(QStringLiteral("/ml/"));
+        fixture.clickRow(QStringLiteral("a.txt"));
+        fixture.clickRow(QStringLiteral("b.txt"), Qt::ControlModifier);
+        const QString album = fixture.folder.filePath(QStringLiteral("album"));
+        writeLocal(album + QStringLiteral("/one.txt"), "1");
+        writeLocal(album + QStringLiteral("/two.txt"), "2");
+        if (gesture == QLatin1String("download")) {
+            writeLocal(fixture.localFolder() + QStringLiteral("/a.txt"), "mine");
+            QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
+            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("mine"));
+        } else if (gesture == QLatin1String("delete")) {
+            answerNextMessageBox(QMessageBox::Yes);
+            QTest::keyClick(fixture.list(), Qt::Key_Delete);
+            QVERIFY(fixture.phone.hasFile(QStringLiteral("ml/a.txt")));
+            QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/b.txt")));
+        } else if (gesture == QLatin1String("upload")) {
+            dropOnto(fixture.list()->viewport(),
+                     fileDrop({album + QStringLiteral("/one.txt"), album + QStringLiteral("/two.txt")}));
+        } else {
+            const bool vanish = gesture == QLatin1String("vanish");
+            // By value: the drop is handled after dropOnto() has returned.
+            onNextModal<FolderChooser>([album, vanish](FolderChooser* chooser) {
+                QFile::remove(album + QStringLiteral("/one.txt"));
+                chooser
+                    ->findChild<QPushButton*>(vanish ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))
+                    ->click();
+            });
+            dropOnto(fixture.list()->viewport(), fileDrop({album}));
+        }
+        // The first reason, then how many files failed.
+        if (failed == 0) {
+            QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(summary), 10000);
+            return;
+        }
+        const QString tail = QStringLiteral(" %1 ").arg(failed) + fixture.text(summary);
+        QTRY_VERIFY2_WITH_TIMEOUT(fixture.window->panelText(1).endsWith(tail),
+                                  qPrintable(fixture.window->panelText(1)), 10000);
+        const QString panel = fixture.window->panelText(1);
+        QVERIFY2(panel.contains(fixture.text(reason)), qPrintable(panel));
+        QVERIFY(
+            fixture.find<QLabel>(QStringLiteral("stbMain_Panel1"))->toolTip().contains(fixture.text(reason)));
     }
 
     void deleteAsksFirst_data()
@@ -215,6 +341,73 @@ private slots:
         QCOMPARE(fixture.rowNames(), remaining);
     }
 
+    void deleteRemovesOnlyTheFileShown_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("folder"); // the folder the list then shows
+        QTest::newRow("right click on another folder") << "right click"
+                                                       << "sunset.png"
+                                                       << "/ml/im/";
+        QTest::newRow("empty tree space, then Up") << "empty, Up"
+                                                   << "sunset.png"
+                                                   << "/ml/ci/";
+        QTest::newRow("favourite of a missing folder") << "favourite 4"
+                                                       << "x.txt"
+                                                       << "/ml/";
+        QTest::newRow("favourite beside a same-named folder") << "other, favourite 1"
+                                                              << "p.png"
+                                                              << "/ml/im/";
+    }
+
+    void deleteRemovesOnlyTheFileShown()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(QString, file);
+        QFETCH(QString, folder);
+        ExplorerFixture fixture;
+        for (const char* path : {"x.txt", "ml/x.txt", "ml/im/sunset.png", "ml/ci/sunset.png",
+                                 "ml/ri/tone.mid", "ml/im/p.png", "other/im/p.png"})
+            fixture.phone.putFile(QLatin1String(path), "x");
+        if (gesture != QLatin1String("favourite 4"))
+            fixture.phone.putFile(QStringLiteral("ml/vd/clip.3gp"), "v");
+        QVERIFY(fixture.start());
+        fixture.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
+
+        if (gesture.startsWith(QLatin1String("favourite"))) {
+            QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbFav_4")), Qt::LeftButton);
+        } else if (gesture.startsWith(QLatin1String("other"))) {
+            fixture.clickNode(QStringLiteral("/ml/"));
+            fixture.clickNode(QStringLiteral("/other/"));
+            QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbFav_1")), Qt::LeftButton);
+        } else {
+            fixture.clickNode(QStringLiteral("/ml/"));
+            fixture.clickNode(QStringLiteral("/ml/im/"));
+            if (gesture == QLatin1String("right click")) {
+                fixture.clickNode(QStringLiteral("/ml/ci/"), Qt::RightButton);
+            } else {
+                QWidget* space = fixture.tree()->viewport();
+                QTest::mouseClick(space, Qt::LeftButton, {}, QPoint(space->width() / 2, space->height() - 3));
+                QTest::keyClick(fixture.tree(), Qt::Key_Up);
+            }
+        }
+        // The rows show one folder; a keyboard move in the tree lists the folder it reaches.
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.rowFolders(), QStringList{folder}, 5000);
+        if (gesture != QLatin1String("right click"))
+            QCOMPARE(fixture.currentTag(), folder);
+        if (gesture == QLatin1String("favourite 4"))
+            QVERIFY(fixture.window->panelText(1).startsWith(fixture.text(81) + QStringLiteral(" /ml/vd/")));
+
+        const QStringList before = phoneFilesNamed(fixture.phone, file);
+        fixture.clickRow(file);
+        answerNextMessageBox(QMessageBox::Yes);
+        QTest::keyClick(fixture.list(), Qt::Key_Delete);
+        QStringList expected = before;
+        expected.removeOne(folder + file);
+        QCOMPARE(phoneFilesNamed(fixture.phone, file), expected);
+    }
+
     void dropsUploadFilesThenAFolder()
     {
         ExplorerFixture fixture;
@@ -238,10 +431,12 @@ private slots:
             auto* list = chooser->findChild<QListWidget*>(QStringLiteral("lstFiles"));
             for (int i = 0; i < list->count(); ++i)
                 listed << list->item(i)->text();
-            list->item(1)->setCheckState(Qt::Unchecked);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(1)).center());
             chooser->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         });
-        dropOnto(fixture.list()->viewport(), fileDrop({first, second, album}));
+        // Taken as a copy: the file manager must keep the originals.
+        QCOMPARE(dropOnto(fixture.list()->viewport(), fileDrop({first, second, album})), Qt::CopyAction);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 20000);
 
         QCOMPARE(listed, (QStringList{"p1.png", "p2.png", "p3.png"}));
@@ -252,6 +447,7 @@ private slots:
         QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/im/p3.png")), patterned(10240, 5));
         QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/im/p2.png")));
         QCOMPARE(fixture.rowNames(), (QStringList{"one.bin", "p1.png", "p3.png", "two words.txt"}));
+        QVERIFY(QFile::exists(first));
     }
 
     void chooserCancelSendsNothing()

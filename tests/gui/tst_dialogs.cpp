@@ -8,11 +8,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +29,24 @@ QString languageFolder()
 QColor textColour(const QLabel* label)
 {
     return label->palette().color(QPalette::WindowText);
+}
+
+template <class Control> Control* child(const QWidget& window, const char* name)
+{
+    return window.findChild<Control*>(QLatin1String(name));
+}
+QComboBox* combo(const QWidget& window, const char* name)
+{
+    return child<QComboBox>(window, name);
+}
+
+void createFiles(const QTemporaryDir& folder, std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(qstrlen(name), 'x'));
+    }
 }
 
 } // namespace
@@ -54,28 +74,18 @@ private slots:
         store.writePortDevice(4, cable);
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
-        QCOMPARE(dialog.windowTitle(), texts_.GetString(311));
         // Each number with the device it opens.
-        auto* port = dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"));
-        QCOMPARE(port->currentText(), QStringLiteral("COM4: ") + cable);
-        QVERIFY(port->itemText(0).startsWith(QStringLiteral("COM1: /dev/ttyS0")));
-        QCOMPARE(port->count(), 16);
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->currentText(),
-                 QStringLiteral("10"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->itemText(0), QStringLiteral("0.5"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbDelay"))->currentText(),
-                 QStringLiteral("1500"));
-        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->currentText(),
-                 QStringLiteral("10000"));
+        QCOMPARE(combo(dialog, "cmbPort")->currentText(), QStringLiteral("COM4: ") + cable);
+        QVERIFY(combo(dialog, "cmbPort")->itemText(0).startsWith(QStringLiteral("COM1: /dev/ttyS0")));
+        QCOMPARE(combo(dialog, "cmbSize")->currentText(), QStringLiteral("10"));
+        QCOMPARE(combo(dialog, "cmbDelay")->currentText(), QStringLiteral("1500"));
+        QCOMPARE(combo(dialog, "cmbTimeOut")->currentText(), QStringLiteral("10000"));
         // Languages by their own names.
-        auto* language = dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage"));
-        QCOMPARE(language->currentText(), QStringLiteral("English"));
-        QCOMPARE(language->itemText(1), QStringLiteral("Deutsch"));
-        QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkDisplayCharge"))->isChecked());
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblP0"))->text(), texts_.GetString(312));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblP4"))->text(), texts_.GetString(317));
+        QCOMPARE(combo(dialog, "cmbLanguage")->currentText(), QStringLiteral("English"));
+        QCOMPARE(combo(dialog, "cmbLanguage")->itemText(1), QStringLiteral("Deutsch"));
+        QVERIFY(!child<QCheckBox>(dialog, "chkDisplayCharge")->isChecked());
         // Which device the chosen number opens, shown whole.
-        auto* device = dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"));
+        QComboBox* device = combo(dialog, "cmbDevice");
         QCOMPARE(device->currentText(), cable);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -88,31 +98,29 @@ private slots:
         SettingsStore store(folder_.filePath(QStringLiteral("ok.conf")));
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
-        auto* port = dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"));
-        port->setCurrentIndex(11);
+        combo(dialog, "cmbPort")->setCurrentIndex(11);
         // The user types the device over the one shown; the port list follows.
-        QLineEdit* device = dialog.findChild<QComboBox*>(QStringLiteral("cmbDevice"))->lineEdit();
+        QLineEdit* device = combo(dialog, "cmbDevice")->lineEdit();
         QTest::keyClick(device, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(device, QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(port->currentText(), QStringLiteral("COM12: /dev/ttyUSB0"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbSize"))->setCurrentText(QStringLiteral("0.5"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbDelay"))->setCurrentText(QStringLiteral("500"));
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbTimeOut"))->setCurrentText(QStringLiteral("15000"));
-        QTest::keyClicks(dialog.findChild<QComboBox*>(QStringLiteral("cmbLanguage")), QStringLiteral("D"));
-        dialog.findChild<QCheckBox*>(QStringLiteral("chkDisplayCharge"))->setChecked(true);
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-        QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QStringLiteral("12"));
-        QCOMPARE(store.read(QStringLiteral("sieSliceSize")), QStringLiteral("512"));
-        QCOMPARE(store.read(QStringLiteral("sieDelay")), QStringLiteral("500"));
-        QCOMPARE(store.read(QStringLiteral("sieTimeOut")), QStringLiteral("15000"));
-        QCOMPARE(store.read(QStringLiteral("sieDisplayCharge")), QStringLiteral("True"));
-        QCOMPARE(store.read(QStringLiteral("sysLanguage")), QStringLiteral("german.lng"));
+        QCOMPARE(combo(dialog, "cmbPort")->currentText(), QStringLiteral("COM12: /dev/ttyUSB0"));
+        combo(dialog, "cmbSize")->setCurrentText(QStringLiteral("0.5"));
+        combo(dialog, "cmbDelay")->setCurrentText(QStringLiteral("500"));
+        combo(dialog, "cmbTimeOut")->setCurrentText(QStringLiteral("15000"));
+        QTest::keyClicks(combo(dialog, "cmbLanguage"), QStringLiteral("D"));
+        child<QCheckBox>(dialog, "chkDisplayCharge")->setChecked(true);
+        child<QPushButton>(dialog, "cmdOK")->click();
+        const std::pair<const char*, const char*> stored[] = {
+            {"sieCOMPort", "12"},    {"sieSliceSize", "512"},      {"sieDelay", "500"},
+            {"sieTimeOut", "15000"}, {"sieDisplayCharge", "True"}, {"sysLanguage", "german.lng"}};
+        for (const auto& [key, value] : stored)
+            QCOMPARE(store.read(QLatin1String(key)), QLatin1String(value));
         QCOMPARE(store.readPortDevice(12), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(settings.COMPort, 12);
         QCOMPARE(settings.SliceSize, 512);
-        QCOMPARE(settings.DisplayCharge, QStringLiteral("True"));
     }
 
+    // Values no list offers are kept, not replaced by the first entry.
     void settingsWithoutChoiceKeepTheirValue()
     {
         QTemporaryDir noLanguages;
@@ -125,12 +133,12 @@ private slots:
         settings.LanguageFile = QStringLiteral("mine.lng");
         SettingsDialog dialog(store, settings, texts_, noLanguages.path());
         for (const char* name : {"cmbPort", "cmbSize", "cmbDelay", "cmbTimeOut", "cmbLanguage"})
-            QCOMPARE(dialog.findChild<QComboBox*>(QLatin1String(name))->currentIndex(), -1);
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-        QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QStringLiteral("20"));
-        QCOMPARE(store.read(QStringLiteral("sieSliceSize")), QStringLiteral("3000"));
-        QCOMPARE(store.read(QStringLiteral("sieDelay")), QStringLiteral("700"));
-        QCOMPARE(store.read(QStringLiteral("sieTimeOut")), QStringLiteral("4000"));
+            QCOMPARE(combo(dialog, name)->currentIndex(), -1);
+        child<QPushButton>(dialog, "cmdOK")->click();
+        const std::pair<const char*, const char*> stored[] = {
+            {"sieCOMPort", "20"}, {"sieSliceSize", "3000"}, {"sieDelay", "700"}, {"sieTimeOut", "4000"}};
+        for (const auto& [key, value] : stored)
+            QCOMPARE(store.read(QLatin1String(key)), QLatin1String(value));
         QCOMPARE(settings.LanguageFile, QStringLiteral("mine.lng"));
         QCOMPARE(store.read(QStringLiteral("sysLanguage")), QString());
     }
@@ -140,53 +148,29 @@ private slots:
         SettingsStore store(folder_.filePath(QStringLiteral("cancel.conf")));
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
-        dialog.findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentText(QStringLiteral("COM1"));
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        combo(dialog, "cmbPort")->setCurrentText(QStringLiteral("COM1"));
+        child<QPushButton>(dialog, "cmdCancel")->click();
         QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QString());
         QCOMPARE(settings.COMPort, 4);
     }
 
-    void versionFormat_data()
-    {
-        QTest::addColumn<int>("major");
-        QTest::addColumn<int>("minor");
-        QTest::addColumn<int>("revision");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("0.4 r50") << 0 << 4 << 50 << QStringLiteral("0.4.0050");
-        QTest::newRow("1.2 r3") << 1 << 2 << 3 << QStringLiteral("1.2.0003");
-        QTest::newRow("long revision") << 2 << 10 << 12345 << QStringLiteral("2.10.12345");
-    }
-
+    // The revision takes four digits at least, and more when it needs them.
     void versionFormat()
     {
-        QFETCH(int, major);
-        QFETCH(int, minor);
-        QFETCH(int, revision);
-        QFETCH(QString, shown);
-        QCOMPARE(AboutBox::formatVersion(major, minor, revision), shown);
+        QCOMPARE(AboutBox::formatVersion(0, 4, 50), QStringLiteral("0.4.0050"));
+        QCOMPARE(AboutBox::formatVersion(2, 10, 12345), QStringLiteral("2.10.12345"));
     }
 
-    void aboutBoxShowsItsTextsAndColours()
+    void aboutBoxAnswersThePointer()
     {
         AboutBox about(texts_);
-        QCOMPARE(about.windowTitle(), texts_.GetString(301));
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVer"))->text(), QStringLiteral("1.2.0003"));
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblP1"))->text(), QStringLiteral("Vantrel"));
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblP2"))->text(), texts_.GetString(300));
-        QCOMPARE(textColour(about.findChild<QLabel*>(QStringLiteral("lblVer"))), QColor(128, 128, 128));
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblBack"))->palette().color(QPalette::Window),
-                 QColor(73, 65, 159));
-        auto* greetings = about.findChild<QLabel*>(QStringLiteral("lblGreetings"));
-        auto* ok = about.findChild<QLabel*>(QStringLiteral("lblOK"));
-        QCOMPARE(greetings->text(), QStringLiteral(" Greetings"));
-        QCOMPARE(ok->text(), QStringLiteral("OK  "));
-        QCOMPARE(textColour(greetings), QColor(255, 255, 255));
-
+        QCOMPARE(child<QLabel>(about, "lblVer")->text(), QStringLiteral("1.2.0003"));
+        auto* greetings = child<QLabel>(about, "lblGreetings");
+        auto* ok = child<QLabel>(about, "lblOK");
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QTest::mouseMove(greetings);
         QTRY_COMPARE(textColour(greetings), AboutBox::hoverColour());
-        QCOMPARE(textColour(ok), AboutBox::normalColour());
         QTest::mouseMove(ok);
         QTRY_COMPARE(textColour(ok), AboutBox::hoverColour());
         QCOMPARE(textColour(greetings), AboutBox::normalColour());
@@ -204,8 +188,6 @@ private slots:
         QTest::mouseClick(greetings, Qt::LeftButton);
         QVERIFY(shown.startsWith(
             QStringLiteral("Greetings|  I would like to thank the following people:\r\n   ====")));
-        QVERIFY(shown.endsWith(QStringLiteral("   To be continued... ;-)\r\n")));
-        QCOMPARE(shown.count(QStringLiteral("\r\n")), 10);
 
         QTest::mouseRelease(ok, Qt::LeftButton);
         QTRY_VERIFY(!about.isVisible());
@@ -214,24 +196,58 @@ private slots:
     void chooserListsOnlyOrdinaryFiles()
     {
         QTemporaryDir source;
-        for (const char* name : {"b.txt", "a.png", "c d.mid", ".hidden"}) {
-            QFile file(source.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(qstrlen(name), 'x'));
-        }
+        createFiles(source, {"b.txt", "a.png", "c d.mid", ".hidden"});
         QDir(source.path()).mkdir(QStringLiteral("sub"));
         FolderChooser chooser(source.path() + QLatin1Char('/'), texts_);
-        QCOMPARE(chooser.windowTitle(), texts_.GetString(250));
-        auto* list = chooser.findChild<QListWidget*>(QStringLiteral("lstFiles"));
+        auto* list = child<QListWidget>(chooser, "lstFiles");
         QCOMPARE(list->count(), 3);
         const QList<UploadItem> all = chooser.chosenFiles();
         QCOMPARE(all.size(), 3);
         QCOMPARE(all.at(0).LocalPath, source.filePath(QStringLiteral("a.png")));
         QCOMPARE(all.at(2).FileSize, qint64(7));
         QCOMPARE(list->currentRow(), 0);
-        for (int i = 0; i < list->count(); ++i)
-            list->item(i)->setCheckState(Qt::Unchecked);
-        QVERIFY(chooser.chosenFiles().isEmpty());
+    }
+
+    void chooserTogglesOnAClickInTheBoxOrOnTheName_data()
+    {
+        QTest::addColumn<bool>("inCheckBox");
+        QTest::newRow("in the check box") << true;
+        QTest::newRow("on the name") << false;
+    }
+
+    void chooserTogglesOnAClickInTheBoxOrOnTheName()
+    {
+        QFETCH(bool, inCheckBox);
+        QTemporaryDir source;
+        createFiles(source, {"a.png", "b.txt"});
+        FolderChooser chooser(source.path(), texts_);
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        auto* list = child<QListWidget>(chooser, "lstFiles");
+        auto click = [&](int row) {
+            QListWidgetItem* entry = list->item(row);
+            QStyleOptionViewItem option;
+            option.initFrom(list->viewport());
+            option.rect = list->visualItemRect(entry);
+            option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+            option.text = entry->text();
+            const auto element =
+                inCheckBox ? QStyle::SE_ItemViewItemCheckIndicator : QStyle::SE_ItemViewItemText;
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->style()->subElementRect(element, &option, list).center());
+        };
+        auto chosen = [&] {
+            QStringList names;
+            for (const UploadItem& item : chooser.chosenFiles())
+                names << QFileInfo(item.LocalPath).fileName();
+            return names;
+        };
+        click(0);
+        QCOMPARE(chosen(), QStringList{"b.txt"});
+        click(1);
+        QCOMPARE(chosen(), QStringList());
+        click(0);
+        QCOMPARE(chosen(), QStringList{"a.png"});
     }
 };
 

@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 void fillPhone(const SimulatedPhone& phone)
@@ -89,6 +91,60 @@ private slots:
         QVERIFY(!fixture.list()->isHeaderHidden());
     }
 
+    void lostLineOrFailedOpenClearsTheWindow_data()
+    {
+        QTest::addColumn<bool>("lineDropped");
+        QTest::newRow("line dropped") << true;
+        QTest::newRow("port fails to open after a language change") << false;
+    }
+
+    void lostLineOrFailedOpenClearsTheWindow()
+    {
+        QFETCH(bool, lineDropped);
+        ExplorerFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        fixture.store->write(QStringLiteral("sieDisplayCharge"), QStringLiteral("True"));
+        QVERIFY(fixture.start());
+        fixture.window->resize(1280, 800);
+        fixture.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
+        fixture.clickNode(QStringLiteral("/ml/"));
+        fixture.clickRow(QStringLiteral("a.txt"));
+        auto* picture = fixture.find<QLabel>(QStringLiteral("picBattery"));
+        QVERIFY(picture->isVisibleTo(fixture.window.get()));
+
+        int reason = 76;
+        if (lineDropped) {
+            fixture.phone.stop();
+        } else {
+            reason = 64;
+            fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("german.lng"));
+            // A device path as short as a real one: the test checks that the whole reason fits.
+            fixture.store->writePortDevice(4, QStringLiteral("/dev/ttyNONE9"));
+            fixture.window->StartUp();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(reason)), 5000);
+        const QString said = fixture.window->panelText(1);
+        // Nothing the phone told before the loss is shown as if still true.
+        QCOMPARE(fixture.tree()->topLevelItemCount(), 0);
+        QCOMPARE(fixture.list()->topLevelItemCount(), 0);
+        QVERIFY(!picture->isVisibleTo(fixture.window.get()));
+        QCOMPARE(fixture.window->panelText(2), QString());
+        for (const char* button : {"tlbMain_Refresh", "tlbMain_Download", "tlbMain_Delete", "tlbFav_1"})
+            QVERIFY2(!fixture.find<QToolButton>(QLatin1String(button))->isEnabled(), button);
+        QVERIFY(fixture.find<QToolButton>(QStringLiteral("tlbMain_Settings"))->isEnabled());
+        QCOMPARE(fixture.list()->headerItem()->text(1), fixture.text(201));
+        // The whole reason shows in the status bar.
+        QCoreApplication::processEvents();
+        auto* panel = fixture.find<QLabel>(QStringLiteral("stbMain_Panel1"));
+        QVERIFY2(panel->width() >= panel->fontMetrics().horizontalAdvance(said), qPrintable(said));
+
+        // A command tried now says why nothing happens, and keeps the reason.
+        QTest::mouseClick(fixture.tree()->viewport(), Qt::LeftButton);
+        QTest::keyClick(fixture.tree(), Qt::Key_Delete);
+        QCOMPARE(fixture.window->panelText(1), fixture.text(82) + QLatin1Char(' ') + said);
+    }
+
     void folderClicksRebuildTheSubTree()
     {
         ExplorerFixture fixture;
@@ -120,25 +176,52 @@ private slots:
         QVERIFY(!fixture.window->nodeByKey(fixture.window->ImNodeKey));
     }
 
-    void columnClicksSort()
+    void columnClicksSortAndTheOrderStays_data()
     {
+        QTest::addColumn<int>("column");
+        QTest::newRow("name") << 0;
+        QTest::newRow("size") << 2;
+    }
+
+    void columnClicksSortAndTheOrderStays()
+    {
+        QFETCH(int, column);
         ExplorerFixture fixture;
-        fillPhone(fixture.phone);
-        fixture.phone.putFile(QStringLiteral("zeta.txt"), QByteArray(5, 'z'));
+        for (const auto& [path, size] : {std::pair{"b.txt", 300},
+                                         {"a.txt", 2048},
+                                         {"c.txt", 5},
+                                         {"ml/y.txt", 40},
+                                         {"ml/x.txt", 1000},
+                                         {"ml/z.txt", 9}})
+            fixture.phone.putFile(QLatin1String(path), QByteArray(size, 'x'));
         QVERIFY(fixture.start());
         QHeaderView* header = fixture.list()->header();
-        const QStringList phoneOrder = fixture.rowNames();
-        emit header->sectionClicked(2);
-        QCOMPARE(fixture.rowNames(), phoneOrder);
-        emit header->sectionClicked(0);
-        const QStringList first = fixture.rowNames();
-        emit header->sectionClicked(0);
-        const QStringList second = fixture.rowNames();
-        QStringList sorted = phoneOrder;
-        sorted.sort();
-        QStringList reversed(sorted.crbegin(), sorted.crend());
-        QVERIFY(first != second);
-        QVERIFY((first == sorted && second == reversed) || (first == reversed && second == sorted));
+        auto clickHeader = [&] {
+            const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                                header->height() / 2);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+        };
+        auto keys = [&] {
+            QList<qint64> values;
+            for (int i = 0; i < fixture.list()->topLevelItemCount(); ++i) {
+                const QString text = fixture.list()->topLevelItem(i)->text(column);
+                values << (column == 2 ? text.toLongLong() : text.at(0).unicode());
+            }
+            return values;
+        };
+        auto ordered = [](QList<qint64> values, bool ascending) {
+            return std::is_sorted(values.cbegin(), values.cend()) == ascending &&
+                   std::is_sorted(values.crbegin(), values.crend()) == !ascending;
+        };
+        clickHeader();
+        const bool ascending = ordered(keys(), true);
+        QVERIFY(ascending || ordered(keys(), false));
+        clickHeader();
+        QVERIFY(ordered(keys(), !ascending));
+        // Another folder's rows come in the order the header shows.
+        fixture.clickNode(QStringLiteral("/ml/"));
+        QCOMPARE(fixture.rowNames().size(), 3);
+        QVERIFY(ordered(keys(), !ascending));
     }
 
     void contextMenuOnlyWithRows()
@@ -237,6 +320,18 @@ private slots:
         QCOMPARE(fixture.phone.commands().count(QStringLiteral("AT+CBC")), asked + 1);
     }
 
+    void batteryPictureReturnsAfterAFailedReading()
+    {
+        ExplorerFixture fixture({QStringLiteral("--fault"), QStringLiteral("CBC=error@1")});
+        fixture.store->write(QStringLiteral("sieDisplayCharge"), QStringLiteral("True"));
+        QVERIFY(fixture.start());
+        auto* picture = fixture.find<QLabel>(QStringLiteral("picBattery"));
+        QVERIFY(!picture->isVisibleTo(fixture.window.get()));
+        fixture.clickNode(QStringLiteral("/"));
+        QCOMPARE(fixture.window->panelText(2), QStringLiteral("85% "));
+        QVERIFY(picture->isVisibleTo(fixture.window.get()));
+    }
+
     void batteryOffShowsNothing()
     {
         ExplorerFixture fixture;
@@ -333,6 +428,27 @@ private slots:
         QTest::keyClick(fixture.list(), Qt::Key_Delete);
         QCOMPARE(asked, fixture.text(110));
         QVERIFY(fixture.phone.hasFile(QStringLiteral("ml/a.txt")));
+    }
+
+    void controlCharactersInNamesShowVisibly()
+    {
+        ExplorerFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/a\nb.txt"), "a");
+        fixture.phone.putFile(QStringLiteral("ml/\x1b[2J/c.txt"), "c");
+        QVERIFY(fixture.start());
+        fixture.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        QCOMPARE(fixture.rowNames(), QStringList{QStringLiteral("a\uFFFDb.txt")});
+        QCOMPARE(fixture.childNames(QStringLiteral("/ml/")), QStringList{QStringLiteral("\uFFFD[2J")});
+
+        // The row still stands for the phone's own name.
+        QTreeWidget* list = fixture.list();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(0)).center());
+        answerNextMessageBox(QMessageBox::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTRY_VERIFY(!fixture.phone.hasFile(QStringLiteral("ml/a\nb.txt")));
     }
 };
 

@@ -1,7 +1,8 @@
 // Installs the build into a scratch root, as a package would, and runs the
 // installed programs from there: they must find their files without the
 // build folder beside them.
-#include <QDeadlineTimer>
+#include "support/ProgramRun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -38,29 +39,17 @@ class InstallTest : public QObject
     QString phoneLog() const { return home_.filePath(QStringLiteral("commands.log")); }
 
     // A user with settings of their own: German texts, port 4 on the simulated phone.
-    QProcessEnvironment userEnvironment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.filePath(QStringLiteral("cache")));
-        environment.insert(QStringLiteral("HOME"), home_.path());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        return environment;
-    }
+    QProcessEnvironment user() const { return userEnvironment(home_.path()); }
 
 private slots:
     void initTestCase()
     {
-        QProcess install;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DESTDIR"), root_.path());
-        install.setProcessEnvironment(environment);
-        install.setProcessChannelMode(QProcess::MergedChannels);
-        install.start(QStringLiteral(VANTREL_CMAKE_COMMAND),
-                      {QStringLiteral("--install"), QStringLiteral(VANTREL_BUILD_DIR),
-                       QStringLiteral("--prefix"), QStringLiteral("/usr")});
-        QVERIFY(install.waitForFinished(kProcessBound));
-        QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+        const ProgramRun install = runProgram(QStringLiteral(VANTREL_CMAKE_COMMAND),
+                                              {"--install", VANTREL_BUILD_DIR, "--prefix", "/usr"},
+                                              environment, QString(), kProcessBound);
+        QVERIFY2(install.status == 0, qPrintable(install.err));
 
         QDir().mkpath(home_.filePath(QStringLiteral("phone/ml")));
         writeFile(home_.filePath(QStringLiteral("phone/ml/tune.mid")), "MThd");
@@ -101,22 +90,19 @@ private slots:
 
     void clientSpeaksTheChosenLanguage()
     {
-        QProcess client;
-        client.setProcessEnvironment(userEnvironment());
-        client.start(installed(QStringLiteral("bin/vantrel-cli")),
-                     {QStringLiteral("ls"), QStringLiteral("/ml")});
-        QVERIFY(client.waitForFinished(kProcessBound));
-        QCOMPARE(client.exitCode(), 0);
-        QCOMPARE(client.readAllStandardOutput(), QByteArray("tune.mid\t4\n"));
+        const ProgramRun client = runProgram(installed(QStringLiteral("bin/vantrel-cli")), {"ls", "/ml"},
+                                             user(), QString(), kProcessBound);
+        QCOMPARE(client.status, 0);
+        QCOMPARE(client.out, QByteArray("tune.mid\t4\n"));
         // The status texts come from the installed German language file.
-        QVERIFY2(client.readAllStandardError().contains("ist geöffnet"), "no German status text");
+        QVERIFY2(client.err.contains(QStringLiteral("ist geöffnet")), qPrintable(client.err));
     }
 
     void windowStartsAndReachesThePhone()
     {
         const qint64 heardBefore = QFileInfo(phoneLog()).size();
         QProcess window;
-        window.setProcessEnvironment(userEnvironment());
+        window.setProcessEnvironment(user());
         window.start(installed(QStringLiteral("bin/vantrel")), QStringList());
         QVERIFY(window.waitForStarted(kProcessBound));
         // Without its language files the window would stop at a warning before

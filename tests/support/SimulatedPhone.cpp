@@ -24,8 +24,9 @@ SimulatedPhone::~SimulatedPhone()
 
 bool SimulatedPhone::start()
 {
-    QStringList arguments{QStringLiteral("--root"), root(), QStringLiteral("--log"),
-                          folder_.path() + QStringLiteral("/commands.log")};
+    QStringList arguments{QStringLiteral("--root"),     root(),
+                          QStringLiteral("--log"),      folder_.path() + QStringLiteral("/commands.log"),
+                          QStringLiteral("--timeline"), folder_.path() + QStringLiteral("/timeline.log")};
     arguments << arguments_;
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(binary(QStringLiteral("vantrel-phonesim")), arguments);
@@ -54,6 +55,20 @@ QStringList SimulatedPhone::commands() const
     if (!log.open(QIODevice::ReadOnly))
         return {};
     return QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QList<QPair<QString, double>> SimulatedPhone::timeline() const
+{
+    QFile log(folder_.path() + QStringLiteral("/timeline.log"));
+    QList<QPair<QString, double>> events;
+    if (!log.open(QIODevice::ReadOnly))
+        return events;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() == 2)
+            events.append({QString::fromLatin1(fields.at(1)), fields.at(0).toDouble()});
+    }
+    return events;
 }
 
 void SimulatedPhone::putFile(const QString& relativePath, const QByteArray& content) const

@@ -20,6 +20,9 @@ public:
     QString scratch() const { return folder_.path() + QStringLiteral("/scratch"); }
     // The command lines the phone received, in order.
     QStringList commands() const;
+    // When each command arrived and each answer was about to go out, in
+    // milliseconds of the steady clock: ("command", 12.5), ("answer", 13.1), ...
+    QList<QPair<QString, double>> timeline() const;
 
     // Places a file under the phone's root ("ml/im/a.jpg").
     void putFile(const QString& relativePath, const QByteArray& content) const;

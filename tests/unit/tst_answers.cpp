@@ -5,10 +5,9 @@
 #include <QTest>
 
 namespace {
-QByteArray entryLine(const QByteArray& hexName, char flag, int size)
+QByteArray entryLine(const QByteArray& hexName, char flag, const QByteArray& size)
 {
-    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + QByteArray::number(size) +
-           ",\"2007/05/12 10:00\"";
+    return "\r\n+QFSL: \"" + hexName + "\"," + flag + ",0," + size + ",\"2007/05/12 10:00\"";
 }
 } // namespace
 
@@ -22,7 +21,7 @@ private slots:
         QTest::addColumn<int>("state");
         QTest::addColumn<int>("entries");
         using S = ListingAnswer::State;
-        const QByteArray two = entryLine("006D006C", '1', 0) + entryLine("0061", '0', 2048);
+        const QByteArray two = entryLine("006D006C", '1', "0") + entryLine("0061", '0', "2048");
         QTest::newRow("complete") << two + "\r\n\r\nOK\r\n" << int(S::Complete) << 2;
         QTest::newRow("empty folder") << QByteArray("\r\nOK\r\n") << int(S::Complete) << 0;
         QTest::newRow("echo before the answer") << QByteArray("AT+QFSL=\"002F\",0\r") + two + "\r\n\r\nOK\r\n"
@@ -32,6 +31,18 @@ private slots:
         QTest::newRow("cut inside an entry") << two.left(30) << int(S::Incomplete) << 0;
         QTest::newRow("entry without fourth comma")
             << QByteArray("\r\n+QFSL: \"0061\",0,0\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
+        for (const char* size : {"1e19", "inf", "nan", "-5", "9007199254740994"})
+            QTest::newRow(size) << entryLine("0061", '0', size) + "\r\n\r\nOK\r\n" << int(S::Malformed) << 0;
+        QTest::newRow("largest size") << entryLine("0061", '0', "9007199254740992") + "\r\n\r\nOK\r\n"
+                                      << int(S::Complete) << 1;
+        QByteArray overflowing;
+        for (int i = 0; i < 1025; ++i)
+            overflowing += entryLine("0061", '0', "9007199254740992");
+        QTest::newRow("total beyond 64 bits") << overflowing + "\r\n\r\nOK\r\n" << int(S::Malformed) << 0;
+        QByteArray thousand;
+        for (int i = 0; i < 1000; ++i)
+            thousand += entryLine(QByteArray::number(0x4E00 + i, 16).toUpper(), '0', QByteArray::number(i));
+        QTest::newRow("no line limit") << thousand + "\r\n\r\nOK\r\n" << int(S::Complete) << 1000;
     }
 
     void listingStates()
@@ -46,8 +57,9 @@ private slots:
 
     void listingReadsEntries()
     {
-        const QByteArray answer = entryLine("006D006C", '1', 0) + entryLine("0424043E0442043E", '0', 1500) +
-                                  entryLine("0061", '0', 3000) + "\r\n\r\nOK\r\n";
+        const QByteArray answer = entryLine("006D006C", '1', "0") +
+                                  entryLine("0424043E0442043E", '0', "1500") +
+                                  entryLine("0061", '0', "3000") + "\r\n\r\nOK\r\n";
         const ListingAnswer parsed = parseListingAnswer(answer);
         QCOMPARE(parsed.state, ListingAnswer::State::Complete);
         const QList<PhoneEntry> expected{{QStringLiteral("ml"), true, 0},
@@ -57,32 +69,18 @@ private slots:
         QCOMPARE(parsed.totalBytes, qint64(4500));
     }
 
-    void listingHasNoLineLimit()
-    {
-        QByteArray answer;
-        for (int i = 0; i < 1000; ++i)
-            answer += entryLine(QByteArray::number(0x4E00 + i, 16).toUpper(), '0', i);
-        const ListingAnswer parsed = parseListingAnswer(answer + "\r\n\r\nOK\r\n");
-        QCOMPARE(parsed.state, ListingAnswer::State::Complete);
-        QCOMPARE(parsed.entries.size(), 1000);
-        QCOMPARE(parsed.entries.last().size, qint64(999));
-    }
-
     void batteryPercent_data()
     {
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("percent");
         QTest::addColumn<int>("level");
-        QTest::newRow("0,5") << QByteArray("\r\n+CBC: 0,5\r\n\r\nOK\r\n") << 5 << 1;
-        QTest::newRow("0,100") << QByteArray("\r\n+CBC: 0,100\r\n\r\nOK\r\n") << 100 << 6;
-        QTest::newRow("0,85") << QByteArray("\r\n+CBC: 0,85\r\n\r\nOK\r\n") << 85 << 6;
-        QTest::newRow("band edge 16") << QByteArray("\r\n+CBC: 1,16\r\n") << 16 << 1;
-        QTest::newRow("band edge 17") << QByteArray("\r\n+CBC: 1,17\r\n") << 17 << 2;
-        QTest::newRow("band edge 64") << QByteArray("\r\n+CBC: 0,64\r\n") << 64 << 4;
-        QTest::newRow("band edge 65") << QByteArray("\r\n+CBC: 0,65\r\n") << 65 << 5;
-        QTest::newRow("band edge 82") << QByteArray("\r\n+CBC: 0,82\r\n") << 82 << 5;
-        QTest::newRow("band edge 83") << QByteArray("\r\n+CBC: 0,83\r\n") << 83 << 6;
-        QTest::newRow("above 100") << QByteArray("\r\n+CBC: 0,101\r\n") << 101 << 0;
+        QTest::newRow("with OK") << QByteArray("\r\n+CBC: 0,5\r\n\r\nOK\r\n") << 5 << 1;
+        QTest::newRow("on mains") << QByteArray("\r\n+CBC: 1,16\r\n") << 16 << 1;
+        // The edges of the six bands, and no picture above 100.
+        for (const auto& [percent, level] :
+             {std::pair{17, 2}, {64, 4}, {65, 5}, {82, 5}, {83, 6}, {100, 6}, {101, 0}})
+            QTest::addRow("%d", percent) << "\r\n+CBC: 0," + QByteArray::number(percent) + "\r\n"
+                                         << percent << level;
     }
 
     void batteryPercent()
@@ -116,19 +114,33 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("file") << QByteArray("\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n") << true << QByteArray("abc");
-        QTest::newRow("empty file") << QByteArray("\r\n+QFRF: 0\r\n\r\n\r\nOK\r\n") << true << QByteArray();
-        QTest::newRow("content with line ends")
-            << QByteArray("\r\n+QFRF: 6\r\n\r\nOK\r\n\r\n\r\nOK\r\n") << true << QByteArray("\r\nOK\r\n");
-        QTest::newRow("no size announced")
-            << QByteArray("\r\n\r\nxy\r\n\r\nOK\r\n") << true << QByteArray("xy");
-        QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << false << QByteArray();
-        QTest::newRow("cut short") << QByteArray("\r\n+QFRF: 10\r\nabc") << false << QByteArray();
-        QTest::newRow("size differs")
-            << QByteArray("\r\n+QFRF: 4\r\nabc\r\n\r\nOK\r\n") << false << QByteArray();
-        QTest::newRow("nothing") << QByteArray() << false << QByteArray();
+        const auto file = [](const char* row, const QByteArray& answer, const QByteArray& content) {
+            QTest::newRow(row) << answer << true << content;
+        };
+        const auto refused = [](const char* row, const QByteArray& answer) {
+            QTest::newRow(row) << answer << false << QByteArray();
+        };
+        const QByteArray echo("AT+QFRF=\"002F\",0,\"0061\",1\r\n");
+        file("file", "\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n", "abc");
+        file("empty file", "\r\n+QFRF: 0\r\n\r\n\r\nOK\r\n", "");
+        file("content with line ends", "\r\n+QFRF: 6\r\n\r\nOK\r\n\r\n\r\nOK\r\n", "\r\nOK\r\n");
+        file("echo with its line end", echo + "\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n", "abc");
+        file("RING before the size", "\r\nRING\r\n\r\n+QFRF: 2\r\nab\r\n\r\nOK\r\n", "ab");
+        file("no size announced", "\r\n\r\nxy\r\n\r\nOK\r\n", "xy");
+        file("leading line end lost", "+QFRF: 3\r\nabc\r\n\r\nOK\r\n", "abc");
+        refused("size's first bytes lost", "FRF: 12\r\nline\r\nsecond\r\n\r\nOK\r\n");
+        refused("size not a number", "\r\n+QFRF: 12x\r\n0123456789ab\r\n\r\nOK\r\n");
+        refused("size beyond 2^63", "\r\n+QFRF: 99999999999999999999\r\nab\r\n\r\nOK\r\n");
+        refused("negative size", "\r\n+QFRF: -2\r\nab\r\n\r\nOK\r\n");
+        refused("ERROR", "\r\nERROR\r\n");
+        refused("echo, then ERROR", echo + "\r\nERROR\r\n");
+        refused("cut short", "\r\n+QFRF: 10\r\nabc");
+        refused("fewer bytes than announced", "\r\n+QFRF: 4\r\nabc\r\n\r\nOK\r\n");
+        refused("more bytes than announced", "\r\n+QFRF: 2\r\nabc\r\n\r\nOK\r\n");
+        refused("nothing", "");
     }
 
+    // The same answer, whole and in pieces of every size, gives the same bytes.
     void downloadFrame()
     {
         QFETCH(QByteArray, answer);
@@ -138,6 +150,28 @@ private slots:
         QCOMPARE(frame.valid, valid);
         if (valid)
             QCOMPARE(answer.mid(frame.contentStart, frame.contentLength), content);
+        for (qsizetype piece = 1; piece <= qMax<qsizetype>(1, answer.size()); ++piece) {
+            QByteArray delivered;
+            DownloadFrameParser parser([&](QByteArrayView bytes) { delivered += bytes; });
+            for (qsizetype at = 0; at < answer.size(); at += piece)
+                parser.feed(QByteArrayView(answer).sliced(at, qMin(piece, answer.size() - at)));
+            parser.finishBySilence();
+            QCOMPARE(parser.complete(), valid);
+            if (valid)
+                QCOMPARE(delivered, content);
+        }
+    }
+
+    // A framed answer ends by its framing, without waiting for silence;
+    // what follows it is not the file's.
+    void downloadFrameEndsByItsFraming()
+    {
+        DownloadFrameParser parser;
+        parser.feed("\r\n+QFRF: 2\r\nab\r\n\r\nOK");
+        QVERIFY(!parser.ended());
+        parser.feed("\r\n\r\nRING\r\n");
+        QVERIFY(parser.complete());
+        QCOMPARE(parser.contentDelivered(), 2);
     }
 
     void localFileNames_data()

@@ -1,3 +1,4 @@
+#include "phone/DisplayName.h"
 #include "phone/NameCodec.h"
 
 #include <QTest>
@@ -11,7 +12,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("encoded");
         QTest::newRow("empty") << QString() << QStringLiteral("\"\"");
-        QTest::newRow("AB") << QStringLiteral("AB") << QStringLiteral("\"00410042\"");
         QTest::newRow("code below 16") << QStringLiteral("\t") << QStringLiteral("\"0009\"");
         QTest::newRow("Latin-1") << QStringLiteral("é") << QStringLiteral("\"00E9\"");
         QTest::newRow("Cyrillic") << QStringLiteral("Фото") << QStringLiteral("\"0424043E0442043E\"");
@@ -46,11 +46,36 @@ private slots:
         QCOMPARE(DecodeName(hex), decoded);
     }
 
-    void hexToNumberUpperCasesInPlace()
+    void namesAreShownHarmlessly_data()
     {
-        QString digits = QStringLiteral("ff");
-        QCOMPARE(HexToNumber(digits), 255L);
-        QCOMPARE(digits, QStringLiteral("FF"));
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("inList");
+        QTest::addColumn<QString>("onTerminal");
+        QTest::addColumn<QString>("inPipe");
+        QTest::newRow("plain") << QStringLiteral("a b.txt") << QStringLiteral("a b.txt")
+                               << QStringLiteral("a b.txt") << QStringLiteral("a b.txt");
+        QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("a\uFFFDb")
+                                   << QStringLiteral("'a'$'\\n''b'") << QStringLiteral("a\\nb");
+        QTest::newRow("escape sequence") << QStringLiteral("\x1b[2Jx") << QStringLiteral("\uFFFD[2Jx")
+                                         << QStringLiteral("$'\\033''[2Jx'") << QStringLiteral("\\033[2Jx");
+        QTest::newRow("backslash") << QStringLiteral("e\\f") << QStringLiteral("e\\f")
+                                   << QStringLiteral("e\\f") << QStringLiteral("e\\\\f");
+        QTest::newRow("quote and tab") << QStringLiteral("it's\t") << QStringLiteral("it's\uFFFD")
+                                       << QStringLiteral("'it'\\''s'$'\\t'") << QStringLiteral("it's\\t");
+        QTest::newRow("C1 control and DEL")
+            << QStringLiteral("a\u0085b\x7f") << QStringLiteral("a\uFFFDb\uFFFD")
+            << QStringLiteral("'a'$'\\302\\205''b'$'\\177'") << QStringLiteral("a\\302\\205b\\177");
+    }
+
+    void namesAreShownHarmlessly()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, inList);
+        QFETCH(QString, onTerminal);
+        QFETCH(QString, inPipe);
+        QCOMPARE(withVisibleControls(name), inList);
+        QCOMPARE(quotedForTerminal(name), onTerminal);
+        QCOMPARE(escapedForPipe(name), inPipe);
     }
 };
 

@@ -71,26 +71,28 @@ private slots:
         QTest::newRow("files and a folder")
             << storedRar4({index, {"java.jar", kJar}, {"extra", "", 040755}, {"extra/read me.txt", "hi"}})
             << QStringList{"extra/read me.txt", "java.jar", "vnjava.ini"};
-        QTest::newRow("a parent part") << storedRar4({index, {"../evil.txt", "x"}}) << QStringList();
-        QTest::newRow("a parent part further in")
-            << storedRar4({index, {"a/../../evil.txt", "x"}}) << QStringList();
-        QTest::newRow("an absolute path") << storedRar4({index, {"/tmp/evil.txt", "x"}}) << QStringList();
-        QTest::newRow("a link") << storedRar4({{"java.jar", "/etc/passwd", 0120777}, index}) << QStringList();
-        QTest::newRow("a device") << storedRar4({index, {"java.jar", "", 020644}}) << QStringList();
-        QTest::newRow("more than the bytes allowed")
-            << storedRar4({index, {"java.jar", QByteArray(2000, 'j')}}) << QStringList();
+        const auto refused = [](const char* row, const QByteArray& archive) {
+            QTest::newRow(row) << archive << QStringList();
+        };
+        refused("a parent part", storedRar4({index, {"../evil.txt", "x"}}));
+        refused("a parent part further in", storedRar4({index, {"a/../../evil.txt", "x"}}));
+        refused("an absolute path", storedRar4({index, {"/tmp/evil.txt", "x"}}));
+        refused("a link", storedRar4({{"java.jar", "/etc/passwd", 0120777}, index}));
+        refused("a device", storedRar4({index, {"java.jar", "", 020644}}));
+        refused("more than the bytes allowed", storedRar4({index, {"java.jar", QByteArray(2000, 'j')}}));
         QList<RarEntry> many;
         for (int entry = 0; entry < 9; ++entry)
             many << RarEntry{"java." + QByteArray::number(entry), "x"};
-        QTest::newRow("more entries than allowed") << storedRar4(many) << QStringList();
-        QTest::newRow("no entries") << storedRar4({}) << QStringList();
-        QTest::newRow("a ZIP archive") << kJar << QStringList();
+        refused("more entries than allowed", storedRar4(many));
+        refused("no entries", storedRar4({}));
+        refused("a ZIP archive", kJar);
         // Stored entries carry no check the reader makes; only the size shows a short one.
-        const QByteArray whole = storedRar4({index, {"java.jar", QByteArray(300, 'j')}});
-        QTest::newRow("a truncated entry") << whole.chopped(7 + 100) << QStringList();
-        QTest::newRow("an entry shorter than it claims")
-            << storedRar4({index, {"java.jar", QByteArray(300, 'j'), 0100644, 400}}) << QStringList();
+        refused("a truncated entry",
+                storedRar4({index, {"java.jar", QByteArray(300, 'j')}}).chopped(7 + 100));
+        refused("an entry shorter than it claims",
+                storedRar4({index, {"java.jar", QByteArray(300, 'j'), 0100644, 400}}));
     }
+
     void unpacksOnlyHarmlessArchives()
     {
         QFETCH(QByteArray, archive);
@@ -182,26 +184,17 @@ private slots:
         const RarEntry jar{"java.jar", kJar};
         QTest::newRow("no index") << QList<RarEntry>{jar} << QByteArray("Games")
                                   << int(JavaTexts::NoIndexFile);
-        QTest::newRow("control bytes in the index") << QList<RarEntry>{{"vnjava.ini", "suite=A\x01"
-                                                                                      "B\r\n"},
-                                                                       jar}
-                                                    << QByteArray("Games") << int(JavaTexts::InstallFailed);
-        QTest::newRow("a number beyond 16 bits")
-            << QList<RarEntry>{{"vnjava.ini", "suite=S\nnum=70000\n"}, jar} << QByteArray("Games")
-            << int(JavaTexts::InstallFailed);
-        QTest::newRow("comma before the equals sign")
-            << QList<RarEntry>{{"vnjava.ini", "suite=S\nclass,x=Y\n"}, jar} << QByteArray("Games")
-            << int(JavaTexts::InstallFailed);
-        QTest::newRow("no suite name") << QList<RarEntry>{{"vnjava.ini", "midlet=M\r\n"}, jar}
-                                       << QByteArray("Games") << int(JavaTexts::InstallFailed);
-        QTest::newRow("no suite files") << QList<RarEntry>{{"vnjava.ini", kIndex}} << QByteArray("Games")
-                                        << int(JavaTexts::InstallFailed);
-        QTest::newRow("a hostile entry")
-            << QList<RarEntry>{{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}}
-            << QByteArray("Games") << int(JavaTexts::InstallFailed);
-        QTest::newRow("a folder the menu does not have")
-            << QList<RarEntry>{{"vnjava.ini", kIndex}, jar} << QByteArray("Nowhere")
-            << int(JavaTexts::InstallFailed);
+        const auto failing = [](const char* row, const QList<RarEntry>& entries,
+                                const char* folder = "Games") {
+            QTest::newRow(row) << entries << QByteArray(folder) << int(JavaTexts::InstallFailed);
+        };
+        failing("control bytes in the index", {{"vnjava.ini", "suite=A\001B\r\n"}, jar});
+        failing("a number beyond 16 bits", {{"vnjava.ini", "suite=S\nnum=70000\n"}, jar});
+        failing("comma before the equals sign", {{"vnjava.ini", "suite=S\nclass,x=Y\n"}, jar});
+        failing("no suite name", {{"vnjava.ini", "midlet=M\r\n"}, jar});
+        failing("no suite files", {{"vnjava.ini", kIndex}});
+        failing("a hostile entry", {{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}});
+        failing("a folder the menu does not have", {{"vnjava.ini", kIndex}, jar}, "Nowhere");
     }
     void refusesPackagesAndChangesNothing()
     {
@@ -265,6 +258,7 @@ private slots:
         QTest::newRow("empty") << QByteArray() << QStringLiteral("_");
         QTest::newRow("control bytes") << QByteArray("a\nb\x7f") << QStringLiteral("a_b_");
         QTest::newRow("Latin-1") << QByteArray("Sp\xe9l") << QStringLiteral("Spél");
+        QTest::newRow("UTF-8") << QByteArray("Sp\xc3\xa9l") << QStringLiteral("Spél");
     }
     void namesExportFoldersSafely()
     {

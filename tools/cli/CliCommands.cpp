@@ -1,12 +1,15 @@
 #include "CliCommands.h"
 
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cstdio>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -78,11 +81,13 @@ int runList(PhoneLink& link, const QStringList& arguments)
         return ExitUsage;
     }
     const ListingResult listing = link.ListFolder(normalisedPhoneFolder(arguments.first()));
+    // A name must never forge a line or reach the terminal as a command.
+    const auto shown = isatty(fileno(stdout)) ? quotedForTerminal : escapedForPipe;
     for (const PhoneEntry& entry : listing.entries) {
         if (entry.isFolder)
-            out() << entry.name << "/\n";
+            out() << shown(entry.name) << "/\n";
         else
-            out() << entry.name << '\t' << entry.size << '\n';
+            out() << shown(entry.name) << '\t' << entry.size << '\n';
     }
     out().flush();
     return statusFor(listing.outcome);

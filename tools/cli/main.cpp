@@ -26,7 +26,9 @@ const char* const kUsage =
     "\n"
     "Commands:\n"
     "  ls FOLDER                       list a phone folder: \"name/\" for a folder,\n"
-    "                                  \"name<TAB>size\" for a file\n"
+    "                                  \"name<TAB>size\" for a file; control characters\n"
+    "                                  in names are quoted as ls does on a terminal,\n"
+    "                                  and C-escaped (\\n, \\t, \\ooo; \\\\ for \\) in a pipe\n"
     "  battery                         the battery charge in percent\n"
     "  get PHONEFILE... [--to DIR]     copy phone files into DIR (default: here)\n"
     "  put LOCALFILE... PHONEFOLDER    copy local files into a phone folder\n"
@@ -195,6 +197,8 @@ int main(int argc, char* argv[])
     if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
     const int status = command->second(link, options.arguments);
+    // The next command may come from another run at once; the phone still needs its pause.
+    link.waitOutPause();
     link.ClosePort();
     return status;
 }

@@ -18,6 +18,16 @@ std::vector<std::string> splitAt(const std::string& text, char separator)
     }
 }
 
+// A fault for any other command would never be taken.
+bool isFaultableCommand(const std::string& command)
+{
+    for (const char* known : {"QFSL", "QFRF", "QFWF", "QFDF", "CBC", "AT"}) {
+        if (command == known)
+            return true;
+    }
+    return false;
+}
+
 bool toNumber(const std::string& text, long& value)
 {
     if (text.empty())
@@ -32,7 +42,7 @@ bool toNumber(const std::string& text, long& value)
 bool FaultPlan::add(const std::string& text)
 {
     const auto equals = text.find('=');
-    if (equals == std::string::npos || equals == 0)
+    if (equals == std::string::npos || !isFaultableCommand(text.substr(0, equals)))
         return false;
     const std::string command = text.substr(0, equals);
     std::string description = text.substr(equals + 1);
@@ -50,10 +60,14 @@ bool FaultPlan::add(const std::string& text)
     };
     if (kind == "error" && parts.size() == 1)
         fault.kind = Fault::Kind::Error;
-    else if (kind == "refuse" && parts.size() == 1)
+    else if (kind == "refuse" && parts.size() == 1 && command == "QFWF")
         fault.kind = Fault::Kind::Refuse;
     else if (kind == "silent" && parts.size() == 1)
         fault.kind = Fault::Kind::Silent;
+    else if (kind == "early" && parts.size() == 1 && command == "QFWF")
+        fault.kind = Fault::Kind::Early;
+    else if (kind == "nosize" && parts.size() == 1 && command == "QFRF")
+        fault.kind = Fault::Kind::NoSize;
     else if (kind == "nocrlf" && parts.size() == 1)
         fault.kind = Fault::Kind::NoCrLf;
     else if (kind == "late" && parts.size() == 2 && argument(1, fault.millis))

@@ -17,7 +17,9 @@ struct Fault
         NoCrLf, // the final CR LF is missing
         Split,  // the answer pauses `millis` after `position` bytes
         Walk,   // the n-th such answer pauses `millis` after n bytes
-        Drop    // the line goes away after `position` bytes (QFWF: of the data)
+        Drop,   // the line goes away after `position` bytes (QFWF: of the data)
+        Early,  // QFWF: "OK" right after the prompt, then the data is dropped unanswered
+        NoSize  // QFRF: the answer announces no size
     };
     Kind kind = Kind::None;
     long position = 0;

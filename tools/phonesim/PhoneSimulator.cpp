@@ -91,12 +91,18 @@ PhoneSimulator::PhoneSimulator(int masterFd, SimulatorOptions& options)
 void PhoneSimulator::run()
 {
     char buffer[4096];
+    nextRing_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.ringEvery);
     for (;;) {
         pollfd waiting{fd_, POLLIN, 0};
-        if (poll(&waiting, 1, -1) < 0) {
+        const int ready = poll(&waiting, 1, millisToNextRing());
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             return;
+        }
+        if (ready == 0) {
+            ringIfDue();
+            continue;
         }
         const ssize_t count = read(fd_, buffer, sizeof buffer);
         if (count < 0 && (errno == EINTR || errno == EAGAIN))
@@ -189,8 +195,10 @@ void PhoneSimulator::handleCommand(const std::string& line)
         std::fprintf(options_.log, "%s\n", line.c_str());
         std::fflush(options_.log);
     }
+    noteTime("command");
+    // A phone with echo on returns the line as it came, line end included.
     if (options_.echo)
-        send(line + "\r");
+        send(line + kCrLf);
     const std::string kind = commandKind(line);
     const Fault fault = options_.faults.take(kind);
     const auto equals = line.find('=');
@@ -207,9 +215,9 @@ void PhoneSimulator::handleCommand(const std::string& line)
     else if (kind == "QFSL")
         reply = listingAnswer(arguments, fault);
     else if (kind == "QFRF")
-        reply = readAnswer(arguments);
+        reply = readAnswer(arguments, fault);
     else if (kind == "QFDF")
-        reply = deleteAnswer(arguments);
+        reply = deleteAnswer(arguments, fault);
     else if (kind == "CBC")
         reply = kCrLf + "+CBC: " + options_.battery + kCrLf + kOk;
     else
@@ -245,7 +253,7 @@ std::optional<std::string> PhoneSimulator::fileNamedBy(const std::string& argume
     return files_.filePath(folder, name);
 }
 
-std::string PhoneSimulator::readAnswer(const std::string& arguments)
+std::string PhoneSimulator::readAnswer(const std::string& arguments, const Fault& fault)
 {
     const auto path = fileNamedBy(arguments);
     std::ifstream file;
@@ -256,11 +264,16 @@ std::string PhoneSimulator::readAnswer(const std::string& arguments)
     std::ostringstream content;
     content << file.rdbuf();
     const std::string bytes = content.str();
+    if (fault.kind == Fault::Kind::NoSize)
+        return kCrLf + kCrLf + bytes + kCrLf + kOk;
     return kCrLf + "+QFRF: " + std::to_string(bytes.size()) + kCrLf + bytes + kCrLf + kOk;
 }
 
-std::string PhoneSimulator::deleteAnswer(const std::string& arguments)
+std::string PhoneSimulator::deleteAnswer(const std::string& arguments, const Fault& fault)
 {
+    // A phone that refuses a delete keeps the file.
+    if (fault.kind == Fault::Kind::Error)
+        return kError;
     const auto path = fileNamedBy(arguments);
     return path && unlink(path->c_str()) == 0 ? kOk : kError;
 }
@@ -282,6 +295,12 @@ bool PhoneSimulator::startUpload(const std::string& arguments, const Fault& faul
     uploadFault_ = fault;
     if (fault.kind == Fault::Kind::Silent)
         return true; // takes the command, never prompts
+    if (fault.kind == Fault::Kind::Early) {
+        // Confirms before taking anything, then lets the data fall on the floor.
+        send(kCrLf + "> " + kOk);
+        mode_ = Mode::SkipToCommand;
+        return true;
+    }
     send(kCrLf + "> ");
     mode_ = Mode::Data;
     return true;
@@ -304,8 +323,15 @@ void PhoneSimulator::finishUpload()
     if (file) {
         file.seekp(uploadOffset_);
         file.write(data.data(), static_cast<std::streamsize>(data.size()));
+        // Stored before confirmed: whoever heard the OK may look at the file at once.
+        file.close();
     }
-    answer(file ? kOk : kError, {});
+    // Timing and shape faults act on this confirmation; the others were the
+    // prompt's (refuse, silent) or the data's (drop).
+    const bool shapesConfirmation = uploadFault_.kind == Fault::Kind::Late ||
+                                    uploadFault_.kind == Fault::Kind::NoCrLf ||
+                                    uploadFault_.kind == Fault::Kind::Split;
+    answer(file ? kOk : kError, shapesConfirmation ? uploadFault_ : Fault{});
 }
 
 void PhoneSimulator::answer(std::string bytes, const Fault& fault)
@@ -336,7 +362,41 @@ void PhoneSimulator::answer(std::string bytes, const Fault& fault)
     default:
         break;
     }
+    // Noted before the writing: the other side cannot have the answer earlier.
+    noteTime("answer");
     send(bytes);
+}
+
+void PhoneSimulator::noteTime(const char* event)
+{
+    if (!options_.timeline)
+        return;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::fprintf(options_.timeline, "%.3f %s\n", std::chrono::duration<double, std::milli>(now).count(),
+                 event);
+    std::fflush(options_.timeline);
+}
+
+void PhoneSimulator::ringIfDue()
+{
+    if (options_.ringEvery <= 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextRing_)
+        return;
+    // Only between answers, as a phone does: never inside an upload's data.
+    if (mode_ == Mode::Command)
+        send(kCrLf + "RING" + kCrLf);
+    nextRing_ = now + std::chrono::milliseconds(options_.ringEvery);
+}
+
+int PhoneSimulator::millisToNextRing() const
+{
+    if (options_.ringEvery <= 0)
+        return -1;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(nextRing_ - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
 void PhoneSimulator::send(const std::string& bytes)

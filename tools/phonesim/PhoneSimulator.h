@@ -17,6 +17,8 @@ struct SimulatorOptions
     bool echo = false;
     std::string battery = "0,85";
     std::FILE* log = nullptr;
+    std::FILE* timeline = nullptr; // when each command came and each answer went out
+    long ringEvery = 0;            // milliseconds between unsolicited RINGs (0: none)
     FaultPlan faults;
 };
 
@@ -44,12 +46,15 @@ private:
     void send(const std::string& bytes);
     void paceBytes(std::size_t count);
     [[noreturn]] void dropLine();
+    void noteTime(const char* event);
+    void ringIfDue();
+    int millisToNextRing() const;
 
     std::string listingAnswer(const std::string& arguments, const Fault& fault);
     // The disk path of the file a read or delete command names.
     std::optional<std::string> fileNamedBy(const std::string& arguments) const;
-    std::string readAnswer(const std::string& arguments);
-    std::string deleteAnswer(const std::string& arguments);
+    std::string readAnswer(const std::string& arguments, const Fault& fault);
+    std::string deleteAnswer(const std::string& arguments, const Fault& fault);
     bool startUpload(const std::string& arguments, const Fault& fault);
 
     int fd_;
@@ -59,6 +64,7 @@ private:
     Mode mode_ = Mode::Command;
     std::chrono::steady_clock::time_point lineFreeAt_{};
     bool lineFeedPending_ = false;
+    std::chrono::steady_clock::time_point nextRing_{};
 
     // The upload in progress.
     std::string uploadPath_;

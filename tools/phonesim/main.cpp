@@ -46,18 +46,25 @@ void printHelp()
                 "  --echo              echo every command line, as a phone with ATE1 does\n"
                 "  --battery TEXT      the +CBC answer's fields (default \"0,85\")\n"
                 "  --log FILE          append every command line received to FILE\n"
+                "  --timeline FILE     append \"<ms> command\" when a command came and\n"
+                "                      \"<ms> answer\" when its answer (or the answer's last\n"
+                "                      part) was about to be written (steady clock) to FILE\n"
+                "  --ring MS           send an unsolicited RING every MS milliseconds\n"
                 "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
                 "  --help              show this text\n"
                 "\n"
                 "CMD is QFSL, QFRF, QFWF, QFDF, CBC or AT. KIND is one of:\n"
                 "  error               answer ERROR (QFWF: after taking the data)\n"
                 "  refuse              QFWF only: ERROR instead of the \"> \" prompt\n"
-                "  silent              never answer\n"
+                "  silent              never answer (QFWF: never prompt)\n"
                 "  late:MS             answer after MS milliseconds\n"
                 "  nocrlf              leave out the answer's final CR LF\n"
                 "  split:POS:MS        pause MS milliseconds after POS bytes of the answer\n"
                 "  walk:MS             split the n-th such answer after n bytes, pausing MS\n"
                 "  drop:N              drop the line after N bytes (QFWF: of the data)\n"
+                "  early               QFWF only: \"OK\" right after the prompt, data unanswered\n"
+                "  nosize              QFRF only: the answer carries no \"+QFRF:\" size\n"
+                "For QFWF, late, nocrlf, split and walk shape the answer after the data.\n"
                 "Append @COUNT to apply it to the first COUNT such commands only,\n"
                 "e.g. --fault QFSL=nocrlf@2.\n"
                 "\n"
@@ -108,6 +115,11 @@ int main(int argc, char* argv[])
         } else if (option == "--log") {
             options.log = std::fopen(argv[++i], "a");
             ok = options.log != nullptr;
+        } else if (option == "--timeline") {
+            options.timeline = std::fopen(argv[++i], "a");
+            ok = options.timeline != nullptr;
+        } else if (option == "--ring") {
+            ok = number(options.ringEvery);
         } else if (option == "--fault") {
             ok = options.faults.add(argv[++i]);
         } else {
