@@ -214,18 +214,20 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
     showUploadTally();
 }
 
-void ExplorerWindow::SendQueuedFiles()
+int ExplorerWindow::SendQueuedFiles()
 {
     if (!link_->isOpen())
-        return;
+        return static_cast<int>(UploadList.size());
     // Inside a drop the drop counts and reports; on its own it does both itself.
     const bool onItsOwn = commandDepth_ == 0;
     if (onItsOwn)
         startTally();
+    const int failedBefore = failedFiles_;
     CommandScope scope(*this);
-    for (UploadItem& item : UploadList) {
+    for (qsizetype index = 0; index < UploadList.size(); ++index) {
         if (closing_ || !link_->isOpen())
-            return;
+            return failedFiles_ - failedBefore + static_cast<int>(UploadList.size() - index);
+        UploadItem& item = UploadList[index];
         // A file gone since it was chosen is a failure, not a silent skip.
         if (!QFileInfo(item.LocalPath).isFile()) {
             noteFailure(texts_.GetString(kMissingFileBefore) + QLatin1Char(' ') +
@@ -240,12 +242,24 @@ void ExplorerWindow::SendQueuedFiles()
     }
     if (onItsOwn)
         showUploadTally();
+    return failedFiles_ - failedBefore;
 }
 
 void ExplorerWindow::FavouriteCommand(int button)
 {
     if (refuseWhileBusy())
         return;
+    bool listed = false;
+    {
+        CommandScope scope(*this);
+        listed = ListFavourite(button);
+    }
+    if (listed)
+        tvFolders_->setFocus();
+}
+
+bool ExplorerWindow::ListFavourite(int button)
+{
     struct Favourite
     {
         const char* folder;
@@ -257,34 +271,31 @@ void ExplorerWindow::FavouriteCommand(int button)
                                     {"/ml/vd/", &VdNodeKey},
                                     {"/java/", &JavaNodeKey}};
     if (button < 1 || button > 5 || refuseWithoutLine())
-        return;
-    {
-        CommandScope scope(*this);
-        auto known = [this](const QString& key) { return !key.isEmpty() && nodes_.contains(key); };
-        if (button <= 4 && !(known(ImNodeKey) && known(RiNodeKey) && known(CiNodeKey) && known(VdNodeKey)) &&
-            known(MlNodeKey)) {
-            // Listing "/ml/" again replaces its sub-tree rather than adding a second copy.
-            removeChildren(nodes_.value(MlNodeKey));
-            ListFolder(QStringLiteral("/ml/"), MlNodeKey);
-        }
-        const Favourite& chosen = favourites[button - 1];
-        if (!known(*chosen.key)) {
-            // The tree shows what the list shows, and the status why it is not the favourite.
-            if (QTreeWidgetItem* shown = nodes_.value(listedKey_))
-                tvFolders_->setCurrentItem(shown);
-            if (link_->isOpen())
-                statusText(1, texts_.GetString(kNoSuchFolder) + QLatin1Char(' ') +
-                                  QLatin1String(chosen.folder) + QLatin1Char('.'));
-            return;
-        }
-        const QString key = *chosen.key;
-        removeChildren(nodes_.value(key));
-        ListFolder(QLatin1String(chosen.folder), key);
-        // The node may have gone with the line while the phone answered.
-        if (QTreeWidgetItem* node = nodes_.value(key))
-            tvFolders_->setCurrentItem(node);
+        return false;
+    auto known = [this](const QString& key) { return !key.isEmpty() && nodes_.contains(key); };
+    if (button <= 4 && !(known(ImNodeKey) && known(RiNodeKey) && known(CiNodeKey) && known(VdNodeKey)) &&
+        known(MlNodeKey)) {
+        // Listing "/ml/" again replaces its sub-tree rather than adding a second copy.
+        removeChildren(nodes_.value(MlNodeKey));
+        ListFolder(QStringLiteral("/ml/"), MlNodeKey);
     }
-    tvFolders_->setFocus();
+    const Favourite& chosen = favourites[button - 1];
+    if (!known(*chosen.key)) {
+        // The tree shows what the list shows, and the status why it is not the favourite.
+        if (QTreeWidgetItem* shown = nodes_.value(listedKey_))
+            tvFolders_->setCurrentItem(shown);
+        if (link_->isOpen())
+            statusText(1, texts_.GetString(kNoSuchFolder) + QLatin1Char(' ') + QLatin1String(chosen.folder) +
+                              QLatin1Char('.'));
+        return false;
+    }
+    const QString key = *chosen.key;
+    removeChildren(nodes_.value(key));
+    ListFolder(QLatin1String(chosen.folder), key);
+    // The node may have gone with the line while the phone answered.
+    if (QTreeWidgetItem* node = nodes_.value(key))
+        tvFolders_->setCurrentItem(node);
+    return true;
 }
 
 void ExplorerWindow::SettingsCommand()

@@ -113,7 +113,7 @@ void ExplorerWindow::buildToolbars()
         {"tlbMain_Delete", Icons::Command::Delete, &ExplorerWindow::DeleteCommand},
         {nullptr, {}, nullptr},
         {"tlbMain_Settings", Icons::Command::Settings, &ExplorerWindow::SettingsCommand},
-        {"tlbMain_Java", Icons::Command::Java, nullptr},
+        {"tlbMain_Java", Icons::Command::Java, &ExplorerWindow::JavaCommand},
         {"tlbMain_About", Icons::Command::About, &ExplorerWindow::AboutCommand},
     };
     for (const Button& button : buttons) {
@@ -127,10 +127,8 @@ void ExplorerWindow::buildToolbars()
                 OpenAfterDownload = false;
                 DownloadCommand();
             });
-        else if (button.command)
-            connect(action, &QAction::triggered, this, button.command);
         else
-            action->setEnabled(false); // the Java suite manager is not part of this build yet
+            connect(action, &QAction::triggered, this, button.command);
         nameToolButton(tlbMain_, action, QLatin1String(button.name));
         mainButtons_ << action;
     }

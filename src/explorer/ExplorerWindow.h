@@ -47,8 +47,13 @@ public:
     void SettingsCommand();
     void AboutCommand();
     void FavouriteCommand(int button);
+    // The favourite's listing alone, for a command that is already running.
+    // false when the favourite's folder is not known yet or there is no line.
+    bool ListFavourite(int button);
+    void JavaCommand();
     void UploadDroppedPaths(const QStringList& paths);
-    void SendQueuedFiles();
+    // How many queued files did not reach the phone.
+    int SendQueuedFiles();
     void FolderClick(QTreeWidgetItem* node);
     void OpenSelectedRows();
     // Local files chosen in a file dialog, into the phone folder shown.
@@ -121,6 +126,7 @@ private:
     QList<PhoneRow> selectedRows() const;
     void uploadOne(UploadItem item);
     bool refuseWhileBusy() const;
+    void sendJavaQueue();
     bool refuseWithoutLine();
     void clearPhoneView();
     void setPhoneCommandsEnabled(bool enabled);
@@ -194,6 +200,9 @@ private:
     int sentFiles_ = 0;
     int failedFiles_ = 0;
     QStringList failureReasons_;
+    // The phone's Java menu as the manager last downloaded it, kept as a copy
+    // before the phone's file is replaced.
+    QByteArray javaPhoneMenu_;
     bool closing_ = false;
     // Messages that wait until a language is loaded to be readable.
     bool settingsMessagePending_ = false;

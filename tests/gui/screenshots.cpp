@@ -1,10 +1,11 @@
 // Takes screenshots of the real window for a human to look at (run under
 // xvfb-run; not part of the test suite): the main window at 1280x800 and at
 // its minimum size, a download and an upload in progress, the settings
-// dialog and the About box, the window and the settings in German, and a
-// first run without a phone.
+// dialog, the About box and the Java suite manager, the window, the settings
+// and the manager in German, and a first run without a phone.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
+#include "java/JavaWindow.h"
 #include "settings/AboutBox.h"
 #include "settings/SettingsDialog.h"
 
@@ -34,6 +35,27 @@ template <typename T> void shootModal(const QString& name, QPoint place, const s
         });
     });
     open();
+}
+
+// Opens the Java suite manager, reads the phone's menu, unfolds the first suite and shoots.
+void shootJavaManager(ExplorerWindow& window, const QString& name)
+{
+    onNextModal<JavaWindow>([name](JavaWindow* manager) {
+        manager->move(380, 90);
+        manager->DownloadSelector();
+        QTimer::singleShot(1500, [manager, name] {
+            auto* tree = manager->findChild<QTreeWidget*>(QStringLiteral("tvJava"));
+            const auto suites =
+                tree->findItems(QStringLiteral("Snake"), Qt::MatchExactly | Qt::MatchRecursive);
+            if (!suites.isEmpty()) {
+                suites.first()->setExpanded(true);
+                tree->setCurrentItem(suites.first());
+            }
+            shoot(name);
+            manager->reject();
+        });
+    });
+    window.JavaCommand();
 }
 
 void copyTree(const QString& from, const QString& to)
@@ -98,6 +120,7 @@ int main(int argc, char* argv[])
                                [&] { window.SettingsCommand(); });
 
     shootModal<AboutBox>(QStringLiteral("about.png"), QPoint(500, 150), [&] { window.AboutCommand(); });
+    shootJavaManager(window, QStringLiteral("java-manager.png"));
 
     // The same window and dialog in German.
     fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("german.lng"));
@@ -107,6 +130,7 @@ int main(int argc, char* argv[])
     shoot(QStringLiteral("main-german.png"));
     shootModal<SettingsDialog>(QStringLiteral("settings-german.png"), QPoint(400, 200),
                                [&] { window.SettingsCommand(); });
+    shootJavaManager(window, QStringLiteral("java-manager-german.png"));
 
     // A first run on a port with no phone behind it.
     fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("english.lng"));

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "JavaSending.h"
+#include "SelectorModel.h"
+#include "phone/PhoneTypes.h"
+
+#include <QDialog>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class LanguageTable;
+class PhoneLink;
+class QAction;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The Java suite manager: shows the phone's Java menu as a tree and binds the
+// menu, package and sending procedures to its toolbar. It reads from the phone
+// through the link but leaves everything to be sent in the upload list, each
+// entry marked "</java>", for the main window to send.
+class JavaWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    JavaWindow(PhoneLink& link, const LanguageTable& texts, const QString& workingFolder,
+               QList<UploadItem>& uploadList, const QString& packageFolder, QWidget* parent = nullptr);
+    ~JavaWindow() override;
+
+    void ApplyLanguage();
+    void DownloadSelector();
+    void OpenSelector(const QString& path);
+    void BuildTree();
+    void InstallPackage();
+    void DeleteSelectedSuite();
+    void CreatePackage();
+    void SendToPhone();
+
+    // Closing ends a download in progress first.
+    void reject() override;
+
+    // The phone's menu as downloaded last, for the copy kept before it is replaced.
+    const PhoneMenu& phoneMenu() const { return menu_; }
+    QString SelectorPath;
+
+private:
+    enum Button
+    {
+        Download = 1,
+        Install,
+        Delete,
+        Export,
+        Send
+    };
+
+    void buildToolbar();
+    void buildTree();
+    void deleteLeftoverSuiteFiles();
+    void setButtons(std::initializer_list<Button> on);
+    void followSelection(const QTreeWidgetItem* node);
+    QString selectedKey() const;
+    void showFailure(int text, const QString& detail = QString());
+    bool addSuiteNodes(QTreeWidgetItem* folderNode, const QByteArray& folderName, QSet<QString>& keys);
+    void selectNode(const QString& key);
+    // Disables the window while a phone exchange or an export runs.
+    void setWorking(bool working);
+
+    PhoneLink& link_;
+    const LanguageTable& texts_;
+    QString workingFolder_;
+    QList<UploadItem>& uploadList_;
+    QString packageFolder_;
+    SelectorModel model_;
+    PhoneMenu menu_;
+    bool readHadError_ = false;
+
+    QToolBar* tlbJava_ = nullptr;
+    QList<QAction*> buttons_;
+    QTreeWidget* tvJava_ = nullptr;
+    QTimer* tmrWaitUTF_ = nullptr;
+};
