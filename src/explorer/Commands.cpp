@@ -2,6 +2,7 @@
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "LocalPane.h"
+#include "TransferStatus.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 namespace {
@@ -59,6 +61,9 @@ void ExplorerWindow::startTally()
     sentFiles_ = 0;
     failedFiles_ = 0;
     failureReasons_.clear();
+    commandStopped_ = false;
+    overwriteAll_ = false;
+    stopReport_.clear();
 }
 
 void ExplorerWindow::noteFailure(const QString& reason)
@@ -110,13 +115,21 @@ void ExplorerWindow::DownloadCommand()
         return;
     }
     startTally();
+    const auto transfersOver = qScopeGuard([this] { endTransfers(); });
     QString lastDownloaded;
-    for (const PhoneRow& row : rows) {
-        if (closing_)
-            return;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const PhoneRow& row = rows.at(i);
+        if (commandEnded())
+            return sayStopped();
+        // The working folder is ours; elsewhere a file of the name is the user's.
+        if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(row.name)) &&
+            !mayReplace(row.name))
+            continue;
+        beginTransferOf(static_cast<int>(i + 1), static_cast<int>(rows.size()));
         const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination);
+        noteStop(outcome);
         // A lost line has said so already, with the way back; nothing covers that.
-        if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost)
+        if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::Stopped)
             return;
         if (outcome == Outcome::Done)
             lastDownloaded = QDir(destination).filePath(row.name);
@@ -163,14 +176,17 @@ void ExplorerWindow::DeleteCommand()
         showFailures(kDeleteFailed, kDeletesFailed);
 }
 
-void ExplorerWindow::uploadOne(UploadItem item)
+void ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount)
 {
-    pgbMain_->setValue(0);
-    pgbMain_->show();
+    if (commandEnded() || (phoneFolderLists(item) && !mayReplace(item.FileName)) || commandEnded())
+        return;
+    beginTransferOf(fileNumber, fileCount);
     repaint();
-    if (link_->SendFile(item) == Outcome::Done)
+    const Outcome outcome = link_->SendFile(item);
+    noteStop(outcome);
+    if (outcome == Outcome::Done)
         ++sentFiles_;
-    else
+    else if (outcome != Outcome::Stopped)
         noteFailure(panelText(1));
     pgbMain_->hide();
     statusText(3, QString());
@@ -191,9 +207,13 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
     startTally();
     {
         CommandScope scope(*this);
-        for (const QString& path : paths) {
+        const auto transfersOver = qScopeGuard([this] { endTransfers(); });
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const QString& path = paths.at(i);
             if (closing_ || !link_->isOpen())
                 return;
+            if (commandStopped_)
+                break;
             const QFileInfo info(path);
             if (info.isFile()) {
                 UploadItem item;
@@ -201,7 +221,7 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
                 item.PhoneFolder = withoutClosingSlash(tag);
                 item.FileName = info.fileName();
                 item.FileSize = info.size();
-                uploadOne(item);
+                uploadOne(item, static_cast<int>(i + 1), static_cast<int>(paths.size()));
                 continue;
             }
             FolderChooser::ShowDir(path, texts_, UploadList, this);
@@ -211,7 +231,10 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
     if (closing_ || !link_->isOpen())
         return;
     FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
-    showUploadTally();
+    if (commandStopped_)
+        sayStopped();
+    else
+        showUploadTally();
 }
 
 void ExplorerWindow::SendQueuedFiles()
@@ -223,8 +246,13 @@ void ExplorerWindow::SendQueuedFiles()
     if (onItsOwn)
         startTally();
     CommandScope scope(*this);
-    for (UploadItem& item : UploadList) {
-        if (closing_ || !link_->isOpen())
+    const auto transfersOver = qScopeGuard([this, onItsOwn] {
+        if (onItsOwn)
+            endTransfers();
+    });
+    for (qsizetype i = 0; i < UploadList.size(); ++i) {
+        UploadItem& item = UploadList[i];
+        if (closing_ || !link_->isOpen() || commandStopped_)
             return;
         // A file gone since it was chosen is a failure, not a silent skip.
         if (!QFileInfo(item.LocalPath).isFile()) {
@@ -236,7 +264,7 @@ void ExplorerWindow::SendQueuedFiles()
         item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>") ? QStringLiteral("/java")
                                                                         : withoutClosingSlash(listedFolder_);
         item.FileName = QFileInfo(item.LocalPath).fileName();
-        uploadOne(item);
+        uploadOne(item, static_cast<int>(i + 1), static_cast<int>(UploadList.size()));
     }
     if (onItsOwn)
         showUploadTally();

@@ -69,6 +69,7 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         tmrTimeout_.stop();
         switch (end) {
         case WaitEnd::Cancelled:
+        case WaitEnd::Stopped:
             result.outcome = Outcome::Cancelled;
             return result;
         case WaitEnd::LineLost:

@@ -36,5 +36,12 @@ enum : int
     MissingFileAfter = 108,
     LinkInTheWay = 120,
     UnreadableFileAfter = 121,
+    Of = 122,
+    Left = 123,
+    LocaleName = 138,
+    Stopped = 141,
+    PartialDeleted = 142,
+    PartialKept = 143,
+    File = 149,
 };
 }
