@@ -57,8 +57,10 @@ ExplorerWindow::Overwrite ExplorerWindow::askOverwrite(const QString& name)
     QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"),
                     name + QLatin1Char(' ') + texts_.GetString(kExistsAlready), QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("msgOverwrite"));
-    const std::pair<const char*, int> buttons[] = {
-        {"cmdOverwrite", kOverwrite}, {"cmdSkip", kSkip}, {"cmdOverwriteAll", kOverwriteAll}, {"cmdCancel", kCancel}};
+    const std::pair<const char*, int> buttons[] = {{"cmdOverwrite", kOverwrite},
+                                                   {"cmdSkip", kSkip},
+                                                   {"cmdOverwriteAll", kOverwriteAll},
+                                                   {"cmdCancel", kCancel}};
     QList<QPushButton*> added;
     for (const auto& [name, text] : buttons) {
         const QMessageBox::ButtonRole role =

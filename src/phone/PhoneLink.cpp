@@ -245,7 +245,8 @@ void PhoneLink::armTimeOut()
     // restarting a timer for every few bytes would cost more than the bytes.
     qint64 left = deadline_ < 0 ? std::numeric_limits<qint64>::max() : deadline_ - exchangeClock_.elapsed();
     if (measureSilence_)
-        left = qMin(left, (silenceLimit_ < 0 ? timing_.TimeOutTime : silenceLimit_) - lineActivity_.elapsed());
+        left =
+            qMin(left, (silenceLimit_ < 0 ? timing_.TimeOutTime : silenceLimit_) - lineActivity_.elapsed());
     if (left > 0) {
         tmrTimeout_.start(static_cast<int>(qMin<qint64>(left, std::numeric_limits<int>::max())));
         return;

@@ -153,7 +153,8 @@ private:
     WaitEnd drainAbandonedAnswer();
     Outcome sendSlices(const UploadItem& item, bool& phoneFileStarted);
     void removePartialUpload(const UploadItem& item);
-    Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length, bool& phoneFileStarted);
+    Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
+                       bool& phoneFileStarted);
 
     const LanguageTable& texts_;
     PhoneObserver& observer_;

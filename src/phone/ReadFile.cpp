@@ -110,7 +110,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         binarySink_ = nullptr;
         if (end == WaitEnd::Satisfied)
             abandonAnswer(frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8
-                                                                                : -1);
+                                                                               : -1);
         setStatus(1, text(PhoneTexts::Stopped));
         return Outcome::Stopped;
     }

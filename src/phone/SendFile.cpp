@@ -18,7 +18,8 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
     bool phoneFileStarted = false;
     const Outcome outcome = sendSlices(item, phoneFileStarted);
     // A part of a file is worse than none: the user would take it for the file.
-    const bool partial = outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
+    const bool partial =
+        outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
     if (phoneFileStarted && partial && isOpen())
         removePartialUpload(item);
     return outcome;
@@ -28,8 +29,9 @@ void PhoneLink::removePartialUpload(const UploadItem& item)
 {
     const QString reason = panel1_;
     const bool removed = DeleteFile(item.FileName, item.PhoneFolder + QLatin1Char('/')) == Outcome::Done;
-    setStatus(1, reason + QLatin1Char(' ') + text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) +
-                     QLatin1Char(' ') + item.FileName + (removed ? QStringLiteral(".") : QStringLiteral("!")));
+    setStatus(1, reason + QLatin1Char(' ') +
+                     text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
+                     item.FileName + (removed ? QStringLiteral(".") : QStringLiteral("!")));
 }
 
 Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)

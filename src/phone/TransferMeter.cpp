@@ -85,6 +85,7 @@ QString progressText(const TransferMeter& meter, const LanguageTable& texts, int
         shown += QStringLiteral(", ") + sizeText(static_cast<qint64>(rate), locale) + QStringLiteral("/s");
     const qint64 left = meter.secondsLeft();
     if (left >= 0 && meter.done() < meter.total())
-        shown += QStringLiteral(", ") + durationText(left) + QLatin1Char(' ') + texts.GetString(PhoneTexts::Left);
+        shown +=
+            QStringLiteral(", ") + durationText(left) + QLatin1Char(' ') + texts.GetString(PhoneTexts::Left);
     return shown;
 }

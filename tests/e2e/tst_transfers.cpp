@@ -172,15 +172,16 @@ private slots:
         writeLocal(source, patterned(size));
         QTemporaryDir destination;
         const Outcome outcome = upload ? fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml")))
-                                       : fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("f.bin"),
-                                                                destination.path());
+                                       : fixture.link->ReadFile(QStringLiteral("/ml"),
+                                                                QStringLiteral("f.bin"), destination.path());
         QCOMPARE(outcome, Outcome::Done);
 
         const auto& progress = fixture.observer.progress;
         QVERIFY(!progress.isEmpty());
         qint64 before = 0;
         for (const auto& [done, total] : progress) {
-            QVERIFY2(total == size || (!upload && total < 0 && done == 0), qPrintable(QString::number(total)));
+            QVERIFY2(total == size || (!upload && total < 0 && done == 0),
+                     qPrintable(QString::number(total)));
             QVERIFY(done >= before && (total < 0 || done <= total));
             before = done;
         }
@@ -194,8 +195,9 @@ private slots:
         const QStringList& percents = fixture.observer.panel3;
         QCOMPARE(percents.last(), QStringLiteral("100%"));
         for (qsizetype i = 0; i < percents.size(); ++i) {
-            QVERIFY2(QRegularExpression(QStringLiteral("^(0|[1-9][0-9]?|100)%$")).match(percents.at(i)).hasMatch(),
-                     qPrintable(percents.at(i)));
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^(0|[1-9][0-9]?|100)%$")).match(percents.at(i)).hasMatch(),
+                qPrintable(percents.at(i)));
             QVERIFY(percents.at(i) != QStringLiteral("100%") || i == percents.size() - 1);
         }
     }
@@ -253,7 +255,8 @@ private slots:
 
         fixture.observer.onProgress = nullptr;
         if (!phone.contains(QStringLiteral("--fault"))) {
-            QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("small.txt"), destination.path()),
+            QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("small.txt"),
+                                            destination.path()),
                      Outcome::Done);
             QCOMPARE(readLocal(destination.filePath(QStringLiteral("small.txt"))), QByteArray("small"));
         }
@@ -377,7 +380,8 @@ private slots:
         QVERIFY2(status.endsWith(statusEnd) || status.contains(statusEnd + QStringLiteral(" T14")),
                  qPrintable(status));
         // Said deleted means deleted.
-        QVERIFY(!status.contains(QStringLiteral("T142")) || !fixture.phone.hasFile(QStringLiteral("ml/f.bin")));
+        QVERIFY(!status.contains(QStringLiteral("T142")) ||
+                !fixture.phone.hasFile(QStringLiteral("ml/f.bin")));
         // The upload stops at the failing slice instead of leaving a hole.
         QCOMPARE(slicesWritten(fixture.phone.commands()).size(), commands);
     }

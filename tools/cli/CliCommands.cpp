@@ -200,6 +200,7 @@ int runRemove(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("rm needs at least one phone file"));
         return ExitUsage;
     }
-    return forEachPhoneFile(
-        link, arguments, [&](const QString& folder, const QString& name) { return link.DeleteFile(name, folder); });
+    return forEachPhoneFile(link, arguments, [&](const QString& folder, const QString& name) {
+        return link.DeleteFile(name, folder);
+    });
 }

@@ -17,9 +17,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <functional>
-#include <csignal>
 #include <map>
 #include <memory>
 #include <unistd.h>
@@ -85,7 +85,8 @@ private:
     {
         const qsizetype width = progressWidth_;
         progressWidth_ = 0;
-        return width > 0 ? QLatin1Char('\r') + QString(width, QLatin1Char(' ')) + QLatin1Char('\r') : QString();
+        return width > 0 ? QLatin1Char('\r') + QString(width, QLatin1Char(' ')) + QLatin1Char('\r')
+                         : QString();
     }
     static QTextStream& err()
     {
