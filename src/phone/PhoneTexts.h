@@ -6,7 +6,6 @@ enum : int
 {
     Listing = 51,
     TotalBefore = 52,
-    TotalAfter = 53,
     ListingFailed = 54,
     PortTimeOut = 55,
     BatteryFailed = 56,

@@ -12,7 +12,8 @@ QString sizeText(qint64 bytes, const QLocale& locale)
     static const char* const units[] = {"KB", "MB", "GB", "TB"};
     double value = bytes / 1024.0;
     int unit = 0;
-    while (value >= 1024.0 && unit < 3) {
+    // Rounded, 1023.99 KB would read "1,024 KB": the next unit takes it.
+    while (value >= 1023.5 && unit < 3) {
         value /= 1024.0;
         ++unit;
     }
