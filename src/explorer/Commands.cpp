@@ -136,6 +136,8 @@ void ExplorerWindow::DownloadCommand()
         else
             noteFailure(panelText(1));
     }
+    if (commandStopped_)
+        return sayStopped();
     showTally(kDownloadDone, kDownloadFailed, kDownloadsFailed);
     if (OpenAfterDownload && !lastDownloaded.isEmpty() && !OpenWith::openDocument(lastDownloaded))
         statusText(1, texts_.GetString(kNoProgramOpens) + QLatin1Char(' ') +
@@ -266,7 +268,9 @@ void ExplorerWindow::SendQueuedFiles()
         item.FileName = QFileInfo(item.LocalPath).fileName();
         uploadOne(item, static_cast<int>(i + 1), static_cast<int>(UploadList.size()));
     }
-    if (onItsOwn)
+    if (onItsOwn && commandStopped_)
+        sayStopped();
+    else if (onItsOwn)
         showUploadTally();
 }
 

@@ -35,8 +35,9 @@ void ExplorerWindow::StopCommand()
 
 void ExplorerWindow::ExitCommand()
 {
-    // Without a transfer File > Exit ends the program at once, as it always has.
-    if (!transferStatus_->isRunning())
+    // Without a transfer File > Exit ends the program at once, as it always has;
+    // otherwise it closes the window, which asks and tidies up.
+    if (!transferStatus_->isRunning() && !link_->isDraining())
         std::exit(0);
     close();
 }

@@ -75,6 +75,8 @@ public:
     void stopTransfer();
     bool stopRequested() const { return stopRequested_; }
     bool isTransferRunning() const { return transferRunning_; }
+    // The phone is still sending the rest of a stopped download.
+    bool isDraining() const { return draining_; }
 
     // Waits out the pause the phone needs after the last exchange; for a
     // program about to end, whose next command may come from another process.

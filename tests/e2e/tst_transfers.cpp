@@ -59,6 +59,13 @@ QList<QPair<int, int>> slicesWritten(const QStringList& commands)
     return slices;
 }
 
+void useSlicesOf(LinkFixture& fixture, int size)
+{
+    PhoneLink::Timing timing = fixture.link->timing();
+    timing.SliceSize = size;
+    fixture.link->setTiming(timing);
+}
+
 } // namespace
 
 class TransfersTest : public QObject
@@ -93,9 +100,7 @@ private slots:
         LinkFixture fixture(phone);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml/im"));
         QVERIFY(fixture.connect());
-        PhoneLink::Timing timing = fixture.link->timing();
-        timing.SliceSize = 10240;
-        fixture.link->setTiming(timing);
+        useSlicesOf(fixture, 10240);
 
         const QString source = fixture.phone.scratch() + QLatin1Char('/') + name;
         writeLocal(source, content);
@@ -165,9 +170,7 @@ private slots:
         LinkFixture fixture(phone);
         fixture.phone.putFile(QStringLiteral("ml/f.bin"), patterned(size));
         QVERIFY(fixture.connect());
-        PhoneLink::Timing timing = fixture.link->timing();
-        timing.SliceSize = 1000;
-        fixture.link->setTiming(timing);
+        useSlicesOf(fixture, 1000);
         const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
         writeLocal(source, patterned(size));
         QTemporaryDir destination;
@@ -209,9 +212,7 @@ private slots:
         LinkFixture fixture;
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
         QVERIFY(fixture.connect());
-        PhoneLink::Timing timing = fixture.link->timing();
-        timing.SliceSize = 1000;
-        fixture.link->setTiming(timing);
+        useSlicesOf(fixture, 1000);
         const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
         writeLocal(source, patterned(5000));
         fixture.observer.onProgress = [&](qint64 done, qint64) {
@@ -370,9 +371,7 @@ private slots:
         LinkFixture fixture({QStringLiteral("--fault"), fault}, 600);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
         QVERIFY(fixture.connect());
-        PhoneLink::Timing timing = fixture.link->timing();
-        timing.SliceSize = 1000;
-        fixture.link->setTiming(timing);
+        useSlicesOf(fixture, 1000);
         const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
         writeLocal(source, patterned(2500));
         QCOMPARE(int(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml")))), outcome);
