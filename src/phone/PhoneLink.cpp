@@ -466,12 +466,13 @@ PhoneLink::WaitEnd PhoneLink::drainAbandonedAnswer()
 
 void PhoneLink::reportProgress(qint64 done, qint64 total)
 {
+    // The percentage first: an observer showing both reads it with the bytes.
+    if (total >= 0) {
+        // Whole percent, rounded down: 100 only once every byte is there.
+        const qint64 percent = total > 0 ? done * 100 / total : 100;
+        const QString shown = QString::number(percent) + QLatin1Char('%');
+        if (shown != panel3_ || (done == 0 && total > 0))
+            setStatus(3, shown);
+    }
     observer_.transferProgress(done, total);
-    if (total < 0)
-        return;
-    // Whole percent, rounded down: 100 only once every byte is there.
-    const qint64 percent = total > 0 ? done * 100 / total : 100;
-    const QString shown = QString::number(percent) + QLatin1Char('%');
-    if (shown != panel3_ || (done == 0 && total > 0))
-        setStatus(3, shown);
 }

@@ -223,6 +223,11 @@ private slots:
         writeLocal(album + QStringLiteral("/two.txt"), "2");
         if (gesture == QLatin1String("download")) {
             writeLocal(fixture.localFolder() + QStringLiteral("/a.txt"), "mine");
+            // Replacing is allowed: a refused download must still leave the file as it was.
+            onNextModal<QMessageBox>([](QMessageBox* question) {
+                QTest::mouseClick(question->findChild<QPushButton*>(QStringLiteral("cmdOverwriteAll")),
+                                  Qt::LeftButton);
+            });
             QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
             QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("mine"));
         } else if (gesture == QLatin1String("delete")) {
