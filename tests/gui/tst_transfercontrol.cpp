@@ -1,5 +1,6 @@
 #include "ExplorerFixture.h"
 #include "GuiFiles.h"
+#include "support/RecordingObserver.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -208,6 +209,31 @@ private slots:
         QVERIFY(fixture.window->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 15000);
         QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/up.bin")), QByteArray(12000, 'u'));
+    }
+
+    // Quitting during a download: the window waits for the rest of the file
+    // before it lets the line go, so the next program gets its own answers.
+    void quittingDuringADownloadLeavesTheLineClean()
+    {
+        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
+        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
+        QVERIFY(fixture.start());
+        fixture.window->show();
+        whenTransferShows(fixture, [&] {
+            answerNextMessageBox(QMessageBox::Yes);
+            fixture.window->close();
+        });
+        showAndSelect(fixture, {QStringLiteral("big.bin")});
+        QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 15000);
+        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        RecordingObserver observer;
+        PhoneLink next(fixture.texts, observer);
+        QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
+        const ListingResult listing = next.ListFolder(QStringLiteral("/ml/"));
+        QCOMPARE(listing.outcome, Outcome::Done);
+        QCOMPARE(listing.entries.size(), 1);
     }
 };
 
