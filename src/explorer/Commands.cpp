@@ -2,6 +2,7 @@
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "LocalPane.h"
+#include "TransferStatus.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 namespace {
@@ -59,6 +61,9 @@ void ExplorerWindow::startTally()
     sentFiles_ = 0;
     failedFiles_ = 0;
     failureReasons_.clear();
+    commandStopped_ = false;
+    overwriteAll_ = false;
+    stopReport_.clear();
 }
 
 void ExplorerWindow::noteFailure(const QString& reason)
@@ -110,19 +115,29 @@ void ExplorerWindow::DownloadCommand()
         return;
     }
     startTally();
+    const auto transfersOver = qScopeGuard([this] { endTransfers(); });
     QString lastDownloaded;
-    for (const PhoneRow& row : rows) {
-        if (closing_)
-            return;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const PhoneRow& row = rows.at(i);
+        if (commandEnded())
+            return sayStopped();
+        // The working folder is ours; elsewhere a file of the name is the user's.
+        if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(row.name)) &&
+            !mayReplace(row.name))
+            continue;
+        beginTransferOf(static_cast<int>(i + 1), static_cast<int>(rows.size()));
         const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination);
+        noteStop(outcome);
         // A lost line has said so already, with the way back; nothing covers that.
-        if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost)
+        if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::Stopped)
             return;
         if (outcome == Outcome::Done)
             lastDownloaded = QDir(destination).filePath(row.name);
         else
             noteFailure(panelText(1));
     }
+    if (commandStopped_)
+        return sayStopped();
     showTally(kDownloadDone, kDownloadFailed, kDownloadsFailed);
     if (OpenAfterDownload && !lastDownloaded.isEmpty() && !OpenWith::openDocument(lastDownloaded))
         statusText(1, texts_.GetString(kNoProgramOpens) + QLatin1Char(' ') +
@@ -163,14 +178,18 @@ void ExplorerWindow::DeleteCommand()
         showFailures(kDeleteFailed, kDeletesFailed);
 }
 
-void ExplorerWindow::uploadOne(UploadItem item)
+void ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)
 {
-    pgbMain_->setValue(0);
-    pgbMain_->show();
+    if (commandEnded() || (askBeforeReplacing && phoneFolderLists(item) && !mayReplace(item.FileName)) ||
+        commandEnded())
+        return;
+    beginTransferOf(fileNumber, fileCount);
     repaint();
-    if (link_->SendFile(item) == Outcome::Done)
+    const Outcome outcome = link_->SendFile(item);
+    noteStop(outcome);
+    if (outcome == Outcome::Done)
         ++sentFiles_;
-    else
+    else if (outcome != Outcome::Stopped)
         noteFailure(panelText(1));
     pgbMain_->hide();
     statusText(3, QString());
@@ -191,9 +210,13 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
     startTally();
     {
         CommandScope scope(*this);
-        for (const QString& path : paths) {
+        const auto transfersOver = qScopeGuard([this] { endTransfers(); });
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const QString& path = paths.at(i);
             if (closing_ || !link_->isOpen())
                 return;
+            if (commandStopped_)
+                break;
             const QFileInfo info(path);
             if (info.isFile()) {
                 UploadItem item;
@@ -201,7 +224,7 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
                 item.PhoneFolder = withoutClosingSlash(tag);
                 item.FileName = info.fileName();
                 item.FileSize = info.size();
-                uploadOne(item);
+                uploadOne(item, static_cast<int>(i + 1), static_cast<int>(paths.size()));
                 continue;
             }
             FolderChooser::ShowDir(path, texts_, UploadList, this);
@@ -211,7 +234,10 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
     if (closing_ || !link_->isOpen())
         return;
     FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
-    showUploadTally();
+    if (commandStopped_)
+        sayStopped();
+    else
+        showUploadTally();
 }
 
 int ExplorerWindow::SendQueuedFiles()
@@ -222,11 +248,17 @@ int ExplorerWindow::SendQueuedFiles()
     const bool onItsOwn = commandDepth_ == 0;
     if (onItsOwn)
         startTally();
-    const int failedBefore = failedFiles_;
+    // Failed, skipped, stopped and never reached alike.
+    const int sentBefore = sentFiles_;
+    auto notSent = [&] { return static_cast<int>(UploadList.size()) - (sentFiles_ - sentBefore); };
     CommandScope scope(*this);
+    const auto transfersOver = qScopeGuard([this, onItsOwn] {
+        if (onItsOwn)
+            endTransfers();
+    });
     for (qsizetype index = 0; index < UploadList.size(); ++index) {
-        if (closing_ || !link_->isOpen())
-            return failedFiles_ - failedBefore + static_cast<int>(UploadList.size() - index);
+        if (closing_ || !link_->isOpen() || commandStopped_)
+            return notSent();
         UploadItem& item = UploadList[index];
         // A file gone since it was chosen is a failure, not a silent skip.
         if (!QFileInfo(item.LocalPath).isFile()) {
@@ -235,14 +267,18 @@ int ExplorerWindow::SendQueuedFiles()
                         texts_.GetString(kMissingFileAfter));
             continue;
         }
-        item.PhoneFolder = item.PhoneFolder == QLatin1String("</java>") ? QStringLiteral("/java")
-                                                                        : withoutClosingSlash(listedFolder_);
+        // The Java menu and its suites replace the phone's on purpose: the user
+        // agreed to send them, and skipping the menu would leave the phone without one.
+        const bool forJava = item.PhoneFolder == QLatin1String("</java>");
+        item.PhoneFolder = forJava ? QStringLiteral("/java") : withoutClosingSlash(listedFolder_);
         item.FileName = QFileInfo(item.LocalPath).fileName();
-        uploadOne(item);
+        uploadOne(item, static_cast<int>(index + 1), static_cast<int>(UploadList.size()), !forJava);
     }
-    if (onItsOwn)
+    if (onItsOwn && commandStopped_)
+        sayStopped();
+    else if (onItsOwn)
         showUploadTally();
-    return failedFiles_ - failedBefore;
+    return notSent();
 }
 
 void ExplorerWindow::FavouriteCommand(int button)

@@ -5,6 +5,7 @@
 #include "GripSplitter.h"
 #include "Icons.h"
 #include "LocalPane.h"
+#include "TransferStatus.h"
 #include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
@@ -76,7 +77,7 @@ void ExplorerWindow::buildMenus()
 {
     mnuFile_ = menuBar()->addMenu(QString());
     mnuFile_->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileExit_ = mnuFile_->addAction(QString(), this, [] { std::exit(0); });
+    mnuFileExit_ = mnuFile_->addAction(QString(), this, &ExplorerWindow::ExitCommand);
     mnuFileExit_->setObjectName(QStringLiteral("mnuFileExit"));
     mnuHelp_ = menuBar()->addMenu(QString());
     mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
@@ -230,6 +231,8 @@ void ExplorerWindow::buildCentre()
         auto* shortcut = new QShortcut(QKeySequence::Delete, target, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, &ExplorerWindow::DeleteCommand);
     }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &ExplorerWindow::StopCommand);
 }
 
 void ExplorerWindow::buildStatusBar()
@@ -272,7 +275,11 @@ void ExplorerWindow::buildStatusBar()
     progressLayout->addStretch(0);
     progressLayout->addWidget(panels_[2]);
 
+    transferStatus_ = new TransferStatus(texts_);
+    connect(transferStatus_, &TransferStatus::stopClicked, this, &ExplorerWindow::StopCommand);
+
     bar->addWidget(panels_[0], 1);
+    bar->addWidget(transferStatus_);
     bar->addWidget(batteryPanel);
     bar->addWidget(progressPanel);
 }
@@ -297,6 +304,7 @@ void ExplorerWindow::ApplyLanguage()
         favButtons_[i]->setToolTip(text(191 + i));
     applyKeysAndMenusLanguage();
     localPane_->ApplyLanguage(texts_);
+    transferStatus_->ApplyLanguage();
     // The headers follow the language even while no phone answers.
     lstFiles_->setHeaderLabels({text(200), text(201), text(202)});
 }
@@ -341,16 +349,6 @@ void ExplorerWindow::busyChanged(bool busy)
         focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
 }
 
-void ExplorerWindow::progressRange(int maximum)
-{
-    pgbMain_->setRange(0, maximum);
-}
-
-void ExplorerWindow::progressValue(int value)
-{
-    pgbMain_->setValue(qMin(value, pgbMain_->maximum()));
-}
-
 void ExplorerWindow::batteryLevel(int level)
 {
     if (level < 1) {
@@ -385,14 +383,25 @@ void ExplorerWindow::changeEvent(QEvent* event)
 
 void ExplorerWindow::closeEvent(QCloseEvent* event)
 {
-    closing_ = true;
-    // An exchange waiting for the phone ends first; the window closes once it has.
+    // An exchange waiting for the phone ends first; the window closes once it
+    // has. A transfer is stopped, tidily, only if the user agrees.
     if (link_->isExchangeRunning() || commandDepth_ > 0) {
-        link_->cancel();
+        if (!closing_) {
+            if (transferStatus_->isRunning() && !quitDespiteTransfer()) {
+                event->ignore();
+                return;
+            }
+            closing_ = true;
+            if (transferStatus_->isRunning())
+                StopCommand();
+            else
+                link_->cancel();
+        }
         event->ignore();
         QTimer::singleShot(50, this, &QWidget::close);
         return;
     }
+    closing_ = true;
     shutdown();
     event->accept();
 }

@@ -25,6 +25,7 @@ class QTreeWidgetItem;
 class SettingsStore;
 class QUrl;
 struct FolderCopyTally;
+class TransferStatus;
 
 // The main window: the phone's folder tree and file list beside a local folder.
 class ExplorerWindow : public QMainWindow, public PhoneObserver
@@ -61,6 +62,10 @@ public:
     // A phone folder with its sub-folders into a local folder of its name
     // inside the folder the local pane shows.
     void DownloadFolderCommand(const QString& phoneFolder);
+    // Stop button and Escape: ends the running transfer and the command.
+    void StopCommand();
+    // File > Exit: at once, but a running transfer is stopped only if the user agrees.
+    void ExitCommand();
 
     // State others read.
     PhoneLink& link() const { return *link_; }
@@ -78,8 +83,7 @@ public:
     // PhoneObserver
     void statusText(int panel, const QString& text) override;
     void busyChanged(bool busy) override;
-    void progressRange(int maximum) override;
-    void progressValue(int value) override;
+    void transferProgress(qint64 done, qint64 total) override;
     void batteryLevel(int level) override;
     void message(const QString& text) override;
     void lineLost() override;
@@ -124,7 +128,27 @@ private:
     void keepSortOrder();
     void showFileMenu(const QPoint& position);
     QList<PhoneRow> selectedRows() const;
-    void uploadOne(UploadItem item);
+    void uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
+
+    // What the user wants done with a file the destination holds already.
+    enum class Overwrite
+    {
+        Yes,
+        Skip,
+        All,
+        Cancel
+    };
+    Overwrite askOverwrite(const QString& name);
+    // Whether to go on with `name` where a file of that name exists; false
+    // skips it, and after Cancel ends the command.
+    bool mayReplace(const QString& name);
+    bool phoneFolderLists(const UploadItem& item) const;
+    bool commandEnded() const;
+    void beginTransferOf(int fileNumber, int fileCount);
+    void endTransfers();
+    void noteStop(Outcome outcome);
+    void sayStopped();
+    bool quitDespiteTransfer();
     bool refuseWhileBusy() const;
     void sendJavaQueue();
     bool refuseWithoutLine();
@@ -186,6 +210,7 @@ private:
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     QLabel* picBattery_ = nullptr;
     QProgressBar* pgbMain_ = nullptr;
+    TransferStatus* transferStatus_ = nullptr;
 
     QHash<QString, QTreeWidgetItem*> nodes_;
     // The folder the file list shows and the key of its node: commands act there.
@@ -204,6 +229,10 @@ private:
     // before the phone's file is replaced.
     QByteArray javaPhoneMenu_;
     bool closing_ = false;
+    // The user stopped the command (Stop, Escape, Cancel in a question).
+    bool commandStopped_ = false;
+    bool overwriteAll_ = false;
+    QString stopReport_;
     // Messages that wait until a language is loaded to be readable.
     bool settingsMessagePending_ = false;
     bool workingFolderMessagePending_ = false;

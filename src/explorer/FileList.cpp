@@ -37,7 +37,7 @@ bool FileRow::operator<(const QTreeWidgetItem& other) const
 {
     const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
     if (column == kSizeColumn)
-        return text(column).toLongLong() < other.text(column).toLongLong();
+        return data(column, BytesRole).toLongLong() < other.data(column, BytesRole).toLongLong();
     return QTreeWidgetItem::operator<(other);
 }
 

@@ -9,6 +9,8 @@ class FileRow : public QTreeWidgetItem
 {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
+    // The size column shows "1.5 MB" and keeps the exact bytes for sorting.
+    static constexpr int BytesRole = Qt::UserRole;
     bool operator<(const QTreeWidgetItem& other) const override;
 };
 

@@ -4,6 +4,7 @@
 #include "Icons.h"
 #include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
+#include "phone/TransferMeter.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -66,14 +67,18 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
     // The parent may have gone while the phone answered (a second click).
     QTreeWidgetItem* parent = nodes_.value(parentKey);
     lstFiles_->setUpdatesEnabled(false);
+    const QLocale locale = interfaceLocale(texts_);
     for (const PhoneEntry& entry : listing.entries) {
         if (entry.isFolder) {
             if (parent)
                 addFolderNode(parent, entry.name, folder + entry.name + QLatin1Char('/'));
             continue;
         }
-        auto* row = new FileRow(lstFiles_, {withVisibleControls(entry.name), folder, QString::number(entry.size)});
+        auto* row =
+            new FileRow(lstFiles_, {withVisibleControls(entry.name), folder, sizeText(entry.size, locale)});
         row->setData(0, kNameRole, entry.name);
+        row->setData(2, FileRow::BytesRole, entry.size);
+        row->setToolTip(2, locale.toString(entry.size) + QStringLiteral(" B"));
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
     keepSortOrder();

@@ -167,5 +167,10 @@ void ExplorerWindow::applyBatteryRule()
 void ExplorerWindow::shutdown()
 {
     Folders::emptyWorkingFolder(tempFolder_);
+    // The rest of a stopped download would greet the next program on the line.
+    if (link_->isDraining()) {
+        hide();
+        link_->waitOutPause();
+    }
     link_->ClosePort();
 }

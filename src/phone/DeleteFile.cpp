@@ -17,6 +17,7 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
         end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
     switch (end) {
     case WaitEnd::Cancelled:
+    case WaitEnd::Stopped:
         return Outcome::Cancelled;
     case WaitEnd::LineLost:
         return Outcome::LineLost;

@@ -2,6 +2,7 @@
 #include "ListingAnswer.h"
 #include "NameCodec.h"
 #include "PhoneTexts.h"
+#include "TransferMeter.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         tmrTimeout_.stop();
         switch (end) {
         case WaitEnd::Cancelled:
+        case WaitEnd::Stopped:
             result.outcome = Outcome::Cancelled;
             return result;
         case WaitEnd::LineLost:
@@ -91,9 +93,9 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
                     JavaFileNames << entry.name;
             }
         }
+        // The total as people read sizes ("1.5 MB"), in the interface language's numbers.
         setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
-                         QString::number(answer.totalBytes / 1024) + QLatin1Char(' ') +
-                         text(PhoneTexts::TotalAfter));
+                         sizeText(answer.totalBytes, interfaceLocale(texts_)) + QLatin1Char('.'));
         result.outcome = Outcome::Done;
         result.entries = answer.entries;
         result.totalBytes = answer.totalBytes;

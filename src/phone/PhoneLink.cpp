@@ -74,6 +74,8 @@ void PhoneLink::setStatus(int panel, const QString& text)
 {
     if (panel == 1)
         panel1_ = text;
+    if (panel == 3)
+        panel3_ = text;
     observer_.statusText(panel, text);
 }
 
@@ -85,6 +87,7 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     setStatus(1, text(PhoneTexts::Opening) + QLatin1Char(' ') + portLabel + QStringLiteral("..."));
     ClosePort();
     lineLost_ = false;
+    draining_ = false;
     port_.setPortName(device);
     configurePhoneLine(port_);
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -144,10 +147,24 @@ void PhoneLink::cancel()
     checkWait();
 }
 
+void PhoneLink::stopTransfer()
+{
+    if (stopRequested_)
+        return;
+    stopRequested_ = true;
+    if (exchangeRunning_ && !transferRunning_)
+        cancel();
+    else
+        checkWait();
+}
+
 void PhoneLink::beginBusy()
 {
-    if (busyDepth_++ == 0)
-        observer_.busyChanged(true);
+    if (busyDepth_++ > 0)
+        return;
+    // A Stop belongs to the command it was given in.
+    stopRequested_ = false;
+    observer_.busyChanged(true);
 }
 
 void PhoneLink::endBusy()
@@ -191,9 +208,14 @@ void PhoneLink::discardStaleInput()
 
 PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
 {
+    const WaitEnd drained = drainAbandonedAnswer();
+    if (drained != WaitEnd::Satisfied)
+        return drained;
     const WaitEnd pause = pauseWait();
     if (pause != WaitEnd::Satisfied)
         return pause;
+    if (transferRunning_ && stopRequested_)
+        return WaitEnd::Stopped;
     discardStaleInput();
     port_.write(command.toLatin1() + "\r\n");
     startTimeOut();
@@ -223,7 +245,8 @@ void PhoneLink::armTimeOut()
     // restarting a timer for every few bytes would cost more than the bytes.
     qint64 left = deadline_ < 0 ? std::numeric_limits<qint64>::max() : deadline_ - exchangeClock_.elapsed();
     if (measureSilence_)
-        left = qMin(left, timing_.TimeOutTime - lineActivity_.elapsed());
+        left =
+            qMin(left, (silenceLimit_ < 0 ? timing_.TimeOutTime : silenceLimit_) - lineActivity_.elapsed());
     if (left > 0) {
         tmrTimeout_.start(static_cast<int>(qMin<qint64>(left, std::numeric_limits<int>::max())));
         return;
@@ -254,7 +277,8 @@ PhoneLink::WaitEnd PhoneLink::pauseWait()
     tmrTimeout_.stop();
     TimedOut = false;
     onPauseTick();
-    const WaitEnd end = waitUntil([this] { return !Processing; });
+    // A stopped transfer sends nothing more, so it need not wait for the phone.
+    const WaitEnd end = waitUntil([this] { return !Processing || (transferRunning_ && stopRequested_); });
     tmrProcessing_.stop();
     return end;
 }
@@ -273,11 +297,12 @@ void PhoneLink::onPauseTick()
 
 void PhoneLink::waitOutPause()
 {
-    if (exchangeRunning_ || !Processing)
+    if (exchangeRunning_ || (!Processing && !draining_))
         return;
     exchangeRunning_ = true;
     cancelled_ = false;
-    pauseWait();
+    if (drainAbandonedAnswer() == WaitEnd::Satisfied)
+        pauseWait();
     exchangeRunning_ = false;
 }
 
@@ -288,6 +313,8 @@ void PhoneLink::readWaiting()
         return;
     }
     LastChunk = port_.readAll();
+    if (draining_)
+        dropAbandonedBytes(LastChunk);
     if (LastChunk.isEmpty() || !exchangeRunning_)
         return;
     // A long answer that keeps arriving is not cut off; a phone announcing
@@ -382,4 +409,70 @@ PhoneLink::WaitEnd PhoneLink::waitUntil(std::function<bool()> satisfied)
     waitCondition_ = nullptr;
     waitEnd_.reset();
     return end;
+}
+
+void PhoneLink::abandonAnswer(qint64 remaining)
+{
+    draining_ = true;
+    drainRemaining_ = remaining;
+    if (drainRemaining_ == 0)
+        draining_ = false;
+    startPause();
+}
+
+void PhoneLink::dropAbandonedBytes(QByteArray& chunk)
+{
+    if (chunk.isEmpty())
+        return;
+    lineActivity_.restart();
+    if (drainRemaining_ < 0) {
+        chunk.clear();
+        return;
+    }
+    const qint64 taken = qMin<qint64>(drainRemaining_, chunk.size());
+    drainRemaining_ -= taken;
+    chunk.remove(0, taken);
+    if (drainRemaining_ == 0) {
+        draining_ = false;
+        // The phone's pause runs from the end of its answer.
+        startPause();
+    }
+}
+
+PhoneLink::WaitEnd PhoneLink::drainAbandonedAnswer()
+{
+    if (!draining_ || !port_.isOpen()) {
+        draining_ = false;
+        return WaitEnd::Satisfied;
+    }
+    // The phone sends the rest of a file it was asked for; its bytes must not
+    // be taken for the next answer. It ends by its length or by silence.
+    TimedOut = false;
+    exchangeClock_.restart();
+    silenceLimit_ = timing_.AnswerSilence;
+    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(qMax<qint64>(drainRemaining_, 0)));
+    const WaitEnd end = waitUntil([this] { return !draining_; });
+    silenceLimit_ = -1;
+    tmrTimeout_.stop();
+    TimedOut = false;
+    if (end == WaitEnd::Cancelled || end == WaitEnd::LineLost)
+        return end;
+    if (draining_) {
+        draining_ = false;
+        startPause();
+    }
+    return WaitEnd::Satisfied;
+}
+
+void PhoneLink::reportProgress(qint64 done, qint64 total)
+{
+    // The percentage first: an observer showing both reads it with the bytes.
+    if (total >= 0) {
+        // Whole percent, rounded down: 100 only once every byte is there.
+        const qint64 percent = total > 0 ? done * 100 / total : 100;
+        const QString shown = QString::number(percent) + QLatin1Char('%');
+        if (shown != panel3_ || (done == 0 && total > 0))
+            setStatus(3, shown);
+    }
+    observer_.transferProgress(done, total);
 }

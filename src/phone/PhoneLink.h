@@ -68,6 +68,15 @@ public:
 
     // Ends the exchange in progress; it returns Cancelled and reports nothing more.
     void cancel();
+    // The user's Stop: a download abandons its answer at once, an upload ends
+    // after the slice on its way and deletes what reached the phone; either
+    // returns Stopped. Any other exchange is cancelled. Holds until the next
+    // command begins.
+    void stopTransfer();
+    bool stopRequested() const { return stopRequested_; }
+    bool isTransferRunning() const { return transferRunning_; }
+    // The phone is still sending the rest of a stopped download.
+    bool isDraining() const { return draining_; }
 
     // Waits out the pause the phone needs after the last exchange; for a
     // program about to end, whose next command may come from another process.
@@ -101,7 +110,8 @@ private:
         Satisfied,
         TimedOut,
         LineLost,
-        Cancelled
+        Cancelled,
+        Stopped // the user's Stop, before a transfer's command went out
     };
 
     class ExchangeScope;
@@ -136,7 +146,17 @@ private:
     void onPortError(QSerialPort::SerialPortError error);
 
     void enterDataPhase(DownloadFrameParser& frame, bool& dataPhase);
-    Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length, qint64 total);
+    void reportProgress(qint64 done, qint64 total);
+    // An abandoned answer still coming is read and dropped; the next exchange
+    // starts once it has ended (`remaining` bytes, negative: unknown) or the
+    // line has fallen silent.
+    void abandonAnswer(qint64 remaining);
+    void dropAbandonedBytes(QByteArray& chunk);
+    WaitEnd drainAbandonedAnswer();
+    Outcome sendSlices(const UploadItem& item, bool& phoneFileStarted);
+    void removePartialUpload(const UploadItem& item);
+    Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
+                       bool& phoneFileStarted);
 
     const LanguageTable& texts_;
     PhoneObserver& observer_;
@@ -161,9 +181,16 @@ private:
     Timing timing_;
     QString portLabel_;
     QString panel1_;
+    QString panel3_;
     int busyDepth_ = 0;
     bool exchangeRunning_ = false;
     bool cancelled_ = false;
+    bool stopRequested_ = false;
+    bool transferRunning_ = false;
+    bool draining_ = false;
+    qint64 drainRemaining_ = -1;
+    // How long the line must stay silent before a silence-measured wait ends.
+    qint64 silenceLimit_ = -1; // -1: TimeOutTime
     bool lineLost_ = false;
     bool displayCharge_ = false;
     bool showInternal_ = false;

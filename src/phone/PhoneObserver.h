@@ -3,7 +3,7 @@
 #include <QString>
 
 // How the phone link reports; it never touches a widget. Panels: 1 operation
-// and error texts, 2 battery charge, 3 upload percentage.
+// and error texts, 2 battery charge, 3 transfer percentage.
 class PhoneObserver
 {
 public:
@@ -12,8 +12,8 @@ public:
     virtual void statusText(int panel, const QString& text) { (void)panel, (void)text; }
     // True while the link works with the phone; the window disables its controls.
     virtual void busyChanged(bool busy) { (void)busy; }
-    virtual void progressRange(int maximum) { (void)maximum; }
-    virtual void progressValue(int value) { (void)value; }
+    // The file's own bytes moved so far, of `total` (negative: not announced).
+    virtual void transferProgress(qint64 done, qint64 total) { (void)done, (void)total; }
     // 1 to 6; 0 hides the battery picture.
     virtual void batteryLevel(int level) { (void)level; }
     // A message the user must acknowledge (the window shows a message box).

@@ -6,7 +6,6 @@ enum : int
 {
     Listing = 51,
     TotalBefore = 52,
-    TotalAfter = 53,
     ListingFailed = 54,
     PortTimeOut = 55,
     BatteryFailed = 56,
@@ -36,5 +35,12 @@ enum : int
     MissingFileAfter = 108,
     LinkInTheWay = 120,
     UnreadableFileAfter = 121,
+    Of = 122,
+    Left = 123,
+    LocaleName = 138,
+    Stopped = 141,
+    PartialDeleted = 142,
+    PartialKept = 143,
+    File = 149,
 };
 }

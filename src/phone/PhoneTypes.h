@@ -11,6 +11,7 @@ enum class Outcome
     TimedOut,
     LineLost,  // the port went away; already reported
     Cancelled, // ended by the program (window closing); reports nothing
+    Stopped,   // the user stopped the transfer; said so, nothing half-done left behind
     NotRun     // port closed, or another exchange is running
 };
 

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 namespace {
 
@@ -27,6 +28,7 @@ void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase)
         return;
     }
     measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(size.value_or(kLargestDownloadFile)));
+    reportProgress(frame.contentDelivered(), size.value_or(-1));
 }
 
 Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder)
@@ -34,6 +36,8 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     ExchangeScope scope(*this);
     if (!scope.admitted())
         return Outcome::NotRun;
+    transferRunning_ = true;
+    const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
     CommandDone = false;
     const QString failedText = text(PhoneTexts::ReadError) + QLatin1Char(' ') + name + QStringLiteral(".");
     setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + name + QStringLiteral("..."));
@@ -61,13 +65,17 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         if (destination.write(bytes.data(), bytes.size()) != bytes.size())
             writeFailed = true;
     });
+    reportProgress(0, -1);
 
     qint64 received = 0;
     bool dataPhase = false;
     QElapsedTimer silence;
     binarySink_ = [&](const QByteArray& chunk) {
         received += chunk.size();
+        const qint64 deliveredBefore = frame.contentDelivered();
         frame.feed(chunk);
+        if (frame.contentDelivered() != deliveredBefore)
+            reportProgress(frame.contentDelivered(), frame.announcedSize().value_or(-1));
         if (writeFailed || received > kLargestDownloadFile + kLongestFraming)
             frame.fail();
         if (!dataPhase && frame.state() != DownloadFrameParser::State::Header)
@@ -95,7 +103,17 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     // The framing ends the answer as soon as the announced bytes and the
     // trailer are in; only an answer without a size waits for silence.
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([&] { return frame.ended() || silentLongEnough(); });
+        end = waitUntil([&] { return frame.ended() || silentLongEnough() || stopRequested_; });
+    // Stopped: the rest of the answer is dropped as it comes and the
+    // temporary file goes, so the destination stays as it was.
+    if (end == WaitEnd::Stopped || (end == WaitEnd::Satisfied && !frame.ended() && !silent)) {
+        binarySink_ = nullptr;
+        if (end == WaitEnd::Satisfied)
+            abandonAnswer(frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8
+                                                                               : -1);
+        setStatus(1, text(PhoneTexts::Stopped));
+        return Outcome::Stopped;
+    }
     binarySink_ = nullptr;
     tmrTimeout_.stop();
     graceTimer_.stop();
@@ -116,6 +134,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         setStatus(1, failedText);
         return Outcome::Failed;
     }
+    reportProgress(frame.contentDelivered(), frame.contentDelivered());
     setStatus(1, text(PhoneTexts::ReadDone));
     CommandDone = true;
     return Outcome::Done;

@@ -5,25 +5,42 @@
 
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-
-// Whole percent of the file's bytes sent so far, with at least two digits.
-QString percentText(qint64 sent, qint64 total)
-{
-    const qint64 percent = total > 0 ? (sent * 100 + total / 2) / total : 100;
-    return QStringLiteral("%1%").arg(percent, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
+#include <QScopeGuard>
 
 Outcome PhoneLink::SendFile(const UploadItem& item)
 {
-    if (!isOpen())
+    if (!isOpen() || exchangeRunning_)
         return Outcome::NotRun;
+    // One busy span for the slices and the clean-up, so a Stop given during
+    // the slices still holds when they are done.
+    beginBusy();
+    const auto idle = qScopeGuard([this] { endBusy(); });
+    bool phoneFileStarted = false;
+    const Outcome outcome = sendSlices(item, phoneFileStarted);
+    // A part of a file is worse than none: the user would take it for the file.
+    const bool partial =
+        outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
+    if (phoneFileStarted && partial && isOpen())
+        removePartialUpload(item);
+    return outcome;
+}
+
+void PhoneLink::removePartialUpload(const UploadItem& item)
+{
+    const QString reason = panel1_;
+    const bool removed = DeleteFile(item.FileName, item.PhoneFolder + QLatin1Char('/')) == Outcome::Done;
+    setStatus(1, reason + QLatin1Char(' ') +
+                     text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
+                     item.FileName + (removed ? QStringLiteral(".") : QStringLiteral("!")));
+}
+
+Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)
+{
     ExchangeScope scope(*this);
     if (!scope.admitted())
         return Outcome::NotRun;
+    transferRunning_ = true;
+    const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
 
     QFile file(item.LocalPath);
     if (!QFileInfo(item.LocalPath).isFile() || !file.open(QIODevice::ReadOnly)) {
@@ -36,16 +53,24 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
     }
     // The bytes on disk now are what gets sent, whatever size was noted earlier.
     const qint64 total = file.size();
-    observer_.progressRange(static_cast<int>(total / 100 + 1));
-    observer_.progressValue(0);
+    reportProgress(0, total);
 
     const qint64 slice = timing_.SliceSize;
     const qint64 sliceCount = total == 0 ? 1 : (total + slice - 1) / slice;
     for (qint64 index = 0; index < sliceCount; ++index) {
         const qint64 offset = index * slice;
-        const Outcome sent = writeSlice(item, file, offset, qMin(slice, total - offset), total);
-        if (sent == Outcome::Done)
+        // Between slices: the phone has stored every slice it confirmed.
+        if (stopRequested_) {
+            setStatus(1, text(PhoneTexts::Stopped));
+            return Outcome::Stopped;
+        }
+        const Outcome sent = writeSlice(item, file, offset, qMin(slice, total - offset), phoneFileStarted);
+        if (sent == Outcome::Done) {
+            reportProgress(offset + qMin(slice, total - offset), total);
             continue;
+        }
+        if (sent == Outcome::Stopped)
+            setStatus(1, text(PhoneTexts::Stopped));
         if (sent == Outcome::TimedOut)
             setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadTimeOut) + QStringLiteral("!"));
         return sent;
@@ -53,7 +78,8 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
     return Outcome::Done;
 }
 
-Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length, qint64 total)
+Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
+                              bool& phoneFileStarted)
 {
     QByteArray buffer;
     if (!file.seek(offset) || (buffer = file.read(length)).size() != length) {
@@ -68,6 +94,8 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
                                 QStringLiteral(",0,") + EncodeName(item.FileName) + QStringLiteral(",1,") +
                                 QString::number(length) + QStringLiteral(",1,") + QString::number(offset));
     CommandDone = false;
+    if (end == WaitEnd::Stopped)
+        return Outcome::Stopped;
     if (end == WaitEnd::Satisfied)
         end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
     if (end == WaitEnd::Cancelled)
@@ -83,10 +111,9 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     }
 
     CommandDone = true;
+    // From here on the phone holds a file of this name that is not the whole one.
+    phoneFileStarted = true;
     setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("..."));
-    const qint64 sent = offset + length;
-    observer_.progressValue(static_cast<int>(sent / 100));
-    setStatus(3, percentText(sent, total));
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.
@@ -117,6 +144,9 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     if (end == WaitEnd::LineLost)
         return Outcome::LineLost;
     if (ReceiveBuffer.contains("ERROR")) {
+        // A refused first slice was not stored: the phone holds no part of this file.
+        if (offset == 0)
+            phoneFileStarted = false;
         // A slice the phone did not store would leave a hole in the file.
         setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadPhoneError) + QStringLiteral("!"));
         return Outcome::Failed;

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 // Every folder ("a/") and file ("a/b=content") below `root`, sorted.
@@ -61,6 +63,11 @@ class CliTest : public QObject
         run.out = QString::fromUtf8(process.readAllStandardOutput());
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
+    }
+
+    static int slicesSeen(const QStringList& commands)
+    {
+        return static_cast<int>(commands.filter(QStringLiteral("AT+QFWF=")).size());
     }
 
     QStringList onPhone(const SimulatedPhone& phone, const QStringList& command)
@@ -235,6 +242,105 @@ private slots:
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QStringLiteral("copied 1 file, 1 byte, 1 failed\n"));
         QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a.txt")), qPrintable(run.err));
+    }
+
+    // get and put replace files like cp; --no-clobber keeps what is there.
+    void existingNamesAreReplacedUnlessNoClobber_data()
+    {
+        QTest::addColumn<bool>("get");
+        QTest::addColumn<bool>("noClobber");
+        QTest::newRow("get replaces") << true << false;
+        QTest::newRow("get --no-clobber keeps") << true << true;
+        QTest::newRow("put replaces") << false << false;
+        QTest::newRow("put --no-clobber keeps") << false << true;
+    }
+
+    void existingNamesAreReplacedUnlessNoClobber()
+    {
+        QFETCH(bool, get);
+        QFETCH(bool, noClobber);
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/a.txt"), "phone's");
+        phone.putFile(QStringLiteral("ml/b.txt"), "phone's b");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        QFile local(here.filePath(QStringLiteral("a.txt")));
+        QVERIFY(local.open(QIODevice::WriteOnly));
+        local.write("local");
+        local.close();
+        QStringList command =
+            get ? QStringList{"get", "/ml/a.txt", "/ml/b.txt"} : QStringList{"put", local.fileName(), "/ml"};
+        if (noClobber)
+            command << QStringLiteral("--no-clobber");
+        const Run run = cli(onPhone(phone, command), here.path());
+        QCOMPARE(run.status, 0);
+        const QByteArray kept = get ? QByteArray("local") : QByteArray("phone's");
+        const QByteArray replaced = get ? QByteArray("phone's") : QByteArray("local");
+        QFile got(here.filePath(QStringLiteral("a.txt")));
+        QVERIFY(got.open(QIODevice::ReadOnly));
+        QCOMPARE(get ? got.readAll() : phone.fileContent(QStringLiteral("ml/a.txt")),
+                 noClobber ? kept : replaced);
+        QCOMPARE(run.err.contains(QStringLiteral("exists already: a.txt")), noClobber);
+        if (get) {
+            QFile other(here.filePath(QStringLiteral("b.txt")));
+            QVERIFY(other.open(QIODevice::ReadOnly));
+            QCOMPARE(other.readAll(), QByteArray("phone's b"));
+        }
+    }
+
+    // Ctrl-C stops a transfer as the window's Stop does, with status 130: a
+    // partly sent file is deleted, a partly received one never written, and
+    // the next run finds the phone ready.
+    void ctrlCStopsATransfer_data()
+    {
+        QTest::addColumn<bool>("get");
+        QTest::newRow("get") << true;
+        QTest::newRow("put") << false;
+    }
+
+    void ctrlCStopsATransfer()
+    {
+        QFETCH(bool, get);
+        SimulatedPhone phone({QStringLiteral("--baud"), QStringLiteral("115200")});
+        phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        const QString source = here.filePath(QStringLiteral("up.bin"));
+        QFile up(source);
+        QVERIFY(up.open(QIODevice::WriteOnly));
+        up.write(QByteArray(30000, 'u'));
+        up.close();
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(here.path());
+        process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
+                      onPhone(phone, get ? QStringList{"get", "/ml/big.bin", "--to", "got"}
+                                         : QStringList{"--slice", "2048", "put", source, "/ml"}));
+        QDir(here.path()).mkdir(QStringLiteral("got"));
+        // Under way: the phone is sending the file, or has stored a slice of it.
+        QString err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError()),
+                                  get ? phone.commands().size() >= 1 : slicesSeen(phone.commands()) >= 2),
+                                 10000);
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(30000));
+        err += QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY2(err.contains(QStringLiteral("Stopped.")), qPrintable(err));
+        if (get) {
+            QCOMPARE(QDir(here.filePath(QStringLiteral("got"))).entryList(QDir::Files | QDir::Hidden),
+                     QStringList());
+        } else {
+            QVERIFY(!phone.hasFile(QStringLiteral("ml/up.bin")));
+            QVERIFY2(err.contains(QStringLiteral("deleted: up.bin")), qPrintable(err));
+        }
+        const Run next = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
+        QCOMPARE(next.status, 0);
+        QCOMPARE(next.out, QStringLiteral("big.bin\t30000\n"));
     }
 
     void exitStatuses_data()

@@ -41,7 +41,7 @@ private slots:
         ListingResult root = fixture.link->ListFolder(QStringLiteral("/"));
         QCOMPARE(root.outcome, Outcome::Done);
         QCOMPARE(names(root.entries), (QStringList{"empty/", "ml/", "root file.txt"}));
-        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 2 T53"));
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 2.0 KB."));
 
         const ListingResult nested = fixture.link->ListFolder(QStringLiteral("/ml/im/"));
         QCOMPARE(names(nested.entries), (QStringList{"a.jpg", "Фото.jpg"}));
@@ -50,7 +50,7 @@ private slots:
         const ListingResult empty = fixture.link->ListFolder(QStringLiteral("/empty/"));
         QCOMPARE(empty.outcome, Outcome::Done);
         QVERIFY(empty.entries.isEmpty());
-        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 0 T53"));
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 0 B."));
 
         fixture.link->setShowInternal(true);
         root = fixture.link->ListFolder(QStringLiteral("/"));

@@ -59,6 +59,13 @@ QList<QPair<int, int>> slicesWritten(const QStringList& commands)
     return slices;
 }
 
+void useSlicesOf(LinkFixture& fixture, int size)
+{
+    PhoneLink::Timing timing = fixture.link->timing();
+    timing.SliceSize = size;
+    fixture.link->setTiming(timing);
+}
+
 } // namespace
 
 class TransfersTest : public QObject
@@ -93,9 +100,7 @@ private slots:
         LinkFixture fixture(phone);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml/im"));
         QVERIFY(fixture.connect());
-        PhoneLink::Timing timing = fixture.link->timing();
-        timing.SliceSize = 10240;
-        fixture.link->setTiming(timing);
+        useSlicesOf(fixture, 10240);
 
         const QString source = fixture.phone.scratch() + QLatin1Char('/') + name;
         writeLocal(source, content);
@@ -142,11 +147,123 @@ private slots:
             offset += lengths.at(i);
         }
         QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/f.bin")), patterned(size));
-        // The percentage never passes 100 and the progress ends at the file's size.
-        for (const QString& percent : fixture.observer.panel3)
-            QVERIFY2(percent.chopped(1).toInt() <= 100, qPrintable(percent));
-        QCOMPARE(fixture.observer.progressMaximum, size / 100 + 1);
-        QCOMPARE(fixture.observer.progressValues.last(), size / 100);
+    }
+
+    // Progress counts the file's own bytes, confirmed ones for an upload, and
+    // ends at 100 % exactly when the last byte is in.
+    void progressCountsOnlyFileBytes_data()
+    {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QStringList>("phone");
+        QTest::newRow("upload, three slices") << true << 2500 << QStringList();
+        QTest::newRow("upload, empty") << true << 0 << QStringList();
+        QTest::newRow("download") << false << 20000 << QStringList{"--chunk", "700"};
+        QTest::newRow("download, echoing phone") << false << 20000 << QStringList{"--echo", "--chunk", "700"};
+    }
+
+    void progressCountsOnlyFileBytes()
+    {
+        QFETCH(bool, upload);
+        QFETCH(int, size);
+        QFETCH(QStringList, phone);
+        LinkFixture fixture(phone);
+        fixture.phone.putFile(QStringLiteral("ml/f.bin"), patterned(size));
+        QVERIFY(fixture.connect());
+        useSlicesOf(fixture, 1000);
+        const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
+        writeLocal(source, patterned(size));
+        QTemporaryDir destination;
+        const Outcome outcome = upload ? fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml")))
+                                       : fixture.link->ReadFile(QStringLiteral("/ml"),
+                                                                QStringLiteral("f.bin"), destination.path());
+        QCOMPARE(outcome, Outcome::Done);
+
+        const auto& progress = fixture.observer.progress;
+        QVERIFY(!progress.isEmpty());
+        qint64 before = 0;
+        for (const auto& [done, total] : progress) {
+            QVERIFY2(total == size || (!upload && total < 0 && done == 0),
+                     qPrintable(QString::number(total)));
+            QVERIFY(done >= before && (total < 0 || done <= total));
+            before = done;
+        }
+        QCOMPARE(progress.last(), qMakePair(qint64(size), qint64(size)));
+        if (upload && size == 2500) {
+            const QList<QPair<qint64, qint64>> confirmed{{0, 2500}, {1000, 2500}, {2000, 2500}, {2500, 2500}};
+            QCOMPARE(progress, confirmed);
+            QCOMPARE(fixture.observer.panel3, (QStringList{"0%", "40%", "80%", "100%"}));
+        }
+        // Whole percent, no leading zeros, 100 only at the end.
+        const QStringList& percents = fixture.observer.panel3;
+        QCOMPARE(percents.last(), QStringLiteral("100%"));
+        for (qsizetype i = 0; i < percents.size(); ++i) {
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^(0|[1-9][0-9]?|100)%$")).match(percents.at(i)).hasMatch(),
+                qPrintable(percents.at(i)));
+            QVERIFY(percents.at(i) != QStringLiteral("100%") || i == percents.size() - 1);
+        }
+    }
+
+    // Stop mid-upload: the slice on its way ends, the phone's partial file is
+    // deleted and the status says so; the line goes on working.
+    void stopMidUploadRemovesThePartialFile()
+    {
+        LinkFixture fixture;
+        QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
+        QVERIFY(fixture.connect());
+        useSlicesOf(fixture, 1000);
+        const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
+        writeLocal(source, patterned(5000));
+        fixture.observer.onProgress = [&](qint64 done, qint64) {
+            if (done >= 2000)
+                fixture.link->stopTransfer();
+        };
+        QCOMPARE(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml"))), Outcome::Stopped);
+        QCOMPARE(slicesWritten(fixture.phone.commands()).size(), 2);
+        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/f.bin")));
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T141 T142 f.bin."));
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).outcome, Outcome::Done);
+    }
+
+    // Stop mid-download: the answer is abandoned, the destination stays as it
+    // was, and the next command gets its own answer, not the rest of this one.
+    void stopMidDownloadLeavesTheDestination_data()
+    {
+        QTest::addColumn<QStringList>("phone");
+        QTest::newRow("sized") << QStringList{"--baud", "115200"};
+        QTest::newRow("no size announced") << QStringList{"--baud", "115200", "--fault", "QFRF=nosize"};
+    }
+
+    void stopMidDownloadLeavesTheDestination()
+    {
+        QFETCH(QStringList, phone);
+        LinkFixture fixture(phone);
+        fixture.phone.putFile(QStringLiteral("ml/big.bin"), patterned(20000));
+        fixture.phone.putFile(QStringLiteral("ml/small.txt"), "small");
+        QVERIFY(fixture.connect());
+        QTemporaryDir destination;
+        writeLocal(destination.filePath(QStringLiteral("big.bin")), "the user's own");
+        fixture.observer.onProgress = [&](qint64 done, qint64) {
+            if (done > 0)
+                fixture.link->stopTransfer();
+        };
+        QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("big.bin"), destination.path()),
+                 Outcome::Stopped);
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T141"));
+        QCOMPARE(readLocal(destination.filePath(QStringLiteral("big.bin"))), QByteArray("the user's own"));
+        QCOMPARE(QDir(destination.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"big.bin"});
+
+        fixture.observer.onProgress = nullptr;
+        if (!phone.contains(QStringLiteral("--fault"))) {
+            QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("small.txt"),
+                                            destination.path()),
+                     Outcome::Done);
+            QCOMPARE(readLocal(destination.filePath(QStringLiteral("small.txt"))), QByteArray("small"));
+        }
+        const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/ml/"));
+        QCOMPARE(listing.outcome, Outcome::Done);
+        QCOMPARE(listing.entries.size(), 2);
     }
 
     void failedDownloadLeavesTheDestinationAlone_data()
@@ -254,14 +371,16 @@ private slots:
         LinkFixture fixture({QStringLiteral("--fault"), fault}, 600);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
         QVERIFY(fixture.connect());
-        PhoneLink::Timing timing = fixture.link->timing();
-        timing.SliceSize = 1000;
-        fixture.link->setTiming(timing);
+        useSlicesOf(fixture, 1000);
         const QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
         writeLocal(source, patterned(2500));
         QCOMPARE(int(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml")))), outcome);
-        QVERIFY2(fixture.observer.lastStatus(1).endsWith(statusEnd),
-                 qPrintable(fixture.observer.lastStatus(1)));
+        const QString status = fixture.observer.lastStatus(1);
+        QVERIFY2(status.endsWith(statusEnd) || status.contains(statusEnd + QStringLiteral(" T14")),
+                 qPrintable(status));
+        // Said deleted means deleted.
+        QVERIFY(!status.contains(QStringLiteral("T142")) ||
+                !fixture.phone.hasFile(QStringLiteral("ml/f.bin")));
         // The upload stops at the failing slice instead of leaving a hole.
         QCOMPARE(slicesWritten(fixture.phone.commands()).size(), commands);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GuiFiles.h"
 #include "explorer/ExplorerWindow.h"
 #include "phone/PhoneLink.h"
 #include "platform/OpenWith.h"
@@ -58,13 +59,6 @@ inline void recordOpenedFiles(QStringList& opened)
         opened << path;
         return true;
     });
-}
-
-// A local file's content, or "<missing>".
-inline QByteArray readLocal(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // The main window on an isolated store, a working folder of its own and a

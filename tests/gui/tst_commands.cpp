@@ -1,4 +1,5 @@
 #include "ExplorerFixture.h"
+#include "GuiFiles.h"
 #include "explorer/FileList.h"
 #include "explorer/LocalPane.h"
 #include "platform/OpenWith.h"
@@ -27,40 +28,6 @@ QByteArray patterned(int size, int seed)
     return bytes;
 }
 
-QString writeLocal(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-    return path;
-}
-
-// A drag event as a file manager delivers it between folders of one disk:
-// copy or move allowed, move proposed (and honoured by deleting the originals).
-template <typename Event> struct ProposingMove : Event
-{
-    ProposingMove(const QPoint& at, QMimeData* data)
-        : Event(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier)
-    {
-        this->m_defaultAction = Qt::MoveAction;
-        this->m_dropAction = Qt::MoveAction;
-    }
-};
-
-// Delivers a drop of file URLs and plain text; returns the action the target accepted.
-// The drop owns its data, as a real drag's does.
-Qt::DropAction dropOnto(QWidget* target, QMimeData* data)
-{
-    const std::unique_ptr<QMimeData> owned(data);
-    const QPoint centre = target->rect().center();
-    ProposingMove<QDragEnterEvent> enter(centre, data);
-    QCoreApplication::sendEvent(target, &enter);
-    ProposingMove<QDropEvent> drop(centre, data);
-    QCoreApplication::sendEvent(target, &drop);
-    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
-}
-
 QStringList phoneFilesNamed(const SimulatedPhone& phone, const QString& name)
 {
     QStringList found;
@@ -69,17 +36,6 @@ QStringList phoneFilesNamed(const SimulatedPhone& phone, const QString& name)
         found << it.next().mid(phone.root().size());
     found.sort();
     return found;
-}
-
-QMimeData* fileDrop(const QStringList& paths)
-{
-    auto* data = new QMimeData;
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(path);
-    data->setUrls(urls);
-    data->setText(paths.join(QLatin1Char('\n')));
-    return data;
 }
 
 QStringList uploadedNames(const QStringList& commands)
@@ -260,6 +216,11 @@ private slots:
         writeLocal(album + QStringLiteral("/two.txt"), "2");
         if (gesture == QLatin1String("download")) {
             writeLocal(fixture.localFolder() + QStringLiteral("/a.txt"), "mine");
+            // Replacing is allowed: a refused download must still leave the file as it was.
+            onNextModal<QMessageBox>([](QMessageBox* question) {
+                QTest::mouseClick(question->findChild<QPushButton*>(QStringLiteral("cmdOverwriteAll")),
+                                  Qt::LeftButton);
+            });
             QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
             QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/a.txt")), QByteArray("mine"));
         } else if (gesture == QLatin1String("delete")) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
@@ -63,10 +64,11 @@ private slots:
                  QStringLiteral("K3"));
         QCOMPARE(fixture.rowNames(), (QStringList{"alpha.txt", "readme.txt"}));
         QCOMPARE(fixture.list()->topLevelItem(1)->text(1), QStringLiteral("/"));
-        QCOMPARE(fixture.list()->topLevelItem(1)->text(2), QStringLiteral("2048"));
+        QCOMPARE(fixture.list()->topLevelItem(1)->text(2), QStringLiteral("2.0 KB"));
+        QCOMPARE(fixture.list()->topLevelItem(1)->toolTip(2), QStringLiteral("2,048 B"));
         QCOMPARE(fixture.list()->headerItem()->text(0), fixture.text(200));
         QCOMPARE(fixture.list()->headerItem()->text(2), fixture.text(202));
-        QCOMPARE(fixture.window->panelText(1), fixture.text(52) + QStringLiteral(" 2 ") + fixture.text(53));
+        QCOMPARE(fixture.window->panelText(1), fixture.text(52) + QStringLiteral(" 2.0 KB."));
         QVERIFY(QDir(fixture.workingFolder()).exists(QStringLiteral("keep")));
         QVERIFY(!QFile::exists(fixture.workingFolder() + QStringLiteral("/old.tmp")));
         QCOMPARE(fixture.window->TempFolder(), QDir::cleanPath(fixture.workingFolder()) + QLatin1Char('/'));
@@ -190,6 +192,7 @@ private slots:
         for (const auto& [path, size] : {std::pair{"b.txt", 300},
                                          {"a.txt", 2048},
                                          {"c.txt", 5},
+                                         {"d.txt", 70000},
                                          {"ml/y.txt", 40},
                                          {"ml/x.txt", 1000},
                                          {"ml/z.txt", 9}})
@@ -204,8 +207,12 @@ private slots:
         auto keys = [&] {
             QList<qint64> values;
             for (int i = 0; i < fixture.list()->topLevelItemCount(); ++i) {
-                const QString text = fixture.list()->topLevelItem(i)->text(column);
-                values << (column == 2 ? text.toLongLong() : text.at(0).unicode());
+                // Sizes read "2.0 KB" or "300 B"; the tooltip has the exact bytes.
+                const QTreeWidgetItem* row = fixture.list()->topLevelItem(i);
+                values
+                    << (column == 2
+                            ? row->toolTip(2).remove(QRegularExpression(QStringLiteral("\\D"))).toLongLong()
+                            : row->text(0).at(0).unicode());
             }
             return values;
         };

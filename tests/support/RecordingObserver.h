@@ -5,22 +5,30 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 // Keeps everything the link reports, for the tests to look at.
 class RecordingObserver : public PhoneObserver
 {
 public:
     void statusText(int panel, const QString& text) override;
     void busyChanged(bool busy) override { busyChanges << busy; }
-    void progressRange(int maximum) override { progressMaximum = maximum; }
-    void progressValue(int value) override { progressValues << value; }
+    void transferProgress(qint64 done, qint64 total) override
+    {
+        progress << qMakePair(done, total);
+        if (onProgress)
+            onProgress(done, total);
+    }
     void batteryLevel(int level) override { batteryLevels << level; }
     void message(const QString& text) override { messages << text; }
 
     QString lastStatus(int panel) const;
     QStringList panel1, panel2, panel3, messages;
     QList<bool> busyChanges;
-    QList<int> progressValues, batteryLevels;
-    int progressMaximum = -1;
+    QList<int> batteryLevels;
+    QList<QPair<qint64, qint64>> progress;
+    // Called with each progress report: a test acts in the middle of a transfer.
+    std::function<void(qint64 done, qint64 total)> onProgress;
 };
 
 class LanguageTable;

@@ -1,6 +1,7 @@
 #include "phone/BatteryAnswer.h"
 #include "phone/DownloadFrame.h"
 #include "phone/ListingAnswer.h"
+#include "phone/TransferMeter.h"
 
 #include <QTest>
 
@@ -193,6 +194,34 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, safe);
         QCOMPARE(isSafeLocalFileName(name), safe);
+    }
+
+    // Sizes as people read them, in the language's number format.
+    void sizesReadAsPeopleReadThem_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("nothing") << qint64(0) << "en_GB"
+                                 << "0 B";
+        QTest::newRow("just under a KB") << qint64(1023) << "en_GB"
+                                         << "1,023 B";
+        QTest::newRow("one KB") << qint64(1024) << "en_GB"
+                                << "1.0 KB";
+        QTest::newRow("300 KB, no decimal") << qint64(307200) << "en_GB"
+                                            << "300 KB";
+        QTest::newRow("1.5 MB in German") << qint64(1572864) << "de_DE"
+                                          << "1,5 MB";
+        QTest::newRow("just under a MB") << qint64(1048575) << "en_GB"
+                                         << "1.0 MB";
+    }
+
+    void sizesReadAsPeopleReadThem()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QCOMPARE(sizeText(bytes, QLocale(locale)), shown);
     }
 };
 

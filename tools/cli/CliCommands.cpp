@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 
 #include <cstdio>
@@ -20,6 +21,8 @@ QTextStream& out()
     return stream;
 }
 
+constexpr int kExistsAlready = 124;
+
 int statusFor(Outcome outcome)
 {
     return outcome == Outcome::Done ? ExitSuccess : ExitPhoneFailed;
@@ -33,7 +36,7 @@ int combined(int status, Outcome outcome)
 
 // Runs `operation` on each phone file (its folder with the closing "/", its
 // name), once every path has been checked to name a file.
-int forEachPhoneFile(const QStringList& files,
+int forEachPhoneFile(PhoneLink& link, const QStringList& files,
                      const std::function<Outcome(const QString& folder, const QString& name)>& operation)
 {
     QList<QPair<QString, QString>> targets;
@@ -46,9 +49,23 @@ int forEachPhoneFile(const QStringList& files,
         targets.append({folder, name});
     }
     int status = ExitSuccess;
-    for (const auto& [folder, name] : targets)
+    for (const auto& [folder, name] : targets) {
         status = combined(status, operation(folder, name));
+        if (link.stopRequested())
+            break;
+    }
     return status;
+}
+
+// Takes "--no-clobber" out of the arguments; true when it was there.
+bool takeNoClobber(QStringList& arguments)
+{
+    return arguments.removeAll(QStringLiteral("--no-clobber")) > 0;
+}
+
+void sayKept(const PhoneLink& link, const QString& name)
+{
+    QTextStream(stderr) << link.text(kExistsAlready) << ' ' << name << Qt::endl;
 }
 
 } // namespace
@@ -106,13 +123,15 @@ int runBattery(PhoneLink& link, const QStringList& arguments)
     return statusFor(battery.outcome);
 }
 
-int runGet(PhoneLink& link, const QStringList& arguments)
+int runGet(PhoneLink& link, const QStringList& givenArguments)
 {
-    if (arguments.contains(QLatin1String("-r"))) {
-        QStringList folders = arguments;
+    if (givenArguments.contains(QLatin1String("-r"))) {
+        QStringList folders = givenArguments;
         folders.removeAll(QStringLiteral("-r"));
         return runGetFolders(link, folders);
     }
+    QStringList arguments = givenArguments;
+    const bool noClobber = takeNoClobber(arguments);
     QStringList files;
     QString destination = QStringLiteral(".");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -133,23 +152,44 @@ int runGet(PhoneLink& link, const QStringList& arguments)
         return ExitUsage;
     }
     const QString localFolder = QDir(destination).absolutePath();
-    return forEachPhoneFile(files, [&](const QString& folder, const QString& name) {
+    return forEachPhoneFile(link, files, [&](const QString& folder, const QString& name) {
+        if (noClobber && QFileInfo::exists(QDir(localFolder).filePath(name))) {
+            sayKept(link, name);
+            return Outcome::Done;
+        }
         // The phone takes a file's folder without its closing "/"; the root as "".
         return link.ReadFile(folder.chopped(1), name, localFolder);
     });
 }
 
-int runPut(PhoneLink& link, const QStringList& arguments)
+int runPut(PhoneLink& link, const QStringList& givenArguments)
 {
+    QStringList arguments = givenArguments;
+    const bool noClobber = takeNoClobber(arguments);
     if (arguments.size() < 2) {
         printUsageError(QStringLiteral("put needs local files and a phone folder"));
         return ExitUsage;
     }
     QString phoneFolder = normalisedPhoneFolder(arguments.last());
+    // Which names the phone folder holds; without knowing, nothing is sent.
+    QSet<QString> onPhone;
+    if (noClobber) {
+        const ListingResult listing = link.ListFolder(phoneFolder);
+        if (listing.outcome != Outcome::Done)
+            return statusFor(listing.outcome);
+        for (const PhoneEntry& entry : listing.entries)
+            onPhone.insert(entry.name);
+    }
     phoneFolder.chop(1);
     int status = ExitSuccess;
     for (const QString& path : arguments.mid(0, arguments.size() - 1)) {
+        if (link.stopRequested())
+            break;
         const QFileInfo info(path);
+        if (onPhone.contains(info.fileName())) {
+            sayKept(link, info.fileName());
+            continue;
+        }
         UploadItem item;
         item.LocalPath = info.absoluteFilePath();
         item.PhoneFolder = phoneFolder;
@@ -166,6 +206,7 @@ int runRemove(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("rm needs at least one phone file"));
         return ExitUsage;
     }
-    return forEachPhoneFile(
-        arguments, [&](const QString& folder, const QString& name) { return link.DeleteFile(name, folder); });
+    return forEachPhoneFile(link, arguments, [&](const QString& folder, const QString& name) {
+        return link.DeleteFile(name, folder);
+    });
 }

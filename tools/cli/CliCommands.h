@@ -9,7 +9,8 @@ enum ExitStatus : int
 {
     ExitSuccess = 0,
     ExitPhoneFailed = 1,
-    ExitUsage = 2
+    ExitUsage = 2,
+    ExitInterrupted = 130 // as a shell reports a program ended by Ctrl-C
 };
 
 // A phone path "/a/b/name" as its folder ("/a/b/") and name; false without a name.

@@ -5,19 +5,24 @@
 #include "JavaCommands.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
+#include "phone/TransferMeter.h"
 #include "platform/Folders.h"
 #include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -31,45 +36,93 @@ const char* const kUsage =
     "                                  in names are quoted as ls does on a terminal,\n"
     "                                  and C-escaped (\\n, \\t, \\ooo; \\\\ for \\) in a pipe\n"
     "  battery                         the battery charge in percent\n"
-    "  get PHONEFILE... [--to DIR]     copy phone files into DIR (default: here)\n"
-    "  put LOCALFILE... PHONEFOLDER    copy local files into a phone folder\n"
+    "  get PHONEFILE... [--to DIR] [--no-clobber]\n"
+    "                                  copy phone files into DIR (default: here)\n"
+    "  put LOCALFILE... PHONEFOLDER [--no-clobber]\n"
+    "                                  copy local files into a phone folder\n"
+    "                                  Both replace files of the same name unless\n"
+    "                                  --no-clobber skips them.\n"
     "  rm PHONEFILE...                 delete phone files\n"
     "\n"
     "Options not given come from Vantrel's settings. --port takes a device path\n"
     "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
+    "Ctrl-C stops a transfer: a partly sent file is deleted on the phone, a\n"
+    "partly received one is never written. A second Ctrl-C ends at once.\n"
     "Exit status: 0 done, 1 the phone refused, timed out or the line failed,\n"
-    "2 usage error.\n";
+    "2 usage error, 130 stopped by Ctrl-C.\n";
 
-// Status texts go to stderr; the upload percentage only where someone watches.
+// Status texts go to stderr; the progress only where someone watches.
 class ConsoleObserver : public PhoneObserver
 {
 public:
+    explicit ConsoleObserver(const LanguageTable& texts) : texts_(texts) {}
+
     void statusText(int panel, const QString& text) override
     {
         if (panel == 1 && !text.isEmpty())
             err() << clearProgress() << text << Qt::endl;
-        else if (panel == 3 && showProgress_ && !text.isEmpty()) {
-            err() << '\r' << text << Qt::flush;
-            progressShown_ = true;
-        }
+        else if (panel == 3)
+            percent_ = text;
+    }
+    void transferProgress(qint64 done, qint64 total) override
+    {
+        if (!showProgress_)
+            return;
+        if (done == 0 || done < meter_.done())
+            meter_.start(total);
+        meter_.update(done, total);
+        // A few times a second is all a reader can follow.
+        if (shown_.isValid() && shown_.elapsed() < 250 && done != total)
+            return;
+        shown_.start();
+        const QString line = percent_ + QLatin1Char(' ') + progressText(meter_, texts_, 0, 0);
+        err() << clearProgress() << line << Qt::flush;
+        progressWidth_ = line.size();
     }
     void message(const QString& text) override { err() << clearProgress() << text << Qt::endl; }
 
 private:
     QString clearProgress()
     {
-        const bool shown = progressShown_;
-        progressShown_ = false;
-        return shown ? QStringLiteral("\r     \r") : QString();
+        const qsizetype width = progressWidth_;
+        progressWidth_ = 0;
+        return width > 0 ? QLatin1Char('\r') + QString(width, QLatin1Char(' ')) + QLatin1Char('\r')
+                         : QString();
     }
     static QTextStream& err()
     {
         static QTextStream stream(stderr);
         return stream;
     }
+    const LanguageTable& texts_;
+    TransferMeter meter_;
+    QElapsedTimer shown_;
+    QString percent_;
+    qsizetype progressWidth_ = 0;
     bool showProgress_ = isatty(fileno(stderr)) != 0;
-    bool progressShown_ = false;
 };
+
+// Ctrl-C reaches the event loop through a pipe: a signal handler may do
+// nothing more than write a byte. The handler is taken away after the first
+// one, so a second Ctrl-C ends the program at once.
+int interruptPipe[2] = {-1, -1};
+
+void onInterrupt(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(interruptPipe[1], &byte, 1);
+}
+
+bool catchInterrupts()
+{
+    if (::pipe(interruptPipe) != 0)
+        return false;
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0;
+}
 
 struct Options
 {
@@ -190,8 +243,19 @@ int main(int argc, char* argv[])
         device = numbered.hasMatch() ? resolvePortDevice(store.readPortDevice(number), number) : options.port;
     }
 
-    ConsoleObserver observer;
+    ConsoleObserver observer(texts);
     PhoneLink link(texts, observer);
+    bool interrupted = false;
+    std::unique_ptr<QSocketNotifier> interruptNotifier;
+    if (catchInterrupts()) {
+        interruptNotifier = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
+        QObject::connect(interruptNotifier.get(), &QSocketNotifier::activated, [&] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t taken = ::read(interruptPipe[0], &byte, 1);
+            interrupted = true;
+            link.stopTransfer();
+        });
+    }
     link.setTiming(PhoneLink::Timing::from(chosen));
     // Downloads are received in a folder of our own, so a running window's
     // working folder is never touched.
@@ -200,8 +264,9 @@ int main(int argc, char* argv[])
     if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
     const int status = command->second(link, options.arguments);
-    // The next command may come from another run at once; the phone still needs its pause.
+    // The next command may come from another run at once; the phone still
+    // needs its pause, and the rest of an abandoned answer must have passed.
     link.waitOutPause();
     link.ClosePort();
-    return status;
+    return interrupted ? ExitInterrupted : status;
 }

@@ -1,0 +1,87 @@
+#include "TransferStatus.h"
+
+#include "settings/LanguageTable.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+constexpr int kStopText = 140;
+// Often enough to see it move, seldom enough not to flicker.
+constexpr int kShowEveryMillis = 250;
+} // namespace
+
+TransferStatus::TransferStatus(const LanguageTable& texts, QWidget* parent) : QWidget(parent), texts_(texts)
+{
+    setObjectName(QStringLiteral("fraTransfer"));
+    details_ = new QLabel(this);
+    details_->setObjectName(QStringLiteral("lblTransfer"));
+    stop_ = new QToolButton(this);
+    stop_->setObjectName(QStringLiteral("cmdStop"));
+    stop_->setAutoRaise(false);
+    connect(stop_, &QToolButton::clicked, this, [this] {
+        // Once is enough: what is left is tidying up.
+        stop_->setEnabled(false);
+        emit stopClicked();
+    });
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(details_);
+    layout->addWidget(stop_);
+    hide();
+}
+
+void TransferStatus::ApplyLanguage()
+{
+    stop_->setText(texts_.GetString(kStopText));
+    stop_->setToolTip(texts_.GetString(kStopText) + QStringLiteral(" (Esc)"));
+}
+
+void TransferStatus::beginFile(int number, int count)
+{
+    fileNumber_ = number;
+    fileCount_ = count;
+    meter_.start(-1);
+    lastShown_.invalidate();
+    if (!running_) {
+        running_ = true;
+        stop_->setEnabled(true);
+        show();
+    }
+    showFigures();
+}
+
+void TransferStatus::progress(qint64 done, qint64 total)
+{
+    if (!running_)
+        return;
+    meter_.update(done, total);
+    if (!lastShown_.isValid() || lastShown_.elapsed() >= kShowEveryMillis || done == total)
+        showFigures();
+}
+
+void TransferStatus::finish()
+{
+    running_ = false;
+    details_->clear();
+    hide();
+}
+
+QString TransferStatus::detailsText() const
+{
+    return details_->text();
+}
+
+void TransferStatus::showFigures()
+{
+    lastShown_.start();
+    details_->setText(progressText(meter_, texts_, fileNumber_, fileCount_));
+    // The exact count for whoever wants it.
+    const QLocale locale = interfaceLocale(texts_);
+    QString exact = locale.toString(meter_.done());
+    if (meter_.total() >= 0)
+        exact += QStringLiteral(" / ") + locale.toString(meter_.total());
+    details_->setToolTip(exact + QStringLiteral(" B"));
+}

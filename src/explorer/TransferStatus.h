@@ -1,0 +1,43 @@
+#pragma once
+
+#include "phone/TransferMeter.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+class LanguageTable;
+class QLabel;
+class QToolButton;
+
+// The status bar's part for a running transfer: bytes done of the total,
+// speed, time left, which file of how many, and the Stop button.
+class TransferStatus : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TransferStatus(const LanguageTable& texts, QWidget* parent = nullptr);
+
+    void ApplyLanguage();
+    // A command begins moving file `number` of `count`.
+    void beginFile(int number, int count);
+    void progress(qint64 done, qint64 total);
+    // The command is over: hidden until the next one.
+    void finish();
+    bool isRunning() const { return running_; }
+    QString detailsText() const;
+
+signals:
+    void stopClicked();
+
+private:
+    void showFigures();
+
+    const LanguageTable& texts_;
+    QLabel* details_ = nullptr;
+    QToolButton* stop_ = nullptr;
+    TransferMeter meter_;
+    QElapsedTimer lastShown_;
+    int fileNumber_ = 0;
+    int fileCount_ = 0;
+    bool running_ = false;
+};
