@@ -27,11 +27,13 @@ bool writeIndex(const QDir& folder, const JavaSuite& suite)
 }
 
 // Fetches the suite's files from "/java" and names them "java." + the part
-// after the name's last dot.
+// after the name's last dot. None at all is a failure: a package of its index
+// alone could never be installed.
 bool fetchSuiteFiles(PhoneLink& link, const JavaSuite& suite, const QStringList& javaFileNames,
                      const QDir& folder)
 {
     const QString prefix = displayText(suite.Root) + QStringLiteral("suite");
+    bool fetched = false;
     for (const QString& name : javaFileNames) {
         if (!name.startsWith(prefix))
             continue;
@@ -41,8 +43,9 @@ bool fetchSuiteFiles(PhoneLink& link, const JavaSuite& suite, const QStringList&
         QFile::remove(folder.filePath(packageName));
         if (!QFile::rename(folder.filePath(name), folder.filePath(packageName)))
             return false;
+        fetched = true;
     }
-    return true;
+    return fetched;
 }
 
 // Puts the finished package in place; an existing package folder of that name

@@ -24,9 +24,23 @@ class JavaTest : public QObject
     Q_OBJECT
 
 private slots:
-    void abandonsAPackageWhoseDownloadFails()
+    void abandonsAnIncompletePackage_data()
     {
-        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")}, 800);
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<QStringList>("javaFileNames");
+        const QStringList both{QStringLiteral("s3_suite.jad"), QStringLiteral("s3_suite.jar")};
+        QTest::newRow("download refused")
+            << QStringList{QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")} << both;
+        // A package of its index alone would be refused by every install.
+        QTest::newRow("no suite files listed")
+            << QStringList() << QStringList{QStringLiteral("s30_suite.jar")};
+    }
+
+    void abandonsAnIncompletePackage()
+    {
+        QFETCH(QStringList, fault);
+        QFETCH(QStringList, javaFileNames);
+        LinkFixture fixture(fault, 800);
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jad"), "jad");
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jar"), "jar");
         QVERIFY(fixture.connect());
@@ -35,8 +49,7 @@ private slots:
         model.JavaSuites[2] = {"Games", "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
         QTemporaryDir destination;
         const PackageResult result =
-            CreatePackage(model, "Snake", destination.path(), *fixture.link,
-                          {QStringLiteral("s3_suite.jad"), QStringLiteral("s3_suite.jar")});
+            CreatePackage(model, "Snake", destination.path(), *fixture.link, javaFileNames);
         QCOMPARE(result.text, int(JavaTexts::ExportFailed));
         QVERIFY(QDir(destination.path()).isEmpty());
     }
