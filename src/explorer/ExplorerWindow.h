@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class FileList;
 class LanguageTable;
@@ -151,6 +152,7 @@ private:
     bool quitDespiteTransfer();
     bool refuseWhileBusy() const;
     void sendJavaQueue();
+    std::optional<QByteArray> currentPhoneMenu();
     bool refuseWithoutLine();
     void clearPhoneView();
     void setPhoneCommandsEnabled(bool enabled);

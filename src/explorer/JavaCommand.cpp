@@ -7,8 +7,10 @@
 #include "settings/LanguageTable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -64,12 +66,33 @@ void ExplorerWindow::JavaCommand()
     sendJavaQueue();
 }
 
+// The menu the phone holds now. It may have changed since the manager read it
+// (a queue can wait for a later session), and the copy must be of what the
+// deletion removes. Nothing when the phone could not be asked.
+std::optional<QByteArray> ExplorerWindow::currentPhoneMenu()
+{
+    QTemporaryDir scratch(QDir(tempFolder_).filePath(QStringLiteral("menu-XXXXXX")));
+    if (!scratch.isValid())
+        return std::nullopt;
+    const Outcome read =
+        link_->ReadFile(QStringLiteral("/java"), QStringLiteral("selector.utf"), scratch.path());
+    if (read == Outcome::Failed)
+        return javaPhoneMenu_; // the phone has none to lose, or refused: the menu the manager read
+    QFile file(scratch.filePath(QStringLiteral("selector.utf")));
+    if (read != Outcome::Done || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
 // The phone's old menu is kept as a copy, then deleted before the first upload,
 // so the phone never holds the old menu beside new suite files.
 void ExplorerWindow::sendJavaQueue()
 {
     CommandScope scope(*this);
-    const QString copy = saveMenuCopy(javaPhoneMenu_, menuCopiesFolder());
+    const std::optional<QByteArray> phoneMenu = currentPhoneMenu();
+    if (!phoneMenu)
+        return;
+    const QString copy = saveMenuCopy(*phoneMenu, menuCopiesFolder());
     if (copy.isEmpty()) {
         message(texts_.GetString(JavaTexts::MenuCopyFailed));
         return;

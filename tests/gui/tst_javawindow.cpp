@@ -333,7 +333,7 @@ private slots:
         QFETCH(QMessageBox::StandardButton, answer);
         JavaFixture fixture;
         QVERIFY(fixture.start());
-        const QByteArray oldMenu = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
+        QByteArray oldMenu = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
         QString asked;
         driveNextManager([&](JavaWindow* window) {
             readMenu(window);
@@ -351,6 +351,9 @@ private slots:
             QCOMPARE(menu, oldMenu);
             if (answer == QMessageBox::NoButton)
                 return;
+            // Meanwhile the phone's menu changes; the copy kept must be of that one.
+            oldMenu += "folder=Added elsewhere\n";
+            fixture.phone.putFile(QStringLiteral("java/selector.utf"), oldMenu);
             // The next time the manager closes, even by its close box, the question comes again.
             driveNextManager([&](JavaWindow*) { answerNextMessageBox(QMessageBox::Yes, &asked); });
             asked.clear();
