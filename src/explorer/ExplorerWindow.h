@@ -25,6 +25,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SettingsStore;
 class QUrl;
+struct FolderCopyOptions;
 struct FolderCopyTally;
 class TransferStatus;
 
@@ -152,6 +153,7 @@ private:
     bool quitDespiteTransfer();
     bool refuseWhileBusy() const;
     void sendJavaQueue();
+    FolderCopyOptions folderDownloadOptions();
     std::optional<QByteArray> currentPhoneMenu();
     bool refuseWithoutLine();
     void clearPhoneView();

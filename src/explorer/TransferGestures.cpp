@@ -59,6 +59,7 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         return;
     }
     FolderCopyTally tally;
+    startTally();
     {
         CommandScope scope(*this);
         // The root has no name of its own: its folders land in the pane's folder.
@@ -67,12 +68,29 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         if (local.isEmpty())
             tally.failed << phoneFolder;
         else
-            tally = CopyPhoneFolder(*link_, phoneFolder, local);
+            tally = CopyPhoneFolder(*link_, phoneFolder, local, folderDownloadOptions());
     }
     // A lost line has said so already, with the way back.
     if (closing_ || endsTheCommand(tally.end))
         return;
+    if (tally.end == Outcome::Stopped)
+        return sayStopped();
     showFolderTally(phoneFolder, tally);
+}
+
+// Files the local folder holds already are replaced only if the user agrees,
+// as with single downloads; Cancel stops the whole copy.
+FolderCopyOptions ExplorerWindow::folderDownloadOptions()
+{
+    FolderCopyOptions options;
+    options.mayReplace = [this](const QString& name) {
+        if (mayReplace(name))
+            return true;
+        if (commandStopped_)
+            link_->stopTransfer();
+        return false;
+    };
+    return options;
 }
 
 void ExplorerWindow::showFolderTally(const QString& phoneFolder, const FolderCopyTally& tally)

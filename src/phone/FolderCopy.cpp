@@ -14,7 +14,8 @@ constexpr int kDeepestFolder = 64;
 
 bool stopsTheCopy(Outcome outcome)
 {
-    return outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::NotRun;
+    return outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::NotRun ||
+           outcome == Outcome::Stopped;
 }
 
 bool unchanged(const QString& path, qint64 size)
@@ -43,6 +44,16 @@ void copyInto(PhoneLink& link, const QString& phoneFolder, const QString& localF
         }
         const QString path = QDir(localFolder).filePath(entry.name);
         if (options.skipUnchanged && isSafeLocalFileName(entry.name) && unchanged(path, entry.size)) {
+            ++tally.skipped;
+            continue;
+        }
+        if (options.mayReplace && isSafeLocalFileName(entry.name) && QFileInfo::exists(path) &&
+            !options.mayReplace(entry.name)) {
+            // The answer may have been to stop the whole copy.
+            if (link.stopRequested()) {
+                tally.end = Outcome::Stopped;
+                return;
+            }
             ++tally.skipped;
             continue;
         }

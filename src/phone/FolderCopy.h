@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class PhoneLink;
 
 // What copying a phone folder with its sub-folders came to.
@@ -15,7 +17,7 @@ struct FolderCopyTally
     // Phone paths of the files and folders that could not be copied; a folder
     // ends with "/".
     QStringList failed;
-    // Cancelled or LineLost when the copy stopped before its end.
+    // Cancelled, LineLost or Stopped when the copy ended before its end.
     Outcome end = Outcome::Done;
 
     bool complete() const { return end == Outcome::Done && failed.isEmpty(); }
@@ -25,6 +27,9 @@ struct FolderCopyOptions
 {
     // A local file of the same name and size is taken as unchanged.
     bool skipUnchanged = false;
+    // Asked before a local file is replaced; false leaves it (counted as
+    // skipped). Unset, files are replaced as cp does.
+    std::function<bool(const QString& name)> mayReplace;
 };
 
 // Copies the files of `phoneFolder` (with its closing "/") into `localFolder`,

@@ -9,7 +9,9 @@
 #include <QFileDialog>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -158,14 +160,24 @@ private slots:
     void downloadsAFolderByMenuAndDrag_data()
     {
         QTest::addColumn<QString>("gesture");
-        QTest::newRow("context menu") << QStringLiteral("menu");
-        QTest::newRow("drag onto the pane") << QStringLiteral("drag");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("context menu") << QStringLiteral("menu") << QString();
+        QTest::newRow("drag onto the pane") << QStringLiteral("drag") << QString();
+        QTest::newRow("a local copy kept") << QStringLiteral("menu") << QStringLiteral("cmdSkip");
+        QTest::newRow("a local copy replaced") << QStringLiteral("drag") << QStringLiteral("cmdOverwrite");
     }
 
     void downloadsAFolderByMenuAndDrag()
     {
         QFETCH(QString, gesture);
+        QFETCH(QString, answer);
         ExplorerFixture fixture;
+        const QString mine = fixture.localFolder() + QStringLiteral("/im/Фото.png");
+        if (!answer.isEmpty()) {
+            writeLocal(mine, "mine");
+            onNextModal<QMessageBox>(
+                [answer](QMessageBox* box) { box->findChild<QPushButton*>(answer)->click(); });
+        }
         fixture.phone.putFile(QStringLiteral("ml/im/Фото.png"), "photo");
         fixture.phone.putFile(QStringLiteral("ml/im/Отпуск/море.jpg"), "sea");
         fixture.phone.putFile(QStringLiteral("ml/x.txt"), "x");
@@ -188,8 +200,10 @@ private slots:
                       fixture.find<QAbstractItemView>(QStringLiteral("wbDisk"))->viewport());
         }
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(153)), 10000);
+        const QString kept =
+            answer == QLatin1String("cmdSkip") ? QStringLiteral("mine") : QStringLiteral("photo");
         QCOMPARE(readTree(fixture.localFolder()), (QStringList{"im/", "im/Отпуск/", "im/Отпуск/море.jpg=sea",
-                                                               "im/Пусто/", "im/Фото.png=photo"}));
+                                                               "im/Пусто/", "im/Фото.png=" + kept}));
         // The list still shows what it showed, and the tree highlights its folder.
         QCOMPARE(fixture.rowFolders(), QStringList{"/ml/"});
         QCOMPARE(fixture.currentTag(), QStringLiteral("/ml/"));
