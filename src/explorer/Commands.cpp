@@ -1,4 +1,5 @@
 #include "CommandScope.h"
+#include "DownloadTexts.h"
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "LocalPane.h"
@@ -23,13 +24,9 @@
 namespace {
 
 constexpr int kUploadsDone = 65;
-constexpr int kDownloadDone = 71;
-constexpr int kDownloadCannotStart = 74;
 constexpr int kUploadsFailed = 78;
-constexpr int kDownloadsFailed = 79;
 constexpr int kNoSuchFolder = 81;
 constexpr int kUploadFailed = 83;
-constexpr int kDownloadFailed = 84;
 constexpr int kDeleteFailed = 85;
 constexpr int kDeletesFailed = 86;
 constexpr int kNothingSent = 87;

@@ -1,4 +1,5 @@
 #include "CommandScope.h"
+#include "DownloadTexts.h"
 #include "ExplorerWindow.h"
 #include "LocalPane.h"
 #include "PhoneRowsMimeData.h"
@@ -13,10 +14,6 @@
 namespace {
 
 constexpr int kListedKB = 53;
-constexpr int kDownloadDone = 71;
-constexpr int kDownloadCannotStart = 74;
-constexpr int kDownloadsFailed = 79;
-constexpr int kDownloadFailed = 84;
 constexpr int kRootRefusesUploads = 109;
 constexpr int kFolderDownloaded = 153;
 constexpr int kOneFile = 154;

@@ -1,0 +1,7 @@
+#pragma once
+
+// The texts of a download's outcome, shared by the commands that download.
+inline constexpr int kDownloadDone = 71;
+inline constexpr int kDownloadCannotStart = 74;
+inline constexpr int kDownloadsFailed = 79;
+inline constexpr int kDownloadFailed = 84;
