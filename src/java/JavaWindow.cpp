@@ -96,11 +96,11 @@ void JavaWindow::buildToolbar()
         {"tlbJava_Export", 5, &JavaWindow::CreatePackage},
         {"tlbJava_Send", 3, &JavaWindow::SendToPhone},
     };
-    for (const ButtonSpec& spec : specs) {
-        QAction* action = tlbJava_->addAction(JavaIcons::toolbar(spec.icon), QString(), this, spec.command);
-        action->setObjectName(QLatin1String(spec.name));
+    for (const ButtonSpec& entry : specs) {
+        QAction* action = tlbJava_->addAction(JavaIcons::toolbar(entry.icon), QString(), this, entry.command);
+        action->setObjectName(QLatin1String(entry.name));
         if (QWidget* button = tlbJava_->widgetForAction(action))
-            button->setObjectName(QLatin1String(spec.name));
+            button->setObjectName(QLatin1String(entry.name));
         buttons_ << action;
     }
 }
