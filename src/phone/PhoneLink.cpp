@@ -217,9 +217,15 @@ PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
     if (transferRunning_ && stopRequested_)
         return WaitEnd::Stopped;
     discardStaleInput();
-    port_.write(command.toLatin1() + "\r\n");
+    writeToLine(command.toLatin1() + "\r\n");
     startTimeOut();
     return WaitEnd::Satisfied;
+}
+
+void PhoneLink::writeToLine(const QByteArray& bytes)
+{
+    // Every byte for the phone leaves here.
+    port_.write(bytes);
 }
 
 void PhoneLink::startTimeOut()

@@ -123,6 +123,7 @@ private:
     // answers, writes the command and starts the time-out from its sending.
     WaitEnd startExchange(const QString& command);
     void discardStaleInput();
+    void writeToLine(const QByteArray& bytes);
     // A short answer: bounded by the time-out from the command's sending.
     void startTimeOut();
     // An answer that grows with its content: the time-out measures the line's

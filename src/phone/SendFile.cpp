@@ -118,7 +118,7 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.
     ReceiveBuffer = wire.isEmpty() ? ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1) : QByteArray();
-    port_.write(wire);
+    writeToLine(wire);
     // The phone's pause runs alongside the data; the next command waits for its end.
     startPause();
     measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(wire.size()));

@@ -1,0 +1,82 @@
+#include "RepairRecord.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+QString kindName(RepairRecord::Kind kind)
+{
+    return kind == RepairRecord::Kind::RestoreFile ? QStringLiteral("restore") : QStringLiteral("partial");
+}
+
+} // namespace
+
+RepairRecord::RepairRecord(QString filePath) : path_(std::move(filePath)) {}
+
+QString RepairRecord::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/repairs.ini");
+}
+
+QString RepairRecord::add(Repair repair)
+{
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSettings store(path_, QSettings::IniFormat);
+    // Time first, so that the ids sort in the order of adding.
+    static int counter = 0;
+    repair.id = QStringLiteral("r%1-%2-%3")
+                    .arg(QDateTime::currentMSecsSinceEpoch(), 15, 10, QLatin1Char('0'))
+                    .arg(QCoreApplication::applicationPid())
+                    .arg(++counter);
+    store.beginGroup(repair.id);
+    store.setValue(QStringLiteral("kind"), kindName(repair.kind));
+    store.setValue(QStringLiteral("folder"), repair.folder);
+    store.setValue(QStringLiteral("name"), repair.name);
+    store.setValue(QStringLiteral("copy"), repair.copyPath);
+    store.setValue(QStringLiteral("slice"), repair.sliceLength);
+    store.endGroup();
+    store.sync();
+    return store.status() == QSettings::NoError ? repair.id : QString();
+}
+
+void RepairRecord::remove(const QString& id)
+{
+    if (id.isEmpty())
+        return;
+    QSettings store(path_, QSettings::IniFormat);
+    store.remove(id);
+    store.sync();
+}
+
+QList<RepairRecord::Repair> RepairRecord::pending() const
+{
+    QList<Repair> repairs;
+    if (!QFileInfo(path_).isFile())
+        return repairs;
+    QSettings store(path_, QSettings::IniFormat);
+    QStringList ids = store.childGroups();
+    std::sort(ids.begin(), ids.end());
+    for (const QString& id : ids) {
+        store.beginGroup(id);
+        Repair repair;
+        repair.id = id;
+        repair.kind = store.value(QStringLiteral("kind")).toString() == QLatin1String("restore")
+                          ? Kind::RestoreFile
+                          : Kind::DeletePartial;
+        repair.folder = store.value(QStringLiteral("folder")).toString();
+        repair.name = store.value(QStringLiteral("name")).toString();
+        repair.copyPath = store.value(QStringLiteral("copy")).toString();
+        repair.sliceLength = store.value(QStringLiteral("slice")).toLongLong();
+        store.endGroup();
+        if (!repair.name.isEmpty())
+            repairs << repair;
+    }
+    return repairs;
+}
