@@ -195,7 +195,7 @@ void listing(LinkFixture& fixture, int runs)
         fixture.link->waitOutPause();
         Figures figures = measure([&] {
             const ListingResult result = fixture.link->ListFolder(QStringLiteral("/big/"));
-            answerBytes = fixture.link->ReceiveBuffer.size();
+            answerBytes = fixture.link->lastAnswer().size();
             return result.outcome == Outcome::Done && result.entries.size() == kEntries;
         });
         const qint64 command =

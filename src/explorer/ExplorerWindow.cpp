@@ -61,6 +61,7 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     setWindowTitle(QStringLiteral("Vantrel"));
     setWindowIcon(Icons::application());
     link_ = std::make_unique<PhoneLink>(texts_, *this);
+    link_->setRepairRecord(&repairs_);
 
     buildMenus();
     buildToolbars();
@@ -392,10 +393,9 @@ void ExplorerWindow::closeEvent(QCloseEvent* event)
                 return;
             }
             closing_ = true;
-            if (transferStatus_->isRunning())
-                StopCommand();
-            else
-                link_->cancel();
+            // Nothing waits for the phone: the next start brings the line back
+            // in step and tidies up what the transfer left.
+            link_->abandonLine();
         }
         event->ignore();
         QTimer::singleShot(50, this, &QWidget::close);

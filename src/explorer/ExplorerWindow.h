@@ -1,5 +1,7 @@
 #pragma once
 
+#include "phone/RepairRecord.h"
+
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
 #include "settings/Settings.h"
@@ -39,6 +41,8 @@ public:
 
     // Where downloads are received; the platform's place unless set (tests).
     void setWorkingFolder(const QString& folder) { workingFolderOverride_ = folder; }
+    // Where repairs that must outlive a run are kept (tests keep their own).
+    void setRepairRecordFile(const QString& path) { repairs_ = RepairRecord(path); }
     // The whole start-up; safe to repeat on a filled window.
     void StartUp();
     void ApplyLanguage();
@@ -181,6 +185,7 @@ private:
 
     SettingsStore& store_;
     LanguageTable& texts_;
+    RepairRecord repairs_;
     std::unique_ptr<PhoneLink> link_;
     Settings settings_;
     QString tempFolder_;

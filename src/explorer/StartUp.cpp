@@ -38,11 +38,17 @@ void ExplorerWindow::StartUp()
         return;
     }
     setPhoneCommandsEnabled(true);
+    // What an earlier run left on the phone is put right before anything else.
+    const bool repairsWaited = !repairs_.pending().isEmpty();
+    link_->CarryOutRepairs();
+    const QString repaired = repairsWaited ? panelText(1) : QString();
     if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
         picBattery_->show();
     setUpFileListColumns();
     NodeCounter = 0;
     ShowPhoneRoot();
+    if (!repaired.isEmpty())
+        statusText(1, repaired + QLatin1Char(' ') + panelText(1));
     // The phone's folders are where the work starts.
     tvFolders_->setFocus();
 }
@@ -167,10 +173,6 @@ void ExplorerWindow::applyBatteryRule()
 void ExplorerWindow::shutdown()
 {
     Folders::emptyWorkingFolder(tempFolder_);
-    // The rest of a stopped download would greet the next program on the line.
-    if (link_->isDraining()) {
-        hide();
-        link_->waitOutPause();
-    }
+    // What the phone may still send is the next start's to wait out.
     link_->ClosePort();
 }

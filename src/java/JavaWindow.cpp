@@ -338,7 +338,7 @@ void JavaWindow::CreatePackage()
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const PackageResult result =
-        ::CreatePackage(model_, suiteName, packageFolder_, link_, link_.JavaFileNames);
+        ::CreatePackage(model_, suiteName, packageFolder_, link_, link_.javaFileNames());
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     if (!isVisible())

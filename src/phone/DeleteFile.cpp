@@ -25,6 +25,7 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
         setStatus(1, text(PhoneTexts::DeleteTimeOut));
         return Outcome::TimedOut;
     case WaitEnd::Satisfied:
+        answerEnded();
         break;
     }
     if (ReceiveBuffer.contains("ERROR")) {

@@ -42,9 +42,6 @@ void DownloadFrameParser::feed(QByteArrayView bytes)
     case State::Trailer:
         feedTrailer(bytes);
         break;
-    case State::Unsized:
-        feedUnsized(bytes);
-        break;
     case State::Complete:
     case State::Failed:
         // Whatever follows a finished answer (a late unsolicited code) is not the file's.
@@ -54,9 +51,7 @@ void DownloadFrameParser::feed(QByteArrayView bytes)
 
 void DownloadFrameParser::finishBySilence()
 {
-    if (state_ == State::Unsized)
-        state_ = pending_ == kTrailer ? State::Complete : State::Failed;
-    else if (state_ != State::Complete)
+    if (state_ != State::Complete)
         state_ = State::Failed;
     pending_.clear();
 }
@@ -108,15 +103,14 @@ void DownloadFrameParser::takeHeaderLine(QByteArrayView line)
             state_ = State::Failed; // the answer's first bytes are missing
         return;
     }
-    if (line.contains("ERROR")) {
-        state_ = State::Failed;
-    } else if (isUnsolicitedCode(line)) {
+    if (isUnsolicitedCode(line)) {
         sawLeadingLineEnd_ = false; // its closing line end was the next one's opening
-    } else {
-        // A phone that announces no size: the line after the first line end
-        // is its header, the content follows it.
-        state_ = State::Unsized;
+        return;
     }
+    refused_ = line == "ERROR";
+    // Without its size line this is no download's answer: an earlier command's
+    // late answer would otherwise be taken for the file.
+    state_ = State::Failed;
 }
 
 void DownloadFrameParser::feedContent(QByteArrayView bytes)
@@ -143,17 +137,6 @@ void DownloadFrameParser::feedTrailer(QByteArrayView bytes)
     }
 }
 
-void DownloadFrameParser::feedUnsized(QByteArrayView bytes)
-{
-    // The last eight bytes may be the trailer; everything before them is content.
-    pending_ += bytes;
-    const qsizetype sure = pending_.size() - kTrailer.size();
-    if (sure <= 0)
-        return;
-    deliver(QByteArrayView(pending_).first(sure));
-    pending_.remove(0, sure);
-}
-
 void DownloadFrameParser::deliver(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
@@ -167,8 +150,6 @@ DownloadFrame locateDownloadContent(const QByteArray& answer)
 {
     DownloadFrameParser parser;
     parser.feed(answer);
-    if (parser.state() == DownloadFrameParser::State::Unsized)
-        parser.finishBySilence();
     DownloadFrame frame;
     frame.valid = parser.complete();
     frame.contentStart = parser.contentStart();

@@ -11,8 +11,8 @@
 // file's bytes to a sink as soon as they are known to be content. The answer is
 //   [echo of the command CR LF] CR LF "+QFRF: <size>" CR LF <size bytes> CR LF CR LF "OK" CR LF
 // Lines of unsolicited result codes (RING, +CMTI, ...) may come before the size.
-// An answer without a size line (CR LF <any line> CR LF <bytes> CR LF CR LF "OK"
-// CR LF) ends only when the line falls silent: then call finishBySilence().
+// Anything else is not a download's answer (a stray answer of an earlier
+// command, say) and fails: its bytes must never become a file.
 class DownloadFrameParser
 {
 public:
@@ -21,17 +21,15 @@ public:
         Header,   // before the content
         Content,  // counting the announced bytes
         Trailer,  // after them, expecting CR LF CR LF "OK" CR LF
-        Unsized,  // no size announced: content until the line falls silent
         Complete, // a whole, well-formed file arrived
-        Failed    // ERROR, a malformed size or a frame that does not fit
+        Failed    // ERROR, a malformed size, an answer of another shape or a frame that does not fit
     };
     using Sink = std::function<void(QByteArrayView)>;
 
     explicit DownloadFrameParser(Sink contentSink = {});
 
     void feed(QByteArrayView bytes);
-    // The line has been silent: an unsized answer ends here; any other
-    // unfinished answer has failed.
+    // The line has been silent: an unfinished answer has failed.
     void finishBySilence();
     // Gives the answer up (too large, or the file could not take it).
     void fail() { state_ = State::Failed; }
@@ -39,6 +37,8 @@ public:
     State state() const { return state_; }
     bool complete() const { return state_ == State::Complete; }
     bool failed() const { return state_ == State::Failed; }
+    // The phone answered ERROR: a whole answer, only not a file.
+    bool refused() const { return refused_; }
     // True once the framing alone says the answer is over, either way.
     bool ended() const { return complete() || failed(); }
     std::optional<qint64> announcedSize() const { return announced_; }
@@ -53,13 +53,13 @@ private:
     void takeHeaderLine(QByteArrayView line);
     void feedContent(QByteArrayView bytes);
     void feedTrailer(QByteArrayView bytes);
-    void feedUnsized(QByteArrayView bytes);
     void deliver(QByteArrayView bytes);
 
     Sink sink_;
     State state_ = State::Header;
     bool sawLeadingLineEnd_ = false;
-    QByteArray pending_; // an unfinished header line, the trailer so far, or an unsized answer's last 8 bytes
+    bool refused_ = false;
+    QByteArray pending_; // an unfinished header line, or the trailer so far
     std::optional<qint64> announced_;
     qint64 remaining_ = 0;
     qint64 headerScanned_ = 0;
@@ -67,7 +67,7 @@ private:
     qint64 delivered_ = 0;
 };
 
-// The content of a whole download answer (an unsized one taken as ended).
+// The content of a whole download answer.
 struct DownloadFrame
 {
     bool valid = false;

@@ -9,7 +9,7 @@ class PhoneLink::ExchangeScope
 public:
     explicit ExchangeScope(PhoneLink& link) : link_(link)
     {
-        if (link_.exchangeRunning_ || !link_.port_.isOpen())
+        if (link_.exchangeRunning_ || !link_.port_.isOpen() || link_.abandoned_)
             return;
         admitted_ = true;
         link_.exchangeRunning_ = true;
@@ -20,6 +20,7 @@ public:
     {
         if (!admitted_)
             return;
+        link_.noteUnfinishedAnswer();
         link_.tmrTimeout_.stop();
         link_.graceTimer_.stop();
         link_.tmrProcessing_.stop();

@@ -30,6 +30,9 @@ void copyInto(PhoneLink& link, const QString& phoneFolder, const QString& localF
     const ListingResult listing = link.ListFolder(phoneFolder);
     if (stopsTheCopy(listing.outcome)) {
         tally.end = listing.outcome;
+        // A copy cut short by the line is never a copy without failures.
+        if (listing.outcome != Outcome::Stopped)
+            tally.failed << phoneFolder;
         return;
     }
     if (listing.outcome != Outcome::Done || depth > kDeepestFolder) {
@@ -61,6 +64,8 @@ void copyInto(PhoneLink& link, const QString& phoneFolder, const QString& localF
         const Outcome outcome = link.ReadFile(phoneFolder.chopped(1), entry.name, localFolder);
         if (stopsTheCopy(outcome)) {
             tally.end = outcome;
+            if (outcome != Outcome::Stopped)
+                tally.failed << phoneFolder + entry.name;
             return;
         }
         if (outcome != Outcome::Done) {

@@ -13,7 +13,7 @@ constexpr qsizetype kBatchAfter = 2048;
 
 // Looks for the end marks only in what arrived since the last look (plus the
 // few bytes a mark may straddle), so a large folder is not scanned over and over.
-bool answerEnded(const QByteArray& buffer, qsizetype& scanned)
+bool endMarkArrived(const QByteArray& buffer, qsizetype& scanned)
 {
     const qsizetype from = qMax<qsizetype>(0, scanned - 4);
     scanned = buffer.size();
@@ -36,6 +36,9 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
     const QString failedText =
         text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + folder + QStringLiteral("!");
 
+    // Names of an earlier listing must not stand for this one if it fails.
+    if (folder == QLatin1String("/java/"))
+        JavaFileNames.clear();
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
         setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + folder + QStringLiteral("..."));
         WaitEnd end = startExchange(command);
@@ -47,9 +50,10 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
             end = waitUntil([&] {
                 // A large folder is read in batches; a small one answers at once.
                 batchWanted_ = ReceiveBuffer.size() > kBatchAfter;
-                return answerEnded(ReceiveBuffer, scanned);
+                return endMarkArrived(ReceiveBuffer, scanned);
             });
         if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
+            answerEnded();
             setStatus(1, failedText);
             result.outcome = Outcome::Failed;
             return result;
@@ -85,9 +89,9 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         }
         if (answer.state != ListingAnswer::State::Complete)
             continue;
+        answerEnded();
 
         if (folder == QLatin1String("/java/")) {
-            JavaFileNames.clear();
             for (const PhoneEntry& entry : answer.entries) {
                 if (!entry.isFolder)
                     JavaFileNames << entry.name;

@@ -1,6 +1,7 @@
 #include "ListingAnswer.h"
 
 #include "NameCodec.h"
+#include "UnsolicitedCodes.h"
 
 #include <QtNumeric>
 
@@ -42,13 +43,16 @@ bool readEntry(const QByteArray& line, PhoneEntry& entry)
     const QByteArray fields = cleaned.mid(cleaned.indexOf(kEntryMark) + kEntryMark.size());
     const QList<QByteArray> parts = fields.split(',');
     const qsizetype flagAt = fields.indexOf("\",");
-    // Name, flag, attribute and size, each closed by a comma.
-    if (parts.size() < 5 || flagAt < 0 || flagAt + 2 >= fields.size())
+    if (flagAt < 0 || flagAt + 2 >= fields.size())
         return false;
     entry.name = DecodeName(hexDigitsOnly(parts.at(0)));
     entry.isFolder = fields.at(flagAt + 2) == '1';
+    // Only a file's size is read: a folder needs no more than its flag.
     if (entry.isFolder)
         return true;
+    // Name, flag, attribute and size, each closed by a comma.
+    if (parts.size() < 5)
+        return false;
     const std::optional<qint64> size = readFileSize(parts.at(3));
     entry.size = size.value_or(0);
     return size.has_value();
@@ -73,6 +77,13 @@ ListingAnswer parseListingAnswer(const QByteArray& answer)
     ListingAnswer result;
     QList<QByteArray> lines;
     qsizetype start = answer.indexOf(kLineEnd);
+    // Before the first line end only the echo of our command may come: the
+    // tail of an earlier answer would otherwise pass for an empty folder.
+    const QByteArray lead = answer.left(qMax<qsizetype>(start, 0)).trimmed();
+    if (!lead.isEmpty() && !lead.startsWith("AT+QFSL")) {
+        result.state = ListingAnswer::State::Malformed;
+        return result;
+    }
     bool finalLineSeen = false;
     while (start >= 0) {
         const qsizetype next = answer.indexOf(kLineEnd, start + kLineEnd.size());
@@ -90,11 +101,14 @@ ListingAnswer parseListingAnswer(const QByteArray& answer)
         return result;
 
     for (const QByteArray& line : lines) {
-        if (!line.contains(kEntryMark))
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.isEmpty() || isUnsolicitedCode(trimmed))
             continue;
         PhoneEntry entry;
+        // Any other line is not this folder's answer (an earlier command's
+        // late answer, say): it must never be taken for the folder's files.
         // A total beyond 64 bits is not a phone's folder either.
-        if (!readEntry(line, entry) || qAddOverflow(result.totalBytes, entry.size, &result.totalBytes)) {
+        if (!trimmed.startsWith(kEntryMark) || !readEntry(line, entry) || qAddOverflow(result.totalBytes, entry.size, &result.totalBytes)) {
             result.state = ListingAnswer::State::Malformed;
             result.entries.clear();
             result.totalBytes = 0;

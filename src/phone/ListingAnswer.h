@@ -13,7 +13,7 @@ struct ListingAnswer
     {
         Complete,
         Incomplete, // the final "OK" line and its line end have not all arrived
-        Malformed   // an entry lacks its fields or its size is impossible
+        Malformed   // a line that is no entry, an entry without its fields, an impossible size
     };
     State state = State::Incomplete;
     QList<PhoneEntry> entries;

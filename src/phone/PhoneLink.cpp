@@ -11,6 +11,7 @@
 #include <QEventLoop>
 
 #include <chrono>
+#include <utility>
 #include <limits>
 
 PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObject* parent)
@@ -34,6 +35,8 @@ PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObjec
         followBatchWish();
     });
     connect(&batchTimer_, &QTimer::timeout, this, &PhoneLink::takeBatch);
+    settleNotice_.setSingleShot(true);
+    connect(&settleNotice_, &QTimer::timeout, this, &PhoneLink::showSettleNotice);
     connect(&port_, &QSerialPort::bytesWritten, this, [this] {
         // Bytes leaving for the phone show the line is alive.
         lineActivity_.restart();
@@ -63,6 +66,8 @@ void PhoneLink::setTiming(const Timing& timing)
         timing_.FinalLineGrace = defaults.FinalLineGrace;
     if (timing_.AnswerSilence <= 0)
         timing_.AnswerSilence = defaults.AnswerSilence;
+    if (timing_.LineSettle <= 0)
+        timing_.LineSettle = defaults.LineSettle;
 }
 
 QString PhoneLink::text(int number) const
@@ -87,7 +92,12 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     setStatus(1, text(PhoneTexts::Opening) + QLatin1Char(' ') + portLabel + QStringLiteral("..."));
     ClosePort();
     lineLost_ = false;
+    abandoned_ = false;
     draining_ = false;
+    settleQuiet_ = 0;
+    answerOutstanding_ = false;
+    sliceToFill_ = 0;
+    device_ = device;
     port_.setPortName(device);
     configurePhoneLine(port_);
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -98,6 +108,9 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);
     port_.clearError();
+    // A run that was killed may have left the phone still sending.
+    if (repairRecord_ && !repairRecord_->takeLineInStep(device))
+        markOutOfStep(timing_.LineSettle);
     setStatus(1, text(PhoneTexts::OpenedBefore) + QLatin1Char(' ') + portLabel + QLatin1Char(' ') +
                      text(PhoneTexts::OpenedAfter) + QStringLiteral("."));
     return true;
@@ -130,8 +143,20 @@ QString PhoneLink::openFailureText(const QString& portLabel, const QString& devi
 
 void PhoneLink::ClosePort()
 {
-    if (port_.isOpen())
-        port_.close();
+    if (!port_.isOpen())
+        return;
+    const bool inStep = !exchangeRunning_ && !answerOutstanding_ && !draining_ && settleQuiet_ == 0 &&
+                        sliceToFill_ == 0 && (!Processing || pauseEnd_.hasExpired());
+    if (inStep && repairRecord_)
+        repairRecord_->noteLineInStep(device_);
+    port_.close();
+}
+
+void PhoneLink::abandonLine()
+{
+    stopRequested_ = true;
+    abandoned_ = true;
+    cancel();
 }
 
 bool PhoneLink::isOpen() const
@@ -208,9 +233,11 @@ void PhoneLink::discardStaleInput()
 
 PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
 {
-    const WaitEnd drained = drainAbandonedAnswer();
-    if (drained != WaitEnd::Satisfied)
-        return drained;
+    // A command sent again (a listing's retry) follows its own unfinished answer.
+    noteUnfinishedAnswer();
+    const WaitEnd inStep = bringLineInStep();
+    if (inStep != WaitEnd::Satisfied)
+        return inStep;
     const WaitEnd pause = pauseWait();
     if (pause != WaitEnd::Satisfied)
         return pause;
@@ -218,7 +245,97 @@ PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
         return WaitEnd::Stopped;
     discardStaleInput();
     writeToLine(command.toLatin1() + "\r\n");
+    answerOutstanding_ = true;
+    answerTimedOut_ = false;
     startTimeOut();
+    return WaitEnd::Satisfied;
+}
+
+void PhoneLink::markOutOfStep(qint64 quietMillis)
+{
+    settleQuiet_ = qMax(settleQuiet_, quietMillis);
+}
+
+void PhoneLink::noteUnfinishedAnswer()
+{
+    if (!answerOutstanding_)
+        return;
+    answerOutstanding_ = false;
+    // A phone that was slow once may be slow again: after a time-out the line
+    // must stay quiet longer than the time-out (twice: an answer late by more
+    // than the time-out itself is what caused it).
+    markOutOfStep(answerTimedOut_ ? qMax<qint64>(2LL * timing_.TimeOutTime, timing_.LineSettle)
+                                  : timing_.LineSettle);
+}
+
+PhoneLink::WaitEnd PhoneLink::bringLineInStep()
+{
+    if (!draining_ && settleQuiet_ == 0 && sliceToFill_ == 0)
+        return WaitEnd::Satisfied;
+    const QString before = panel1_;
+    settleNoticeShown_ = false;
+    settleNotice_.start(kSettleNoticeMillis);
+    WaitEnd end = drainAbandonedAnswer();
+    if (end == WaitEnd::Satisfied && sliceToFill_ > 0)
+        completeInterruptedSlice();
+    if (end == WaitEnd::Satisfied)
+        end = settleLine();
+    settleNotice_.stop();
+    if (settleNoticeShown_ && end == WaitEnd::Satisfied)
+        setStatus(1, before);
+    return end;
+}
+
+void PhoneLink::showSettleNotice()
+{
+    settleNoticeShown_ = true;
+    QString notice = text(PhoneTexts::WaitingForEarlierAnswer);
+    // A stopped download's rest has a known length, hence a known time.
+    if (draining_ && drainRemaining_ > 0)
+        notice += QStringLiteral(" (~%1 s)").arg(qMax<qint64>(1, (lineMillis(drainRemaining_) + 999) / 1000));
+    setStatus(1, notice);
+}
+
+void PhoneLink::completeInterruptedSlice()
+{
+    // The phone may be waiting for the rest of a slice whose bytes stopped
+    // coming: filling it up ends its data phase (what follows the slice's
+    // length is dropped up to the next command), and the line then settles.
+    const qint64 fill = sliceToFill_ + 2;
+    sliceToFill_ = 0;
+    writeToLine(QByteArray(fill, '\0') + "\r\n");
+    markOutOfStep(qMax<qint64>(timing_.LineSettle, lineMillis(fill) + timing_.LineSettle));
+}
+
+PhoneLink::WaitEnd PhoneLink::settleLine()
+{
+    if (settleQuiet_ <= 0 || !port_.isOpen()) {
+        settleQuiet_ = 0;
+        return WaitEnd::Satisfied;
+    }
+    // Whatever comes now belongs to no command of ours and is dropped.
+    const qint64 quiet = settleQuiet_;
+    // The command's own reader takes over again once the line is quiet.
+    const auto commandSink = std::exchange(binarySink_, [](const QByteArray&) {});
+    TimedOut = false;
+    exchangeClock_.restart();
+    silenceLimit_ = quiet;
+    measureSilenceFor(quiet + kLongestSettleMillis);
+    const WaitEnd end = waitUntil([] { return false; });
+    const bool quietReached = lineActivity_.elapsed() >= quiet;
+    silenceLimit_ = -1;
+    tmrTimeout_.stop();
+    TimedOut = false;
+    binarySink_ = commandSink;
+    ReceiveBuffer.clear();
+    if (end != WaitEnd::TimedOut)
+        return end;
+    // A line that never falls quiet stays out of step; the command is not sent.
+    if (!quietReached) {
+        setStatus(1, text(PhoneTexts::PhoneKeepsSending));
+        return WaitEnd::Cancelled;
+    }
+    settleQuiet_ = 0;
     return WaitEnd::Satisfied;
 }
 
@@ -303,11 +420,11 @@ void PhoneLink::onPauseTick()
 
 void PhoneLink::waitOutPause()
 {
-    if (exchangeRunning_ || (!Processing && !draining_))
+    if (exchangeRunning_ || !port_.isOpen() || (!Processing && !isDraining() && sliceToFill_ == 0))
         return;
     exchangeRunning_ = true;
     cancelled_ = false;
-    if (drainAbandonedAnswer() == WaitEnd::Satisfied)
+    if (bringLineInStep() == WaitEnd::Satisfied)
         pauseWait();
     exchangeRunning_ = false;
 }
@@ -412,6 +529,8 @@ PhoneLink::WaitEnd PhoneLink::waitUntil(std::function<bool()> satisfied)
     while (!waitEnd_)
         runEventsUntilWoken();
     const WaitEnd end = *waitEnd_;
+    if (end == WaitEnd::TimedOut && answerOutstanding_)
+        answerTimedOut_ = true;
     waitCondition_ = nullptr;
     waitEnd_.reset();
     return end;
@@ -419,11 +538,15 @@ PhoneLink::WaitEnd PhoneLink::waitUntil(std::function<bool()> satisfied)
 
 void PhoneLink::abandonAnswer(qint64 remaining)
 {
-    draining_ = true;
-    drainRemaining_ = remaining;
-    if (drainRemaining_ == 0)
-        draining_ = false;
+    answerOutstanding_ = false;
     startPause();
+    // Of unknown length, it has passed once the line has been quiet a while.
+    if (remaining < 0) {
+        markOutOfStep(timing_.LineSettle);
+        return;
+    }
+    draining_ = remaining > 0;
+    drainRemaining_ = remaining;
 }
 
 void PhoneLink::dropAbandonedBytes(QByteArray& chunk)

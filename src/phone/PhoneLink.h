@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PhoneTypes.h"
+#include "RepairRecord.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
@@ -36,9 +37,13 @@ public:
         int SliceSize = 10240;
         // How long a listing waits for the line end after its final "OK".
         int FinalLineGrace = 500;
-        // How long the line must stay silent to end a download answer that
-        // announced no size.
+        // How long the line must stay silent before the rest of an abandoned
+        // download counts as passed.
         int AnswerSilence = 500;
+        // How long the line must stay quiet before a command may follow an
+        // answer that ended early, or the first command of a run that may
+        // follow a killed one.
+        int LineSettle = 500;
 
         static Timing from(const Settings& settings)
         {
@@ -56,12 +61,25 @@ public:
     void setTiming(const Timing& timing);
     const Timing& timing() const { return timing_; }
     void setTempFolder(const QString& folder) { TempFolder = folder; }
+    QString tempFolder() const { return TempFolder; }
+    // Where repairs that must outlive the run are recorded; without one,
+    // nothing is known of earlier runs.
+    void setRepairRecord(RepairRecord* record) { repairRecord_ = record; }
+    RepairRecord* repairRecord() const { return repairRecord_; }
     void setDisplayCharge(bool on) { displayCharge_ = on; }
     void setShowInternal(bool on) { showInternal_ = on; }
 
     // Opens the device for a port number (the label in the texts) or a device path.
     bool OpenPort(const QString& portLabel, const QString& device);
+    // Closes the line; one left in step is noted as such for the next run.
     void ClosePort();
+    // Carries out what the repair record holds (partial uploads to delete, old
+    // files to put back); says so in the status. The number of repairs done.
+    int CarryOutRepairs();
+    // For a program that ends at once (Ctrl-C, the window closed during a
+    // transfer): the exchange in progress is cancelled and the line let go
+    // without waiting for the phone; the next run brings it back in step.
+    void abandonLine();
     bool isOpen() const;
     bool isExchangeRunning() const { return exchangeRunning_; }
     QString portLabel() const { return portLabel_; }
@@ -75,8 +93,8 @@ public:
     void stopTransfer();
     bool stopRequested() const { return stopRequested_; }
     bool isTransferRunning() const { return transferRunning_; }
-    // The phone is still sending the rest of a stopped download.
-    bool isDraining() const { return draining_; }
+    // The phone may still be sending an earlier answer.
+    bool isDraining() const { return draining_ || settleQuiet_ > 0; }
 
     // Waits out the pause the phone needs after the last exchange; for a
     // program about to end, whose next command may come from another process.
@@ -89,12 +107,22 @@ public:
     ListingResult ListFolder(const QString& folder);
     BatteryResult ShowBatteryCharge();
     BatteryResult QueryBatteryCharge();
-    Outcome ReadFile(const QString& folder, const QString& name, const QString& localFolder);
+    // `listedSize`: the size the folder's listing gave, which the answer must announce.
+    Outcome ReadFile(const QString& folder, const QString& name, const QString& localFolder,
+                     std::optional<qint64> listedSize = std::nullopt);
     Outcome SendFile(const UploadItem& item);
     Outcome DeleteFile(const QString& name, const QString& folder);
 
     QString text(int number) const;
 
+    // True once the last download, slice or battery query has succeeded.
+    bool commandDone() const { return CommandDone; }
+    // The file names of the last listing of "/java/".
+    const QStringList& javaFileNames() const { return JavaFileNames; }
+    // What the last exchange received.
+    const QByteArray& lastAnswer() const { return ReceiveBuffer; }
+
+private:
     // Shared state of the exchanges.
     bool TimedOut = false;
     bool Processing = false;
@@ -104,7 +132,6 @@ public:
     QString TempFolder;
     QStringList JavaFileNames;
 
-private:
     enum class WaitEnd
     {
         Satisfied,
@@ -122,6 +149,20 @@ private:
     // Waits out the previous exchange's pause, drops what is left of earlier
     // answers, writes the command and starts the time-out from its sending.
     WaitEnd startExchange(const QString& command);
+    // Before a command: waits out the rest of an abandoned answer and a line
+    // that must settle, saying so when it lasts.
+    WaitEnd bringLineInStep();
+    WaitEnd settleLine();
+    void showSettleNotice();
+    // The line may carry an earlier answer: the next command waits until it
+    // has been quiet for `quietMillis`.
+    void markOutOfStep(qint64 quietMillis);
+    // The answer to the command written last has wholly arrived.
+    void answerEnded() { answerOutstanding_ = false; }
+    // An exchange that ends before its answer did leaves the line out of step.
+    void noteUnfinishedAnswer();
+    void completeInterruptedSlice();
+    bool repairOne(const RepairRecord::Repair& repair);
     void discardStaleInput();
     void writeToLine(const QByteArray& bytes);
     // A short answer: bounded by the time-out from the command's sending.
@@ -146,7 +187,7 @@ private:
     void wake();
     void onPortError(QSerialPort::SerialPortError error);
 
-    void enterDataPhase(DownloadFrameParser& frame, bool& dataPhase);
+    void enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std::optional<qint64> listedSize);
     void reportProgress(qint64 done, qint64 total);
     // An abandoned answer still coming is read and dropped; the next exchange
     // starts once it has ended (`remaining` bytes, negative: unknown) or the
@@ -155,7 +196,9 @@ private:
     void dropAbandonedBytes(QByteArray& chunk);
     WaitEnd drainAbandonedAnswer();
     Outcome sendSlices(const UploadItem& item, bool& phoneFileStarted);
-    void removePartialUpload(const UploadItem& item);
+    QString recordPartialUpload(const UploadItem& item);
+    // True when no part of the file is left on the phone.
+    bool removePartialUpload(const UploadItem& item);
     Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
                        bool& phoneFileStarted);
 
@@ -166,6 +209,18 @@ private:
     QTimer tmrProcessing_;
     QTimer graceTimer_;
     QTimer batchTimer_;
+    QTimer settleNotice_;
+    bool settleNoticeShown_ = false;
+    static constexpr int kSettleNoticeMillis = 1000;
+    // However long an earlier answer may be, a line that talks beyond this is not settling.
+    static constexpr qint64 kLongestSettleMillis = 5 * 60 * 1000;
+    qint64 settleQuiet_ = 0; // 0: the line is in step
+    // The phone may be waiting for the rest of a slice this long.
+    qint64 sliceToFill_ = 0;
+    QString device_;
+    bool answerOutstanding_ = false;
+    bool answerTimedOut_ = false;
+    RepairRecord* repairRecord_ = nullptr;
     static constexpr int kBatchMillis = 20;
     static constexpr int kLargestBatch = 3072;
     bool batchWanted_ = false;
@@ -193,6 +248,7 @@ private:
     // How long the line must stay silent before a silence-measured wait ends.
     qint64 silenceLimit_ = -1; // -1: TimeOutTime
     bool lineLost_ = false;
+    bool abandoned_ = false; // no exchange starts any more
     bool displayCharge_ = false;
     bool showInternal_ = false;
     // Bytes arriving on their own in binary reception go here instead of the buffer.

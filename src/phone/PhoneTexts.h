@@ -42,5 +42,11 @@ enum : int
     PartialDeleted = 142,
     PartialKept = 143,
     File = 149,
+    WaitingForEarlierAnswer = 400,
+    PhoneKeepsSending = 401,
+    Repaired = 402,
+    RepairDeleted = 403,
+    RepairRestored = 404,
+    RepairPending = 405,
 };
 }

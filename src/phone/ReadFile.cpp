@@ -4,7 +4,6 @@
 #include "PhoneTexts.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QScopeGuard>
@@ -17,21 +16,23 @@ constexpr qint64 kLongestFraming = 64 * 1024;
 
 } // namespace
 
-void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase)
+void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std::optional<qint64> listedSize)
 {
     dataPhase = true;
     // Once the phone has started sending the file, its bytes may take as long
     // as the line needs for them, with a margin, while they keep coming.
     const std::optional<qint64> size = frame.announcedSize();
-    if (size && *size > kLargestDownloadFile) {
+    // A size other than the folder's listing gave is another file's answer.
+    if (!size || *size > kLargestDownloadFile || (listedSize && *size != *listedSize)) {
         frame.fail();
         return;
     }
-    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(size.value_or(kLargestDownloadFile)));
+    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(*size));
     reportProgress(frame.contentDelivered(), size.value_or(-1));
 }
 
-Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder)
+Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder,
+                            std::optional<qint64> listedSize)
 {
     ExchangeScope scope(*this);
     if (!scope.admitted())
@@ -62,75 +63,64 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     }
     bool writeFailed = false;
     DownloadFrameParser frame([&](QByteArrayView bytes) {
-        if (destination.write(bytes.data(), bytes.size()) != bytes.size())
+        if (!writeFailed && destination.write(bytes.data(), bytes.size()) != bytes.size())
             writeFailed = true;
     });
     reportProgress(0, -1);
 
     qint64 received = 0;
     bool dataPhase = false;
-    QElapsedTimer silence;
     binarySink_ = [&](const QByteArray& chunk) {
         received += chunk.size();
         const qint64 deliveredBefore = frame.contentDelivered();
         frame.feed(chunk);
         if (frame.contentDelivered() != deliveredBefore)
             reportProgress(frame.contentDelivered(), frame.announcedSize().value_or(-1));
-        if (writeFailed || received > kLargestDownloadFile + kLongestFraming)
+        if (received > kLargestDownloadFile + kLongestFraming)
             frame.fail();
         if (!dataPhase && frame.state() != DownloadFrameParser::State::Header)
-            enterDataPhase(frame, dataPhase);
+            enterDataPhase(frame, dataPhase, listedSize);
         // Batches while much is still to come; at the end each byte counts again,
         // so the download ends the moment its frame is complete.
-        batchWanted_ = frame.state() == DownloadFrameParser::State::Unsized ||
-                       lineMillis(frame.contentRemaining()) > 2 * kBatchMillis;
-        // Each arrival starts the silence that ends an unsized answer afresh.
-        silence.restart();
-        if (frame.state() == DownloadFrameParser::State::Unsized && !graceTimer_.isActive())
-            graceTimer_.start(timing_.AnswerSilence);
-    };
-    bool silent = false;
-    auto silentLongEnough = [&] {
-        if (frame.state() != DownloadFrameParser::State::Unsized || graceTimer_.isActive())
-            return false;
-        if (silence.elapsed() >= timing_.AnswerSilence)
-            return silent = true;
-        graceTimer_.start(static_cast<int>(timing_.AnswerSilence - silence.elapsed()));
-        return false;
+        batchWanted_ = lineMillis(frame.contentRemaining()) > 2 * kBatchMillis;
     };
     WaitEnd end = startExchange(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
                                 EncodeName(name) + QStringLiteral(",1"));
-    // The framing ends the answer as soon as the announced bytes and the
-    // trailer are in; only an answer without a size waits for silence.
+    // The framing ends the answer as soon as the announced bytes and the trailer are in.
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([&] { return frame.ended() || silentLongEnough() || stopRequested_; });
+        end = waitUntil([&] { return frame.ended() || writeFailed || stopRequested_; });
+    binarySink_ = nullptr;
+    tmrTimeout_.stop();
     // Stopped: the rest of the answer is dropped as it comes and the
     // temporary file goes, so the destination stays as it was.
-    if (end == WaitEnd::Stopped || (end == WaitEnd::Satisfied && !frame.ended() && !silent)) {
-        binarySink_ = nullptr;
+    if (end == WaitEnd::Stopped || (end == WaitEnd::Satisfied && stopRequested_ && !frame.ended())) {
         if (end == WaitEnd::Satisfied)
             abandonAnswer(frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8
                                                                                : -1);
         setStatus(1, text(PhoneTexts::Stopped));
         return Outcome::Stopped;
     }
-    binarySink_ = nullptr;
-    tmrTimeout_.stop();
-    graceTimer_.stop();
-
-    if (end == WaitEnd::Cancelled)
+    switch (end) {
+    case WaitEnd::Cancelled:
+    case WaitEnd::Stopped:
         return Outcome::Cancelled;
-    if (end == WaitEnd::LineLost)
+    case WaitEnd::LineLost:
         return Outcome::LineLost;
-    if (end == WaitEnd::TimedOut) {
+    case WaitEnd::TimedOut:
         setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + name + QStringLiteral("."));
         return Outcome::TimedOut;
+    case WaitEnd::Satisfied:
+        break;
     }
-    if (silent)
-        frame.finishBySilence();
-    startPause();
-
-    if (!frame.complete() || !destination.commit()) {
+    if (frame.complete() || frame.refused()) {
+        answerEnded();
+        startPause();
+    } else {
+        // A file that could not be written, or an answer of the wrong shape or
+        // size: the rest that the phone still sends is dropped before the next command.
+        abandonAnswer(-1);
+    }
+    if (!frame.complete() || writeFailed || !destination.commit()) {
         setStatus(1, failedText);
         return Outcome::Failed;
     }

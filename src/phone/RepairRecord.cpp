@@ -11,6 +11,14 @@
 
 namespace {
 
+const QString kLinesInStep = QStringLiteral("lines-in-step/");
+
+QString lineKey(const QString& device)
+{
+    // Device paths hold slashes, which the store takes for groups.
+    return kLinesInStep + QString::fromLatin1(device.toUtf8().toHex());
+}
+
 QString kindName(RepairRecord::Kind kind)
 {
     return kind == RepairRecord::Kind::RestoreFile ? QStringLiteral("restore") : QStringLiteral("partial");
@@ -62,6 +70,7 @@ QList<RepairRecord::Repair> RepairRecord::pending() const
         return repairs;
     QSettings store(path_, QSettings::IniFormat);
     QStringList ids = store.childGroups();
+    ids.removeAll(kLinesInStep.chopped(1));
     std::sort(ids.begin(), ids.end());
     for (const QString& id : ids) {
         store.beginGroup(id);
@@ -79,4 +88,25 @@ QList<RepairRecord::Repair> RepairRecord::pending() const
             repairs << repair;
     }
     return repairs;
+}
+
+void RepairRecord::noteLineInStep(const QString& device)
+{
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSettings store(path_, QSettings::IniFormat);
+    store.setValue(lineKey(device), true);
+}
+
+bool RepairRecord::takeLineInStep(const QString& device)
+{
+    if (!QFileInfo(path_).isFile())
+        return false;
+    QSettings store(path_, QSettings::IniFormat);
+    const bool inStep = store.value(lineKey(device)).toBool();
+    // Taken: a run killed from here on leaves no note behind.
+    if (inStep) {
+        store.remove(lineKey(device));
+        store.sync();
+    }
+    return inStep;
 }

@@ -37,6 +37,11 @@ public:
     // In the order they were added.
     QList<Repair> pending() const;
 
+    // A run that let go of `device` with nothing left on the line says so;
+    // the next run takes the note (true: no earlier answer can be coming).
+    void noteLineInStep(const QString& device);
+    bool takeLineInStep(const QString& device);
+
 private:
     QString path_;
 };

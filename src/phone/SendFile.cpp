@@ -9,29 +9,49 @@
 
 Outcome PhoneLink::SendFile(const UploadItem& item)
 {
-    if (!isOpen() || exchangeRunning_)
+    if (!isOpen() || exchangeRunning_ || abandoned_)
         return Outcome::NotRun;
     // One busy span for the slices and the clean-up, so a Stop given during
     // the slices still holds when they are done.
     beginBusy();
     const auto idle = qScopeGuard([this] { endBusy(); });
+    // Recorded before the first slice: a lost line or a killed program leaves
+    // the partial file to the next connection.
+    const QString recorded = recordPartialUpload(item);
     bool phoneFileStarted = false;
     const Outcome outcome = sendSlices(item, phoneFileStarted);
     // A part of a file is worse than none: the user would take it for the file.
     const bool partial =
         outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
-    if (phoneFileStarted && partial && isOpen())
-        removePartialUpload(item);
+    const bool tidy = outcome == Outcome::Done || !phoneFileStarted ||
+                      (partial && isOpen() && removePartialUpload(item));
+    if (tidy && repairRecord_)
+        repairRecord_->remove(recorded);
     return outcome;
 }
 
-void PhoneLink::removePartialUpload(const UploadItem& item)
+QString PhoneLink::recordPartialUpload(const UploadItem& item)
+{
+    if (!repairRecord_)
+        return QString();
+    RepairRecord::Repair repair;
+    repair.kind = RepairRecord::Kind::DeletePartial;
+    repair.folder = item.PhoneFolder;
+    repair.name = item.FileName;
+    repair.sliceLength = qMin<qint64>(timing_.SliceSize, qMax<qint64>(item.FileSize, QFileInfo(item.LocalPath).size()));
+    return repairRecord_->add(repair);
+}
+
+bool PhoneLink::removePartialUpload(const UploadItem& item)
 {
     const QString reason = panel1_;
-    const bool removed = DeleteFile(item.FileName, item.PhoneFolder + QLatin1Char('/')) == Outcome::Done;
+    const Outcome deleted = DeleteFile(item.FileName, item.PhoneFolder + QLatin1Char('/'));
+    const bool removed = deleted == Outcome::Done;
     setStatus(1, reason + QLatin1Char(' ') +
                      text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
                      item.FileName + (removed ? QStringLiteral(".") : QStringLiteral("!")));
+    // Refused means there is no such file: nothing is left to tidy up either.
+    return removed || deleted == Outcome::Failed;
 }
 
 Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)
@@ -96,8 +116,12 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     CommandDone = false;
     if (end == WaitEnd::Stopped)
         return Outcome::Stopped;
-    if (end == WaitEnd::Satisfied)
-        end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
+    if (end != WaitEnd::Satisfied)
+        return end == WaitEnd::LineLost ? Outcome::LineLost : Outcome::Cancelled;
+    // From here the phone may start a file of this name, or wait for this slice's bytes.
+    phoneFileStarted = true;
+    sliceToFill_ = length;
+    end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)
@@ -105,14 +129,18 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     if (end == WaitEnd::TimedOut)
         return Outcome::TimedOut;
     if (!ReceiveBuffer.contains('>')) {
+        // Refused before any byte: the phone takes no data and, for the
+        // first slice, keeps whatever file it had.
+        sliceToFill_ = 0;
+        answerEnded();
+        if (offset == 0)
+            phoneFileStarted = false;
         setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("... ") +
                          text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
         return Outcome::Failed;
     }
 
     CommandDone = true;
-    // From here on the phone holds a file of this name that is not the whole one.
-    phoneFileStarted = true;
     setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("..."));
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
@@ -139,6 +167,10 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     });
     binarySink_ = nullptr;
     tmrTimeout_.stop();
+    if (port_.bytesToWrite() == 0 && end != WaitEnd::Cancelled)
+        sliceToFill_ = 0;
+    if (end == WaitEnd::Satisfied)
+        answerEnded();
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)

@@ -25,6 +25,8 @@ BatteryResult PhoneLink::QueryBatteryCharge()
     WaitEnd end = startExchange(QStringLiteral("AT+CBC"));
     if (end == WaitEnd::Satisfied)
         end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+    if (end == WaitEnd::Satisfied)
+        answerEnded();
     if (end == WaitEnd::Cancelled || end == WaitEnd::LineLost) {
         result.outcome = end == WaitEnd::Cancelled ? Outcome::Cancelled : Outcome::LineLost;
         return result;

@@ -1,6 +1,7 @@
 #include "LanguageTable.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QStringDecoder>
 
@@ -101,7 +102,8 @@ void LanguageTable::storeLine(QStringView line)
 LanguageTable::LoadResult LanguageTable::LoadLanguage(const QString& path)
 {
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    // A pipe or a device would block the start for ever.
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         LoadResult result;
         result.status = LoadStatus::CannotOpen;
         return result;

@@ -1,6 +1,9 @@
 #include "SettingsStore.h"
 
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <limits>
 
@@ -43,10 +46,39 @@ void readPositive(SettingsStore& store, const char* key, int& target, LoadSettin
     result.unreadableKeys << QLatin1String(key);
 }
 
+// Far beyond the few keys the program keeps.
+constexpr qint64 kLargestStoreFile = 1024 * 1024;
+
+QString storeFilePath(const QString& filePath)
+{
+#ifdef Q_OS_WIN
+    // The registry has no file to look at.
+    return filePath;
+#else
+    return filePath.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                    QStringLiteral("/Vantrel/Vantrel.conf")
+                              : filePath;
+#endif
+}
+
+bool isUnreadableStoreFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && (!info.isFile() || info.size() > kLargestStoreFile);
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(const QString& filePath)
 {
+    const QString path = storeFilePath(filePath);
+    if (!path.isEmpty() && isUnreadableStoreFile(path)) {
+        refusedFile_ = path;
+        scratch_ = std::make_unique<QTemporaryDir>();
+        store_ = std::make_unique<QSettings>(scratch_->filePath(QStringLiteral("Vantrel.conf")),
+                                             QSettings::IniFormat);
+        return;
+    }
     if (filePath.isEmpty())
         // Native: the registry on Windows, ~/.config/Vantrel/Vantrel.conf elsewhere.
         store_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
@@ -102,6 +134,10 @@ LoadSettingsResult LoadSettings(SettingsStore& store, const QString& defaultLast
     }
 
     LoadSettingsResult result;
+    if (!store.refusedFile().isEmpty()) {
+        result.hadUnreadableValue = true;
+        result.unreadableKeys << store.refusedFile();
+    }
     readPositive(store, SliceSize, result.values.SliceSize, result);
     readPositive(store, Delay, result.values.DelayTime, result);
     readPositive(store, COMPort, result.values.COMPort, result);

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QSettings;
+class QTemporaryDir;
 
 // The per-user store: application "Vantrel", section "Settings", text values only.
 // The file can be injected so tests and demos never touch the user's own store.
@@ -26,8 +27,15 @@ public:
 
     bool sync();
 
+    // The settings file that was refused (a pipe or device, which would block
+    // the start for ever, or one of no sane size); the store then holds the
+    // defaults in memory only. Empty when the file was taken.
+    QString refusedFile() const { return refusedFile_; }
+
 private:
     std::unique_ptr<QSettings> store_;
+    std::unique_ptr<QTemporaryDir> scratch_;
+    QString refusedFile_;
 };
 
 namespace SettingsKeys {

@@ -47,12 +47,19 @@ class CliTest : public QObject
         QString out, err;
     };
 
+    // The client's settings and its repair record stay in the test's own folder.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), config_.filePath(QStringLiteral("data")));
+        return environment;
+    }
+
     Run cli(const QStringList& arguments, const QString& workingFolder = QString())
     {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(environment());
         if (!workingFolder.isEmpty())
             process.setWorkingDirectory(workingFolder);
         process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")), arguments);
@@ -312,9 +319,7 @@ private slots:
         up.close();
 
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(environment());
         process.setWorkingDirectory(here.path());
         process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
                       onPhone(phone, get ? QStringList{"get", "/ml/big.bin", "--to", "got"}
@@ -326,21 +331,18 @@ private slots:
                                   get ? phone.commands().size() >= 1 : slicesSeen(phone.commands()) >= 2),
                                  10000);
         ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-        QVERIFY(process.waitForFinished(30000));
+        // At once, with the phone still sending or waiting for the rest of a slice.
+        QVERIFY(process.waitForFinished(2000));
         err += QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 130);
         QVERIFY2(err.contains(QStringLiteral("Stopped.")), qPrintable(err));
-        if (get) {
-            QCOMPARE(QDir(here.filePath(QStringLiteral("got"))).entryList(QDir::Files | QDir::Hidden),
-                     QStringList());
-        } else {
-            QVERIFY(!phone.hasFile(QStringLiteral("ml/up.bin")));
-            QVERIFY2(err.contains(QStringLiteral("deleted: up.bin")), qPrintable(err));
-        }
+        QCOMPARE(QDir(here.filePath(QStringLiteral("got"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+        // The next run waits for the line to settle and deletes the partial file first.
         const Run next = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
         QCOMPARE(next.status, 0);
         QCOMPARE(next.out, QStringLiteral("big.bin\t30000\n"));
+        QCOMPARE(next.err.contains(QStringLiteral("deleted the incomplete file /ml/up.bin")), !get);
     }
 
     void exitStatuses_data()

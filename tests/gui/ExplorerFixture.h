@@ -74,17 +74,22 @@ struct ExplorerFixture
         store->write(QStringLiteral("sysLastFolder"), localFolder());
         window = std::make_unique<ExplorerWindow>(*store, texts);
         window->setWorkingFolder(workingFolder());
+        window->setRepairRecordFile(repairRecordFile());
     }
 
-    // Starts the phone, points COM4 at it and runs the window's start-up.
+    // Starts the phone, points COM4 at it and runs the window's start-up, as
+    // after a run that left the line in step.
     bool start()
     {
         if (!phone.start())
             return false;
         store->writePortDevice(4, phone.device());
+        RepairRecord(repairRecordFile()).noteLineInStep(phone.device());
         window->StartUp();
         return true;
     }
+
+    QString repairRecordFile() const { return folder.filePath(QStringLiteral("repairs.ini")); }
 
     QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
     QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }

@@ -28,7 +28,11 @@ private slots:
         QTest::newRow("echo before the answer") << QByteArray("AT+QFSL=\"002F\",0\r") + two + "\r\n\r\nOK\r\n"
                                                 << int(S::Complete) << 2;
         QTest::newRow("final OK without line end") << two + "\r\n\r\nOK" << int(S::Incomplete) << 0;
-        QTest::newRow("OK without line end before it") << QByteArray("OK\r\n") << int(S::Incomplete) << 0;
+        QTest::newRow("OK without line end before it") << QByteArray("OK\r\n") << int(S::Malformed) << 0;
+        QTest::newRow("tail of another answer") << QByteArray("xyz\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
+        QTest::newRow("line that is no entry") << two + "\r\nstray\r\n\r\nOK\r\n" << int(S::Malformed) << 0;
+        QTest::newRow("folder without size") << QByteArray("\r\n+QFSL: \"0041\",1\r\n\r\nOK\r\n")
+                                             << int(S::Complete) << 1;
         QTest::newRow("cut inside an entry") << two.left(30) << int(S::Incomplete) << 0;
         QTest::newRow("entry without fourth comma")
             << QByteArray("\r\n+QFSL: \"0061\",0,0\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
@@ -127,7 +131,8 @@ private slots:
         file("content with line ends", "\r\n+QFRF: 6\r\n\r\nOK\r\n\r\n\r\nOK\r\n", "\r\nOK\r\n");
         file("echo with its line end", echo + "\r\n+QFRF: 3\r\nabc\r\n\r\nOK\r\n", "abc");
         file("RING before the size", "\r\nRING\r\n\r\n+QFRF: 2\r\nab\r\n\r\nOK\r\n", "ab");
-        file("no size announced", "\r\n\r\nxy\r\n\r\nOK\r\n", "xy");
+        refused("no size announced", "\r\n\r\nxy\r\n\r\nOK\r\n");
+        refused("another command's answer", "\r\n+QFSL: \"0041\",0,0,3,\"d\"\r\n\r\nOK\r\n");
         file("leading line end lost", "+QFRF: 3\r\nabc\r\n\r\nOK\r\n", "abc");
         refused("size's first bytes lost", "FRF: 12\r\nline\r\nsecond\r\n\r\nOK\r\n");
         refused("size not a number", "\r\n+QFRF: 12x\r\n0123456789ab\r\n\r\nOK\r\n");

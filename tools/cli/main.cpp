@@ -5,8 +5,10 @@
 #include "JavaCommands.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
+#include "phone/RepairRecord.h"
 #include "phone/TransferMeter.h"
 #include "platform/Folders.h"
+#include "platform/ScratchFolder.h"
 #include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
@@ -19,6 +21,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <limits>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -46,8 +49,9 @@ const char* const kUsage =
     "\n"
     "Options not given come from Vantrel's settings. --port takes a device path\n"
     "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
-    "Ctrl-C stops a transfer: a partly sent file is deleted on the phone, a\n"
-    "partly received one is never written. A second Ctrl-C ends at once.\n"
+    "Ctrl-C ends at once: a partly received file is never written; a partly\n"
+    "sent one is deleted on the phone at the next connection, which also waits\n"
+    "until the phone has finished what it was still sending.\n"
     "Exit status: 0 done, 1 the phone refused, timed out or the line failed,\n"
     "2 usage error, 130 stopped by Ctrl-C.\n";
 
@@ -132,11 +136,12 @@ struct Options
     QStringList arguments;
 };
 
+// The settings' own range: positive 16-bit values.
 bool readPositive(const QString& text, int& target)
 {
     bool ok = false;
     target = text.toInt(&ok);
-    return ok && target > 0;
+    return ok && target > 0 && target <= std::numeric_limits<qint16>::max();
 }
 
 // Returns ExitSuccess when the options could be read, or the status to end with.
@@ -176,7 +181,7 @@ int parseOptions(const QStringList& arguments, Options& options)
         } else
             options.command = argument;
         if (!ok) {
-            printUsageError(argument + QStringLiteral(" needs a positive number"));
+            printUsageError(argument + QStringLiteral(" needs a number from 1 to 32767"));
             return ExitUsage;
         }
     }
@@ -253,20 +258,32 @@ int main(int argc, char* argv[])
             char byte = 0;
             [[maybe_unused]] const ssize_t taken = ::read(interruptPipe[0], &byte, 1);
             interrupted = true;
-            link.stopTransfer();
+            link.abandonLine();
         });
     }
     link.setTiming(PhoneLink::Timing::from(chosen));
     // Downloads are received in a folder of our own, so a running window's
     // working folder is never touched.
-    QTemporaryDir reception;
+    Folders::removeAbandonedScratchFolders();
+    const Folders::ScratchFolder reception;
     link.setTempFolder(reception.path() + QLatin1Char('/'));
+    RepairRecord repairs;
+    link.setRepairRecord(&repairs);
     if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
-    const int status = command->second(link, options.arguments);
+    link.CarryOutRepairs();
+    const int status = interrupted ? ExitInterrupted : command->second(link, options.arguments);
+    if (interrupted) {
+        // Nothing waits for the phone: the next run brings the line back in step.
+        QTextStream(stderr) << texts.GetString(141) << Qt::endl;
+        if (!repairs.pending().isEmpty())
+            QTextStream(stderr) << texts.GetString(405) << Qt::endl;
+        link.ClosePort();
+        return ExitInterrupted;
+    }
     // The next command may come from another run at once; the phone still
     // needs its pause, and the rest of an abandoned answer must have passed.
     link.waitOutPause();
     link.ClosePort();
-    return interrupted ? ExitInterrupted : status;
+    return status;
 }

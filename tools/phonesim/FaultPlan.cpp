@@ -47,8 +47,14 @@ bool FaultPlan::add(const std::string& text)
     const std::string command = text.substr(0, equals);
     std::string description = text.substr(equals + 1);
     Fault fault;
+    const auto hash = description.find('#');
+    if (hash != std::string::npos) {
+        if (!toNumber(description.substr(hash + 1), fault.only) || fault.only == 0)
+            return false;
+        description = description.substr(0, hash);
+    }
     const auto at = description.find('@');
-    if (at != std::string::npos) {
+    if (hash == std::string::npos && at != std::string::npos) {
         if (!toNumber(description.substr(at + 1), fault.remaining))
             return false;
         description = description.substr(0, at);
@@ -91,6 +97,8 @@ Fault FaultPlan::take(const std::string& command)
         return {};
     Fault fault = found->second;
     ++found->second.occurrence;
+    if (fault.only > 0 && found->second.occurrence != fault.only)
+        return {};
     if (fault.kind == Fault::Kind::Walk) {
         fault.kind = Fault::Kind::Split;
         fault.position = fault.occurrence + 1;

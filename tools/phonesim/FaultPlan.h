@@ -25,13 +25,14 @@ struct Fault
     long position = 0;
     long millis = 0;
     long remaining = -1; // occurrences left; -1 for always
+    long only = 0;       // when set: only the only-th such command
     long occurrence = 0; // how many such commands came before this one
 };
 
 class FaultPlan
 {
 public:
-    // Takes "CMD=KIND[:ARG[:ARG]][@COUNT]"; returns false on a malformed text.
+    // Takes "CMD=KIND[:ARG[:ARG]][@COUNT|#N]"; returns false on a malformed text.
     bool add(const std::string& text);
     // The fault for this occurrence of the command, counting it.
     Fault take(const std::string& command);
