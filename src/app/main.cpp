@@ -5,11 +5,17 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstdlib>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+#ifdef SIGXFSZ
+    // A file grown beyond the user's size limit is a failed write to report,
+    // not a reason to end the program with the phone still sending.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));

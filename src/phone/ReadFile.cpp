@@ -112,6 +112,10 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     case WaitEnd::Satisfied:
         break;
     }
+    // A write that the disk cut short (a size limit, a full disk) may only
+    // show in the size of what it wrote.
+    if (frame.complete() && (!destination.flush() || destination.size() != frame.contentDelivered()))
+        writeFailed = true;
     if (frame.complete() || frame.refused()) {
         answerEnded();
         startPause();

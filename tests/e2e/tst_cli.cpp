@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+
 #include <csignal>
 
 namespace {
@@ -295,19 +297,85 @@ private slots:
         }
     }
 
-    // Ctrl-C stops a transfer as the window's Stop does, with status 130: a
-    // partly sent file is deleted, a partly received one never written, and
-    // the next run finds the phone ready.
+    // An answer that comes after its time-out, or that the run cannot write,
+    // is never read as the next command's: every file that is said to be
+    // copied holds its own bytes, and every failure is named.
+    void earlyEndsLeaveTheLineInStep_data()
+    {
+        QTest::addColumn<QStringList>("phoneFaults");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QStringList>("copied");
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::newRow("late download")
+            << QStringList{"--fault", "QFRF=late:3000#1"}
+            << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
+            << QStringList{"b1.txt", "b2.txt"} << 0;
+        QTest::newRow("late listing in a folder copy")
+            << QStringList{"--fault", "QFSL=late:3000#2"} << QStringList{"get", "-r", "/d"}
+            << QStringList{"d/B/b1.txt", "d/B/b2.txt"} << 0;
+        QTest::newRow("unwritable download")
+            << QStringList() << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
+            << QStringList{"b1.txt", "b2.txt"} << 20000;
+    }
+
+    void earlyEndsLeaveTheLineInStep()
+    {
+        QFETCH(QStringList, phoneFaults);
+        QFETCH(QStringList, command);
+        QFETCH(QStringList, copied);
+        QFETCH(int, fileSizeLimit);
+        SimulatedPhone phone(phoneFaults);
+        phone.putFile(QStringLiteral("d/A/a1.txt"), QByteArray(30000, 'a'));
+        phone.putFile(QStringLiteral("d/B/b1.txt"), "bee one");
+        phone.putFile(QStringLiteral("d/B/b2.txt"), "bee two, longer");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.setWorkingDirectory(here.path());
+        if (fileSizeLimit > 0)
+            process.setChildProcessModifier([fileSizeLimit] {
+                const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
+                      QStringList{"--port", phone.device(), "--delay", "50", "--timeout", "2000"} + command);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QStringList found;
+        for (QDirIterator it(here.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            found << QDir(here.path()).relativeFilePath(it.next());
+        found.sort();
+        QCOMPARE(found, copied);
+        for (const QString& file : copied) {
+            QFile local(here.filePath(file));
+            QVERIFY(local.open(QIODevice::ReadOnly));
+            QCOMPARE(local.readAll(),
+                     phone.fileContent(QStringLiteral("d/B/") + QFileInfo(file).fileName()));
+        }
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("a1.txt")) ||
+                QString::fromUtf8(process.readAllStandardOutput()).contains(QStringLiteral(" 1 failed")));
+    }
+
+    // Ctrl-C ends the run at once with status 130 (a second signal, or a kill,
+    // is not even needed): a partly received file is never written, and the
+    // next run waits for the phone to finish, deletes a partly sent file and
+    // gets its own answers.
     void ctrlCStopsATransfer_data()
     {
         QTest::addColumn<bool>("get");
-        QTest::newRow("get") << true;
-        QTest::newRow("put") << false;
+        QTest::addColumn<int>("signal");
+        QTest::newRow("get") << true << SIGINT;
+        QTest::newRow("put") << false << SIGINT;
+        QTest::newRow("get, killed") << true << SIGKILL;
+        QTest::newRow("put, killed") << false << SIGKILL;
     }
 
     void ctrlCStopsATransfer()
     {
         QFETCH(bool, get);
+        QFETCH(int, signal);
         SimulatedPhone phone({QStringLiteral("--baud"), QStringLiteral("115200")});
         phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
         QVERIFY(phone.start());
@@ -330,13 +398,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError()),
                                   get ? phone.commands().size() >= 1 : slicesSeen(phone.commands()) >= 2),
                                  10000);
-        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         // At once, with the phone still sending or waiting for the rest of a slice.
         QVERIFY(process.waitForFinished(2000));
         err += QString::fromUtf8(process.readAllStandardError());
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 130);
-        QVERIFY2(err.contains(QStringLiteral("Stopped.")), qPrintable(err));
+        if (signal == SIGINT) {
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), 130);
+            QVERIFY2(err.contains(QStringLiteral("Stopped.")), qPrintable(err));
+        }
         QCOMPARE(QDir(here.filePath(QStringLiteral("got"))).entryList(QDir::Files | QDir::Hidden), QStringList());
         // The next run waits for the line to settle and deletes the partial file first.
         const Run next = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));

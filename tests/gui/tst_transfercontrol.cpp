@@ -170,7 +170,15 @@ private slots:
         QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
 
+        // At once another folder: the window says what it waits for while the
+        // phone finishes the stopped download, then lists the folder.
+        bool waitSaid = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout,
+                [&] { waitSaid = waitSaid || fixture.window->panelText(1).startsWith(fixture.text(400)); });
+        watch.start(20);
         fixture.clickNode(QStringLiteral("/ml/"));
+        QCOMPARE(waitSaid, !upload);
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
         QCOMPARE(fixture.rowNames(), QStringList{"big.bin"});
     }

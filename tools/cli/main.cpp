@@ -197,6 +197,9 @@ int parseOptions(const QStringList& arguments, Options& options)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // A file grown beyond the user's size limit is a failed write to report,
+    // not a reason to end the run with the phone still sending.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
     QCoreApplication::setOrganizationName(QStringLiteral("Vantrel"));
 
