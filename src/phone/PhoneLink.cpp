@@ -1,6 +1,7 @@
 #include "PhoneLink.h"
 
 #include "ExchangeScope.h"
+#include "LineTrace.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
 #include "UnsolicitedCodes.h"
@@ -225,6 +226,8 @@ PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
 void PhoneLink::writeToLine(const QByteArray& bytes)
 {
     // Every byte for the phone leaves here.
+    if (trace_)
+        trace_->sent(bytes);
     port_.write(bytes);
 }
 
@@ -319,6 +322,8 @@ void PhoneLink::readWaiting()
         return;
     }
     LastChunk = port_.readAll();
+    if (trace_ && !LastChunk.isEmpty())
+        trace_->received(LastChunk);
     if (draining_)
         dropAbandonedBytes(LastChunk);
     if (LastChunk.isEmpty() || !exchangeRunning_)

@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "FolderCommands.h"
 #include "JavaCommands.h"
+#include "phone/LineLogFormat.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
 #include "phone/TransferMeter.h"
@@ -13,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -28,7 +30,8 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES] COMMAND ...\n"
+    "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES]\n"
+    "                   [--trace FILE] COMMAND ...\n"
     "\n"
     "Commands:\n"
     "  ls FOLDER                       list a phone folder: \"name/\" for a folder,\n"
@@ -46,6 +49,8 @@ const char* const kUsage =
     "\n"
     "Options not given come from Vantrel's settings. --port takes a device path\n"
     "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
+    "--trace writes every command and answer on the line to FILE (- for stderr),\n"
+    "as the window's line log shows them; a file's bytes only as count and first bytes.\n"
     "Ctrl-C stops a transfer: a partly sent file is deleted on the phone, a\n"
     "partly received one is never written. A second Ctrl-C ends at once.\n"
     "Exit status: 0 done, 1 the phone refused, timed out or the line failed,\n"
@@ -127,6 +132,7 @@ bool catchInterrupts()
 struct Options
 {
     QString port;
+    QString trace;
     int timeout = 0, delay = 0, slice = 0;
     QString command;
     QStringList arguments;
@@ -156,7 +162,8 @@ int parseOptions(const QStringList& arguments, Options& options)
         }
         const bool takesValue = argument == QLatin1String("--port") ||
                                 argument == QLatin1String("--timeout") ||
-                                argument == QLatin1String("--delay") || argument == QLatin1String("--slice");
+                                argument == QLatin1String("--delay") || argument == QLatin1String("--slice") ||
+                                argument == QLatin1String("--trace");
         if (takesValue && i + 1 >= arguments.size()) {
             printUsageError(argument + QStringLiteral(" needs a value"));
             return ExitUsage;
@@ -164,6 +171,8 @@ int parseOptions(const QStringList& arguments, Options& options)
         bool ok = true;
         if (argument == QLatin1String("--port"))
             options.port = arguments.at(++i);
+        else if (argument == QLatin1String("--trace"))
+            options.trace = arguments.at(++i);
         else if (argument == QLatin1String("--timeout"))
             ok = readPositive(arguments.at(++i), options.timeout);
         else if (argument == QLatin1String("--delay"))
@@ -186,6 +195,30 @@ int parseOptions(const QStringList& arguments, Options& options)
     }
     return ExitSuccess;
 }
+
+// The line log of the window, written as it happens: a run that hangs or is
+// killed still leaves every line up to then.
+class TraceFile
+{
+public:
+    bool open(const QString& path)
+    {
+        const bool opened = path == QLatin1String("-") ? file_.open(stderr, QIODevice::WriteOnly)
+                                                       : (file_.setFileName(path), file_.open(QIODevice::WriteOnly));
+        if (!opened)
+            QTextStream(stderr) << path << QStringLiteral(": ") << file_.errorString() << Qt::endl;
+        return opened;
+    }
+    LineLogFormat& format() { return format_; }
+    ~TraceFile() { format_.flush(); }
+
+private:
+    QFile file_;
+    LineLogFormat format_{[this](const QString& line) {
+        file_.write(line.toUtf8() + '\n');
+        file_.flush();
+    }};
+};
 
 } // namespace
 
@@ -244,7 +277,13 @@ int main(int argc, char* argv[])
     }
 
     ConsoleObserver observer(texts);
+    TraceFile trace;
     PhoneLink link(texts, observer);
+    if (!options.trace.isEmpty()) {
+        if (!trace.open(options.trace))
+            return ExitUsage;
+        link.setLineTrace(&trace.format());
+    }
     bool interrupted = false;
     std::unique_ptr<QSocketNotifier> interruptNotifier;
     if (catchInterrupts()) {
