@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -102,10 +103,13 @@ void LineLogWindow::showEvent(QShowEvent* event)
 
 void LineLogWindow::hideEvent(QHideEvent* event)
 {
-    // Closed, the log records nothing and costs the line nothing.
-    if (link_)
-        link_->setLineTrace(nullptr);
-    format_.flush();
+    // Closed, the log records nothing and costs the line nothing. Minimised
+    // (a hide by the window system) it goes on recording.
+    if (!event->spontaneous()) {
+        if (link_)
+            link_->setLineTrace(nullptr);
+        format_.flush();
+    }
     QWidget::hideEvent(event);
 }
 
