@@ -85,6 +85,8 @@ public:
         progressWidth_ = line.size();
     }
     void message(const QString& text) override { err() << clearProgress() << text << Qt::endl; }
+    // A line log on stderr would be torn by a progress line rewritten in place.
+    void hideProgress() { showProgress_ = false; }
 
 private:
     QString clearProgress()
@@ -282,6 +284,8 @@ int main(int argc, char* argv[])
     if (!options.trace.isEmpty()) {
         if (!trace.open(options.trace))
             return ExitUsage;
+        if (options.trace == QLatin1String("-"))
+            observer.hideProgress();
         link.setLineTrace(&trace.format());
     }
     bool interrupted = false;
