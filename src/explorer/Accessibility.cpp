@@ -52,8 +52,9 @@ void ExplorerWindow::describeControls()
     {
         QAction* action;
         int description;
-    } commands[] = {{mainButtons_[0], 498}, {mainButtons_[2], 499}, {actUpload_, 500}, {mainButtons_[3], 501},
-                    {mainButtons_[5], 502}, {mainButtons_[6], 503}, {mainButtons_[7], 504}};
+    } commands[] = {{mainButtons_[0], 498}, {mainButtons_[2], 499}, {actUpload_, 500},
+                    {mainButtons_[3], 501}, {mainButtons_[5], 502}, {mainButtons_[6], 503},
+                    {mainButtons_[7], 504}};
     for (const auto& command : commands)
         describeButton(tlbMain_, command.action, text(command.description));
     for (QAction* favourite : favButtons_)

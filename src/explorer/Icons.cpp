@@ -187,55 +187,54 @@ QIcon command(Command which)
     switch (which) {
     case Command::Refresh:
         return themedOr("view-refresh", [](QPainter& p) {
-                            p.setPen(QPen(QColor(40, 140, 60), 3.5, Qt::SolidLine, Qt::RoundCap));
-                            p.drawArc(QRectF(5, 5, 22, 22), 60 * 16, 270 * 16);
-                            drawArrow(p, QPointF(23, 4), QPointF(24, 11), QColor(40, 140, 60));
-                        });
+            p.setPen(QPen(QColor(40, 140, 60), 3.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawArc(QRectF(5, 5, 22, 22), 60 * 16, 270 * 16);
+            drawArrow(p, QPointF(23, 4), QPointF(24, 11), QColor(40, 140, 60));
+        });
     case Command::Download:
         return themedOr("document-save", [](QPainter& p) {
-                            drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
-                            drawTray(p);
-                        });
+            drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
+            drawTray(p);
+        });
     case Command::Delete:
         return themedOr("edit-delete", [](QPainter& p) {
-                            p.setPen(QPen(QColor(200, 40, 40), 4.5, Qt::SolidLine, Qt::RoundCap));
-                            p.drawLine(QPointF(7, 7), QPointF(25, 25));
-                            p.drawLine(QPointF(25, 7), QPointF(7, 25));
-                        });
+            p.setPen(QPen(QColor(200, 40, 40), 4.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(7, 7), QPointF(25, 25));
+            p.drawLine(QPointF(25, 7), QPointF(7, 25));
+        });
     case Command::Settings:
         return themedOr("preferences-system", [](QPainter& p) {
-                            p.setPen(QPen(QColor(90, 90, 110), 4, Qt::SolidLine, Qt::RoundCap));
-                            for (int i = 0; i < 8; ++i) {
-                                const double angle = i * M_PI / 4;
-                                p.drawLine(QPointF(16 + 9 * std::cos(angle), 16 + 9 * std::sin(angle)),
-                                           QPointF(16 + 13 * std::cos(angle), 16 + 13 * std::sin(angle)));
-                            }
-                            p.setBrush(QColor(150, 150, 170));
-                            p.setPen(QPen(QColor(90, 90, 110), 2));
-                            p.drawEllipse(QRectF(7, 7, 18, 18));
-                            p.setBrush(Qt::white);
-                            p.drawEllipse(QRectF(12, 12, 8, 8));
-                        });
+            p.setPen(QPen(QColor(90, 90, 110), 4, Qt::SolidLine, Qt::RoundCap));
+            for (int i = 0; i < 8; ++i) {
+                const double angle = i * M_PI / 4;
+                p.drawLine(QPointF(16 + 9 * std::cos(angle), 16 + 9 * std::sin(angle)),
+                           QPointF(16 + 13 * std::cos(angle), 16 + 13 * std::sin(angle)));
+            }
+            p.setBrush(QColor(150, 150, 170));
+            p.setPen(QPen(QColor(90, 90, 110), 2));
+            p.drawEllipse(QRectF(7, 7, 18, 18));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QRectF(12, 12, 8, 8));
+        });
     case Command::Java:
         return drawn(drawCup);
     case Command::About:
         return themedOr("help-about", [](QPainter& p) {
-                            p.setPen(Qt::NoPen);
-                            p.setBrush(QColor(40, 100, 200));
-                            p.drawEllipse(QRectF(3, 3, 26, 26));
-                            p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
-                            p.drawPoint(QPointF(16, 9.5));
-                            p.drawLine(QPointF(16, 15), QPointF(16, 23));
-                        });
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(40, 100, 200));
+            p.drawEllipse(QRectF(3, 3, 26, 26));
+            p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawPoint(QPointF(16, 9.5));
+            p.drawLine(QPointF(16, 15), QPointF(16, 23));
+        });
     case Command::Upload:
         return themedOr("document-send", [](QPainter& p) {
-                            drawArrow(p, QPointF(16, 22), QPointF(16, 3), QColor(200, 110, 30));
-                            drawTray(p);
-                        });
+            drawArrow(p, QPointF(16, 22), QPointF(16, 3), QColor(200, 110, 30));
+            drawTray(p);
+        });
     case Command::Up:
-        return themedOr("go-up", [](QPainter& p) {
-                            drawArrow(p, QPointF(16, 28), QPointF(16, 5), QColor(40, 120, 60));
-                        });
+        return themedOr(
+            "go-up", [](QPainter& p) { drawArrow(p, QPointF(16, 28), QPointF(16, 5), QColor(40, 120, 60)); });
     }
     return {};
 }

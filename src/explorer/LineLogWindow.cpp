@@ -140,8 +140,8 @@ bool LineLogWindow::saveTo(const QString& path) const
 void LineLogWindow::save()
 {
     const QString path = QFileDialog::getSaveFileName(
-        this, texts_.GetString(kSave).remove(QLatin1Char('&')).remove(QLatin1String("...")), QStringLiteral("vantrel-line.log"),
-        texts_.GetString(kTextFiles) + QStringLiteral(" (*.log *.txt)"));
+        this, texts_.GetString(kSave).remove(QLatin1Char('&')).remove(QLatin1String("...")),
+        QStringLiteral("vantrel-line.log"), texts_.GetString(kTextFiles) + QStringLiteral(" (*.log *.txt)"));
     if (!path.isEmpty() && !saveTo(path))
         QMessageBox::warning(this, QStringLiteral("Vantrel"),
                              texts_.GetString(kSaveFailed) + QLatin1Char(' ') + path + QLatin1Char('.'));

@@ -78,7 +78,8 @@ void LineLogFormat::emitTextOrData(qint64 at, bool toPhone, QByteArrayView bytes
     if (isShortText(bytes))
         emitLine(at, toPhone, visible(bytes));
     else
-        emitLine(at, toPhone, countAndHead(bytes.size(), bytes.first(qMin<qsizetype>(kHeadBytes, bytes.size()))));
+        emitLine(at, toPhone,
+                 countAndHead(bytes.size(), bytes.first(qMin<qsizetype>(kHeadBytes, bytes.size()))));
 }
 
 void LineLogFormat::sent(const QByteArray& bytes)
@@ -93,12 +94,14 @@ void LineLogFormat::sent(const QByteArray& bytes)
     if (bytes.isEmpty())
         return;
     // Our commands are one line of printable text; whatever else goes out is a file's slice.
-    const bool command = bytes.startsWith("AT") && bytes.endsWith("\r\n") && bytes.count('\n') == 1 &&
-                         isShortText(bytes);
+    const bool command =
+        bytes.startsWith("AT") && bytes.endsWith("\r\n") && bytes.count('\n') == 1 && isShortText(bytes);
     if (command)
         emitLine(now(), true, visible(bytes));
     else
-        emitLine(now(), true, countAndHead(bytes.size(), QByteArrayView(bytes).first(qMin<qsizetype>(kHeadBytes, bytes.size()))));
+        emitLine(now(), true,
+                 countAndHead(bytes.size(),
+                              QByteArrayView(bytes).first(qMin<qsizetype>(kHeadBytes, bytes.size()))));
 }
 
 void LineLogFormat::received(const QByteArray& bytes)

@@ -96,8 +96,8 @@ private slots:
                   onPhone(phone, {QStringLiteral("battery")}));
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("64\n"));
-        const QStringList traced =
-            run.err.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^ +\\d+\\.\\d{3} [→←] ")));
+        const QStringList traced = run.err.split(QLatin1Char('\n'))
+                                       .filter(QRegularExpression(QStringLiteral("^ +\\d+\\.\\d{3} [→←] ")));
         QVERIFY2(traced.size() >= 3, qPrintable(run.err));
         QCOMPARE(traced.first().section(QLatin1Char(' '), -2), QStringLiteral("→ AT+CBC\\r\\n"));
         QVERIFY2(!traced.filter(QStringLiteral("← +CBC: 1,64\\r\\n")).isEmpty(), qPrintable(run.err));

@@ -416,7 +416,8 @@ private slots:
         fixture.selectRows({QStringLiteral("notes.txt")});
         QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(71), 10000);
-        const QString upload = writeLocal(fixture.folder.filePath(QStringLiteral("up.bin")), patterned(300, 7));
+        const QString upload =
+            writeLocal(fixture.folder.filePath(QStringLiteral("up.bin")), patterned(300, 7));
         QCOMPARE(dropOnto(fixture.list()->viewport(), fileDrop({upload})), Qt::CopyAction);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 10000);
 
@@ -437,7 +438,8 @@ private slots:
         for (int i = 0; i < 3 * LineLogWindow::kKeptLines; ++i)
             logWindow->trace().received("+CMTI: \"SM\"," + QByteArray::number(i) + "\r\n");
         QCOMPARE(log->blockCount(), LineLogWindow::kKeptLines);
-        QVERIFY(log->toPlainText().endsWith(QStringLiteral(",%1\\r\\n").arg(3 * LineLogWindow::kKeptLines - 1)));
+        QVERIFY(
+            log->toPlainText().endsWith(QStringLiteral(",%1\\r\\n").arg(3 * LineLogWindow::kKeptLines - 1)));
     }
 
     void chooserCancelSendsNothing()

@@ -315,7 +315,8 @@ private slots:
         ExplorerFixture fixture;
         fixture.store->write(QStringLiteral("sysLanguage"), language);
         QVERIFY(fixture.start());
-        QWidgetList controls = {fixture.tree(), fixture.list(), fixture.find<QWidget>(QStringLiteral("txtURL")),
+        QWidgetList controls = {fixture.tree(), fixture.list(),
+                                fixture.find<QWidget>(QStringLiteral("txtURL")),
                                 fixture.find<QWidget>(QStringLiteral("wbDisk"))};
         for (QToolBar* bar : fixture.window->findChildren<QToolBar*>()) {
             QVERIFY(!bar->windowTitle().startsWith(QLatin1String("tlb")));

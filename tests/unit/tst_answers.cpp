@@ -185,14 +185,18 @@ private slots:
         QTest::newRow("listing, its lines cut anywhere")
             << QByteArrayList{">AT+QFSL=\"002F\",0\r\n", "<\r\n+QFSL: \"0041\",1\r\n+QF",
                               "<SL: \"0042\",0,12\r\n\r\nOK\r\n"}
-            << QStringList{"→ AT+QFSL=\"002F\",0\\r\\n", "← \\r\\n", "← +QFSL: \"0041\",1\\r\\n",
+            << QStringList{"→ AT+QFSL=\"002F\",0\\r\\n",   "← \\r\\n", "← +QFSL: \"0041\",1\\r\\n",
                            "← +QFSL: \"0042\",0,12\\r\\n", "← \\r\\n", "← OK\\r\\n"};
         QTest::newRow("download of a text file: content as count and first bytes")
             << QByteArrayList{">AT+QFRF=\"002F\",0,\"0061\",1\r\n", "<\r\n+QFRF: 23\r\nsecret line",
                               "< one\r\nsecret\r\n\r\nOK\r\n"}
-            << QStringList{"→ AT+QFRF=\"002F\",0,\"0061\",1\\r\\n", "← \\r\\n", "← +QFRF: 23\\r\\n",
-                           "← [23 B] 73 65 63 72 65 74 20 6C 69 6E 65 20 6F 6E 65 0D …", "← \\r\\n",
-                           "← \\r\\n", "← OK\\r\\n"};
+            << QStringList{"→ AT+QFRF=\"002F\",0,\"0061\",1\\r\\n",
+                           "← \\r\\n",
+                           "← +QFRF: 23\\r\\n",
+                           "← [23 B] 73 65 63 72 65 74 20 6C 69 6E 65 20 6F 6E 65 0D …",
+                           "← \\r\\n",
+                           "← \\r\\n",
+                           "← OK\\r\\n"};
         QTest::newRow("upload: prompt, slice as count and first bytes, confirmation")
             << QByteArrayList{">AT+QFWF=\"002F\",0,\"0061\",1,3,1,0\r\n", "<> ", ">abcbc", "<\r\nOK\r\n"}
             << QStringList{"→ AT+QFWF=\"002F\",0,\"0061\",1,3,1,0\\r\\n", "← > ", "→ [5 B] 61 62 63 62 63",

@@ -164,8 +164,8 @@ int parseOptions(const QStringList& arguments, Options& options)
         }
         const bool takesValue = argument == QLatin1String("--port") ||
                                 argument == QLatin1String("--timeout") ||
-                                argument == QLatin1String("--delay") || argument == QLatin1String("--slice") ||
-                                argument == QLatin1String("--trace");
+                                argument == QLatin1String("--delay") ||
+                                argument == QLatin1String("--slice") || argument == QLatin1String("--trace");
         if (takesValue && i + 1 >= arguments.size()) {
             printUsageError(argument + QStringLiteral(" needs a value"));
             return ExitUsage;
@@ -205,8 +205,9 @@ class TraceFile
 public:
     bool open(const QString& path)
     {
-        const bool opened = path == QLatin1String("-") ? file_.open(stderr, QIODevice::WriteOnly)
-                                                       : (file_.setFileName(path), file_.open(QIODevice::WriteOnly));
+        const bool opened = path == QLatin1String("-")
+                                ? file_.open(stderr, QIODevice::WriteOnly)
+                                : (file_.setFileName(path), file_.open(QIODevice::WriteOnly));
         if (!opened)
             QTextStream(stderr) << path << QStringLiteral(": ") << file_.errorString() << Qt::endl;
         return opened;
