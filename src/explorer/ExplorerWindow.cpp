@@ -68,6 +68,7 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     buildCentre();
     buildStatusBar();
     buildKeysAndMenus();
+    setKeyboardOrder();
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(1000, 680);
 }
@@ -301,8 +302,11 @@ void ExplorerWindow::ApplyLanguage()
         mainButtons_[i]->setText(text(captions[i]));
         mainButtons_[i]->setToolTip(text(captions[i]));
     }
-    for (int i = 0; i < 5; ++i)
+    // The favourites show pictures only; their text names them in the View menu.
+    for (int i = 0; i < 5; ++i) {
+        favButtons_[i]->setText(text(191 + i));
         favButtons_[i]->setToolTip(text(191 + i));
+    }
     applyKeysAndMenusLanguage();
     localPane_->ApplyLanguage(texts_);
     transferStatus_->ApplyLanguage();

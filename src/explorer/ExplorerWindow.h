@@ -14,6 +14,7 @@
 #include <optional>
 
 class FileList;
+class LineLogWindow;
 class LanguageTable;
 class LocalPane;
 class PhoneLink;
@@ -72,6 +73,8 @@ public:
     void StopCommand();
     // File > Exit: at once, but a running transfer is stopped only if the user agrees.
     void ExitCommand();
+    // View > Line log: shows the line's traffic while its window is open.
+    void LineLogCommand();
 
     // State others read.
     PhoneLink& link() const { return *link_; }
@@ -167,6 +170,10 @@ private:
     // Keys, menus and the tree's context menu beside the toolbar's commands.
     void buildKeysAndMenus();
     void applyKeysAndMenusLanguage();
+    // Accessible names and descriptions in the interface language, for every
+    // toolbar button and control a screen reader meets.
+    void describeControls();
+    void setKeyboardOrder();
     void showFolderMenu(const QPoint& position);
     void goToParentFolder();
     void selectAllRows();
@@ -194,6 +201,9 @@ private:
 
     QMenu* mnuFile_ = nullptr;
     QAction* mnuFileExit_ = nullptr;
+    QMenu* mnuView_ = nullptr;
+    QAction* mnuViewLineLog_ = nullptr;
+    QPointer<LineLogWindow> lineLog_;
     QMenu* mnuHelp_ = nullptr;
     QAction* mnuHelpAbout_ = nullptr;
     QMenu* mnuFileOp_ = nullptr;

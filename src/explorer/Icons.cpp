@@ -1,7 +1,11 @@
 #include "Icons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <cmath>
 #include <functional>
@@ -18,9 +22,58 @@ namespace {
 
 constexpr int kSize = 32;
 
-QPixmap painted(const std::function<void(QPainter&)>& draw, int width = kSize, int height = kSize)
+using Drawing = std::function<void(QPainter&)>;
+
+// The pictures are drawn on a 32 x 32 grid; painted at the size and pixel
+// density asked for, they stay sharp on any screen.
+class DrawnIconEngine : public QIconEngine
 {
-    QPixmap pixmap(width, height);
+public:
+    explicit DrawnIconEngine(Drawing draw) : draw_(std::move(draw)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
+    {
+        QPixmap pixmap(size * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(pixmap.width() / qreal(kSize), pixmap.height() / qreal(kSize));
+        draw_(painter);
+        painter.end();
+        if (mode == QIcon::Disabled || mode == QIcon::Selected) {
+            QStyleOption option;
+            pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+        }
+        pixmap.setDevicePixelRatio(scale);
+        return pixmap;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new DrawnIconEngine(draw_); }
+
+private:
+    Drawing draw_;
+};
+
+QIcon drawn(Drawing draw)
+{
+    return QIcon(new DrawnIconEngine(std::move(draw)));
+}
+
+// A picture for a place that takes pixmaps, at the screen's pixel density.
+QPixmap painted(const Drawing& draw, int width = kSize, int height = kSize)
+{
+    const qreal scale = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(width, height) * scale);
+    pixmap.setDevicePixelRatio(scale);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -28,9 +81,9 @@ QPixmap painted(const std::function<void(QPainter&)>& draw, int width = kSize, i
     return pixmap;
 }
 
-QIcon themedOr(const char* themeName, const QPixmap& fallback)
+QIcon themedOr(const char* themeName, Drawing fallback)
 {
-    return QIcon::fromTheme(QLatin1String(themeName), QIcon(fallback));
+    return QIcon::fromTheme(QLatin1String(themeName), drawn(std::move(fallback)));
 }
 
 void drawFolder(QPainter& p, const QColor& colour)
@@ -87,20 +140,20 @@ void drawCup(QPainter& p)
         p.drawLine(QPointF(x, 11), QPointF(x + 1, 4));
 }
 
-QPixmap treeNodePixmap(int index)
+Drawing treeNodeDrawing(int index)
 {
     switch (index) {
     case 6:
-        return painted(drawPhone);
+        return drawPhone;
     case 8:
-        return painted([](QPainter& p) {
+        return [](QPainter& p) {
             drawFolder(p, QColor(240, 200, 90));
             p.save();
             p.translate(8, 8);
             p.scale(0.75, 0.75);
             drawCup(p);
             p.restore();
-        });
+        };
     default:
         break;
     }
@@ -117,14 +170,14 @@ QPixmap treeNodePixmap(int index)
         QColor(90, 180, 190),  // 10 camera
     };
     const QColor colour = index >= 1 && index <= 10 ? kFolderColours[index - 1] : kFolderColours[8];
-    return painted([&](QPainter& p) {
+    return [colour, index](QPainter& p) {
         drawFolder(p, colour);
         if (index == 10) {
             p.setPen(QPen(Qt::white, 2));
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(QRectF(11, 14, 10, 10));
         }
-    });
+    };
 }
 
 } // namespace
@@ -133,68 +186,67 @@ QIcon command(Command which)
 {
     switch (which) {
     case Command::Refresh:
-        return themedOr("view-refresh", painted([](QPainter& p) {
-                            p.setPen(QPen(QColor(40, 140, 60), 3.5, Qt::SolidLine, Qt::RoundCap));
-                            p.drawArc(QRectF(5, 5, 22, 22), 60 * 16, 270 * 16);
-                            drawArrow(p, QPointF(23, 4), QPointF(24, 11), QColor(40, 140, 60));
-                        }));
+        return themedOr("view-refresh", [](QPainter& p) {
+            p.setPen(QPen(QColor(40, 140, 60), 3.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawArc(QRectF(5, 5, 22, 22), 60 * 16, 270 * 16);
+            drawArrow(p, QPointF(23, 4), QPointF(24, 11), QColor(40, 140, 60));
+        });
     case Command::Download:
-        return themedOr("document-save", painted([](QPainter& p) {
-                            drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
-                            drawTray(p);
-                        }));
+        return themedOr("document-save", [](QPainter& p) {
+            drawArrow(p, QPointF(16, 3), QPointF(16, 21), QColor(30, 110, 200));
+            drawTray(p);
+        });
     case Command::Delete:
-        return themedOr("edit-delete", painted([](QPainter& p) {
-                            p.setPen(QPen(QColor(200, 40, 40), 4.5, Qt::SolidLine, Qt::RoundCap));
-                            p.drawLine(QPointF(7, 7), QPointF(25, 25));
-                            p.drawLine(QPointF(25, 7), QPointF(7, 25));
-                        }));
+        return themedOr("edit-delete", [](QPainter& p) {
+            p.setPen(QPen(QColor(200, 40, 40), 4.5, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(7, 7), QPointF(25, 25));
+            p.drawLine(QPointF(25, 7), QPointF(7, 25));
+        });
     case Command::Settings:
-        return themedOr("preferences-system", painted([](QPainter& p) {
-                            p.setPen(QPen(QColor(90, 90, 110), 4, Qt::SolidLine, Qt::RoundCap));
-                            for (int i = 0; i < 8; ++i) {
-                                const double angle = i * M_PI / 4;
-                                p.drawLine(QPointF(16 + 9 * std::cos(angle), 16 + 9 * std::sin(angle)),
-                                           QPointF(16 + 13 * std::cos(angle), 16 + 13 * std::sin(angle)));
-                            }
-                            p.setBrush(QColor(150, 150, 170));
-                            p.setPen(QPen(QColor(90, 90, 110), 2));
-                            p.drawEllipse(QRectF(7, 7, 18, 18));
-                            p.setBrush(Qt::white);
-                            p.drawEllipse(QRectF(12, 12, 8, 8));
-                        }));
+        return themedOr("preferences-system", [](QPainter& p) {
+            p.setPen(QPen(QColor(90, 90, 110), 4, Qt::SolidLine, Qt::RoundCap));
+            for (int i = 0; i < 8; ++i) {
+                const double angle = i * M_PI / 4;
+                p.drawLine(QPointF(16 + 9 * std::cos(angle), 16 + 9 * std::sin(angle)),
+                           QPointF(16 + 13 * std::cos(angle), 16 + 13 * std::sin(angle)));
+            }
+            p.setBrush(QColor(150, 150, 170));
+            p.setPen(QPen(QColor(90, 90, 110), 2));
+            p.drawEllipse(QRectF(7, 7, 18, 18));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QRectF(12, 12, 8, 8));
+        });
     case Command::Java:
-        return QIcon(painted(drawCup));
+        return drawn(drawCup);
     case Command::About:
-        return themedOr("help-about", painted([](QPainter& p) {
-                            p.setPen(Qt::NoPen);
-                            p.setBrush(QColor(40, 100, 200));
-                            p.drawEllipse(QRectF(3, 3, 26, 26));
-                            p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
-                            p.drawPoint(QPointF(16, 9.5));
-                            p.drawLine(QPointF(16, 15), QPointF(16, 23));
-                        }));
+        return themedOr("help-about", [](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(40, 100, 200));
+            p.drawEllipse(QRectF(3, 3, 26, 26));
+            p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawPoint(QPointF(16, 9.5));
+            p.drawLine(QPointF(16, 15), QPointF(16, 23));
+        });
     case Command::Upload:
-        return themedOr("document-send", painted([](QPainter& p) {
-                            drawArrow(p, QPointF(16, 22), QPointF(16, 3), QColor(200, 110, 30));
-                            drawTray(p);
-                        }));
+        return themedOr("document-send", [](QPainter& p) {
+            drawArrow(p, QPointF(16, 22), QPointF(16, 3), QColor(200, 110, 30));
+            drawTray(p);
+        });
     case Command::Up:
-        return themedOr("go-up", painted([](QPainter& p) {
-                            drawArrow(p, QPointF(16, 28), QPointF(16, 5), QColor(40, 120, 60));
-                        }));
+        return themedOr(
+            "go-up", [](QPainter& p) { drawArrow(p, QPointF(16, 28), QPointF(16, 5), QColor(40, 120, 60)); });
     }
     return {};
 }
 
 QIcon treeNode(int index)
 {
-    return QIcon(treeNodePixmap(index));
+    return drawn(treeNodeDrawing(index));
 }
 
 QIcon drive(int index)
 {
-    return QIcon(painted([index](QPainter& p) {
+    return drawn([index](QPainter& p) {
         p.setPen(QPen(QColor(60, 60, 70), 1.5));
         p.setBrush(QColor(200, 200, 210));
         switch (index) {
@@ -227,7 +279,7 @@ QIcon drive(int index)
             p.drawEllipse(QRectF(22, 19, 3, 3));
             break;
         }
-    }));
+    });
 }
 
 QPixmap battery(int level)
@@ -270,7 +322,7 @@ QIcon application()
     initIconResources();
     QIcon icon(QStringLiteral(":/icons/vantrel.svg"));
     if (icon.pixmap(32, 32).isNull())
-        return QIcon(painted(drawPhone));
+        return drawn(drawPhone);
     return icon;
 }
 

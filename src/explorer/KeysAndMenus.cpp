@@ -2,6 +2,7 @@
 #include "FileList.h"
 #include "FolderTree.h"
 #include "Icons.h"
+#include "LineLogWindow.h"
 #include "LocalPane.h"
 #include "settings/LanguageTable.h"
 
@@ -16,6 +17,8 @@ constexpr int kTagRole = Qt::UserRole + 1;
 constexpr int kUploadText = 150;
 constexpr int kDownloadFolderText = 151;
 constexpr int kSelectAllText = 152;
+constexpr int kViewText = 490;
+constexpr int kLineLogText = 491;
 
 // Shown beside the item, acted on only while its menu is open: the keys
 // themselves belong to the tree and the list, not to the address box or the
@@ -61,6 +64,17 @@ void ExplorerWindow::buildKeysAndMenus()
     mnuFile_->insertSeparator(mnuFileExit_);
     mnuFile_->insertAction(mnuFileExit_, actSelectAll_);
     mnuFile_->insertSeparator(mnuFileExit_);
+    // Settings and Java live on the toolbar, which the keyboard does not reach.
+    mnuFile_->insertActions(mnuFileExit_, {mainButtons_[5], mainButtons_[6]});
+    mnuFile_->insertSeparator(mnuFileExit_);
+
+    mnuView_ = new QMenu(this);
+    mnuView_->setObjectName(QStringLiteral("mnuView"));
+    menuBar()->insertMenu(mnuHelp_->menuAction(), mnuView_);
+    mnuViewLineLog_ = mnuView_->addAction(QString(), this, &ExplorerWindow::LineLogCommand);
+    mnuViewLineLog_->setObjectName(QStringLiteral("mnuViewLineLog"));
+    mnuView_->addSeparator();
+    mnuView_->addActions(favButtons_);
 
     mnuFUpload_ = new QAction(Icons::command(Icons::Command::Upload), QString(), this);
     mnuFUpload_->setObjectName(QStringLiteral("mnuFUpload"));
@@ -107,6 +121,19 @@ void ExplorerWindow::applyKeysAndMenusLanguage()
     actSelectAll_->setText(texts_.GetString(kSelectAllText));
     mnuTRefresh_->setText(texts_.GetString(41));
     mnuTDownloadFolder_->setText(texts_.GetString(kDownloadFolderText));
+    mnuView_->setTitle(texts_.GetString(kViewText));
+    mnuViewLineLog_->setText(texts_.GetString(kLineLogText));
+    if (lineLog_)
+        lineLog_->ApplyLanguage();
+}
+
+void ExplorerWindow::LineLogCommand()
+{
+    if (!lineLog_)
+        lineLog_ = new LineLogWindow(*link_, texts_, this);
+    lineLog_->show();
+    lineLog_->raise();
+    lineLog_->activateWindow();
 }
 
 void ExplorerWindow::showFolderMenu(const QPoint& position)

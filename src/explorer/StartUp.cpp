@@ -27,6 +27,7 @@ void ExplorerWindow::StartUp()
         return;
     ApplyLanguage();
     localPane_->buildDriveToolbar(texts_.GetString(47));
+    describeControls();
     clearPhoneView();
     show();
     repaint();

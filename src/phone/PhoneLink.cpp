@@ -1,6 +1,7 @@
 #include "PhoneLink.h"
 
 #include "ExchangeScope.h"
+#include "LineTrace.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
 #include "UnsolicitedCodes.h"
@@ -342,6 +343,8 @@ PhoneLink::WaitEnd PhoneLink::settleLine()
 void PhoneLink::writeToLine(const QByteArray& bytes)
 {
     // Every byte for the phone leaves here.
+    if (trace_)
+        trace_->sent(bytes);
     port_.write(bytes);
 }
 
@@ -436,6 +439,8 @@ void PhoneLink::readWaiting()
         return;
     }
     LastChunk = port_.readAll();
+    if (trace_ && !LastChunk.isEmpty())
+        trace_->received(LastChunk);
     if (draining_)
         dropAbandonedBytes(LastChunk);
     if (LastChunk.isEmpty() || !exchangeRunning_)

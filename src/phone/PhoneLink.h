@@ -17,6 +17,7 @@
 
 class DownloadFrameParser;
 class LanguageTable;
+class LineTrace;
 class PhoneObserver;
 class QEventLoop;
 class QFile;
@@ -68,6 +69,8 @@ public:
     RepairRecord* repairRecord() const { return repairRecord_; }
     void setDisplayCharge(bool on) { displayCharge_ = on; }
     void setShowInternal(bool on) { showInternal_ = on; }
+    // Every byte written and read passes it; none (nullptr) costs nothing.
+    void setLineTrace(LineTrace* trace) { trace_ = trace; }
 
     // Opens the device for a port number (the label in the texts) or a device path.
     bool OpenPort(const QString& portLabel, const QString& device);
@@ -253,4 +256,5 @@ private:
     bool showInternal_ = false;
     // Bytes arriving on their own in binary reception go here instead of the buffer.
     std::function<void(const QByteArray&)> binarySink_;
+    LineTrace* trace_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -99,9 +100,17 @@ private slots:
         QCOMPARE(run.out, QStringLiteral("im/\nМелодия.mid\t2\n"));
         QVERIFY(run.err.contains(QStringLiteral("Listing /ml/...")));
 
-        run = cli(onPhone(phone, {QStringLiteral("battery")}));
+        // The line log on stderr: the command and each line of the answer, stamped.
+        run = cli(QStringList{QStringLiteral("--trace"), QStringLiteral("-")} +
+                  onPhone(phone, {QStringLiteral("battery")}));
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("64\n"));
+        const QStringList traced = run.err.split(QLatin1Char('\n'))
+                                       .filter(QRegularExpression(QStringLiteral("^ +\\d+\\.\\d{3} [→←] ")));
+        QVERIFY2(traced.size() >= 3, qPrintable(run.err));
+        QCOMPARE(traced.first().section(QLatin1Char(' '), -2), QStringLiteral("→ AT+CBC\\r\\n"));
+        QVERIFY2(!traced.filter(QStringLiteral("← +CBC: 1,64\\r\\n")).isEmpty(), qPrintable(run.err));
+        QCOMPARE(traced.last().section(QLatin1Char(' '), -2), QStringLiteral("← OK\\r\\n"));
     }
 
     void namesCannotForgeLinesOrDriveTheTerminal()
@@ -122,11 +131,20 @@ private slots:
         QVERIFY(phone.start());
         QTemporaryDir here;
 
-        Run run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg")}), here.path());
+        const QString trace = here.filePath(QStringLiteral("line.log"));
+        Run run = cli(QStringList{QStringLiteral("--trace"), trace} +
+                          onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg")}),
+                      here.path());
         QCOMPARE(run.status, 0);
         QFile got(here.filePath(QStringLiteral("a.jpg")));
         QVERIFY(got.open(QIODevice::ReadOnly));
         QCOMPARE(got.readAll(), QByteArray("picture"));
+        // The file's content reaches the trace only as its count and first bytes.
+        QFile traced(trace);
+        QVERIFY(traced.open(QIODevice::ReadOnly));
+        const QString lines = QString::fromUtf8(traced.readAll());
+        QVERIFY2(lines.contains(QStringLiteral("← [7 B] 70 69 63 74 75 72 65\n")), qPrintable(lines));
+        QVERIFY(!lines.contains(QStringLiteral("picture")));
 
         const QString local = here.filePath(QStringLiteral("up.txt"));
         QFile up(local);

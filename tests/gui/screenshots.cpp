@@ -2,7 +2,9 @@
 // xvfb-run; not part of the test suite): the main window at 1280x800 and at
 // its minimum size, a download and an upload in progress, the settings
 // dialog, the About box and the Java suite manager, the window, the settings
-// and the manager in German, and a first run without a phone.
+// and the manager in German, the window in every other shipped language at its
+// default and its smallest width, the line log during an upload, and a first
+// run without a phone. Under QT_SCALE_FACTOR=2 give the screen twice the size.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
 #include "java/JavaWindow.h"
@@ -112,9 +114,13 @@ int main(int argc, char* argv[])
     window.DownloadCommand();
     shoot(QStringLiteral("download-done.png"));
 
+    window.LineLogCommand();
+    auto* lineLog = window.findChild<QWidget*>(QStringLiteral("frmLineLog"));
+    lineLog->setGeometry(540, 400, 720, 360);
     QTimer::singleShot(4000, [] { shoot(QStringLiteral("upload-in-progress.png")); });
     window.UploadDroppedPaths({fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg")});
     shoot(QStringLiteral("upload-done.png"));
+    lineLog->close();
 
     shootModal<SettingsDialog>(QStringLiteral("settings.png"), QPoint(400, 200),
                                [&] { window.SettingsCommand(); });
@@ -131,6 +137,21 @@ int main(int argc, char* argv[])
     shootModal<SettingsDialog>(QStringLiteral("settings-german.png"), QPoint(400, 200),
                                [&] { window.SettingsCommand(); });
     shootJavaManager(window, QStringLiteral("java-manager-german.png"));
+
+    for (const char* language : {"russian", "polish", "ukrainian"}) {
+        fixture.store->write(QStringLiteral("sysLanguage"), QLatin1String(language) + QStringLiteral(".lng"));
+        window.StartUp();
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.clickFolder(QStringLiteral("/ml/im/"));
+        window.setGeometry(0, 30, 1000, 680);
+        shoot(QStringLiteral("main-%1.png").arg(QLatin1String(language)));
+        window.resize(window.minimumSize());
+        shoot(QStringLiteral("main-%1-640.png").arg(QLatin1String(language)));
+        window.setGeometry(0, 0, 1280, 800);
+        shootModal<SettingsDialog>(QStringLiteral("settings-%1.png").arg(QLatin1String(language)),
+                                   QPoint(400, 200), [&] { window.SettingsCommand(); });
+        shootJavaManager(window, QStringLiteral("java-manager-%1.png").arg(QLatin1String(language)));
+    }
 
     // A first run on a port with no phone behind it.
     fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("english.lng"));

@@ -1,6 +1,7 @@
 #include "ExplorerFixture.h"
 #include "GuiFiles.h"
 #include "explorer/FileList.h"
+#include "explorer/LineLogWindow.h"
 #include "explorer/LocalPane.h"
 #include "platform/OpenWith.h"
 #include "settings/FolderChooser.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
@@ -396,6 +398,48 @@ private slots:
         QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/im/p2.png")));
         QCOMPARE(fixture.rowNames(), (QStringList{"one.bin", "p1.png", "p3.png", "two words.txt"}));
         QVERIFY(QFile::exists(first));
+    }
+
+    void lineLogShowsTheLineOnlyWhileOpen()
+    {
+        ExplorerFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/notes.txt"), QByteArray(3000, 'n'));
+        QVERIFY(fixture.start());
+        fixture.find<QAction>(QStringLiteral("mnuViewLineLog"))->trigger();
+        auto* logWindow = fixture.window->findChild<LineLogWindow*>(QStringLiteral("frmLineLog"));
+        auto* log = fixture.window->findChild<QPlainTextEdit*>(QStringLiteral("txtLineLog"));
+        QVERIFY(logWindow && logWindow->isVisible());
+        // The start-up's listing passed while the log was closed.
+        QCOMPARE(log->toPlainText(), QString());
+
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.selectRows({QStringLiteral("notes.txt")});
+        QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(71), 10000);
+        const QString upload =
+            writeLocal(fixture.folder.filePath(QStringLiteral("up.bin")), patterned(300, 7));
+        QCOMPARE(dropOnto(fixture.list()->viewport(), fileDrop({upload})), Qt::CopyAction);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 10000);
+
+        const QString lines = log->toPlainText();
+        for (const char* expected : {"→ AT+QFSL=", "← OK\\r\\n", "← +QFRF: 3000\\r\\n",
+                                     "← [3000 B] 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E …", "← > ",
+                                     "→ [302 B] 07 2C 51 76 9B C0 E5 0A 2F 54 79 9E C3 E8 0D 32 …"})
+            QVERIFY2(lines.contains(QString::fromUtf8(expected)), qPrintable(lines));
+        QVERIFY(!lines.contains(QStringLiteral("nnnnnnnnnnnnnnnnn")));
+
+        logWindow->close();
+        const int shown = log->blockCount();
+        fixture.clickFolder(QStringLiteral("/"));
+        QCOMPARE(log->blockCount(), shown);
+
+        // Open, it keeps the newest lines only.
+        logWindow->show();
+        for (int i = 0; i < 3 * LineLogWindow::kKeptLines; ++i)
+            logWindow->trace().received("+CMTI: \"SM\"," + QByteArray::number(i) + "\r\n");
+        QCOMPARE(log->blockCount(), LineLogWindow::kKeptLines);
+        QVERIFY(
+            log->toPlainText().endsWith(QStringLiteral(",%1\\r\\n").arg(3 * LineLogWindow::kKeptLines - 1)));
     }
 
     void chooserCancelSendsNothing()

@@ -2,6 +2,7 @@
 #include "explorer/LocalPane.h"
 #include "settings/LanguageTable.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
@@ -297,6 +298,47 @@ private slots:
         QCOMPARE(fixture.find<QToolButton>(QStringLiteral("tlbFav_1"))->toolTip(), QStringLiteral("Bilder"));
         QCOMPARE(fixture.list()->headerItem()->text(2), QStringLiteral("Größe"));
         QCOMPARE(fixture.window->windowTitle(), QStringLiteral("Vantrel"));
+    }
+
+    // A screen reader names every button and control in the interface
+    // language, and Tab walks the phone's side, then the local one.
+    void everyControlIsNamedAndReachable_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QStringLiteral("english.lng");
+        QTest::newRow("Russian") << QStringLiteral("russian.lng");
+    }
+
+    void everyControlIsNamedAndReachable()
+    {
+        QFETCH(QString, language);
+        ExplorerFixture fixture;
+        fixture.store->write(QStringLiteral("sysLanguage"), language);
+        QVERIFY(fixture.start());
+        QWidgetList controls = {fixture.tree(), fixture.list(),
+                                fixture.find<QWidget>(QStringLiteral("txtURL")),
+                                fixture.find<QWidget>(QStringLiteral("wbDisk"))};
+        for (QToolBar* bar : fixture.window->findChildren<QToolBar*>()) {
+            QVERIFY(!bar->windowTitle().startsWith(QLatin1String("tlb")));
+            for (QAction* action : bar->actions()) {
+                if (!action->isSeparator())
+                    controls << bar->widgetForAction(action);
+            }
+        }
+        for (QWidget* control : controls) {
+            QAccessibleInterface* described = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(!described->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+            QVERIFY2(!described->text(QAccessible::Description).isEmpty(), qPrintable(control->objectName()));
+        }
+        QCOMPARE(fixture.find<QWidget>(QStringLiteral("tlbMain_Download"))->accessibleDescription(),
+                 fixture.text(499));
+
+        QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
+        fixture.tree()->setFocus();
+        for (qsizetype i = 1; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), controls[i]);
+        }
     }
 
     void batteryPictureFollowsTheCharge_data()

@@ -1,8 +1,10 @@
 #include "phone/BatteryAnswer.h"
 #include "phone/DownloadFrame.h"
+#include "phone/LineLogFormat.h"
 #include "phone/ListingAnswer.h"
 #include "phone/TransferMeter.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -178,6 +180,56 @@ private slots:
         parser.feed("\r\n\r\nRING\r\n");
         QVERIFY(parser.complete());
         QCOMPARE(parser.contentDelivered(), 2);
+    }
+
+    // The line log: each event is ">" (to the phone) or "<" (from it) and its bytes.
+    void lineLogLines_data()
+    {
+        QTest::addColumn<QByteArrayList>("events");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("listing, its lines cut anywhere")
+            << QByteArrayList{">AT+QFSL=\"002F\",0\r\n", "<\r\n+QFSL: \"0041\",1\r\n+QF",
+                              "<SL: \"0042\",0,12\r\n\r\nOK\r\n"}
+            << QStringList{"→ AT+QFSL=\"002F\",0\\r\\n",   "← \\r\\n", "← +QFSL: \"0041\",1\\r\\n",
+                           "← +QFSL: \"0042\",0,12\\r\\n", "← \\r\\n", "← OK\\r\\n"};
+        QTest::newRow("download of a text file: content as count and first bytes")
+            << QByteArrayList{">AT+QFRF=\"002F\",0,\"0061\",1\r\n", "<\r\n+QFRF: 23\r\nsecret line",
+                              "< one\r\nsecret\r\n\r\nOK\r\n"}
+            << QStringList{"→ AT+QFRF=\"002F\",0,\"0061\",1\\r\\n",
+                           "← \\r\\n",
+                           "← +QFRF: 23\\r\\n",
+                           "← [23 B] 73 65 63 72 65 74 20 6C 69 6E 65 20 6F 6E 65 0D …",
+                           "← \\r\\n",
+                           "← \\r\\n",
+                           "← OK\\r\\n"};
+        QTest::newRow("upload: prompt, slice as count and first bytes, confirmation")
+            << QByteArrayList{">AT+QFWF=\"002F\",0,\"0061\",1,3,1,0\r\n", "<> ", ">abcbc", "<\r\nOK\r\n"}
+            << QStringList{"→ AT+QFWF=\"002F\",0,\"0061\",1,3,1,0\\r\\n", "← > ", "→ [5 B] 61 62 63 62 63",
+                           "← \\r\\n", "← OK\\r\\n"};
+        QTest::newRow("control bytes and noise")
+            << QByteArrayList{"<RING\t\\\r\n", QByteArray("<\x01\x02\xff\n", 5)}
+            << QStringList{"← RING\\t\\\\\\r\\n", "← [4 B] 01 02 FF 0A"};
+    }
+
+    void lineLogLines()
+    {
+        QFETCH(QByteArrayList, events);
+        QFETCH(QStringList, lines);
+        QStringList logged;
+        LineLogFormat format([&](const QString& line) { logged << line; });
+        for (const QByteArray& event : events) {
+            if (event.startsWith('>'))
+                format.sent(event.mid(1));
+            else
+                format.received(event.mid(1));
+        }
+        format.flush();
+        const QRegularExpression stamp(QStringLiteral("^ +\\d+\\.\\d{3} "));
+        for (QString& line : logged) {
+            QVERIFY2(stamp.match(line).hasMatch(), qPrintable(line));
+            line.remove(stamp);
+        }
+        QCOMPARE(logged, lines);
     }
 
     void localFileNames_data()

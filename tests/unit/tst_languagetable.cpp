@@ -1,5 +1,7 @@
 #include "settings/LanguageTable.h"
 
+#include <QDir>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -149,19 +151,41 @@ private slots:
         QCOMPARE(table.GetString(2), QStringLiteral("Exit"));
     }
 
+    void shippedLanguagesDefineTheSameNumbers_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("deleteCaption");
+        const QString folder = QStringLiteral(VANTREL_SOURCE_DIR "/lng");
+        const QStringList files = QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
+        QVERIFY(files.size() >= 5);
+        const QHash<QString, QString> deleteCaptions = {
+            {QStringLiteral("english.lng"), QStringLiteral("Delete")},
+            {QStringLiteral("german.lng"), QStringLiteral("Löschen")},
+            {QStringLiteral("polish.lng"), QStringLiteral("Usuń")},
+            {QStringLiteral("russian.lng"), QStringLiteral("Удалить")},
+            {QStringLiteral("ukrainian.lng"), QStringLiteral("Видалити")}};
+        for (const QString& file : files)
+            QTest::newRow(qPrintable(file)) << folder + QLatin1Char('/') + file << deleteCaptions.value(file);
+    }
+
     void shippedLanguagesDefineTheSameNumbers()
     {
-        const QString folder = QStringLiteral(VANTREL_SOURCE_DIR "/lng");
-        LanguageTable english, german;
-        QCOMPARE(english.LoadLanguage(folder + QStringLiteral("/english.lng")).status,
+        QFETCH(QString, file);
+        QFETCH(QString, deleteCaption);
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        // Read as anything but UTF-8, a language's letters would turn to garbage.
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8(raw.readAll());
+        QVERIFY2(!utf8.hasError() && !decoded.isEmpty(), "not UTF-8");
+        LanguageTable english, language;
+        QCOMPARE(english.LoadLanguage(QStringLiteral(VANTREL_SOURCE_DIR "/lng/english.lng")).status,
                  LanguageTable::LoadStatus::Loaded);
-        QCOMPARE(german.LoadLanguage(folder + QStringLiteral("/german.lng")).status,
-                 LanguageTable::LoadStatus::Loaded);
-        QVERIFY(!english.GetString(1).isEmpty());
+        QCOMPARE(language.LoadLanguage(file).status, LanguageTable::LoadStatus::Loaded);
         for (int number = 0; number <= LanguageTable::kLastNumber; ++number)
-            QVERIFY2(english.GetString(number).isEmpty() == german.GetString(number).isEmpty(),
+            QVERIFY2(english.GetString(number).isEmpty() == language.GetString(number).isEmpty(),
                      qPrintable(QString::number(number)));
-        QCOMPARE(german.GetString(43), QStringLiteral("Löschen"));
+        QCOMPARE(language.GetString(43), deleteCaption);
     }
 };
 

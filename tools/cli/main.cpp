@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "FolderCommands.h"
 #include "JavaCommands.h"
+#include "phone/LineLogFormat.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
 #include "phone/RepairRecord.h"
@@ -15,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -31,7 +33,8 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES] COMMAND ...\n"
+    "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES]\n"
+    "                   [--trace FILE] COMMAND ...\n"
     "\n"
     "Commands:\n"
     "  ls FOLDER                       list a phone folder: \"name/\" for a folder,\n"
@@ -49,6 +52,8 @@ const char* const kUsage =
     "\n"
     "Options not given come from Vantrel's settings. --port takes a device path\n"
     "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
+    "--trace writes every command and answer on the line to FILE (- for stderr),\n"
+    "as the window's line log shows them; a file's bytes only as count and first bytes.\n"
     "Ctrl-C ends at once: a partly received file is never written; a partly\n"
     "sent one is deleted on the phone at the next connection, which also waits\n"
     "until the phone has finished what it was still sending.\n"
@@ -84,6 +89,8 @@ public:
         progressWidth_ = line.size();
     }
     void message(const QString& text) override { err() << clearProgress() << text << Qt::endl; }
+    // A line log on stderr would be torn by a progress line rewritten in place.
+    void hideProgress() { showProgress_ = false; }
 
 private:
     QString clearProgress()
@@ -131,6 +138,7 @@ bool catchInterrupts()
 struct Options
 {
     QString port;
+    QString trace;
     int timeout = 0, delay = 0, slice = 0;
     QString command;
     QStringList arguments;
@@ -161,7 +169,8 @@ int parseOptions(const QStringList& arguments, Options& options)
         }
         const bool takesValue = argument == QLatin1String("--port") ||
                                 argument == QLatin1String("--timeout") ||
-                                argument == QLatin1String("--delay") || argument == QLatin1String("--slice");
+                                argument == QLatin1String("--delay") ||
+                                argument == QLatin1String("--slice") || argument == QLatin1String("--trace");
         if (takesValue && i + 1 >= arguments.size()) {
             printUsageError(argument + QStringLiteral(" needs a value"));
             return ExitUsage;
@@ -169,6 +178,8 @@ int parseOptions(const QStringList& arguments, Options& options)
         bool ok = true;
         if (argument == QLatin1String("--port"))
             options.port = arguments.at(++i);
+        else if (argument == QLatin1String("--trace"))
+            options.trace = arguments.at(++i);
         else if (argument == QLatin1String("--timeout"))
             ok = readPositive(arguments.at(++i), options.timeout);
         else if (argument == QLatin1String("--delay"))
@@ -191,6 +202,31 @@ int parseOptions(const QStringList& arguments, Options& options)
     }
     return ExitSuccess;
 }
+
+// The line log of the window, written as it happens: a run that hangs or is
+// killed still leaves every line up to then.
+class TraceFile
+{
+public:
+    bool open(const QString& path)
+    {
+        const bool opened = path == QLatin1String("-")
+                                ? file_.open(stderr, QIODevice::WriteOnly)
+                                : (file_.setFileName(path), file_.open(QIODevice::WriteOnly));
+        if (!opened)
+            QTextStream(stderr) << path << QStringLiteral(": ") << file_.errorString() << Qt::endl;
+        return opened;
+    }
+    LineLogFormat& format() { return format_; }
+    ~TraceFile() { format_.flush(); }
+
+private:
+    QFile file_;
+    LineLogFormat format_{[this](const QString& line) {
+        file_.write(line.toUtf8() + '\n');
+        file_.flush();
+    }};
+};
 
 } // namespace
 
@@ -252,7 +288,15 @@ int main(int argc, char* argv[])
     }
 
     ConsoleObserver observer(texts);
+    TraceFile trace;
     PhoneLink link(texts, observer);
+    if (!options.trace.isEmpty()) {
+        if (!trace.open(options.trace))
+            return ExitUsage;
+        if (options.trace == QLatin1String("-"))
+            observer.hideProgress();
+        link.setLineTrace(&trace.format());
+    }
     bool interrupted = false;
     std::unique_ptr<QSocketNotifier> interruptNotifier;
     if (catchInterrupts()) {
