@@ -2,7 +2,7 @@
 #include "ExplorerWindow.h"
 #include "LocalPane.h"
 #include "java/JavaTexts.h"
-#include "java/JavaWindow.h"
+#include "javawindow/JavaWindow.h"
 #include "java/MenuCopies.h"
 #include "settings/LanguageTable.h"
 

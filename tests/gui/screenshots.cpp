@@ -5,7 +5,7 @@
 // and the manager in German, and a first run without a phone.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
-#include "java/JavaWindow.h"
+#include "javawindow/JavaWindow.h"
 #include "settings/AboutBox.h"
 #include "settings/SettingsDialog.h"
 

@@ -1,5 +1,5 @@
 #include "ExplorerFixture.h"
-#include "java/JavaWindow.h"
+#include "javawindow/JavaWindow.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "JavaWindow.h"
 
 #include "JavaIcons.h"
-#include "JavaTexts.h"
-#include "Packages.h"
-#include "SelectorFile.h"
+#include "java/JavaTexts.h"
+#include "java/Packages.h"
+#include "java/SelectorFile.h"
 #include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "JavaSending.h"
-#include "SelectorModel.h"
+#include "java/JavaSending.h"
+#include "java/SelectorModel.h"
 #include "phone/PhoneTypes.h"
 
 #include <QDialog>
