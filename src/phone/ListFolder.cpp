@@ -26,6 +26,8 @@ bool answerEnded(const QByteArray& buffer, qsizetype& scanned)
 ListingResult PhoneLink::ListFolder(const QString& folder)
 {
     ListingResult result;
+    if (folder == QLatin1String("/java/"))
+        JavaFileNames.clear(); // a failed listing must not leave the names of an earlier one
     ExchangeScope scope(*this);
     if (!scope.admitted())
         return result;
@@ -87,7 +89,6 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
             continue;
 
         if (folder == QLatin1String("/java/")) {
-            JavaFileNames.clear();
             for (const PhoneEntry& entry : answer.entries) {
                 if (!entry.isFolder)
                     JavaFileNames << entry.name;

@@ -53,6 +53,12 @@ bool FaultPlan::add(const std::string& text)
             return false;
         description = description.substr(0, at);
     }
+    const auto hash = description.find('#');
+    if (hash != std::string::npos) {
+        if (!toNumber(description.substr(hash + 1), fault.only) || fault.only == 0)
+            return false;
+        description = description.substr(0, hash);
+    }
     const std::vector<std::string> parts = splitAt(description, ':');
     const std::string& kind = parts[0];
     auto argument = [&](std::size_t index, long& value) {
@@ -91,6 +97,8 @@ Fault FaultPlan::take(const std::string& command)
         return {};
     Fault fault = found->second;
     ++found->second.occurrence;
+    if (fault.only > 0 && fault.occurrence + 1 != fault.only)
+        return {};
     if (fault.kind == Fault::Kind::Walk) {
         fault.kind = Fault::Kind::Split;
         fault.position = fault.occurrence + 1;

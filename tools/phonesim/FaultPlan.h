@@ -26,12 +26,13 @@ struct Fault
     long millis = 0;
     long remaining = -1; // occurrences left; -1 for always
     long occurrence = 0; // how many such commands came before this one
+    long only = 0;       // >0: acts on this one occurrence (1-based) alone
 };
 
 class FaultPlan
 {
 public:
-    // Takes "CMD=KIND[:ARG[:ARG]][@COUNT]"; returns false on a malformed text.
+    // Takes "CMD=KIND[:ARG[:ARG]][@COUNT|#N]"; returns false on a malformed text.
     bool add(const std::string& text);
     // The fault for this occurrence of the command, counting it.
     Fault take(const std::string& command);

@@ -66,7 +66,7 @@ void printHelp()
                 "  nosize              QFRF only: the answer carries no \"+QFRF:\" size\n"
                 "For QFWF, late, nocrlf, split and walk shape the answer after the data.\n"
                 "Append @COUNT to apply it to the first COUNT such commands only,\n"
-                "e.g. --fault QFSL=nocrlf@2.\n"
+                "e.g. --fault QFSL=nocrlf@2, or #N to the N-th one alone (QFWF=error#3).\n"
                 "\n"
                 "Names starting with \".\" in FOLDER are the phone's internal folders: they\n"
                 "are listed only at the root and only when asked for with \",4\".\n");
