@@ -118,10 +118,22 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
         return report;
     }
     report.text = JavaTexts::SendFailed;
+    // New suites' files that no menu on the phone names once the sending failed.
+    QStringList sentSuiteFiles;
+    const auto withdrawSuiteFiles = [&] {
+        for (const QString& name : std::as_const(sentSuiteFiles)) {
+            if (link.isOpen())
+                link.DeleteFile(name, kJavaFolder + QLatin1Char('/'));
+        }
+        return report;
+    };
     for (const UploadItem& item : queue) {
         const QString name = QFileInfo(item.LocalPath).fileName();
-        if (name != kMenuName && send(forPhone(item.LocalPath, name)) != Outcome::Done)
-            return report;
+        if (name == kMenuName)
+            continue;
+        if (send(forPhone(item.LocalPath, name)) != Outcome::Done)
+            return withdrawSuiteFiles();
+        sentSuiteFiles << name;
     }
     // Noted before the deletion: from here on a lost line or a killed program
     // would leave the phone without a menu.
@@ -132,7 +144,7 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
     restore.copyPath = report.menuCopy;
     const QString repairId = repairs.add(restore);
     if (repairId.isEmpty())
-        return report;
+        return withdrawSuiteFiles();
     // A refusal means there was none; a phone that does not answer may still hold it.
     const Outcome deleted = link.DeleteFile(kMenuName, kJavaFolder + QLatin1Char('/'));
     if (deleted != Outcome::Done && deleted != Outcome::Failed) {
@@ -148,7 +160,7 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
     }
     const bool restored = sent != Outcome::Cancelled && restoreMenu(link, report.menuCopy, repairs, repairId);
     report.holds = restored ? PhoneHolds::EarlierMenu : PhoneHolds::NoMenu;
-    return report;
+    return withdrawSuiteFiles();
 }
 
 SendReport SendToPhone(PhoneLink& link, const SelectorModel& model, const QString& workingFolder,

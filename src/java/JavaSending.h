@@ -65,7 +65,8 @@ using SendOne = std::function<Outcome(const UploadItem&)>;
 // file, and the old menu still works); then the copy is noted in `repairs`,
 // the old menu is deleted and the new one sent. If that fails while the line
 // works, the copy goes back at once; otherwise the record has the next
-// connection put it back. Stops at the first failed upload.
+// connection put it back. Stops at the first failed upload; the new suites'
+// files already sent are deleted again then, as no menu names them.
 SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByteArray& phoneMenu,
                      const QString& copiesFolder, RepairRecord& repairs, const SendOne& sendOne = {});
 

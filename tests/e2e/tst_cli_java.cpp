@@ -214,6 +214,8 @@ private slots:
         if (!holds.isEmpty()) {
             QVERIFY2(run.err.contains(holds), qPrintable(run.err));
             QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")), sampleFile());
+            QCOMPARE(phoneJavaFolder(phone), QDir(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java"))
+                                                 .entryList(QDir::Files, QDir::Name));
             QVERIFY(repairs.isEmpty());
             return;
         }
