@@ -32,7 +32,10 @@ const char* const kJavaUsage =
     "  java export SUITE... [--to DIR] copy installed suites into package folders in DIR\n"
     "                                  (default: here)\n"
     "  Before the phone's menu is replaced, a copy of it is kept in Vantrel's data\n"
-    "  folder. A menu that could not be read to its end is sent only with --force.\n"
+    "  folder. The suites' files are sent first, the menu last; if the phone refuses\n"
+    "  the new menu, the copy is put back at once, and the output says which menu\n"
+    "  the phone holds. A menu that could not be read to its end is sent only with\n"
+    "  --force.\n"
     "  Exit status 1 also for an unknown suite or folder, a refused package or an\n"
     "  unreadable menu; then nothing is written on the phone.\n";
 
