@@ -133,8 +133,9 @@ void ExplorerWindow::sendJavaQueue(bool deleteRemovedFiles)
     SendReport report;
     {
         const auto transfersOver = qScopeGuard([this] { endTransfers(); });
-        report = SendQueue(*link_, UploadList, *phoneMenu, menuCopiesFolder(), repairs_,
-                           [&](const UploadItem& item) { return uploadOne(item, ++fileNumber, fileCount, false); });
+        report = SendQueue(
+            *link_, UploadList, *phoneMenu, menuCopiesFolder(), repairs_,
+            [&](const UploadItem& item) { return uploadOne(item, ++fileNumber, fileCount, false); });
     }
     markSent(UploadList);
     if (closing_)

@@ -47,8 +47,7 @@ JavaWindow::JavaWindow(PhoneLink& link, const LanguageTable& texts, const QStrin
                        QList<UploadItem>& uploadList, JavaEdits& edits, const QString& packageFolder,
                        QWidget* parent)
     : QDialog(parent), link_(link), texts_(texts), workingFolder_(workingFolder), uploadList_(uploadList),
-      edits_(edits),
-      packageFolder_(packageFolder.isEmpty() ? QDir::homePath() : packageFolder)
+      edits_(edits), packageFolder_(packageFolder.isEmpty() ? QDir::homePath() : packageFolder)
 {
     setObjectName(QStringLiteral("frmJava"));
     setModal(true);

@@ -80,10 +80,10 @@ private slots:
         QVERIFY(!menu.downloaded);
         RepairRecord repairs(working.filePath(QStringLiteral("repairs.ini")));
         QVERIFY(!QFileInfo::exists(old.fileName()));
-        QCOMPARE(
-            SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false, working.path(), repairs)
-                .text,
-            int(JavaTexts::OpenFailed));
+        QCOMPARE(SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false,
+                             working.path(), repairs)
+                     .text,
+                 int(JavaTexts::OpenFailed));
         for (const QString& command : fixture.phone.commands())
             QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
     }

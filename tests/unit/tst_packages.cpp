@@ -182,10 +182,8 @@ private slots:
         QTest::addColumn<int>("folder");
         QTest::addColumn<int>("text");
         const RarEntry jar{"java.jar", kJar};
-        QTest::newRow("no index") << QList<RarEntry>{jar} << 1
-                                  << int(JavaTexts::NoIndexFile);
-        const auto failing = [](const char* row, const QList<RarEntry>& entries,
-                                int folder = 1) {
+        QTest::newRow("no index") << QList<RarEntry>{jar} << 1 << int(JavaTexts::NoIndexFile);
+        const auto failing = [](const char* row, const QList<RarEntry>& entries, int folder = 1) {
             QTest::newRow(row) << entries << folder << int(JavaTexts::InstallFailed);
         };
         failing("control bytes in the index", {{"vnjava.ini", "suite=A\001B\r\n"}, jar});
@@ -239,8 +237,7 @@ private slots:
         SelectorModel model = gamesMenu();
         QTemporaryDir working;
         const QString samples = QStringLiteral(VANTREL_SOURCE_DIR "/samples/");
-        QVERIFY(
-            InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), 1).ok());
+        QVERIFY(InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), 1).ok());
         QCOMPARE(model.JavaSuites[4].MidletName, QByteArray("Hello Vantrel"));
         for (const char* extension : {"jad", "jar"})
             QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.") + QLatin1String(extension))),

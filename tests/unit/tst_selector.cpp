@@ -46,9 +46,10 @@ QString describe(const SelectorModel& model)
         if (suite.SuiteName.isEmpty() && suite.MidletName.isEmpty())
             continue;
         parts << QStringLiteral("S%1[").arg(slot) +
-                     QString::fromLatin1(model.folderNameOf(suite) + "|" + suite.SuiteName + "|" + suite.Root + "|" +
-                                         QByteArray::number(suite.Num) + "|" + suite.Domain + "|" +
-                                         suite.MidletName + "|" + suite.Icon + "|" + suite.ClassName + "]");
+                     QString::fromLatin1(model.folderNameOf(suite) + "|" + suite.SuiteName + "|" +
+                                         suite.Root + "|" + QByteArray::number(suite.Num) + "|" +
+                                         suite.Domain + "|" + suite.MidletName + "|" + suite.Icon + "|" +
+                                         suite.ClassName + "]");
     }
     return parts.join(QLatin1Char(' '));
 }

@@ -159,8 +159,7 @@ class JavaSession
 public:
     JavaSession(PhoneLink& link, const JavaRequest& request, RepairRecord& repairs)
         : link_(link), request_(request), repairs_(repairs)
-    {
-    }
+    {}
 
     int run()
     {
