@@ -1,7 +1,6 @@
 // libFuzzer target for the Java menu file and a package's index: whatever
 // bytes they hold, reading never crashes, what the writer makes reads back
-// without error and settles after one more round (unless two folders share a
-// name: their suites are written under both, by design), and an accepted index
+// without error and settles after one more round, and an accepted index
 // carries no byte that would break the menu's lines.
 #include "java/PackageIndex.h"
 #include "java/SelectorFile.h"
@@ -11,14 +10,10 @@
 
 namespace {
 
-QByteArray rewritten(const QByteArray& file, bool& readOk, bool* sharedFolderName = nullptr)
+QByteArray rewritten(const QByteArray& file, bool& readOk)
 {
     SelectorModel model;
     readOk = ReadSelector(file, model).ok;
-    for (int index = 1; sharedFolderName && index <= SelectorModel::kFolderCount; ++index) {
-        const QByteArray& name = model.JavaFolders[index].Name;
-        *sharedFolderName = *sharedFolderName || (!name.isEmpty() && model.folderNamed(name) != index);
-    }
     return selectorBytes(model).value_or(QByteArray());
 }
 
@@ -33,9 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     bool readOk = false;
-    bool sharedFolderName = false;
-    const QByteArray first = rewritten(input, readOk, &sharedFolderName);
-    if (!first.isEmpty() && !sharedFolderName) {
+    const QByteArray first = rewritten(input, readOk);
+    if (!first.isEmpty()) {
         const QByteArray second = rewritten(first, readOk);
         if (!readOk || rewritten(second, readOk) != second)
             __builtin_trap();

@@ -175,11 +175,11 @@ void ExplorerWindow::DeleteCommand()
         showFailures(kDeleteFailed, kDeletesFailed);
 }
 
-void ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)
+Outcome ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)
 {
     if (commandEnded() || (askBeforeReplacing && phoneFolderLists(item) && !mayReplace(item.FileName)) ||
         commandEnded())
-        return;
+        return Outcome::NotRun;
     beginTransferOf(fileNumber, fileCount);
     repaint();
     const Outcome outcome = link_->SendFile(item);
@@ -190,6 +190,7 @@ void ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, b
         noteFailure(panelText(1));
     pgbMain_->hide();
     statusText(3, QString());
+    return outcome;
 }
 
 void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)

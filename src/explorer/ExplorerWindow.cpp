@@ -6,6 +6,7 @@
 #include "Icons.h"
 #include "LocalPane.h"
 #include "TransferStatus.h"
+#include "javawindow/JavaWindow.h"
 #include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "phone/RepairRecord.h"
 
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
+#include "phone/RepairRecord.h"
 #include "settings/Settings.h"
 
 #include <QHash>
@@ -15,6 +15,7 @@
 
 class FileList;
 class LineLogWindow;
+struct JavaEdits;
 class LanguageTable;
 class LocalPane;
 class PhoneLink;
@@ -137,7 +138,7 @@ private:
     void keepSortOrder();
     void showFileMenu(const QPoint& position);
     QList<PhoneRow> selectedRows() const;
-    void uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
+    Outcome uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
 
     // What the user wants done with a file the destination holds already.
     enum class Overwrite
@@ -159,7 +160,8 @@ private:
     void sayStopped();
     bool quitDespiteTransfer();
     bool refuseWhileBusy() const;
-    void sendJavaQueue();
+    bool askToSendJava(bool& deleteRemovedFiles);
+    void sendJavaQueue(bool deleteRemovedFiles);
     FolderCopyOptions folderDownloadOptions();
     std::optional<QByteArray> currentPhoneMenu();
     bool refuseWithoutLine();
@@ -244,9 +246,10 @@ private:
     int sentFiles_ = 0;
     int failedFiles_ = 0;
     QStringList failureReasons_;
-    // The phone's Java menu as the manager last downloaded it, kept as a copy
-    // before the phone's file is replaced.
-    QByteArray javaPhoneMenu_;
+    // What the Java manager handed over and was not sent yet (with the phone's
+    // menu as it read it); it opens with these edits again.
+    std::unique_ptr<JavaEdits> javaEdits_;
+    // Notes what must be put right on the phone should a sending end early.
     bool closing_ = false;
     // The user stopped the command (Stop, Escape, Cancel in a question).
     bool commandStopped_ = false;

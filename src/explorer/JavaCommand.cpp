@@ -1,15 +1,19 @@
 #include "CommandScope.h"
 #include "ExplorerWindow.h"
 #include "LocalPane.h"
+#include "java/JavaSending.h"
 #include "java/JavaTexts.h"
-#include "java/JavaWindow.h"
 #include "java/MenuCopies.h"
+#include "javawindow/JavaWindow.h"
+#include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace {
@@ -23,10 +27,9 @@ bool isJavaQueue(const QList<UploadItem>& queue)
     return !queue.isEmpty() && queue.constFirst().PhoneFolder == kJavaMarker;
 }
 
-// A queue left by an earlier session of the manager is sent only while its
-// files are as they were queued: opening the manager again clears the suite
-// files and a new download replaces the menu, and sending then would delete
-// the phone's menu for a broken one.
+// A queue is sent only while its files are as they were queued: a new reading
+// in the manager replaces the menu, and sending then would delete the phone's
+// menu for one nobody saw.
 bool isIntact(const QList<UploadItem>& queue)
 {
     for (const UploadItem& item : queue) {
@@ -35,6 +38,15 @@ bool isIntact(const QList<UploadItem>& queue)
             return false;
     }
     return true;
+}
+
+// Once sent, the entries carry their phone folder: the question is asked once per queue.
+void markSent(QList<UploadItem>& queue)
+{
+    for (UploadItem& item : queue) {
+        item.PhoneFolder = QStringLiteral("/java");
+        item.FileName = QFileInfo(item.LocalPath).fileName();
+    }
 }
 
 } // namespace
@@ -48,22 +60,43 @@ void ExplorerWindow::JavaCommand()
         CommandScope scope(*this);
         ListFavourite(kJavaFavourite);
     }
+    if (!javaEdits_)
+        javaEdits_ = std::make_unique<JavaEdits>();
     {
-        JavaWindow frmJava(*link_, texts_, tempFolder_, UploadList, localPane_->currentFolder(), this);
+        JavaWindow frmJava(*link_, texts_, tempFolder_, UploadList, *javaEdits_, localPane_->currentFolder(),
+                           this);
         frmJava.exec();
-        if (frmJava.phoneMenu().downloaded)
-            javaPhoneMenu_ = frmJava.phoneMenu().content;
     }
     if (closing_ || !isJavaQueue(UploadList))
         return;
     if (!isIntact(UploadList)) {
         UploadList.clear();
+        *javaEdits_ = JavaEdits{};
         return;
     }
-    if (QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSendQuestion),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    bool deleteRemovedFiles = false;
+    if (!askToSendJava(deleteRemovedFiles)) {
+        // The queue and the edits stay: the manager opens with them, and the
+        // question comes again when it closes.
+        statusText(1, texts_.GetString(JavaTexts::EditsKept));
         return;
-    sendJavaQueue();
+    }
+    sendJavaQueue(deleteRemovedFiles);
+}
+
+bool ExplorerWindow::askToSendJava(bool& deleteRemovedFiles)
+{
+    QMessageBox question(QMessageBox::Warning, QStringLiteral("Vantrel"), texts_.GetString(kSendQuestion),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(QStringLiteral("msgSendJava"));
+    question.setDefaultButton(QMessageBox::No);
+    // Off by default: removing a suite takes it off the menu only.
+    auto* alsoDelete = new QCheckBox(texts_.GetString(JavaTexts::AlsoDeleteFiles), &question);
+    alsoDelete->setObjectName(QStringLiteral("chkDeleteSuiteFiles"));
+    question.setCheckBox(alsoDelete);
+    const bool yes = question.exec() == QMessageBox::Yes;
+    deleteRemovedFiles = alsoDelete->isChecked();
+    return yes;
 }
 
 // The menu the phone holds now. It may have changed since the manager read it
@@ -77,38 +110,43 @@ std::optional<QByteArray> ExplorerWindow::currentPhoneMenu()
     const Outcome read =
         link_->ReadFile(QStringLiteral("/java"), QStringLiteral("selector.utf"), scratch.path());
     if (read == Outcome::Failed)
-        return javaPhoneMenu_; // the phone has none to lose, or refused: the menu the manager read
+        return javaEdits_->menu.content; // the phone has none to lose, or refused: the menu the manager read
     QFile file(scratch.filePath(QStringLiteral("selector.utf")));
     if (read != Outcome::Done || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
 }
 
-// The phone's old menu is kept as a copy, then deleted before the first upload,
-// so the phone never holds the old menu beside new suite files.
-void ExplorerWindow::sendJavaQueue()
+// Sends as the client does (suite files first, the menu last, the old menu put
+// back if the new one fails), with the window's progress and tally.
+void ExplorerWindow::sendJavaQueue(bool deleteRemovedFiles)
 {
     CommandScope scope(*this);
     const std::optional<QByteArray> phoneMenu = currentPhoneMenu();
     if (!phoneMenu)
         return;
-    const QString copy = saveMenuCopy(*phoneMenu, menuCopiesFolder());
-    if (copy.isEmpty()) {
-        message(texts_.GetString(JavaTexts::MenuCopyFailed));
-        return;
-    }
-    const Outcome deleted = link_->DeleteFile(QStringLiteral("selector.utf"), QStringLiteral("/java/"));
-    // A refusal means the phone had no menu; a phone that does not answer gets no files.
-    if (deleted != Outcome::Done && deleted != Outcome::Failed)
-        return;
+    const SelectorModel sentModel = javaEdits_->model;
+    *javaEdits_ = JavaEdits{};
     startTally();
-    const int failed = SendQueuedFiles();
+    int fileNumber = 0;
+    const int fileCount = static_cast<int>(UploadList.size());
+    SendReport report;
+    {
+        const auto transfersOver = qScopeGuard([this] { endTransfers(); });
+        report = SendQueue(
+            *link_, UploadList, *phoneMenu, menuCopiesFolder(), repairs_,
+            [&](const UploadItem& item) { return uploadOne(item, ++fileNumber, fileCount, false); });
+    }
+    markSent(UploadList);
     if (closing_)
         return;
+    const bool filesLeft = report.text == 0 && deleteRemovedFiles &&
+                           !DeleteSuiteFiles(*link_, removedRoots(*phoneMenu, sentModel));
     ListFavourite(kJavaFavourite);
-    showUploadTally();
-    if (failed > 0)
-        message(texts_.GetString(JavaTexts::SendFailed) + QLatin1Char('\n') +
-                texts_.GetString(JavaTexts::MenuCopyKept) + QLatin1Char(' ') +
-                QDir::toNativeSeparators(copy) + QLatin1Char('.'));
+    // Which menu the phone holds is the last word in the status bar.
+    statusText(1, texts_.GetString(holdsText(report)));
+    if (report.text != 0)
+        message(sendingText(*link_, report));
+    else if (filesLeft)
+        message(texts_.GetString(JavaTexts::SuiteFilesLeft));
 }

@@ -40,7 +40,7 @@ void ExplorerWindow::StartUp()
     }
     setPhoneCommandsEnabled(true);
     // What an earlier run left on the phone is put right before anything else.
-    const bool repairsWaited = !repairs_.pending().isEmpty();
+    const bool repairsWaited = !repairs_.pending(link_->device()).isEmpty();
     link_->CarryOutRepairs();
     const QString repaired = repairsWaited ? panelText(1) : QString();
     if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)

@@ -62,11 +62,12 @@ bool moveSuiteFiles(const QDir& unpacked, const QStringList& files, const QByteA
 } // namespace
 
 PackageResult InstallPackage(SelectorModel& model, const QString& packagePath, const QString& workingFolder,
-                             const QByteArray& folderName, const UnpackLimits& limits)
+                             int folder, const UnpackLimits& limits)
 {
     const int slot = model.firstFreeSlot();
     const std::optional<qint16> number = freeRootNumber(model);
-    if (!QFileInfo(packagePath).isFile() || model.folderNamed(folderName) == 0 || slot == 0 || !number)
+    if (!QFileInfo(packagePath).isFile() || folder < 1 || folder > SelectorModel::kFolderCount ||
+        !model.JavaFolders[folder].inUse() || slot == 0 || !number)
         return PackageResult::failed(JavaTexts::InstallFailed);
 
     // A folder of its own per package: nothing an earlier package left joins this one.
@@ -88,7 +89,7 @@ PackageResult InstallPackage(SelectorModel& model, const QString& packagePath, c
         return PackageResult::failed(JavaTexts::InstallFailed);
 
     suite.Root = rootFor(*number);
-    suite.FolderName = folderName;
+    suite.Folder = folder;
     if (!moveSuiteFiles(unpacked, files, suite.Root, QDir(workingFolder)))
         return PackageResult::failed(JavaTexts::InstallFailed);
     model.JavaSuites[slot] = suite;

@@ -4,6 +4,7 @@
 #include "MenuCopies.h"
 #include "SelectorFile.h"
 #include "phone/PhoneLink.h"
+#include "phone/RepairRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 namespace {
 
 const QString kMenuName = QStringLiteral("selector.utf");
+const QString kJavaFolder = QStringLiteral("/java");
 const QString kJavaMarker = QStringLiteral("</java>");
 // The phone link's list holds at most this many files.
 constexpr int kLargestQueue = 256;
@@ -26,6 +28,32 @@ UploadItem queued(const QFileInfo& file)
     return item;
 }
 
+// A queued file as it goes to the phone: into "/java" under its local name.
+UploadItem forPhone(const QString& localPath, const QString& phoneName)
+{
+    UploadItem item;
+    item.LocalPath = localPath;
+    item.PhoneFolder = kJavaFolder;
+    item.FileName = phoneName;
+    item.FileSize = QFileInfo(localPath).size();
+    return item;
+}
+
+// "s2_suite.jar" belongs to the suite of root "s2_".
+QByteArray rootOf(const QString& suiteFile)
+{
+    return suiteFile.left(suiteFile.indexOf(QLatin1String("suite."))).toUtf8();
+}
+
+// Puts the saved copy back under the menu's name; the record entry goes once it is there.
+bool restoreMenu(PhoneLink& link, const QString& copy, RepairRecord& repairs, const QString& repairId)
+{
+    if (!link.isOpen() || link.SendFile(forPhone(copy, kMenuName)) != Outcome::Done)
+        return false;
+    repairs.remove(repairId);
+    return true;
+}
+
 } // namespace
 
 PhoneMenu DownloadSelector(PhoneLink& link, const QString& workingFolder)
@@ -34,7 +62,7 @@ PhoneMenu DownloadSelector(PhoneLink& link, const QString& workingFolder)
     menu.path = QDir(workingFolder).filePath(kMenuName);
     if (QFileInfo::exists(menu.path) && !QFile::remove(menu.path))
         return menu;
-    if (link.ReadFile(QStringLiteral("/java"), kMenuName, workingFolder) != Outcome::Done)
+    if (link.ReadFile(kJavaFolder, kMenuName, workingFolder) != Outcome::Done)
         return menu;
     QFile file(menu.path);
     if (!file.open(QIODevice::ReadOnly))
@@ -61,8 +89,10 @@ JavaQueue QueueForPhone(const SelectorModel& model, const QString& workingFolder
     queue.items << queued(QFileInfo(selectorPath));
     const QFileInfoList suiteFiles =
         working.entryInfoList({QStringLiteral("s*_suite.*")}, QDir::Files, QDir::Name);
-    for (const QFileInfo& file : suiteFiles)
-        queue.items << queued(file);
+    for (const QFileInfo& file : suiteFiles) {
+        if (model.rootInUse(rootOf(file.fileName())))
+            queue.items << queued(file);
+    }
     if (queue.items.size() > kLargestQueue) {
         queue.items.clear();
         queue.text = JavaTexts::SendFailed;
@@ -71,10 +101,14 @@ JavaQueue QueueForPhone(const SelectorModel& model, const QString& workingFolder
 }
 
 SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByteArray& phoneMenu,
-                     const QString& copiesFolder)
+                     const QString& copiesFolder, RepairRecord& repairs, const SendOne& sendOne)
 {
+    const SendOne send = sendOne ? sendOne : [&link](const UploadItem& item) { return link.SendFile(item); };
     SendReport report;
-    if (!link.isOpen() || queue.isEmpty()) {
+    const auto menu = std::find_if(queue.begin(), queue.end(), [](const UploadItem& item) {
+        return QFileInfo(item.LocalPath).fileName() == kMenuName;
+    });
+    if (!link.isOpen() || menu == queue.end()) {
         report.text = JavaTexts::SendFailed;
         return report;
     }
@@ -83,29 +117,117 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
         report.text = JavaTexts::MenuCopyFailed;
         return report;
     }
-    // The old menu goes before the new one is sent. A refusal means there was
-    // none; a phone that does not answer gets no files.
-    const Outcome deleted = link.DeleteFile(kMenuName, QStringLiteral("/java/"));
-    bool sent = deleted == Outcome::Done || deleted == Outcome::Failed;
-    for (qsizetype index = 0; sent && index < queue.size(); ++index) {
-        UploadItem item = queue.at(index);
-        item.PhoneFolder = QStringLiteral("/java");
-        item.FileName = QFileInfo(item.LocalPath).fileName();
-        sent = link.SendFile(item) == Outcome::Done;
+    report.text = JavaTexts::SendFailed;
+    // New suites' files that no menu on the phone names once the sending failed.
+    QStringList sentSuiteFiles;
+    const auto withdrawSuiteFiles = [&] {
+        for (const QString& name : std::as_const(sentSuiteFiles)) {
+            if (link.isOpen())
+                link.DeleteFile(name, kJavaFolder + QLatin1Char('/'));
+        }
+        return report;
+    };
+    for (const UploadItem& item : queue) {
+        const QString name = QFileInfo(item.LocalPath).fileName();
+        if (name == kMenuName)
+            continue;
+        if (send(forPhone(item.LocalPath, name)) != Outcome::Done)
+            return withdrawSuiteFiles();
+        sentSuiteFiles << name;
     }
-    if (!sent)
-        report.text = JavaTexts::SendFailed;
-    return report;
+    // Noted before the deletion: from here on a lost line or a killed program
+    // would leave the phone without a menu.
+    RepairRecord::Repair restore;
+    restore.kind = RepairRecord::Kind::RestoreFile;
+    restore.folder = kJavaFolder;
+    restore.name = kMenuName;
+    restore.copyPath = report.menuCopy;
+    const QString repairId = repairs.add(restore);
+    if (repairId.isEmpty())
+        return withdrawSuiteFiles();
+    // A refusal means there was none; a phone that does not answer may still hold it.
+    const Outcome deleted = link.DeleteFile(kMenuName, kJavaFolder + QLatin1Char('/'));
+    if (deleted != Outcome::Done && deleted != Outcome::Failed) {
+        report.holds = PhoneHolds::NoMenu;
+        return report;
+    }
+    const Outcome sent = send(forPhone(menu->LocalPath, kMenuName));
+    if (sent == Outcome::Done) {
+        repairs.remove(repairId);
+        report.text = 0;
+        report.holds = PhoneHolds::NewMenu;
+        return report;
+    }
+    const bool restored = sent != Outcome::Cancelled && restoreMenu(link, report.menuCopy, repairs, repairId);
+    report.holds = restored ? PhoneHolds::EarlierMenu : PhoneHolds::NoMenu;
+    return withdrawSuiteFiles();
 }
 
 SendReport SendToPhone(PhoneLink& link, const SelectorModel& model, const QString& workingFolder,
                        const PhoneMenu& menu, bool readHadError, bool lossConfirmed,
-                       const QString& copiesFolder)
+                       const QString& copiesFolder, RepairRecord& repairs)
 {
     if (!menu.downloaded)
-        return SendReport{JavaTexts::OpenFailed, QString()};
+        return SendReport{JavaTexts::OpenFailed, QString(), PhoneHolds::EarlierMenu};
     const JavaQueue queue = QueueForPhone(model, workingFolder, readHadError, lossConfirmed);
     if (queue.text != 0)
-        return SendReport{queue.text, QString()};
-    return SendQueue(link, queue.items, menu.content, copiesFolder);
+        return SendReport{queue.text, QString(), PhoneHolds::EarlierMenu};
+    return SendQueue(link, queue.items, menu.content, copiesFolder, repairs);
+}
+
+int holdsText(const SendReport& report)
+{
+    switch (report.holds) {
+    case PhoneHolds::NewMenu:
+        return JavaTexts::HoldsNewMenu;
+    case PhoneHolds::EarlierMenu:
+        return JavaTexts::HoldsEarlierMenu;
+    case PhoneHolds::NoMenu:
+        break;
+    }
+    return JavaTexts::HoldsNoMenu;
+}
+
+QString sendingText(const PhoneLink& link, const SendReport& report)
+{
+    QStringList lines;
+    if (report.text != 0)
+        lines << link.text(report.text);
+    lines << link.text(holdsText(report));
+    if (!report.menuCopy.isEmpty())
+        lines << link.text(JavaTexts::MenuCopyKept) + QLatin1Char(' ') +
+                     QDir::toNativeSeparators(report.menuCopy) + QLatin1Char('.');
+    return lines.join(QLatin1Char('\n'));
+}
+
+QByteArrayList removedRoots(const QByteArray& phoneMenu, const SelectorModel& model)
+{
+    SelectorModel before;
+    ReadSelector(phoneMenu, before);
+    QByteArrayList roots;
+    for (const JavaSuite& suite : before.JavaSuites) {
+        if (!suite.Root.isEmpty() && before.isListed(suite) && !model.rootInUse(suite.Root) &&
+            !roots.contains(suite.Root))
+            roots << suite.Root;
+    }
+    return roots;
+}
+
+bool DeleteSuiteFiles(PhoneLink& link, const QByteArrayList& roots)
+{
+    if (roots.isEmpty())
+        return true;
+    const ListingResult listing = link.ListFolder(kJavaFolder + QLatin1Char('/'));
+    if (listing.outcome != Outcome::Done)
+        return false;
+    bool allDeleted = true;
+    for (const QByteArray& root : roots) {
+        const QString prefix = displayText(root) + QStringLiteral("suite.");
+        for (const PhoneEntry& entry : listing.entries) {
+            if (!entry.isFolder && entry.name.startsWith(prefix) &&
+                link.DeleteFile(entry.name, kJavaFolder + QLatin1Char('/')) != Outcome::Done)
+                allDeleted = false;
+        }
+    }
+    return allDeleted;
 }

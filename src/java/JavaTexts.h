@@ -15,5 +15,11 @@ enum : int
     ConfirmLoss = 273,
     MenuCopyKept = 274,
     MenuCopyFailed = 275,
+    HoldsEarlierMenu = 420,
+    HoldsNoMenu = 421,
+    HoldsNewMenu = 422,
+    AlsoDeleteFiles = 423,
+    EditsKept = 424,
+    SuiteFilesLeft = 425,
 };
 }

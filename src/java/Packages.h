@@ -20,13 +20,13 @@ struct PackageResult
     static PackageResult failed(int text) { return PackageResult{text, 0, QString()}; }
 };
 
-// Installs a package (".vnj") as a new suite of the menu folder `folderName`:
+// Installs a package (".vnj") as a new suite of the menu folder entry `folder`:
 // unpacks it into a folder of its own inside the working folder, takes the
 // first free slot and the root "s" + NextRoot + "_", and leaves the suite's
 // files in the working folder under their phone names. On failure the model
 // and the working folder are as they were.
 PackageResult InstallPackage(SelectorModel& model, const QString& packagePath, const QString& workingFolder,
-                             const QByteArray& folderName, const UnpackLimits& limits = {});
+                             int folder, const UnpackLimits& limits = {});
 
 // Exports an installed suite as an unpacked package folder inside
 // `destination`, named after its MIDlet, with the suite's files fetched from

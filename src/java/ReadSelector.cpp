@@ -46,6 +46,7 @@ private:
         if (++folderCount_ > SelectorModel::kFolderCount || !take(model_.JavaFolders[folderCount_].Name))
             return false;
         JavaFolder& folder = model_.JavaFolders[folderCount_];
+        folder.Unnamed = folder.Name.isEmpty();
         return readContinuations([&] {
             if (current_.startsWith("modifiable"))
                 return take(folder.Modifiable);
@@ -64,7 +65,7 @@ private:
         JavaSuite& suite = model_.JavaSuites[suiteCount_];
         if (!take(suite.SuiteName))
             return false;
-        suite.FolderName = model_.JavaFolders[folderCount_].Name;
+        suite.Folder = folderCount_;
         return readContinuations([&] {
             if (current_.startsWith("root"))
                 return take(suite.Root);

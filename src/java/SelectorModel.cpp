@@ -5,10 +5,27 @@
 int SelectorModel::folderNamed(const QByteArray& name) const
 {
     for (int index = 1; index <= kFolderCount; ++index) {
-        if (!JavaFolders[index].Name.isEmpty() && JavaFolders[index].Name == name)
+        if (JavaFolders[index].inUse() && JavaFolders[index].Name == name)
             return index;
     }
     return 0;
+}
+
+QByteArray SelectorModel::folderNameOf(const JavaSuite& suite) const
+{
+    return suite.Folder >= 0 && suite.Folder <= kFolderCount ? JavaFolders[suite.Folder].Name : QByteArray();
+}
+
+bool SelectorModel::isListed(const JavaSuite& suite) const
+{
+    return suite.Folder == 0 ||
+           (suite.Folder > 0 && suite.Folder <= kFolderCount && JavaFolders[suite.Folder].inUse());
+}
+
+void SelectorModel::clearSlot(int slot)
+{
+    JavaSuites[slot] = JavaSuite{};
+    JavaSuites[slot].Num = 0;
 }
 
 int SelectorModel::suiteNamed(const QByteArray& name) const
@@ -33,7 +50,7 @@ bool SelectorModel::rootInUse(const QByteArray& root) const
 {
     for (int slot = 1; slot <= kSuiteCount; ++slot) {
         const JavaSuite& suite = JavaSuites[slot];
-        if (suite.Root == root && folderNamed(suite.FolderName) != 0)
+        if (suite.Root == root && isListed(suite))
             return true;
     }
     return false;

@@ -9,17 +9,25 @@
 // they were read so that writing them back changes nothing.
 struct JavaFolder
 {
-    QByteArray Name; // empty: a free entry
+    QByteArray Name; // empty: a free entry, unless the menu names the folder so
     QByteArray Modifiable;
     QByteArray Removable;
+    bool Unnamed = false; // the menu holds this folder under an empty name
+
+    bool inUse() const { return Unnamed || !Name.isEmpty(); }
 
     bool operator==(const JavaFolder&) const = default;
 };
 
+// A suite slot that the menu file does not list (a free slot).
+inline constexpr int kNoFolder = -1;
+
 // One installed suite with its single MIDlet entry.
 struct JavaSuite
 {
-    QByteArray FolderName;
+    // The folder entry it stands in: folders may share a name, so the entry
+    // and not the name decides. 0: before the first folder, outside any.
+    int Folder = kNoFolder;
     QByteArray SuiteName; // empty: a free slot
     QByteArray Root;      // "s" + number + "_": prefix of the suite's files in "/java"
     qint16 Num = 1;
@@ -44,6 +52,12 @@ struct SelectorModel
 
     // 1-based index of the first folder / suite slot with that name; 0 when none.
     int folderNamed(const QByteArray& name) const;
+    // The name of the folder a suite stands in ("" outside any folder).
+    QByteArray folderNameOf(const JavaSuite& suite) const;
+    // Whether the menu file lists the suite: outside any folder or in a folder in use.
+    bool isListed(const JavaSuite& suite) const;
+    // Takes a suite off the menu; its slot becomes free.
+    void clearSlot(int slot);
     int suiteNamed(const QByteArray& name) const;
     // The lowest slot with an empty suite name; 0 when all 64 are taken.
     int firstFreeSlot() const;

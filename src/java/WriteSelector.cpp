@@ -20,15 +20,21 @@ void appendSuite(QByteArray& body, const JavaSuite& suite)
     body += "\tclass=" + suite.ClassName + '\n';
 }
 
-void appendFolder(QByteArray& body, const SelectorModel& model, const JavaFolder& folder)
+void appendSuitesOf(QByteArray& body, const SelectorModel& model, int folder)
 {
+    for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot) {
+        if (model.JavaSuites[slot].Folder == folder)
+            appendSuite(body, model.JavaSuites[slot]);
+    }
+}
+
+void appendFolder(QByteArray& body, const SelectorModel& model, int index)
+{
+    const JavaFolder& folder = model.JavaFolders[index];
     body += "folder=" + folder.Name + kContinued;
     body += "\tmodifiable=" + folder.Modifiable + kContinued;
     body += "\tremovable=" + folder.Removable + '\n';
-    for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot) {
-        if (model.JavaSuites[slot].FolderName == folder.Name)
-            appendSuite(body, model.JavaSuites[slot]);
-    }
+    appendSuitesOf(body, model, index);
     body += "endfolder=\n";
 }
 
@@ -37,9 +43,11 @@ void appendFolder(QByteArray& body, const SelectorModel& model, const JavaFolder
 std::optional<QByteArray> selectorBytes(const SelectorModel& model)
 {
     QByteArray body = "nextroot=" + QByteArray::number(model.NextRoot) + '\n';
+    // Suites the phone's menu lists before its first folder stay there.
+    appendSuitesOf(body, model, 0);
     for (int index = 1; index <= SelectorModel::kFolderCount; ++index) {
-        if (!model.JavaFolders[index].Name.isEmpty())
-            appendFolder(body, model, model.JavaFolders[index]);
+        if (model.JavaFolders[index].inUse())
+            appendFolder(body, model, index);
     }
     // The length field counts the bytes between itself and the terminator.
     const qsizetype length = body.size();

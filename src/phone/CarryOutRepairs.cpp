@@ -9,7 +9,7 @@ int PhoneLink::CarryOutRepairs()
 {
     if (!repairRecord_ || !isOpen())
         return 0;
-    QList<RepairRecord::Repair> repairs = repairRecord_->pending();
+    QList<RepairRecord::Repair> repairs = repairRecord_->pending(device_);
     if (repairs.isEmpty())
         return 0;
     // A killed upload may have left the phone waiting for the rest of its slice.

@@ -26,6 +26,8 @@ bool endMarkArrived(const QByteArray& buffer, qsizetype& scanned)
 ListingResult PhoneLink::ListFolder(const QString& folder)
 {
     ListingResult result;
+    if (folder == QLatin1String("/java/"))
+        JavaFileNames.clear(); // a failed listing must not leave the names of an earlier one
     ExchangeScope scope(*this);
     if (!scope.admitted())
         return result;

@@ -109,6 +109,8 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);
     port_.clearError();
+    if (repairRecord_)
+        repairRecord_->setDevice(device);
     // A run that was killed may have left the phone still sending.
     if (repairRecord_ && !repairRecord_->takeLineInStep(device))
         markOutOfStep(timing_.LineSettle);

@@ -86,6 +86,7 @@ public:
     bool isOpen() const;
     bool isExchangeRunning() const { return exchangeRunning_; }
     QString portLabel() const { return portLabel_; }
+    QString device() const { return device_; }
 
     // Ends the exchange in progress; it returns Cancelled and reports nothing more.
     void cancel();

@@ -49,6 +49,7 @@ QString RepairRecord::add(Repair repair)
     store.setValue(QStringLiteral("name"), repair.name);
     store.setValue(QStringLiteral("copy"), repair.copyPath);
     store.setValue(QStringLiteral("slice"), repair.sliceLength);
+    store.setValue(QStringLiteral("device"), device_);
     store.endGroup();
     store.sync();
     return store.status() == QSettings::NoError ? repair.id : QString();
@@ -63,7 +64,7 @@ void RepairRecord::remove(const QString& id)
     store.sync();
 }
 
-QList<RepairRecord::Repair> RepairRecord::pending() const
+QList<RepairRecord::Repair> RepairRecord::pending(const QString& device) const
 {
     QList<Repair> repairs;
     if (!QFileInfo(path_).isFile())
@@ -83,8 +84,9 @@ QList<RepairRecord::Repair> RepairRecord::pending() const
         repair.name = store.value(QStringLiteral("name")).toString();
         repair.copyPath = store.value(QStringLiteral("copy")).toString();
         repair.sliceLength = store.value(QStringLiteral("slice")).toLongLong();
+        repair.device = store.value(QStringLiteral("device")).toString();
         store.endGroup();
-        if (!repair.name.isEmpty())
+        if (!repair.name.isEmpty() && (device.isEmpty() || repair.device == device))
             repairs << repair;
     }
     return repairs;

@@ -24,18 +24,23 @@ public:
         QString copyPath;
         // DeletePartial: the longest slice the phone may still be waiting for.
         qint64 sliceLength = 0;
-        QString id; // set by add()
+        QString id;     // set by add()
+        QString device; // the line it was recorded on, set by add()
     };
 
     explicit RepairRecord(QString filePath = defaultPath());
     static QString defaultPath();
     QString filePath() const { return path_; }
 
+    // The line whose phone the entries added from now on are for: another
+    // phone on another line must not get this one's files.
+    void setDevice(const QString& device) { device_ = device; }
+
     // Returns the entry's id, or an empty text when it could not be recorded.
     QString add(Repair repair);
     void remove(const QString& id);
-    // In the order they were added.
-    QList<Repair> pending() const;
+    // In the order they were added; with a device, only that line's.
+    QList<Repair> pending(const QString& device = QString()) const;
 
     // A run that let go of `device` with nothing left on the line says so;
     // the next run takes the note (true: no earlier answer can be coming).
@@ -44,4 +49,5 @@ public:
 
 private:
     QString path_;
+    QString device_;
 };

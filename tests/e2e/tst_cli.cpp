@@ -441,6 +441,7 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"format"} << 2;
         QTest::newRow("ls without folder") << QStringList{"ls"} << 2;
         QTest::newRow("bad time-out") << QStringList{"--timeout", "0", "battery"} << 2;
+        QTest::newRow("slice beyond the settings") << QStringList{"--slice", "40000", "battery"} << 2;
         QTest::newRow("missing phone file") << QStringList{"get", "/none.txt"} << 1;
         QTest::newRow("missing local file") << QStringList{"put", "/no/such/file", "/ml"} << 1;
         QTest::newRow("rm refused") << QStringList{"rm", "/none.txt"} << 1;

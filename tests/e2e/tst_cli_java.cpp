@@ -1,12 +1,15 @@
 #include "phone/NameCodec.h"
+#include "phone/RepairRecord.h"
 #include "support/ProgramRun.h"
 #include "support/SimulatedPhone.h"
 #include "support/StoredRar.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -56,6 +59,16 @@ class CliJavaTest : public QObject
         return writeStoredRar4(path, entries) ? path : QString();
     }
 
+    QString helloPackage()
+    {
+        return package(
+            QStringLiteral("hello.vnj"),
+            {{"vnjava.ini",
+              "suite=Hello World\nnum=1\ndomain=untrusted\nmidlet=Hello World\nicon=\nclass=h.Main\n"},
+             {"java.jad", "MIDlet-1: Hello World\r\n"},
+             {"java.jar", kJar}});
+    }
+
     int menuCopies() const
     {
         return QDir(home_.filePath(QStringLiteral("data/Vantrel/Vantrel/java-menus")))
@@ -69,12 +82,7 @@ private slots:
         SimulatedPhone phone;
         putSampleJava(phone);
         QVERIFY(phone.start());
-        const QString hello = package(
-            QStringLiteral("hello.vnj"),
-            {{"vnjava.ini",
-              "suite=Hello World\nnum=1\ndomain=untrusted\nmidlet=Hello World\nicon=\nclass=h.Main\n"},
-             {"java.jad", "MIDlet-1: Hello World\r\n"},
-             {"java.jar", kJar}});
+        const QString hello = helloPackage();
 
         ProgramRun run = java(phone, {"install", hello, "--folder", "Games"});
         QCOMPARE(run.status, 0);
@@ -84,12 +92,12 @@ private slots:
         QCOMPARE(phoneJavaFolder(phone),
                  (QStringList{"s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar", "s2_suite.jad",
                               "s2_suite.jar", "selector.utf"}));
-        // The old menu goes first, then the new one is the first file sent.
+        // The suites' files go first; the old menu is deleted right before the new one, sent last.
         const QStringList commands = phone.commands();
+        const QStringList uploads = commands.filter(QRegularExpression(QStringLiteral("^AT\\+QFWF=")));
         const qsizetype deletion = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFDF=.*")));
-        const qsizetype firstUpload = commands.indexOf(QRegularExpression(QStringLiteral("^AT\\+QFWF=.*")));
-        QVERIFY(deletion >= 0 && deletion < firstUpload);
-        QVERIFY(commands.at(firstUpload).contains(EncodeName(QStringLiteral("selector.utf"))));
+        QVERIFY(uploads.last().contains(EncodeName(QStringLiteral("selector.utf"))));
+        QCOMPARE(commands.value(deletion + 1), uploads.last());
 
         run = java(phone, {"list"});
         QCOMPARE(run.status, 0);
@@ -156,19 +164,97 @@ private slots:
         QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")), sampleFile());
     }
 
-    void namesTheCopyWhenSendingFails()
+    // Whatever fails, the phone holds a working menu, or the record has the
+    // next connection put the earlier one back; the user is told which.
+    void keepsTheMenuWorkingWhenSendingFails_data()
     {
-        SimulatedPhone phone({QStringLiteral("--fault"), QStringLiteral("QFWF=error")});
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("install");
+        QTest::addColumn<bool>("restored");
+        // Hello World's two files are the 1st and 2nd uploads, the menu the 3rd.
+        QTest::newRow("the menu refused once: put back at once") << "QFWF=error@1" << false << true;
+        QTest::newRow("a suite file refused: the menu untouched") << "QFWF=error@1" << true << true;
+        QTest::newRow("the new menu refused after the suite files") << "QFWF=error#3" << true << true;
+        QTest::newRow("every upload refused") << "QFWF=error" << false << false;
+        QTest::newRow("the line lost after the suite files") << "QFWF=drop:0#3" << true << false;
+        QTest::newRow("the client killed while the menu goes") << "QFWF=late:30000#3" << true << false;
+    }
+    void keepsTheMenuWorkingWhenSendingFails()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, install);
+        QFETCH(bool, restored);
+        const bool kill = fault.contains(QLatin1String("late")); // killed while it waits for the phone
+        const QString record = home_.filePath(QStringLiteral("data/Vantrel/Vantrel/repairs.ini"));
+        QFile::remove(record);
+        // What this phone left to repair is no other test's.
+        const auto forget = qScopeGuard([&] { QFile::remove(record); });
+        SimulatedPhone phone({QStringLiteral("--fault"), fault});
         putSampleJava(phone);
         QVERIFY(phone.start());
-        const ProgramRun run = java(phone, {"remove", "Snake"});
-        QCOMPARE(run.status, 1);
-        const QString kept = QStringLiteral("The phone's earlier Java menu is kept in ");
-        QVERIFY(run.err.contains(kept));
-        QVERIFY(run.err.contains(QStringLiteral("The files could not be sent to the phone.")));
-        QFile copy(run.err.mid(run.err.indexOf(kept) + kept.size()).section(QLatin1Char('\n'), 0, 0));
+        const QStringList arguments = install ? QStringList{"install", helloPackage(), "--folder", "Games"}
+                                              : QStringList{"remove", "Snake"};
+        if (kill) {
+            QProcess client;
+            client.setProcessEnvironment(userEnvironment(home_.path()));
+            client.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
+                         QStringList{"--port", phone.device(), "--timeout", "60000", "java"} + arguments);
+            QTRY_COMPARE_WITH_TIMEOUT(
+                phone.commands().filter(QRegularExpression(QStringLiteral("^AT\\+QFWF="))).size(), 3, 20000);
+            client.kill();
+            QVERIFY(client.waitForFinished(10000));
+        } else {
+            const ProgramRun run = java(phone, arguments);
+            QCOMPARE(run.status, 1);
+            const QString holds = restored ? QStringLiteral("The phone holds its earlier Java menu.")
+                                           : QStringLiteral("The phone holds no Java menu now");
+            QVERIFY2(run.err.contains(QStringLiteral("The files could not be sent to the phone.\n") + holds),
+                     qPrintable(run.err));
+        }
+        QList<RepairRecord::Repair> repairs = RepairRecord(record).pending();
+        // The menu's own partial upload is recorded beside it.
+        repairs.removeIf([](const RepairRecord::Repair& repair) {
+            return repair.kind == RepairRecord::Kind::DeletePartial && repair.name == QLatin1String("selector.utf");
+        });
+        QCOMPARE(repairs.size(), restored ? 0 : 1);
+        if (restored) {
+            QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")), sampleFile());
+            QCOMPARE(phoneJavaFolder(phone), QDir(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java"))
+                                                 .entryList(QDir::Files, QDir::Name));
+            return;
+        }
+        const RepairRecord::Repair& repair = repairs.first();
+        QCOMPARE(repair.kind, RepairRecord::Kind::RestoreFile);
+        QCOMPARE(repair.folder + QLatin1Char('/') + repair.name, QStringLiteral("/java/selector.utf"));
+        // The copy lies in the user's data folder, which outlives the run.
+        QVERIFY(repair.copyPath.startsWith(home_.filePath(QStringLiteral("data/"))));
+        QFile copy(repair.copyPath);
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), sampleFile());
+    }
+
+    // Suites outside any folder, twin folders and a folder without a name are
+    // listed and kept through a rewrite.
+    void keepsEveryPartOfTheMenu()
+    {
+        SimulatedPhone phone;
+        QByteArray menu = sampleFile();
+        menu.replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n"
+                                     "midlet=Lone, \\\n\tclass=l.Main\n");
+        menu.replace("folder=Games", "folder=").replace("folder=Tools", "folder=Games");
+        menu.replace(0, 2, QByteArray(1, char((menu.size() - 16) >> 8)) + char((menu.size() - 16) & 0xFF));
+        phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        QVERIFY(phone.start());
+        const QByteArray listed = "nextroot\t2\n"
+                                  "suite\t\tLone\ts5_\t1\td\tLone\t\tl.Main\n"
+                                  "folder\t\t1\t0\n"
+                                  "suite\t\tSnake\ts0_\t1\tuntrusted\tSnake\t/icon.png\tsnake.Main\n"
+                                  "folder\tGames\t1\t0\n";
+        const ProgramRun run = java(phone, {"list"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, listed + "suite\tGames\tCalculator\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n");
+        QCOMPARE(java(phone, {"remove", "Calculator"}).status, 0);
+        QCOMPARE(java(phone, {"list"}).out, listed);
     }
 
     // A Latin-1 menu, names typed in UTF-8.

@@ -2,6 +2,7 @@
 #include "java/JavaTexts.h"
 #include "java/MenuCopies.h"
 #include "java/Packages.h"
+#include "phone/RepairRecord.h"
 #include "support/LinkFixture.h"
 
 #include <QFile>
@@ -46,12 +47,25 @@ private slots:
         QVERIFY(fixture.connect());
         SelectorModel model;
         model.JavaFolders[1] = {"Games", "1", "0"};
-        model.JavaSuites[2] = {"Games", "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
+        model.JavaSuites[2] = {1, "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
         QTemporaryDir destination;
         const PackageResult result =
             CreatePackage(model, "Snake", destination.path(), *fixture.link, javaFileNames);
         QCOMPARE(result.text, int(JavaTexts::ExportFailed));
         QVERIFY(QDir(destination.path()).isEmpty());
+    }
+
+    // An export must never go by the names of an earlier listing.
+    void forgetsTheJavaNamesWhenTheListingFails()
+    {
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("java/s0_suite.jar"), "jar");
+        QVERIFY(fixture.connect());
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/java/")).outcome, Outcome::Done);
+        QCOMPARE(fixture.link->javaFileNames(), QStringList{QStringLiteral("s0_suite.jar")});
+        QVERIFY(QDir(fixture.phone.root() + QStringLiteral("/java")).removeRecursively());
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/java/")).outcome, Outcome::Failed);
+        QCOMPARE(fixture.link->javaFileNames(), QStringList());
     }
 
     void neverOpensAnOlderCopyAfterAFailedDownload()
@@ -64,11 +78,12 @@ private slots:
         old.close();
         const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
         QVERIFY(!menu.downloaded);
+        RepairRecord repairs(working.filePath(QStringLiteral("repairs.ini")));
         QVERIFY(!QFileInfo::exists(old.fileName()));
-        QCOMPARE(
-            SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false, working.path())
-                .text,
-            int(JavaTexts::OpenFailed));
+        QCOMPARE(SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false,
+                             working.path(), repairs)
+                     .text,
+                 int(JavaTexts::OpenFailed));
         for (const QString& command : fixture.phone.commands())
             QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
     }
@@ -93,10 +108,13 @@ private slots:
         QFETCH(int, text);
         SelectorModel model;
         model.JavaFolders[1].Name = QByteArray(nameSize, 'n');
+        model.JavaSuites[1] = {1, "Four", "s4_", 1, "", "", "", ""};
         QTemporaryDir working;
-        QFile suiteFile(working.filePath(QStringLiteral("s4_suite.jar")));
-        QVERIFY(suiteFile.open(QIODevice::WriteOnly));
-        suiteFile.close();
+        // The files of a suite installed and removed again (s7_) stay behind.
+        for (const char* name : {"s4_suite.jar", "s7_suite.jar"}) {
+            QFile suiteFile(working.filePath(QLatin1String(name)));
+            QVERIFY(suiteFile.open(QIODevice::WriteOnly));
+        }
 
         const JavaQueue queue = QueueForPhone(model, working.path(), readError, confirmed);
         QCOMPARE(queue.text, text);

@@ -7,7 +7,7 @@
 // run without a phone. Under QT_SCALE_FACTOR=2 give the screen twice the size.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
-#include "java/JavaWindow.h"
+#include "javawindow/JavaWindow.h"
 #include "settings/AboutBox.h"
 #include "settings/SettingsDialog.h"
 

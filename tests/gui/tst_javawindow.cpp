@@ -1,6 +1,7 @@
 #include "ExplorerFixture.h"
-#include "java/JavaWindow.h"
+#include "javawindow/JavaWindow.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -82,8 +83,14 @@ QStringList shownSuites(JavaWindow* window)
         return shown;
     const QTreeWidgetItem* root = tree->topLevelItem(0);
     for (int f = 0; f < root->childCount(); ++f) {
-        for (int s = 0; s < root->child(f)->childCount(); ++s)
-            shown << root->child(f)->text(0) + QLatin1Char('/') + root->child(f)->child(s)->text(0);
+        const QTreeWidgetItem* node = root->child(f);
+        // A suite outside any folder stands under the menu itself.
+        if (node->data(0, Qt::UserRole).toString().startsWith(QLatin1Char('M'))) {
+            shown << QLatin1Char('/') + node->text(0);
+            continue;
+        }
+        for (int s = 0; s < node->childCount(); ++s)
+            shown << node->text(0) + QLatin1Char('/') + node->child(s)->text(0);
     }
     return shown;
 }
@@ -102,6 +109,29 @@ void choosePackageNext(const QString& name)
         auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
     });
+}
+
+// Answers the question the main window asks before it sends, ticking
+// "also delete the files of removed suites" first if asked to.
+void answerSendQuestion(QMessageBox::StandardButton button, bool deleteFiles, QString* text)
+{
+    onNextModal<QMessageBox>([=](QMessageBox* box) {
+        *text = box->text();
+        if (deleteFiles)
+            QTest::mouseClick(box->checkBox(), Qt::LeftButton, {}, QPoint(8, box->checkBox()->height() / 2));
+        box->button(button)->click();
+    });
+}
+
+// Installs the sample package with the node `chosen` selected; the package
+// lies in the folder the main window's local pane shows.
+void installHello(JavaWindow* window, const QString& localFolder, const QString& chosen)
+{
+    clickNode(window, chosen);
+    QVERIFY(QFile::copy(QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java.vnj"),
+                        localFolder + QStringLiteral("/hello-java.vnj")));
+    choosePackageNext(QStringLiteral("hello-java.vnj"));
+    clickButton(window, "tlbJava_Install");
 }
 
 // Drives the manager the Java command opens; it is closed afterwards if the
@@ -123,6 +153,7 @@ class JavaWindowTest : public QObject
     Q_OBJECT
 
     QTemporaryDir data_;
+    JavaEdits edits_;
 
     std::unique_ptr<JavaWindow> openManager(JavaFixture& fixture)
     {
@@ -131,7 +162,7 @@ class JavaWindowTest : public QObject
             qWarning("the main window did not become active");
         auto window = std::make_unique<JavaWindow>(fixture.window->link(), fixture.texts,
                                                    fixture.window->TempFolder(), fixture.window->UploadList,
-                                                   fixture.localFolder(), fixture.window.get());
+                                                   edits_, fixture.localFolder(), fixture.window.get());
         window->show();
         QApplication::setActiveWindow(window.get());
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -162,7 +193,11 @@ private slots:
         QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     }
 
-    void init() { QDir(data_.path()).removeRecursively(); }
+    void init()
+    {
+        QDir(data_.path()).removeRecursively();
+        edits_ = JavaEdits{};
+    }
 
     void opensWithOnlyReadThenShowsTheMenu()
     {
@@ -177,8 +212,7 @@ private slots:
         QCOMPARE(enabledButtons(window.get()), QStringLiteral("1----"));
 
         readMenu(window.get());
-        QCOMPARE(javaTree(window.get())->topLevelItem(0)->text(0),
-                 QDir::toNativeSeparators(fixture.window->TempFolder() + QStringLiteral("selector.utf")));
+        QCOMPARE(javaTree(window.get())->topLevelItem(0)->text(0), QStringLiteral("/java/selector.utf"));
         QCOMPARE(shownSuites(window.get()), (QStringList{"Games/Snake", "Tools/Calculator"}));
         QStringList details;
         for (const char* suite : {"Snake", "Calculator"}) {
@@ -200,8 +234,7 @@ private slots:
         QTest::addColumn<QStringList>("suitesLeft");
         const QStringList all{"Games/Snake", "Tools/Calculator"};
         QTest::newRow("menu, key") << "<root>" << true << "1---5" << all;
-        QTest::newRow("folder, key") << "Games" << true << "123-5" << all;
-        QTest::newRow("folder, button") << "Games" << false << "123-5" << all;
+        QTest::newRow("folder, key") << "Games" << true << "12--5" << all;
         QTest::newRow("suite, key") << "Snake" << true << "12345" << QStringList{"Tools/Calculator"};
         QTest::newRow("suite, button") << "Calculator" << false << "12345" << QStringList{"Games/Snake"};
         QTest::newRow("detail, key") << "Root: s0_" << true << "1---5" << all;
@@ -251,12 +284,7 @@ private slots:
         JavaFixture fixture;
         QVERIFY(fixture.start());
         auto window = openManagerWithMenu(fixture);
-        clickNode(window.get(), chosen);
-        // The package lies in the folder the main window's local pane shows.
-        QVERIFY(QFile::copy(QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java.vnj"),
-                            fixture.localFolder() + QStringLiteral("/hello-java.vnj")));
-        choosePackageNext(QStringLiteral("hello-java.vnj"));
-        clickButton(window.get(), "tlbJava_Install");
+        installHello(window.get(), fixture.localFolder(), chosen);
         QTRY_VERIFY(shownSuites(window.get()).contains(installedAs));
         QCOMPARE(shownSuites(window.get()).size(), 3);
         // NextRoot was 2: the suite's files wait under the root s2_.
@@ -322,15 +350,18 @@ private slots:
     {
         QTest::addColumn<bool>("send");
         QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::newRow("closed without sending: no question") << false << QMessageBox::NoButton;
-        QTest::newRow("Yes sends") << true << QMessageBox::Yes;
-        QTest::newRow("No keeps the queue for next time") << true << QMessageBox::No;
+        QTest::addColumn<bool>("deleteFiles");
+        QTest::newRow("closed without sending: no question") << false << QMessageBox::NoButton << false;
+        QTest::newRow("Yes sends") << true << QMessageBox::Yes << false;
+        QTest::newRow("Yes, also deleting the removed suite's files") << true << QMessageBox::Yes << true;
+        QTest::newRow("No keeps the edits for next time") << true << QMessageBox::No << false;
     }
 
     void javaCommandAsksAfterTheManagerCloses()
     {
         QFETCH(bool, send);
         QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, deleteFiles);
         JavaFixture fixture;
         QVERIFY(fixture.start());
         QByteArray oldMenu = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
@@ -340,7 +371,7 @@ private slots:
             clickNode(window, QStringLiteral("Snake"));
             QTest::keyClick(javaTree(window), Qt::Key_Delete);
             if (answer != QMessageBox::NoButton)
-                answerNextMessageBox(answer, &asked);
+                answerSendQuestion(answer, deleteFiles, &asked);
             if (send)
                 clickButton(window, "tlbJava_Send");
         });
@@ -351,19 +382,29 @@ private slots:
             QCOMPARE(menu, oldMenu);
             if (answer == QMessageBox::NoButton)
                 return;
+            QCOMPARE(fixture.window->panelText(1), fixture.text(424));
             // Meanwhile the phone's menu changes; the copy kept must be of that one.
             oldMenu += "folder=Added elsewhere\n";
             fixture.phone.putFile(QStringLiteral("java/selector.utf"), oldMenu);
-            // The next time the manager closes, even by its close box, the question comes again.
-            driveNextManager([&](JavaWindow*) { answerNextMessageBox(QMessageBox::Yes, &asked); });
+            // The manager opens with the edits; when it closes, even by its close box, the question comes
+            // again.
+            QStringList reopened;
+            driveNextManager([&](JavaWindow* window) {
+                reopened = shownSuites(window);
+                answerNextMessageBox(QMessageBox::Yes, &asked);
+            });
             asked.clear();
             clickButton(fixture.window.get(), "tlbMain_Java");
+            QCOMPARE(reopened, QStringList{QStringLiteral("Tools/Calculator")});
             QVERIFY(!asked.isEmpty());
         }
         QTRY_VERIFY(!fixture.phone.fileContent(QStringLiteral("java/selector.utf")).contains("Snake"));
         QVERIFY(fixture.phone.fileContent(QStringLiteral("java/selector.utf")).contains("Calculator"));
-        // The suite's files stay; the old menu went before the new one came, and a copy of it is kept.
-        QVERIFY(fixture.phone.hasFile(QStringLiteral("java/s0_suite.jar")));
+        QCOMPARE(fixture.window->panelText(1), fixture.text(422));
+        // The suite's files stay unless asked; the old menu went right before the new one came, and a copy is
+        // kept.
+        QCOMPARE(fixture.phone.hasFile(QStringLiteral("java/s0_suite.jar")), !deleteFiles);
+        QVERIFY(fixture.phone.hasFile(QStringLiteral("java/s1_suite.jar")));
         const QStringList commands = fixture.phone.commands();
         const auto firstWrite = std::find_if(commands.begin(), commands.end(),
                                              [](const QString& c) { return c.startsWith("AT+QFWF="); });
@@ -374,6 +415,19 @@ private slots:
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), oldMenu);
         QCOMPARE(fixture.window->UploadList.first().PhoneFolder, QStringLiteral("/java"));
+    }
+
+    // Suites outside any folder and twin folders each show what the file holds.
+    void showsEverySuiteWhereTheMenuHasIt()
+    {
+        JavaFixture fixture;
+        QByteArray menu = sampleFile(QStringLiteral("phone-sample/java/selector.utf"));
+        menu.replace("folder=Tools", "folder=Games")
+            .replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n");
+        fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        QVERIFY(fixture.start());
+        auto window = openManagerWithMenu(fixture);
+        QCOMPARE(shownSuites(window.get()), (QStringList{"/Lone", "Games/Snake", "Games/Calculator"}));
     }
 
     void failedDownloadClosesTheManager()
@@ -391,13 +445,32 @@ private slots:
         QVERIFY(fixture.window->UploadList.isEmpty());
     }
 
-    void failedUploadNamesTheMenuCopy()
+    // A failed upload stops the sending; the phone keeps a working menu, or
+    // gets it back at the next connection, and the texts say which.
+    void failedUploadLeavesAWorkingMenu_data()
     {
-        JavaFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFWF=error@1")});
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("install");
+        QTest::addColumn<int>("holds");
+        QTest::newRow("the menu refused once: put back at once") << "QFWF=error@1" << false << 420;
+        QTest::newRow("a suite file refused: nothing after it") << "QFWF=error@1" << true << 420;
+        QTest::newRow("every upload refused: put back later") << "QFWF=error" << false << 421;
+    }
+    void failedUploadLeavesAWorkingMenu()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, install);
+        QFETCH(int, holds);
+        JavaFixture fixture({QStringLiteral("--fault"), fault});
         QVERIFY(fixture.start());
+        const QByteArray oldMenu = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
         QString reported;
         driveNextManager([&](JavaWindow* window) {
             readMenu(window);
+            if (install) {
+                installHello(window, fixture.localFolder(), QStringLiteral("Games"));
+                QTRY_VERIFY(shownSuites(window).contains(QStringLiteral("Games/Hello Vantrel")));
+            }
             // Yes to the question, then the report of the failed upload.
             onNextModal<QMessageBox>([&](QMessageBox* question) {
                 answerNextMessageBox(QMessageBox::Ok, &reported);
@@ -408,10 +481,16 @@ private slots:
         clickButton(fixture.window.get(), "tlbMain_Java");
         QTRY_VERIFY(!reported.isEmpty());
         QVERIFY(reported.startsWith(fixture.text(263)));
+        QVERIFY2(reported.contains(fixture.text(holds)), qPrintable(reported));
+        QCOMPARE(fixture.window->panelText(1), fixture.text(holds));
         QVERIFY(!menuCopy().isEmpty());
+        // The copy named outlives the program: it lies in the user's data folder.
         QVERIFY2(
             reported.contains(fixture.text(274) + QLatin1Char(' ') + QDir::toNativeSeparators(menuCopy())),
             qPrintable(reported));
+        QVERIFY(!fixture.phone.hasFile(QStringLiteral("java/s2_suite.jar")));
+        if (holds == 420)
+            QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")), oldMenu);
     }
 };
 

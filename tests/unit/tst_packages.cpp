@@ -42,9 +42,9 @@ SelectorModel gamesMenu()
     model.NextRoot = 7;
     model.JavaFolders[1] = {"Games", "1", "0"};
     model.JavaFolders[2] = {"Tools", "1", "0"};
-    model.JavaSuites[1] = {"Games", "Chess", "s0_", 1, "", "Chess", "", "c.Main"};
-    model.JavaSuites[2] = {"Tools", "Calc", "s1_", 1, "", "Calc", "", "k.Main"};
-    model.JavaSuites[3] = {"Games", "Go", "s2_", 1, "", "Go", "", "g.Main"};
+    model.JavaSuites[1] = {1, "Chess", "s0_", 1, "", "Chess", "", "c.Main"};
+    model.JavaSuites[2] = {2, "Calc", "s1_", 1, "", "Calc", "", "k.Main"};
+    model.JavaSuites[3] = {1, "Go", "s2_", 1, "", "Go", "", "g.Main"};
     return model;
 }
 
@@ -143,7 +143,7 @@ private slots:
         SelectorModel model = gamesMenu();
         model.NextRoot = static_cast<qint16>(nextRoot);
         if (freedSlot)
-            model.JavaSuites[freedSlot] = JavaSuite{"", "", "", 0, "", "", "", ""};
+            model.clearSlot(freedSlot);
         QTemporaryDir working;
         const QString path =
             package(QStringLiteral("snake.vnj"), {{"vnjava.ini", QByteArray(kIndex).replace("\r\n", "\n")},
@@ -151,12 +151,12 @@ private slots:
                                                   {"java.jar", kJar},
                                                   {"java.res.png", "png"}});
 
-        const PackageResult result = InstallPackage(model, path, working.path(), "Games");
+        const PackageResult result = InstallPackage(model, path, working.path(), 1);
         QVERIFY(result.ok());
         QCOMPARE(result.slot, slot);
         const JavaSuite& suite = model.JavaSuites[slot];
         QCOMPARE(suite.Root, root);
-        QCOMPARE(suite.FolderName, QByteArray("Games"));
+        QCOMPARE(suite.Folder, 1);
         QCOMPARE(suite.MidletName, QByteArray("Snake Game"));
         QCOMPARE(suite.ClassName, QByteArray("snake.Main"));
         QCOMPARE(model.NextRoot, qint16(root.mid(1, 1).toInt() + 1));
@@ -170,7 +170,7 @@ private slots:
         QVERIFY(ReadSelector(selectorBytes(model).value(), written).ok);
         QByteArrayList games;
         for (const JavaSuite& each : written.JavaSuites) {
-            if (each.FolderName == "Games")
+            if (each.Folder == 1)
                 games << each.SuiteName;
         }
         QCOMPARE(games.join(' '), menuOrder);
@@ -179,14 +179,12 @@ private slots:
     void refusesPackagesAndChangesNothing_data()
     {
         QTest::addColumn<QList<RarEntry>>("entries");
-        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<int>("folder");
         QTest::addColumn<int>("text");
         const RarEntry jar{"java.jar", kJar};
-        QTest::newRow("no index") << QList<RarEntry>{jar} << QByteArray("Games")
-                                  << int(JavaTexts::NoIndexFile);
-        const auto failing = [](const char* row, const QList<RarEntry>& entries,
-                                const char* folder = "Games") {
-            QTest::newRow(row) << entries << QByteArray(folder) << int(JavaTexts::InstallFailed);
+        QTest::newRow("no index") << QList<RarEntry>{jar} << 1 << int(JavaTexts::NoIndexFile);
+        const auto failing = [](const char* row, const QList<RarEntry>& entries, int folder = 1) {
+            QTest::newRow(row) << entries << folder << int(JavaTexts::InstallFailed);
         };
         failing("control bytes in the index", {{"vnjava.ini", "suite=A\001B\r\n"}, jar});
         failing("a number beyond 16 bits", {{"vnjava.ini", "suite=S\nnum=70000\n"}, jar});
@@ -194,12 +192,12 @@ private slots:
         failing("no suite name", {{"vnjava.ini", "midlet=M\r\n"}, jar});
         failing("no suite files", {{"vnjava.ini", kIndex}});
         failing("a hostile entry", {{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}});
-        failing("a folder the menu does not have", {{"vnjava.ini", kIndex}, jar}, "Nowhere");
+        failing("a folder the menu does not have", {{"vnjava.ini", kIndex}, jar}, 3);
     }
     void refusesPackagesAndChangesNothing()
     {
         QFETCH(QList<RarEntry>, entries);
-        QFETCH(QByteArray, folder);
+        QFETCH(int, folder);
         QFETCH(int, text);
         SelectorModel model = gamesMenu();
         const SelectorModel before = model;
@@ -221,11 +219,11 @@ private slots:
         const QString first = package(QStringLiteral("one.vnj"),
                                       {{"vnjava.ini", kIndex}, {"java.jar", kJar}, {"java.jad", kJad}});
         const QString second = package(QStringLiteral("two.vnj"), {{"java.jar", "other"}});
-        QVERIFY(InstallPackage(model, first, working.path(), "Games").ok());
-        QCOMPARE(InstallPackage(model, second, working.path(), "Games").text, int(JavaTexts::NoIndexFile));
+        QVERIFY(InstallPackage(model, first, working.path(), 1).ok());
+        QCOMPARE(InstallPackage(model, second, working.path(), 1).text, int(JavaTexts::NoIndexFile));
         const QString third = package(QStringLiteral("three.vnj"),
                                       {{"vnjava.ini", "midlet=M\rnum=12abc\rsuite=T\r"}, {"java.jar", "t"}});
-        QVERIFY(InstallPackage(model, third, working.path(), "Tools").ok());
+        QVERIFY(InstallPackage(model, third, working.path(), 2).ok());
         // Lone CR line ends, any order, the number's leading digits.
         QCOMPARE(model.JavaSuites[5].MidletName, QByteArray("M"));
         QCOMPARE(model.JavaSuites[5].Num, qint16(12));
@@ -239,8 +237,7 @@ private slots:
         SelectorModel model = gamesMenu();
         QTemporaryDir working;
         const QString samples = QStringLiteral(VANTREL_SOURCE_DIR "/samples/");
-        QVERIFY(
-            InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), "Games").ok());
+        QVERIFY(InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), 1).ok());
         QCOMPARE(model.JavaSuites[4].MidletName, QByteArray("Hello Vantrel"));
         for (const char* extension : {"jad", "jar"})
             QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.") + QLatin1String(extension))),

@@ -37,7 +37,7 @@ QString describe(const SelectorModel& model)
     QStringList parts{QStringLiteral("next %1").arg(model.NextRoot)};
     for (int index = 1; index <= SelectorModel::kFolderCount; ++index) {
         const JavaFolder& folder = model.JavaFolders[index];
-        if (!folder.Name.isEmpty())
+        if (folder.inUse())
             parts << QString::fromLatin1("F[" + folder.Name + "|" + folder.Modifiable + "|" +
                                          folder.Removable + "]");
     }
@@ -46,9 +46,10 @@ QString describe(const SelectorModel& model)
         if (suite.SuiteName.isEmpty() && suite.MidletName.isEmpty())
             continue;
         parts << QStringLiteral("S%1[").arg(slot) +
-                     QString::fromLatin1(suite.FolderName + "|" + suite.SuiteName + "|" + suite.Root + "|" +
-                                         QByteArray::number(suite.Num) + "|" + suite.Domain + "|" +
-                                         suite.MidletName + "|" + suite.Icon + "|" + suite.ClassName + "]");
+                     QString::fromLatin1(model.folderNameOf(suite) + "|" + suite.SuiteName + "|" +
+                                         suite.Root + "|" + QByteArray::number(suite.Num) + "|" +
+                                         suite.Domain + "|" + suite.MidletName + "|" + suite.Icon + "|" +
+                                         suite.ClassName + "]");
     }
     return parts.join(QLatin1Char(' '));
 }
@@ -65,7 +66,7 @@ private slots:
         SelectorModel model;
         model.NextRoot = 3;
         model.JavaFolders[1] = {"Games", "1", "0"};
-        model.JavaSuites[1] = {"Games", "Snake", "s0_", 1, "untrusted", "Snake", "", "Snake.Main"};
+        model.JavaSuites[1] = {1, "Snake", "s0_", 1, "untrusted", "Snake", "", "Snake.Main"};
         const QByteArray body = "nextroot=3\n" + kGamesFolder + suiteLines("Snake", "s0_") + "endfolder=\n";
         QCOMPARE(body.count('\n'), 11);
         QCOMPARE(selectorBytes(model).value(), selectorFile(body));
@@ -87,6 +88,16 @@ private slots:
                    "nextroot=-4\nfolder=Spi\xe9le, \\\n\tmodifiable=, \\\n\tremovable=\nsuite=\xc3\xa9, "
                    "\\\n\troot=, \\\n\tnum=-32768, \\\n\tdomain=\nmidlet=, \\\n\tclass=\nendfolder=\n")
             << QString::fromLatin1("next -4 F[Spi\xe9le||] S1[Spi\xe9le|\xc3\xa9||-32768||||]");
+        QTest::newRow("two folders of one name keep their own suites")
+            << selectorFile("nextroot=2\n" + kGamesFolder + suiteLines("A", "s0_") + "endfolder=\n" +
+                            kGamesFolder + suiteLines("B", "s1_") + "endfolder=\n")
+            << "next 2 F[Games|1|0] F[Games|1|0] S1[Games|A|s0_|1|untrusted|A||A.Main] "
+               "S2[Games|B|s1_|1|untrusted|B||B.Main]";
+        QTest::newRow("a suite outside any folder, a folder without a name")
+            << selectorFile("nextroot=2\n" + suiteLines("Lone", "s0_") +
+                            "folder=, \\\n\tmodifiable=, \\\n\tremovable=\n" + suiteLines("B", "s1_") +
+                            "endfolder=\n")
+            << "next 2 F[||] S1[|Lone|s0_|1|untrusted|Lone||Lone.Main] S2[|B|s1_|1|untrusted|B||B.Main]";
         // Lengths whose low byte is "," (0x2C), "=" (0x3D) and TAB.
         for (const int length : {300, 317, 265}) {
             const QByteArray name(length - 61, 'a');
@@ -180,7 +191,7 @@ private slots:
         QFETCH(QString, model);
         SelectorModel read;
         read.NextRoot = 9;
-        read.JavaSuites[3] = {"Old", "Old", "s5_", 1, "", "", "", ""}; // replaced by any reading
+        read.JavaSuites[3] = {0, "Old", "s5_", 1, "", "", "", ""}; // replaced by any reading
         QCOMPARE(ReadSelector(file, read).ok, ok);
         QCOMPARE(describe(read), model);
     }

@@ -7,6 +7,7 @@
 #include "java/Packages.h"
 #include "java/SelectorFile.h"
 #include "phone/PhoneLink.h"
+#include "phone/RepairRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +32,10 @@ const char* const kJavaUsage =
     "  java export SUITE... [--to DIR] copy installed suites into package folders in DIR\n"
     "                                  (default: here)\n"
     "  Before the phone's menu is replaced, a copy of it is kept in Vantrel's data\n"
-    "  folder. A menu that could not be read to its end is sent only with --force.\n"
+    "  folder. The suites' files are sent first, the menu last; if the phone refuses\n"
+    "  the new menu, the copy is put back at once, and the output says which menu\n"
+    "  the phone holds. A menu that could not be read to its end is sent only with\n"
+    "  --force.\n"
     "  Exit status 1 also for an unknown suite or folder, a refused package or an\n"
     "  unreadable menu; then nothing is written on the phone.\n";
 
@@ -117,23 +121,34 @@ int parseRequest(const QStringList& arguments, JavaRequest& request)
     return ExitSuccess;
 }
 
-// The menu's own bytes, fields joined by TABs.
+QByteArray suiteLine(const SelectorModel& model, const JavaSuite& suite)
+{
+    return "suite\t" + model.folderNameOf(suite) + '\t' + suite.SuiteName + '\t' + suite.Root + '\t' +
+           QByteArray::number(suite.Num) + '\t' + suite.Domain + '\t' + suite.MidletName + '\t' + suite.Icon +
+           '\t' + suite.ClassName + '\n';
+}
+
+QByteArray suiteLinesOf(const SelectorModel& model, int folder)
+{
+    QByteArray lines;
+    for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot) {
+        if (model.JavaSuites[slot].Folder == folder)
+            lines += suiteLine(model, model.JavaSuites[slot]);
+    }
+    return lines;
+}
+
+// The menu's own bytes, fields joined by TABs, in the file's order: suites
+// outside any folder first (with an empty folder field).
 void printMenu(const SelectorModel& model)
 {
-    QByteArray text = "nextroot\t" + QByteArray::number(model.NextRoot) + '\n';
+    QByteArray text = "nextroot\t" + QByteArray::number(model.NextRoot) + '\n' + suiteLinesOf(model, 0);
     for (int index = 1; index <= SelectorModel::kFolderCount; ++index) {
         const JavaFolder& folder = model.JavaFolders[index];
-        if (folder.Name.isEmpty())
+        if (!folder.inUse())
             continue;
         text += "folder\t" + folder.Name + '\t' + folder.Modifiable + '\t' + folder.Removable + '\n';
-        for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot) {
-            const JavaSuite& suite = model.JavaSuites[slot];
-            if (suite.FolderName != folder.Name)
-                continue;
-            text += "suite\t" + suite.FolderName + '\t' + suite.SuiteName + '\t' + suite.Root + '\t' +
-                    QByteArray::number(suite.Num) + '\t' + suite.Domain + '\t' + suite.MidletName + '\t' +
-                    suite.Icon + '\t' + suite.ClassName + '\n';
-        }
+        text += suiteLinesOf(model, index);
     }
     std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
     std::fflush(stdout);
@@ -142,7 +157,9 @@ void printMenu(const SelectorModel& model)
 class JavaSession
 {
 public:
-    JavaSession(PhoneLink& link, const JavaRequest& request) : link_(link), request_(request) {}
+    JavaSession(PhoneLink& link, const JavaRequest& request, RepairRecord& repairs)
+        : link_(link), request_(request), repairs_(repairs)
+    {}
 
     int run()
     {
@@ -168,8 +185,8 @@ public:
 private:
     int install()
     {
-        const QByteArray folder = menuBytes(request_.folder, true);
-        if (model_.folderNamed(folder) == 0)
+        const int folder = model_.folderNamed(menuBytes(request_.folder, true));
+        if (folder == 0)
             return refuse(QStringLiteral("no folder \"") + request_.folder +
                           QStringLiteral("\" in the phone's Java menu"));
         for (const QString& package : request_.names) {
@@ -184,39 +201,20 @@ private:
 
     int remove()
     {
-        QByteArrayList roots;
         for (const QString& name : request_.names) {
             const int slot = model_.suiteNamed(menuBytes(name, false));
             if (slot == 0)
                 return refuse(QStringLiteral("no suite \"") + name +
                               QStringLiteral("\" in the phone's Java menu"));
-            roots << model_.JavaSuites[slot].Root;
-            model_.JavaSuites[slot] = JavaSuite{"", "", "", 0, "", "", "", ""};
+            model_.clearSlot(slot);
         }
         const int sent = send();
         if (sent != ExitSuccess || !request_.deleteFiles)
             return sent;
-        return deleteSuiteFiles(roots);
-    }
-
-    // Only files of roots that no remaining suite uses: a menu may share one.
-    int deleteSuiteFiles(const QByteArrayList& roots)
-    {
-        const ListingResult listing = link_.ListFolder(QStringLiteral("/java/"));
-        if (listing.outcome != Outcome::Done)
-            return ExitPhoneFailed;
-        int status = ExitSuccess;
-        for (const QByteArray& root : roots) {
-            if (root.isEmpty() || model_.rootInUse(root))
-                continue;
-            const QString prefix = displayText(root) + QStringLiteral("suite.");
-            for (const PhoneEntry& entry : listing.entries) {
-                if (!entry.isFolder && entry.name.startsWith(prefix) &&
-                    link_.DeleteFile(entry.name, QStringLiteral("/java/")) != Outcome::Done)
-                    status = ExitPhoneFailed;
-            }
-        }
-        return status;
+        // Only files of roots that no remaining suite uses: a menu may share one.
+        if (!DeleteSuiteFiles(link_, removedRoots(menu_.content, model_)))
+            return refuse(link_.text(JavaTexts::SuiteFilesLeft));
+        return ExitSuccess;
     }
 
     int exportSuites()
@@ -251,13 +249,10 @@ private:
 
     int send()
     {
-        const SendReport report =
-            SendToPhone(link_, model_, working_.path(), menu_, !readOk_, request_.force, menuCopiesFolder());
-        if (!report.menuCopy.isEmpty())
-            say(link_.text(JavaTexts::MenuCopyKept) + QLatin1Char(' ') + report.menuCopy);
-        if (report.text != 0)
-            return refuse(link_.text(report.text));
-        return ExitSuccess;
+        const SendReport report = SendToPhone(link_, model_, working_.path(), menu_, !readOk_, request_.force,
+                                              menuCopiesFolder(), repairs_);
+        say(sendingText(link_, report));
+        return report.text == 0 ? ExitSuccess : ExitPhoneFailed;
     }
 
     // A name typed on the command line as the menu holds it: the menu may be
@@ -266,7 +261,7 @@ private:
     {
         if (folder) {
             for (const JavaFolder& entry : model_.JavaFolders) {
-                if (!entry.Name.isEmpty() && displayText(entry.Name) == typed)
+                if (entry.inUse() && displayText(entry.Name) == typed)
                     return entry.Name;
             }
         } else {
@@ -287,6 +282,7 @@ private:
 
     PhoneLink& link_;
     const JavaRequest& request_;
+    RepairRecord& repairs_;
     QTemporaryDir working_;
     PhoneMenu menu_;
     SelectorModel model_;
@@ -301,5 +297,6 @@ int runJava(PhoneLink& link, const QStringList& arguments)
     const int parsed = parseRequest(arguments, request);
     if (parsed != ExitSuccess)
         return parsed;
-    return JavaSession(link, request).run();
+    RepairRecord repairs;
+    return JavaSession(link, request, repairs).run();
 }

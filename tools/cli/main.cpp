@@ -144,13 +144,16 @@ struct Options
     QStringList arguments;
 };
 
-// The settings' own range: positive 16-bit values.
-bool readPositive(const QString& text, int& target)
+bool readPositive(const QString& text, int& target, int largest = std::numeric_limits<int>::max())
 {
     bool ok = false;
     target = text.toInt(&ok);
-    return ok && target > 0 && target <= std::numeric_limits<qint16>::max();
+    return ok && target > 0 && target <= largest;
 }
+
+// A slice as large as the settings allow: the phone's own limit is what the
+// settings were made for.
+constexpr int kLargestSlice = std::numeric_limits<qint16>::max();
 
 // Returns ExitSuccess when the options could be read, or the status to end with.
 int parseOptions(const QStringList& arguments, Options& options)
@@ -185,14 +188,16 @@ int parseOptions(const QStringList& arguments, Options& options)
         else if (argument == QLatin1String("--delay"))
             ok = readPositive(arguments.at(++i), options.delay);
         else if (argument == QLatin1String("--slice"))
-            ok = readPositive(arguments.at(++i), options.slice);
+            ok = readPositive(arguments.at(++i), options.slice, kLargestSlice);
         else if (argument.startsWith(QLatin1String("--"))) {
             printUsageError(QStringLiteral("unknown option ") + argument);
             return ExitUsage;
         } else
             options.command = argument;
         if (!ok) {
-            printUsageError(argument + QStringLiteral(" needs a number from 1 to 32767"));
+            printUsageError(argument + (argument == QLatin1String("--slice")
+                                            ? QStringLiteral(" needs a number from 1 to 32767")
+                                            : QStringLiteral(" needs a positive number")));
             return ExitUsage;
         }
     }
@@ -323,7 +328,7 @@ int main(int argc, char* argv[])
     if (interrupted) {
         // Nothing waits for the phone: the next run brings the line back in step.
         QTextStream(stderr) << texts.GetString(141) << Qt::endl;
-        if (!repairs.pending().isEmpty())
+        if (!repairs.pending(device).isEmpty())
             QTextStream(stderr) << texts.GetString(405) << Qt::endl;
         link.ClosePort();
         return ExitInterrupted;

@@ -1,9 +1,9 @@
 #include "JavaWindow.h"
 
 #include "JavaIcons.h"
-#include "JavaTexts.h"
-#include "Packages.h"
-#include "SelectorFile.h"
+#include "java/JavaTexts.h"
+#include "java/Packages.h"
+#include "java/SelectorFile.h"
 #include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
 
@@ -12,7 +12,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSet>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
@@ -25,7 +24,6 @@ namespace {
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTitle = 260;
 constexpr int kPackageFilter = 261;
-constexpr int kBuildFailed = 265;
 constexpr int kLeftoversFailed = 267;
 constexpr int kFirstCaption = 281;
 constexpr int kFirstTooltip = 291;
@@ -46,9 +44,10 @@ int keyNumber(const QString& key)
 } // namespace
 
 JavaWindow::JavaWindow(PhoneLink& link, const LanguageTable& texts, const QString& workingFolder,
-                       QList<UploadItem>& uploadList, const QString& packageFolder, QWidget* parent)
+                       QList<UploadItem>& uploadList, JavaEdits& edits, const QString& packageFolder,
+                       QWidget* parent)
     : QDialog(parent), link_(link), texts_(texts), workingFolder_(workingFolder), uploadList_(uploadList),
-      packageFolder_(packageFolder.isEmpty() ? QDir::homePath() : packageFolder)
+      edits_(edits), packageFolder_(packageFolder.isEmpty() ? QDir::homePath() : packageFolder)
 {
     setObjectName(QStringLiteral("frmJava"));
     setModal(true);
@@ -72,7 +71,30 @@ JavaWindow::JavaWindow(PhoneLink& link, const LanguageTable& texts, const QStrin
     ApplyLanguage();
     tmrWaitUTF_->stop();
     setButtons({Download});
-    deleteLeftoverSuiteFiles();
+    if (edits_.kept)
+        openKeptEdits();
+    else
+        deleteLeftoverSuiteFiles();
+}
+
+// The edits not sent yet, with the suite files they name, as the user left them.
+void JavaWindow::openKeptEdits()
+{
+    model_ = edits_.model;
+    menu_ = edits_.menu;
+    readHadError_ = edits_.readHadError;
+    SelectorPath = QDir(workingFolder_).filePath(QStringLiteral("selector.utf"));
+    setButtons({Download, Send});
+    BuildTree();
+}
+
+// A new reading replaces the edits; their queue would send a menu nobody sees.
+void JavaWindow::discardKeptEdits()
+{
+    if (!edits_.kept)
+        return;
+    edits_ = JavaEdits{};
+    uploadList_.clear();
 }
 
 JavaWindow::~JavaWindow() = default;
@@ -153,8 +175,9 @@ void JavaWindow::followSelection(const QTreeWidgetItem* node)
     if (SelectorPath.isEmpty())
         return;
     const QChar kind = keyKind(node ? node->data(0, kKeyRole).toString() : QString());
-    buttons_[Install - 1]->setEnabled(kind == QLatin1Char('F') || kind == QLatin1Char('M'));
-    buttons_[Delete - 1]->setEnabled(kind == QLatin1Char('F') || kind == QLatin1Char('M'));
+    // Remove acts on suites only; a folder stays in the menu.
+    buttons_[Install - 1]->setEnabled(chosenFolder() != 0);
+    buttons_[Delete - 1]->setEnabled(kind == QLatin1Char('M'));
     buttons_[Export - 1]->setEnabled(kind == QLatin1Char('M'));
 }
 
@@ -188,6 +211,7 @@ void JavaWindow::reject()
 
 void JavaWindow::DownloadSelector()
 {
+    discardKeptEdits();
     setWorking(true);
     menu_ = ::DownloadSelector(link_, workingFolder_);
     if (!isVisible())
@@ -221,40 +245,34 @@ void JavaWindow::OpenSelector(const QString& path)
 void JavaWindow::BuildTree()
 {
     tvJava_->clear();
-    auto* root = new QTreeWidgetItem(tvJava_, {QDir::toNativeSeparators(SelectorPath)});
+    // The menu as the phone knows it, not the working copy's path.
+    auto* root = new QTreeWidgetItem(tvJava_, {QStringLiteral("/java/selector.utf")});
     root->setData(0, kKeyRole, QStringLiteral("R"));
     root->setIcon(0, JavaIcons::treeNode(7));
     // The folders and their suites are what the user came for; details stay folded.
     root->setExpanded(true);
-    QSet<QString> keys;
+    addSuiteNodes(root, 0);
     for (int index = 1; index <= SelectorModel::kFolderCount; ++index) {
         const JavaFolder& folder = model_.JavaFolders[index];
-        if (folder.Name.isEmpty())
+        if (!folder.inUse())
             continue;
         auto* folderNode = new QTreeWidgetItem(root, {displayText(folder.Name)});
         folderNode->setData(0, kKeyRole, QStringLiteral("F%1").arg(index));
         folderNode->setIcon(0, JavaIcons::treeNode(7));
         folderNode->setExpanded(true);
-        if (!addSuiteNodes(folderNode, folder.Name, keys))
-            return;
+        addSuiteNodes(folderNode, index);
     }
 }
 
-// Two folders of the same name would show the same suites twice under one key.
-bool JavaWindow::addSuiteNodes(QTreeWidgetItem* folderNode, const QByteArray& folderName, QSet<QString>& keys)
+// The suites of one folder entry (0: those outside any folder, under the menu itself).
+void JavaWindow::addSuiteNodes(QTreeWidgetItem* parent, int folder)
 {
     for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot) {
         const JavaSuite& suite = model_.JavaSuites[slot];
-        if (suite.FolderName != folderName)
+        if (suite.Folder != folder)
             continue;
-        const QString key = QStringLiteral("M%1").arg(slot);
-        if (keys.contains(key)) {
-            showFailure(kBuildFailed);
-            return false;
-        }
-        keys.insert(key);
-        auto* suiteNode = new QTreeWidgetItem(folderNode, {displayText(suite.SuiteName)});
-        suiteNode->setData(0, kKeyRole, key);
+        auto* suiteNode = new QTreeWidgetItem(parent, {displayText(suite.SuiteName)});
+        suiteNode->setData(0, kKeyRole, QStringLiteral("M%1").arg(slot));
         suiteNode->setIcon(0, JavaIcons::treeNode(1));
         const QString details[] = {
             QStringLiteral("Class: ") + displayText(suite.ClassName),
@@ -267,7 +285,6 @@ bool JavaWindow::addSuiteNodes(QTreeWidgetItem* folderNode, const QByteArray& fo
         for (const QString& detail : details)
             (new QTreeWidgetItem(suiteNode, {detail}))->setIcon(0, JavaIcons::treeNode(8));
     }
-    return true;
 }
 
 void JavaWindow::selectNode(const QString& key)
@@ -286,23 +303,14 @@ void JavaWindow::DeleteSelectedSuite()
     const QString key = selectedKey();
     if (keyKind(key) != QLatin1Char('M'))
         return;
-    JavaSuite& suite = model_.JavaSuites[keyNumber(key)];
-    suite = JavaSuite{};
-    suite.Num = 0;
+    model_.clearSlot(keyNumber(key));
     delete tvJava_->currentItem();
 }
 
 void JavaWindow::InstallPackage()
 {
-    // Only into a folder the user chose: a suite in no folder would be sent
-    // without its menu entry.
-    const QString key = selectedKey();
-    QByteArray folderName;
-    if (keyKind(key) == QLatin1Char('F'))
-        folderName = model_.JavaFolders[keyNumber(key)].Name;
-    else if (keyKind(key) == QLatin1Char('M'))
-        folderName = model_.JavaSuites[keyNumber(key)].FolderName;
-    else
+    const int folder = chosenFolder();
+    if (folder == 0)
         return;
 
     QFileDialog cdgMain(this, QString(), packageFolder_,
@@ -317,7 +325,7 @@ void JavaWindow::InstallPackage()
         return;
 
     setCursor(Qt::WaitCursor);
-    const PackageResult result = ::InstallPackage(model_, package, workingFolder_, folderName);
+    const PackageResult result = ::InstallPackage(model_, package, workingFolder_, folder);
     unsetCursor();
     raise();
     activateWindow();
@@ -327,6 +335,17 @@ void JavaWindow::InstallPackage()
     }
     BuildTree();
     selectNode(QStringLiteral("M%1").arg(result.slot));
+}
+
+// Only into a folder the user chose: the phone's menu groups new suites in folders.
+int JavaWindow::chosenFolder() const
+{
+    const QString key = selectedKey();
+    if (keyKind(key) == QLatin1Char('F'))
+        return keyNumber(key);
+    if (keyKind(key) == QLatin1Char('M'))
+        return qMax(0, model_.JavaSuites[keyNumber(key)].Folder);
+    return 0;
 }
 
 void JavaWindow::CreatePackage()
@@ -367,5 +386,6 @@ void JavaWindow::SendToPhone()
         return;
     }
     uploadList_ = queue.items;
+    edits_ = JavaEdits{true, model_, menu_, readHadError_};
     accept();
 }

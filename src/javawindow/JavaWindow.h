@@ -1,12 +1,11 @@
 #pragma once
 
-#include "JavaSending.h"
-#include "SelectorModel.h"
+#include "java/JavaSending.h"
+#include "java/SelectorModel.h"
 #include "phone/PhoneTypes.h"
 
 #include <QDialog>
 #include <QList>
-#include <QSet>
 #include <QString>
 
 class LanguageTable;
@@ -17,6 +16,17 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+// What the manager handed to the main window and the user has not sent yet:
+// it opens with these edits again, until they are sent or a new reading of the
+// phone's menu replaces them.
+struct JavaEdits
+{
+    bool kept = false;
+    SelectorModel model;
+    PhoneMenu menu;
+    bool readHadError = false;
+};
+
 // The Java suite manager: shows the phone's Java menu as a tree and binds the
 // menu, package and sending procedures to its toolbar. It reads from the phone
 // through the link but leaves everything to be sent in the upload list, each
@@ -26,7 +36,8 @@ class JavaWindow : public QDialog
     Q_OBJECT
 public:
     JavaWindow(PhoneLink& link, const LanguageTable& texts, const QString& workingFolder,
-               QList<UploadItem>& uploadList, const QString& packageFolder, QWidget* parent = nullptr);
+               QList<UploadItem>& uploadList, JavaEdits& edits, const QString& packageFolder,
+               QWidget* parent = nullptr);
     ~JavaWindow() override;
 
     void ApplyLanguage();
@@ -62,7 +73,11 @@ private:
     void followSelection(const QTreeWidgetItem* node);
     QString selectedKey() const;
     void showFailure(int text, const QString& detail = QString());
-    bool addSuiteNodes(QTreeWidgetItem* folderNode, const QByteArray& folderName, QSet<QString>& keys);
+    void addSuiteNodes(QTreeWidgetItem* parent, int folder);
+    void openKeptEdits();
+    void discardKeptEdits();
+    // The folder entry an installation goes into: the chosen folder or the chosen suite's; 0 when none.
+    int chosenFolder() const;
     void selectNode(const QString& key);
     // Disables the window while a phone exchange or an export runs.
     void setWorking(bool working);
@@ -71,6 +86,7 @@ private:
     const LanguageTable& texts_;
     QString workingFolder_;
     QList<UploadItem>& uploadList_;
+    JavaEdits& edits_;
     QString packageFolder_;
     SelectorModel model_;
     PhoneMenu menu_;
