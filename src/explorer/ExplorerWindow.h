@@ -25,6 +25,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SettingsStore;
 class QUrl;
+struct CopyFailure;
 struct FolderCopyOptions;
 struct FolderCopyTally;
 class TransferStatus;
@@ -171,6 +172,7 @@ private:
     QMimeData* rowsDragData();
     QList<QUrl> deliverRows(const QList<PhoneRow>& rows);
     void showFolderTally(const QString& phoneFolder, const FolderCopyTally& tally);
+    QString copyFailureText(const CopyFailure& failure) const;
 
     // Counting the files of one command and keeping the first reason one failed.
     void startTally();

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace {
@@ -89,6 +90,8 @@ std::optional<QByteArray> ExplorerWindow::currentPhoneMenu()
 void ExplorerWindow::sendJavaQueue()
 {
     CommandScope scope(*this);
+    // The Stop button and the progress go with the sending, however it ends.
+    const auto transfersOver = qScopeGuard([this] { endTransfers(); });
     const std::optional<QByteArray> phoneMenu = currentPhoneMenu();
     if (!phoneMenu)
         return;

@@ -5,12 +5,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryFile>
 
 namespace {
-
-// Deeper than any phone's folders: a phone listing a folder inside itself
-// for ever must not walk the disk full.
-constexpr int kDeepestFolder = 64;
 
 bool stopsTheCopy(Outcome outcome)
 {
@@ -24,63 +23,213 @@ bool unchanged(const QString& path, qint64 size)
     return local.isFile() && !local.isSymLink() && local.size() == size;
 }
 
-void copyInto(PhoneLink& link, const QString& phoneFolder, const QString& localFolder,
-              const FolderCopyOptions& options, int depth, FolderCopyTally& tally)
+// "photo.jpg" as "photo (2).jpg"; "notes" as "notes (2)".
+QString numberedName(const QString& name, int number)
 {
-    const ListingResult listing = link.ListFolder(phoneFolder);
-    if (stopsTheCopy(listing.outcome)) {
-        tally.end = listing.outcome;
-        return;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString tag = QStringLiteral(" (%1)").arg(number);
+    return dot > 0 ? name.left(dot) + tag + name.mid(dot) : name + tag;
+}
+
+struct PlannedFolder
+{
+    QString phone;
+    QString local;
+    int depth = 0;
+    bool renamed = false; // its local name is not its phone name
+};
+
+struct PlannedFile
+{
+    QString phoneFolder;
+    PhoneEntry entry;
+    QString localFolder;
+    QString localName;
+};
+
+class FolderWalk
+{
+public:
+    FolderWalk(PhoneLink& link, const FolderCopyOptions& options, const QString& destination, bool foldsCase,
+               FolderCopyTally& tally)
+        : link_(link), options_(options), destination_(destination), foldsCase_(foldsCase), tally_(tally)
+    {
     }
-    if (listing.outcome != Outcome::Done || depth > kDeepestFolder) {
-        tally.failed << phoneFolder;
-        return;
+
+    // A phone folder to copy into a folder of its name inside the destination.
+    void addRoot(const QString& phoneFolder);
+    void walk();
+    void copyFiles();
+
+private:
+    bool ended(Outcome outcome);
+    bool withinBounds(const PlannedFolder& folder, qsizetype entries);
+    bool makeLocalFolder(const PlannedFolder& folder);
+    QString diskKey(const QString& name) const;
+    QString distinctName(const QString& localFolder, const QString& name);
+    void copyFile(const PlannedFile& file);
+
+    PhoneLink& link_;
+    const FolderCopyOptions& options_;
+    const QString destination_;
+    const bool foldsCase_;
+    FolderCopyTally& tally_;
+    QList<PlannedFolder> queue_;
+    QList<PlannedFile> files_;
+    // The names each local folder received from this copy, as the disk compares them.
+    QHash<QString, QSet<QString>> taken_;
+    int folders_ = 0;
+    qsizetype entries_ = 0;
+};
+
+bool FolderWalk::ended(Outcome outcome)
+{
+    if (!stopsTheCopy(outcome))
+        return false;
+    // The user's Stop during a listing cancels it.
+    tally_.end = outcome == Outcome::Cancelled && link_.stopRequested() ? Outcome::Stopped : outcome;
+    return true;
+}
+
+bool FolderWalk::withinBounds(const PlannedFolder& folder, qsizetype entries)
+{
+    const CopyProblem problem = folder.depth > kDeepestFolder ? CopyProblem::TooDeep
+                                : folders_ > kMostFolders     ? CopyProblem::TooManyFolders
+                                : entries_ + entries > kMostEntries ? CopyProblem::TooManyEntries
+                                                                    : CopyProblem::NotCopied;
+    if (problem == CopyProblem::NotCopied)
+        return true;
+    tally_.failed << CopyFailure{folder.phone, problem};
+    return false;
+}
+
+bool FolderWalk::makeLocalFolder(const PlannedFolder& folder)
+{
+    if (folder.local == destination_)
+        return true;
+    const QFileInfo info(folder.local);
+    if (info.isSymLink() || (info.exists() && !info.isDir()))
+        return false;
+    return info.exists() || QDir(info.path()).mkdir(info.fileName());
+}
+
+QString FolderWalk::diskKey(const QString& name) const
+{
+    // What the disk makes of the name: characters it cannot hold come back replaced.
+    const QString stored = QFile::decodeName(QFile::encodeName(name));
+    return foldsCase_ ? stored.normalized(QString::NormalizationForm_C).toCaseFolded() : stored;
+}
+
+QString FolderWalk::distinctName(const QString& localFolder, const QString& name)
+{
+    QSet<QString>& taken = taken_[localFolder];
+    if (!taken.contains(diskKey(name))) {
+        taken.insert(diskKey(name));
+        return name;
     }
-    QList<PhoneEntry> folders;
-    for (const PhoneEntry& entry : listing.entries) {
-        if (entry.isFolder) {
-            folders << entry;
+    const QString stored = QFile::decodeName(QFile::encodeName(name));
+    for (int number = 2;; ++number) {
+        const QString candidate = numberedName(stored, number);
+        if (!taken.contains(diskKey(candidate))) {
+            taken.insert(diskKey(candidate));
+            return candidate;
+        }
+    }
+}
+
+// Breadth first: a folder listing itself under two names is caught by the
+// number of folders long before it goes deep.
+void FolderWalk::walk()
+{
+    while (!queue_.isEmpty()) {
+        const PlannedFolder folder = queue_.takeFirst();
+        ++folders_;
+        if (!withinBounds(folder, 0))
+            return;
+        const ListingResult listing = link_.ListFolder(folder.phone);
+        if (ended(listing.outcome))
+            return;
+        if (listing.outcome != Outcome::Done || !makeLocalFolder(folder)) {
+            tally_.failed << CopyFailure{folder.phone};
             continue;
         }
-        const QString path = QDir(localFolder).filePath(entry.name);
-        if (options.skipUnchanged && isSafeLocalFileName(entry.name) && unchanged(path, entry.size)) {
-            ++tally.skipped;
-            continue;
-        }
-        if (options.mayReplace && isSafeLocalFileName(entry.name) && QFileInfo::exists(path) &&
-            !options.mayReplace(entry.name)) {
-            // The answer may have been to stop the whole copy.
-            if (link.stopRequested()) {
-                tally.end = Outcome::Stopped;
-                return;
+        if (folder.renamed)
+            tally_.renamed << KeptAs{folder.phone, QFileInfo(folder.local).fileName()};
+        if (!withinBounds(folder, listing.entries.size()))
+            return;
+        entries_ += listing.entries.size();
+        for (const PhoneEntry& entry : listing.entries) {
+            const bool safe = isSafeLocalFileName(entry.name);
+            if (entry.isFolder && !safe) {
+                tally_.failed << CopyFailure{folder.phone + entry.name + QLatin1Char('/')};
+                continue;
             }
-            ++tally.skipped;
-            continue;
+            // An unsafe file name goes to the link, which refuses it and says why.
+            const QString localName = safe ? distinctName(folder.local, entry.name) : entry.name;
+            if (entry.isFolder)
+                queue_ << PlannedFolder{folder.phone + entry.name + QLatin1Char('/'),
+                                        QDir(folder.local).filePath(localName), folder.depth + 1,
+                                        localName != entry.name};
+            else
+                files_ << PlannedFile{folder.phone, entry, folder.local, localName};
         }
-        // The link refuses unsafe names and links itself, and says so.
-        const Outcome outcome = link.ReadFile(phoneFolder.chopped(1), entry.name, localFolder);
-        if (stopsTheCopy(outcome)) {
-            tally.end = outcome;
-            return;
-        }
-        if (outcome != Outcome::Done) {
-            tally.failed << phoneFolder + entry.name;
-            continue;
-        }
-        ++tally.files;
-        tally.bytes += QFileInfo(path).size();
     }
-    for (const PhoneEntry& folder : folders) {
-        const QString phonePath = phoneFolder + folder.name + QLatin1Char('/');
-        const QString local = localFolderFor(localFolder, folder.name);
-        if (local.isEmpty()) {
-            tally.failed << phonePath;
-            continue;
-        }
-        copyInto(link, phonePath, local, options, depth + 1, tally);
-        if (tally.end != Outcome::Done)
-            return;
+}
+
+void FolderWalk::addRoot(const QString& phoneFolder)
+{
+    const QString name = phoneFolderName(phoneFolder);
+    // The root has no name of its own: its copy is the destination itself.
+    if (name.isEmpty())
+        queue_ << PlannedFolder{phoneFolder, destination_};
+    else if (!isSafeLocalFileName(name))
+        tally_.failed << CopyFailure{phoneFolder};
+    else {
+        const QString localName = distinctName(destination_, name);
+        queue_ << PlannedFolder{phoneFolder, QDir(destination_).filePath(localName), 0, localName != name};
     }
+}
+
+void FolderWalk::copyFiles()
+{
+    for (qsizetype i = 0; i < files_.size() && tally_.end == Outcome::Done; ++i) {
+        if (options_.beginFile)
+            options_.beginFile(static_cast<int>(i + 1), static_cast<int>(files_.size()));
+        copyFile(files_.at(i));
+    }
+}
+
+void FolderWalk::copyFile(const PlannedFile& file)
+{
+    const QString path = QDir(file.localFolder).filePath(file.localName);
+    const bool safe = isSafeLocalFileName(file.localName);
+    if (options_.skipUnchanged && safe && unchanged(path, file.entry.size)) {
+        ++tally_.skipped;
+        return;
+    }
+    if (options_.mayReplace && safe && QFileInfo::exists(path) && !options_.mayReplace(file.localName)) {
+        // The answer may have been to stop the whole copy.
+        if (link_.stopRequested())
+            tally_.end = Outcome::Stopped;
+        else
+            ++tally_.skipped;
+        return;
+    }
+    const bool renamed = file.localName != file.entry.name;
+    // The link refuses unsafe names and links itself, and says so.
+    const Outcome outcome = link_.ReadFile(file.phoneFolder.chopped(1), file.entry.name, file.localFolder,
+                                           renamed ? file.localName : QString());
+    if (ended(outcome))
+        return;
+    const QString phonePath = file.phoneFolder + file.entry.name;
+    if (outcome != Outcome::Done) {
+        tally_.failed << CopyFailure{phonePath};
+        return;
+    }
+    ++tally_.files;
+    tally_.bytes += QFileInfo(path).size();
+    if (renamed)
+        tally_.renamed << KeptAs{phonePath, file.localName};
 }
 
 } // namespace
@@ -90,23 +239,26 @@ QString phoneFolderName(const QString& phoneFolder)
     return phoneFolder.section(QLatin1Char('/'), -2, -2);
 }
 
-QString localFolderFor(const QString& parent, const QString& name)
+bool foldsCase(const QString& folder)
 {
-    if (!isSafeLocalFileName(name))
-        return {};
-    const QString path = QDir(parent).filePath(name);
-    const QFileInfo info(path);
-    if (info.isSymLink() || (info.exists() && !info.isDir()))
-        return {};
-    if (!info.exists() && !QDir(parent).mkdir(name))
-        return {};
-    return path;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("vantrel-case-probe-XXXXXX")));
+    // A folder that cannot be asked is taken to fold: a number too many loses nothing.
+    if (!probe.open())
+        return true;
+    const QFileInfo info(probe.fileName());
+    return QFileInfo::exists(QDir(info.path()).filePath(info.fileName().toUpper()));
 }
 
-FolderCopyTally CopyPhoneFolder(PhoneLink& link, const QString& phoneFolder, const QString& localFolder,
-                                const FolderCopyOptions& options)
+FolderCopyTally CopyPhoneFolders(PhoneLink& link, const QStringList& phoneFolders, const QString& destination,
+                                 const FolderCopyOptions& options)
 {
     FolderCopyTally tally;
-    copyInto(link, phoneFolder, localFolder, options, 0, tally);
+    const bool folds = options.foldsCase.has_value() ? *options.foldsCase : foldsCase(destination);
+    FolderWalk walk(link, options, destination, folds, tally);
+    for (const QString& folder : phoneFolders)
+        walk.addRoot(folder);
+    walk.walk();
+    if (tally.end == Outcome::Done)
+        walk.copyFiles();
     return tally;
 }

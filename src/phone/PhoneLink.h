@@ -89,11 +89,18 @@ public:
     ListingResult ListFolder(const QString& folder);
     BatteryResult ShowBatteryCharge();
     BatteryResult QueryBatteryCharge();
-    Outcome ReadFile(const QString& folder, const QString& name, const QString& localFolder);
+    // The file is saved as `localName` when given, else under its phone name.
+    Outcome ReadFile(const QString& folder, const QString& name, const QString& localFolder,
+                     const QString& localName = {});
     Outcome SendFile(const UploadItem& item);
     Outcome DeleteFile(const QString& name, const QString& folder);
 
     QString text(int number) const;
+    // Names from the phone in status texts never carry a raw control
+    // character: the window shows them as replacement characters, a
+    // terminal quotes them as `ls` does.
+    void setNameForm(std::function<QString(const QString&)> form) { nameForm_ = std::move(form); }
+    QString shownName(const QString& name) const;
 
     // Shared state of the exchanges.
     bool TimedOut = false;
@@ -197,4 +204,5 @@ private:
     bool showInternal_ = false;
     // Bytes arriving on their own in binary reception go here instead of the buffer.
     std::function<void(const QByteArray&)> binarySink_;
+    std::function<QString(const QString&)> nameForm_;
 };

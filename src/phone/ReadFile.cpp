@@ -31,7 +31,8 @@ void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase)
     reportProgress(frame.contentDelivered(), size.value_or(-1));
 }
 
-Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder)
+Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder,
+                            const QString& localName)
 {
     ExchangeScope scope(*this);
     if (!scope.admitted())
@@ -39,16 +40,17 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     transferRunning_ = true;
     const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
     CommandDone = false;
-    const QString failedText = text(PhoneTexts::ReadError) + QLatin1Char(' ') + name + QStringLiteral(".");
-    setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + name + QStringLiteral("..."));
-    if (!isSafeLocalFileName(name)) {
+    const QString failedText = text(PhoneTexts::ReadError) + QLatin1Char(' ') + shownName(name) + QStringLiteral(".");
+    setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + shownName(name) + QStringLiteral("..."));
+    const QString savedAs = localName.isEmpty() ? name : localName;
+    if (!isSafeLocalFileName(name) || !isSafeLocalFileName(savedAs)) {
         setStatus(1, failedText);
         return Outcome::Failed;
     }
-    const QString path = QDir(localFolder).filePath(name);
+    const QString path = QDir(localFolder).filePath(savedAs);
     // Writing through a link would change a file outside the folder, or create one there.
     if (QFileInfo(path).isSymLink()) {
-        setStatus(1, text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + name + QStringLiteral("."));
+        setStatus(1, text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::Failed;
     }
 
@@ -123,7 +125,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     if (end == WaitEnd::LineLost)
         return Outcome::LineLost;
     if (end == WaitEnd::TimedOut) {
-        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + name + QStringLiteral("."));
+        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::TimedOut;
     }
     if (silent)

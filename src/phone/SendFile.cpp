@@ -31,7 +31,7 @@ void PhoneLink::removePartialUpload(const UploadItem& item)
     const bool removed = DeleteFile(item.FileName, item.PhoneFolder + QLatin1Char('/')) == Outcome::Done;
     setStatus(1, reason + QLatin1Char(' ') +
                      text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
-                     item.FileName + (removed ? QStringLiteral(".") : QStringLiteral("!")));
+                     shownName(item.FileName) + (removed ? QStringLiteral(".") : QStringLiteral("!")));
 }
 
 Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)
@@ -105,7 +105,7 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     if (end == WaitEnd::TimedOut)
         return Outcome::TimedOut;
     if (!ReceiveBuffer.contains('>')) {
-        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("... ") +
+        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) + QStringLiteral("... ") +
                          text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
         return Outcome::Failed;
     }
@@ -113,7 +113,7 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     CommandDone = true;
     // From here on the phone holds a file of this name that is not the whole one.
     phoneFileStarted = true;
-    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("..."));
+    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) + QStringLiteral("..."));
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.

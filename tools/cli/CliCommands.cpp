@@ -65,7 +65,7 @@ bool takeNoClobber(QStringList& arguments)
 
 void sayKept(const PhoneLink& link, const QString& name)
 {
-    QTextStream(stderr) << link.text(kExistsAlready) << ' ' << name << Qt::endl;
+    QTextStream(stderr) << link.text(kExistsAlready) << ' ' << link.shownName(name) << Qt::endl;
 }
 
 } // namespace
