@@ -5,8 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
 #include <QTemporaryFile>
 
 namespace {
@@ -52,7 +50,7 @@ class FolderWalk
 public:
     FolderWalk(PhoneLink& link, const FolderCopyOptions& options, const QString& destination, bool foldsCase,
                FolderCopyTally& tally)
-        : link_(link), options_(options), destination_(destination), foldsCase_(foldsCase), tally_(tally)
+        : link_(link), options_(options), destination_(destination), names_(foldsCase), tally_(tally)
     {
     }
 
@@ -65,19 +63,15 @@ private:
     bool ended(Outcome outcome);
     bool withinBounds(const PlannedFolder& folder, qsizetype entries);
     bool makeLocalFolder(const PlannedFolder& folder);
-    QString diskKey(const QString& name) const;
-    QString distinctName(const QString& localFolder, const QString& name);
     void copyFile(const PlannedFile& file);
 
     PhoneLink& link_;
     const FolderCopyOptions& options_;
     const QString destination_;
-    const bool foldsCase_;
+    LocalNames names_;
     FolderCopyTally& tally_;
     QList<PlannedFolder> queue_;
     QList<PlannedFile> files_;
-    // The names each local folder received from this copy, as the disk compares them.
-    QHash<QString, QSet<QString>> taken_;
     int folders_ = 0;
     qsizetype entries_ = 0;
 };
@@ -113,30 +107,6 @@ bool FolderWalk::makeLocalFolder(const PlannedFolder& folder)
     return info.exists() || QDir(info.path()).mkdir(info.fileName());
 }
 
-QString FolderWalk::diskKey(const QString& name) const
-{
-    // What the disk makes of the name: characters it cannot hold come back replaced.
-    const QString stored = QFile::decodeName(QFile::encodeName(name));
-    return foldsCase_ ? stored.normalized(QString::NormalizationForm_C).toCaseFolded() : stored;
-}
-
-QString FolderWalk::distinctName(const QString& localFolder, const QString& name)
-{
-    QSet<QString>& taken = taken_[localFolder];
-    if (!taken.contains(diskKey(name))) {
-        taken.insert(diskKey(name));
-        return name;
-    }
-    const QString stored = QFile::decodeName(QFile::encodeName(name));
-    for (int number = 2;; ++number) {
-        const QString candidate = numberedName(stored, number);
-        if (!taken.contains(diskKey(candidate))) {
-            taken.insert(diskKey(candidate));
-            return candidate;
-        }
-    }
-}
-
 // Breadth first: a folder listing itself under two names is caught by the
 // number of folders long before it goes deep.
 void FolderWalk::walk()
@@ -165,7 +135,7 @@ void FolderWalk::walk()
                 continue;
             }
             // An unsafe file name goes to the link, which refuses it and says why.
-            const QString localName = safe ? distinctName(folder.local, entry.name) : entry.name;
+            const QString localName = safe ? names_.take(folder.local, entry.name) : entry.name;
             if (entry.isFolder)
                 queue_ << PlannedFolder{folder.phone + entry.name + QLatin1Char('/'),
                                         QDir(folder.local).filePath(localName), folder.depth + 1,
@@ -185,7 +155,7 @@ void FolderWalk::addRoot(const QString& phoneFolder)
     else if (!isSafeLocalFileName(name))
         tally_.failed << CopyFailure{phoneFolder};
     else {
-        const QString localName = distinctName(destination_, name);
+        const QString localName = names_.take(destination_, name);
         queue_ << PlannedFolder{phoneFolder, QDir(destination_).filePath(localName), 0, localName != name};
     }
 }
@@ -233,6 +203,24 @@ void FolderWalk::copyFile(const PlannedFile& file)
 }
 
 } // namespace
+
+QString LocalNames::diskKey(const QString& name) const
+{
+    // What the disk makes of the name: characters it cannot hold come back replaced.
+    const QString stored = QFile::decodeName(QFile::encodeName(name));
+    return foldsCase_ ? stored.normalized(QString::NormalizationForm_C).toCaseFolded() : stored;
+}
+
+QString LocalNames::take(const QString& folder, const QString& name)
+{
+    QSet<QString>& taken = taken_[folder];
+    QString candidate = name;
+    const QString stored = QFile::decodeName(QFile::encodeName(name));
+    for (int number = 2; taken.contains(diskKey(candidate)); ++number)
+        candidate = numberedName(stored, number);
+    taken.insert(diskKey(candidate));
+    return candidate;
+}
 
 QString phoneFolderName(const QString& phoneFolder)
 {

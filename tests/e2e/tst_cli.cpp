@@ -141,14 +141,18 @@ private slots:
     {
         SimulatedPhone phone;
         phone.putFile(QStringLiteral("ml/im/a.jpg"), "picture");
+        phone.putFile(QStringLiteral("ml/a.jpg"), "other");
         QVERIFY(phone.start());
         QTemporaryDir here;
 
-        Run run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg")}), here.path());
+        // A second file of the name does not replace the first.
+        Run run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg"),
+                                      QStringLiteral("/ml/a.jpg")}),
+                      here.path());
         QCOMPARE(run.status, 0);
-        QFile got(here.filePath(QStringLiteral("a.jpg")));
-        QVERIFY(got.open(QIODevice::ReadOnly));
-        QCOMPARE(got.readAll(), QByteArray("picture"));
+        QCOMPARE(readTree(here.path()), (QStringList{"a (2).jpg=other", "a.jpg=picture"}));
+        QVERIFY2(run.err.contains(QStringLiteral("name taken, kept as a (2).jpg: /ml/a.jpg\n")),
+                 qPrintable(run.err));
 
         const QString local = here.filePath(QStringLiteral("up.txt"));
         QFile up(local);
