@@ -89,7 +89,8 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         // What is there stays; the status says how much that is.
         QString copied = texts_.GetString(kFolderStopped) + QLatin1Char(' ') + QString::number(tally.files);
         if (fileCount > 0)
-            copied += QLatin1Char(' ') + texts_.GetString(kOf) + QLatin1Char(' ') + QString::number(fileCount);
+            copied +=
+                QLatin1Char(' ') + texts_.GetString(kOf) + QLatin1Char(' ') + QString::number(fileCount);
         stopReport_ = copied + QLatin1Char('.');
         return sayStopped();
     }

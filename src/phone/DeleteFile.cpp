@@ -28,7 +28,8 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
         break;
     }
     if (ReceiveBuffer.contains("ERROR")) {
-        setStatus(1, text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') + shownName(name) + QStringLiteral("!"));
+        setStatus(1,
+                  text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') + shownName(name) + QStringLiteral("!"));
         return Outcome::Failed;
     }
     setStatus(1, text(PhoneTexts::Deleted));

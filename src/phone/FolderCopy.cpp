@@ -51,8 +51,7 @@ public:
     FolderWalk(PhoneLink& link, const FolderCopyOptions& options, const QString& destination, bool foldsCase,
                FolderCopyTally& tally)
         : link_(link), options_(options), destination_(destination), names_(foldsCase), tally_(tally)
-    {
-    }
+    {}
 
     // A phone folder to copy into a folder of its name inside the destination.
     void addRoot(const QString& phoneFolder);
@@ -87,8 +86,8 @@ bool FolderWalk::ended(Outcome outcome)
 
 bool FolderWalk::withinBounds(const PlannedFolder& folder, qsizetype entries)
 {
-    const CopyProblem problem = folder.depth > kDeepestFolder ? CopyProblem::TooDeep
-                                : folders_ > kMostFolders     ? CopyProblem::TooManyFolders
+    const CopyProblem problem = folder.depth > kDeepestFolder       ? CopyProblem::TooDeep
+                                : folders_ > kMostFolders           ? CopyProblem::TooManyFolders
                                 : entries_ + entries > kMostEntries ? CopyProblem::TooManyEntries
                                                                     : CopyProblem::NotCopied;
     if (problem == CopyProblem::NotCopied)

@@ -37,7 +37,8 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("!");
 
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
-        setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));
+        setStatus(1,
+                  text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));
         WaitEnd end = startExchange(command);
         // A large folder's answer takes minutes at the line's rate: only
         // silence cuts it off.

@@ -40,7 +40,8 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     transferRunning_ = true;
     const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
     CommandDone = false;
-    const QString failedText = text(PhoneTexts::ReadError) + QLatin1Char(' ') + shownName(name) + QStringLiteral(".");
+    const QString failedText =
+        text(PhoneTexts::ReadError) + QLatin1Char(' ') + shownName(name) + QStringLiteral(".");
     setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + shownName(name) + QStringLiteral("..."));
     const QString savedAs = localName.isEmpty() ? name : localName;
     if (!isSafeLocalFileName(name) || !isSafeLocalFileName(savedAs)) {
@@ -50,7 +51,8 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     const QString path = QDir(localFolder).filePath(savedAs);
     // Writing through a link would change a file outside the folder, or create one there.
     if (QFileInfo(path).isSymLink()) {
-        setStatus(1, text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
+        setStatus(1,
+                  text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::Failed;
     }
 
@@ -125,7 +127,8 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     if (end == WaitEnd::LineLost)
         return Outcome::LineLost;
     if (end == WaitEnd::TimedOut) {
-        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
+        setStatus(1,
+                  text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::TimedOut;
     }
     if (silent)

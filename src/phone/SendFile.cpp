@@ -105,15 +105,16 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     if (end == WaitEnd::TimedOut)
         return Outcome::TimedOut;
     if (!ReceiveBuffer.contains('>')) {
-        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) + QStringLiteral("... ") +
-                         text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
+        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
+                         QStringLiteral("... ") + text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
         return Outcome::Failed;
     }
 
     CommandDone = true;
     // From here on the phone holds a file of this name that is not the whole one.
     phoneFileStarted = true;
-    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) + QStringLiteral("..."));
+    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
+                     QStringLiteral("..."));
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.

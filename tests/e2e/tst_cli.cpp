@@ -110,7 +110,8 @@ private slots:
                                   QStringLiteral("--to"), here.path()}));
         QCOMPARE(run.status, 1);
         QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QChar('\t')), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/a\\nfake\\t9.txt\n")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/a\\nfake\\t9.txt\n")),
+                 qPrintable(run.err));
         QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/\\033[2Jx/\n")), qPrintable(run.err));
     }
 
@@ -123,7 +124,8 @@ private slots:
         QVERIFY(phone.start());
         const QString loop = phone.root() + QStringLiteral("/ml/loop");
         QVERIFY(QDir().mkpath(loop));
-        QVERIFY(QFile::link(loop, loop + QStringLiteral("/a")) && QFile::link(loop, loop + QStringLiteral("/b")));
+        QVERIFY(QFile::link(loop, loop + QStringLiteral("/a")) &&
+                QFile::link(loop, loop + QStringLiteral("/b")));
         QTemporaryDir here;
         const Run run = cli({QStringLiteral("--port"), phone.device(), QStringLiteral("--delay"),
                              QStringLiteral("1"), QStringLiteral("get"), QStringLiteral("-r"),

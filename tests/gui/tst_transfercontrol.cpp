@@ -241,7 +241,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(asked, fixture.text(144), 10000);
         if (folder) {
             QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(153)), 15000);
-            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/ml/down.bin")), QByteArray(12000, 'd'));
+            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/ml/down.bin")),
+                     QByteArray(12000, 'd'));
             return;
         }
         if (quit) {

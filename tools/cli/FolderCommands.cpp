@@ -21,7 +21,10 @@ const char* const kFolderUsage =
     "  backup DIR [--update]           copy every folder the phone lists into DIR\n"
     "                                  (made when missing)\n"
     "  With --update, files already there with the same name and size are skipped.\n"
-    "  A summary of files, bytes and failures ends both.\n";
+    "  A summary of files, bytes and failures ends both. A file whose name another\n"
+    "  file of the same run took (names differing only by case on a disk that\n"
+    "  ignores case) is kept as \"name (2).ext\" and named on stderr. A walk stops\n"
+    "  at 64 levels, 10000 folders or 100000 entries and says so.\n";
 
 namespace {
 
