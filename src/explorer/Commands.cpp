@@ -4,6 +4,7 @@
 #include "FileList.h"
 #include "LocalPane.h"
 #include "TransferStatus.h"
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
@@ -107,8 +108,8 @@ void ExplorerWindow::DownloadCommand()
     CommandScope scope(*this);
     const QString destination = OpenAfterDownload ? tempFolder_ : localPane_->currentFolder();
     if (!rows.isEmpty() && destination.isEmpty()) {
-        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + rows.first().name +
-                          QStringLiteral("."));
+        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') +
+                          withVisibleControls(rows.first().name) + QStringLiteral("."));
         return;
     }
     startTally();
@@ -120,7 +121,7 @@ void ExplorerWindow::DownloadCommand()
             return sayStopped();
         // The working folder is ours; elsewhere a file of the name is the user's.
         if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(row.name)) &&
-            !mayReplace(row.name))
+            !mayReplace(withVisibleControls(row.name)))
             continue;
         beginTransferOf(static_cast<int>(i + 1), static_cast<int>(rows.size()));
         const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination);

@@ -374,6 +374,9 @@ private slots:
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), oldMenu);
         QCOMPARE(fixture.window->UploadList.first().PhoneFolder, QStringLiteral("/java"));
+        // The sending is over: no Stop button, no progress left standing.
+        QVERIFY(fixture.window->findChild<QWidget*>(QStringLiteral("fraTransfer"))->isHidden());
+        QVERIFY(fixture.window->panelText(3).isEmpty());
     }
 
     void failedDownloadClosesTheManager()
