@@ -83,7 +83,8 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         tally = CopyPhoneFolders(*link_, {phoneFolder}, destination, options);
     }
     // A lost line has said so already, with the way back.
-    if (closing_ || tally.end == Outcome::LineLost || (endsTheCommand(tally.end) && !commandStopped_))
+    if (closing_ || tally.end == Outcome::LineLost || tally.end == Outcome::NotRun ||
+        (endsTheCommand(tally.end) && !commandStopped_))
         return;
     if (tally.end != Outcome::Done || commandStopped_) {
         // What is there stays; the status says how much that is.

@@ -111,6 +111,9 @@ bool FolderWalk::makeLocalFolder(const PlannedFolder& folder)
 void FolderWalk::walk()
 {
     while (!queue_.isEmpty()) {
+        // A Stop between two listings cancels none of them: it is seen here.
+        if (ended(link_.stopRequested() ? Outcome::Stopped : Outcome::Done))
+            return;
         const PlannedFolder folder = queue_.takeFirst();
         ++folders_;
         if (!withinBounds(folder, 0))
@@ -162,6 +165,8 @@ void FolderWalk::addRoot(const QString& phoneFolder)
 void FolderWalk::copyFiles()
 {
     for (qsizetype i = 0; i < files_.size() && tally_.end == Outcome::Done; ++i) {
+        if (ended(link_.stopRequested() ? Outcome::Stopped : Outcome::Done))
+            return;
         if (options_.beginFile)
             options_.beginFile(static_cast<int>(i + 1), static_cast<int>(files_.size()));
         copyFile(files_.at(i));
