@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 namespace {
 
@@ -19,14 +18,6 @@ bool unchanged(const QString& path, qint64 size)
 {
     const QFileInfo local(path);
     return local.isFile() && !local.isSymLink() && local.size() == size;
-}
-
-// "photo.jpg" as "photo (2).jpg"; "notes" as "notes (2)".
-QString numberedName(const QString& name, int number)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString tag = QStringLiteral(" (%1)").arg(number);
-    return dot > 0 ? name.left(dot) + tag + name.mid(dot) : name + tag;
 }
 
 struct PlannedFolder
@@ -208,37 +199,9 @@ void FolderWalk::copyFile(const PlannedFile& file)
 
 } // namespace
 
-QString LocalNames::diskKey(const QString& name) const
-{
-    // What the disk makes of the name: characters it cannot hold come back replaced.
-    const QString stored = QFile::decodeName(QFile::encodeName(name));
-    return foldsCase_ ? stored.normalized(QString::NormalizationForm_C).toCaseFolded() : stored;
-}
-
-QString LocalNames::take(const QString& folder, const QString& name)
-{
-    QSet<QString>& taken = taken_[folder];
-    QString candidate = name;
-    const QString stored = QFile::decodeName(QFile::encodeName(name));
-    for (int number = 2; taken.contains(diskKey(candidate)); ++number)
-        candidate = numberedName(stored, number);
-    taken.insert(diskKey(candidate));
-    return candidate;
-}
-
 QString phoneFolderName(const QString& phoneFolder)
 {
     return phoneFolder.section(QLatin1Char('/'), -2, -2);
-}
-
-bool foldsCase(const QString& folder)
-{
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("vantrel-case-probe-XXXXXX")));
-    // A folder that cannot be asked is taken to fold: a number too many loses nothing.
-    if (!probe.open())
-        return true;
-    const QFileInfo info(probe.fileName());
-    return QFileInfo::exists(QDir(info.path()).filePath(info.fileName().toUpper()));
 }
 
 FolderCopyTally CopyPhoneFolders(PhoneLink& link, const QStringList& phoneFolders, const QString& destination,

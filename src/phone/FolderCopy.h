@@ -1,10 +1,9 @@
 #pragma once
 
+#include "LocalNames.h"
 #include "PhoneTypes.h"
 
-#include <QHash>
 #include <QList>
-#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -83,22 +82,3 @@ FolderCopyTally CopyPhoneFolders(PhoneLink& link, const QStringList& phoneFolder
 // The name of a phone folder's local copy: its last name ("/ml/im/" gives
 // "im"); empty for the root.
 QString phoneFolderName(const QString& phoneFolder);
-
-// Whether names in `folder` differ only when more than their case differs.
-bool foldsCase(const QString& folder);
-
-// The names one command gave in local folders, compared as the disk compares
-// them (case on a disk that ignores it, characters it cannot hold): a name
-// already taken gets a number, "photo (2).jpg".
-class LocalNames
-{
-public:
-    explicit LocalNames(bool foldsCase) : foldsCase_(foldsCase) {}
-    QString take(const QString& folder, const QString& name);
-
-private:
-    QString diskKey(const QString& name) const;
-
-    bool foldsCase_;
-    QHash<QString, QSet<QString>> taken_;
-};

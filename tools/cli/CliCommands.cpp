@@ -2,7 +2,7 @@
 
 #include "FolderCommands.h"
 #include "phone/DisplayName.h"
-#include "phone/FolderCopy.h"
+#include "phone/LocalNames.h"
 #include "phone/PhoneLink.h"
 
 #include <QDir>
