@@ -27,7 +27,6 @@ constexpr int kNotDownloaded = 156;
 constexpr int kChooseUploads = 157;
 constexpr int kOf = PhoneTexts::Of;
 constexpr int kFolderStopped = 440;
-constexpr int kKeptAs = 441;
 constexpr int kUnderAnotherName = 442;
 constexpr int kTooDeep = 443;
 constexpr int kTooManyFolders = 444;
@@ -120,6 +119,12 @@ QString ExplorerWindow::copyFailureText(const CopyFailure& failure) const
            withVisibleControls(failure.path);
 }
 
+QString ExplorerWindow::keptAsText(const KeptAs& kept) const
+{
+    return texts_.GetString(kKeptAs) + QLatin1Char(' ') + withVisibleControls(kept.localName) +
+           QStringLiteral(": ") + withVisibleControls(kept.path);
+}
+
 void ExplorerWindow::showFolderTally(const QString& phoneFolder, const FolderCopyTally& tally)
 {
     startTally();
@@ -127,8 +132,7 @@ void ExplorerWindow::showFolderTally(const QString& phoneFolder, const FolderCop
         noteFailure(copyFailureText(failure));
     QStringList renamed;
     for (const KeptAs& kept : tally.renamed)
-        renamed << texts_.GetString(kKeptAs) + QLatin1Char(' ') + withVisibleControls(kept.localName) +
-                       QStringLiteral(": ") + withVisibleControls(kept.path);
+        renamed << keptAsText(kept);
     if (failedFiles_ > 0) {
         showFailures(kDownloadFailed, kDownloadsFailed);
         panels_[0]->setToolTip((failureReasons_ + renamed).join(QLatin1Char('\n')));
