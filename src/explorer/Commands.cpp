@@ -4,6 +4,8 @@
 #include "FileList.h"
 #include "LocalPane.h"
 #include "TransferStatus.h"
+#include "phone/DisplayName.h"
+#include "phone/FolderCopy.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
@@ -107,35 +109,47 @@ void ExplorerWindow::DownloadCommand()
     CommandScope scope(*this);
     const QString destination = OpenAfterDownload ? tempFolder_ : localPane_->currentFolder();
     if (!rows.isEmpty() && destination.isEmpty()) {
-        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + rows.first().name +
-                          QStringLiteral("."));
+        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') +
+                          withVisibleControls(rows.first().name) + QStringLiteral("."));
         return;
     }
     startTally();
     const auto transfersOver = qScopeGuard([this] { endTransfers(); });
     QString lastDownloaded;
+    // Two names the disk takes for one both stay, the second numbered.
+    LocalNames names(foldsCase(destination));
+    QStringList renamed;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const PhoneRow& row = rows.at(i);
         if (commandEnded())
             return sayStopped();
+        const QString localName = names.take(destination, row.name);
         // The working folder is ours; elsewhere a file of the name is the user's.
-        if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(row.name)) &&
-            !mayReplace(row.name))
+        if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(localName)) &&
+            !mayReplace(withVisibleControls(localName)))
             continue;
         beginTransferOf(static_cast<int>(i + 1), static_cast<int>(rows.size()));
-        const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination);
+        const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination,
+                                                localName == row.name ? QString() : localName);
         noteStop(outcome);
         // A lost line has said so already, with the way back; nothing covers that.
         if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::Stopped)
             return;
-        if (outcome == Outcome::Done)
-            lastDownloaded = QDir(destination).filePath(row.name);
-        else
+        if (outcome != Outcome::Done) {
             noteFailure(panelText(1));
+            continue;
+        }
+        lastDownloaded = QDir(destination).filePath(localName);
+        if (localName != row.name)
+            renamed << keptAsText(KeptAs{row.folder + row.name, localName});
     }
     if (commandStopped_)
         return sayStopped();
     showTally(kDownloadDone, kDownloadFailed, kDownloadsFailed);
+    if (!renamed.isEmpty() && failedFiles_ == 0) {
+        statusText(1, panelText(1) + QLatin1Char(' ') + renamed.first());
+        panels_[0]->setToolTip(renamed.join(QLatin1Char('\n')));
+    }
     if (OpenAfterDownload && !lastDownloaded.isEmpty() && !OpenWith::openDocument(lastDownloaded))
         statusText(1, texts_.GetString(kNoProgramOpens) + QLatin1Char(' ') +
                           QDir::toNativeSeparators(lastDownloaded) + QLatin1Char('.'));

@@ -5,3 +5,4 @@ inline constexpr int kDownloadDone = 71;
 inline constexpr int kDownloadCannotStart = 74;
 inline constexpr int kDownloadsFailed = 79;
 inline constexpr int kDownloadFailed = 84;
+inline constexpr int kKeptAs = 441;

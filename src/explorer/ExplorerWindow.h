@@ -29,8 +29,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SettingsStore;
 class QUrl;
+struct CopyFailure;
 struct FolderCopyOptions;
 struct FolderCopyTally;
+struct KeptAs;
 class TransferStatus;
 
 // The main window: the phone's folder tree and file list beside a local folder.
@@ -184,6 +186,9 @@ private:
     QMimeData* rowsDragData();
     QList<QUrl> deliverRows(const QList<PhoneRow>& rows);
     void showFolderTally(const QString& phoneFolder, const FolderCopyTally& tally);
+    QString copyFailureText(const CopyFailure& failure) const;
+    // "Name already taken, saved as photo (2).jpg: /ml/photo.jpg".
+    QString keptAsText(const KeptAs& kept) const;
 
     // Counting the files of one command and keeping the first reason one failed.
     void startTally();

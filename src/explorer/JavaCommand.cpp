@@ -122,6 +122,8 @@ std::optional<QByteArray> ExplorerWindow::currentPhoneMenu()
 void ExplorerWindow::sendJavaQueue(bool deleteRemovedFiles)
 {
     CommandScope scope(*this);
+    // The Stop button and the progress go with the sending, however it ends.
+    const auto transfersOver = qScopeGuard([this] { endTransfers(); });
     const std::optional<QByteArray> phoneMenu = currentPhoneMenu();
     if (!phoneMenu)
         return;

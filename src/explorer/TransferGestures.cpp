@@ -3,13 +3,18 @@
 #include "ExplorerWindow.h"
 #include "LocalPane.h"
 #include "PhoneRowsMimeData.h"
+#include "TransferStatus.h"
+#include "phone/DisplayName.h"
 #include "phone/FolderCopy.h"
 #include "phone/PhoneLink.h"
+#include "phone/PhoneTexts.h"
 #include "settings/LanguageTable.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 namespace {
 
@@ -20,6 +25,12 @@ constexpr int kOneFile = 154;
 constexpr int kManyFiles = 155;
 constexpr int kNotDownloaded = 156;
 constexpr int kChooseUploads = 157;
+constexpr int kOf = PhoneTexts::Of;
+constexpr int kFolderStopped = 440;
+constexpr int kUnderAnotherName = 442;
+constexpr int kTooDeep = 443;
+constexpr int kTooManyFolders = 444;
+constexpr int kTooManyEntries = 445;
 
 bool endsTheCommand(Outcome outcome)
 {
@@ -51,27 +62,38 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         return;
     const QString destination = localPane_->currentFolder();
     if (destination.isEmpty()) {
-        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') + phoneFolder +
-                          QLatin1Char('.'));
+        statusText(1, texts_.GetString(kDownloadCannotStart) + QLatin1Char(' ') +
+                          withVisibleControls(phoneFolder) + QLatin1Char('.'));
         return;
     }
     FolderCopyTally tally;
+    int fileCount = 0;
     startTally();
     {
         CommandScope scope(*this);
-        // The root has no name of its own: its folders land in the pane's folder.
-        const QString name = phoneFolderName(phoneFolder);
-        const QString local = name.isEmpty() ? destination : localFolderFor(destination, name);
-        if (local.isEmpty())
-            tally.failed << phoneFolder;
-        else
-            tally = CopyPhoneFolder(*link_, phoneFolder, local, folderDownloadOptions());
+        const auto transfersOver = qScopeGuard([this] { endTransfers(); });
+        // Stop and Escape end the command from its first listing on.
+        transferStatus_->beginCommand();
+        FolderCopyOptions options = folderDownloadOptions();
+        options.beginFile = [this, &fileCount](int number, int count) {
+            fileCount = count;
+            beginTransferOf(number, count);
+        };
+        tally = CopyPhoneFolders(*link_, {phoneFolder}, destination, options);
     }
     // A lost line has said so already, with the way back.
-    if (closing_ || endsTheCommand(tally.end))
+    if (closing_ || tally.end == Outcome::LineLost || tally.end == Outcome::NotRun ||
+        (endsTheCommand(tally.end) && !commandStopped_))
         return;
-    if (tally.end == Outcome::Stopped)
+    if (tally.end != Outcome::Done || commandStopped_) {
+        // What is there stays; the status says how much that is.
+        QString copied = texts_.GetString(kFolderStopped) + QLatin1Char(' ') + QString::number(tally.files);
+        if (fileCount > 0)
+            copied +=
+                QLatin1Char(' ') + texts_.GetString(kOf) + QLatin1Char(' ') + QString::number(fileCount);
+        stopReport_ = copied + QLatin1Char('.');
         return sayStopped();
+    }
     showFolderTally(phoneFolder, tally);
 }
 
@@ -81,7 +103,7 @@ FolderCopyOptions ExplorerWindow::folderDownloadOptions()
 {
     FolderCopyOptions options;
     options.mayReplace = [this](const QString& name) {
-        if (mayReplace(name))
+        if (mayReplace(withVisibleControls(name)))
             return true;
         if (commandStopped_)
             link_->stopTransfer();
@@ -90,19 +112,42 @@ FolderCopyOptions ExplorerWindow::folderDownloadOptions()
     return options;
 }
 
+QString ExplorerWindow::copyFailureText(const CopyFailure& failure) const
+{
+    const int reasons[] = {kNotDownloaded, kTooDeep, kTooManyFolders, kTooManyEntries};
+    return texts_.GetString(reasons[static_cast<int>(failure.problem)]) + QLatin1Char(' ') +
+           withVisibleControls(failure.path);
+}
+
+QString ExplorerWindow::keptAsText(const KeptAs& kept) const
+{
+    return texts_.GetString(kKeptAs) + QLatin1Char(' ') + withVisibleControls(kept.localName) +
+           QStringLiteral(": ") + withVisibleControls(kept.path);
+}
+
 void ExplorerWindow::showFolderTally(const QString& phoneFolder, const FolderCopyTally& tally)
 {
     startTally();
-    for (const QString& path : tally.failed)
-        noteFailure(texts_.GetString(kNotDownloaded) + QLatin1Char(' ') + path);
+    for (const CopyFailure& failure : tally.failed)
+        noteFailure(copyFailureText(failure));
+    QStringList renamed;
+    for (const KeptAs& kept : tally.renamed)
+        renamed << keptAsText(kept);
     if (failedFiles_ > 0) {
         showFailures(kDownloadFailed, kDownloadsFailed);
+        panels_[0]->setToolTip((failureReasons_ + renamed).join(QLatin1Char('\n')));
         return;
     }
-    statusText(1, texts_.GetString(kFolderDownloaded) + QLatin1Char(' ') + phoneFolder + QLatin1Char(' ') +
-                      QString::number(tally.files) + QLatin1Char(' ') +
-                      texts_.GetString(tally.files == 1 ? kOneFile : kManyFiles) + QLatin1Char(' ') +
-                      QString::number(tally.bytes / 1024) + QLatin1Char(' ') + texts_.GetString(kListedKB));
+    QString done = texts_.GetString(kFolderDownloaded) + QLatin1Char(' ') + withVisibleControls(phoneFolder) +
+                   QLatin1Char(' ') + QString::number(tally.files) + QLatin1Char(' ') +
+                   texts_.GetString(tally.files == 1 ? kOneFile : kManyFiles) + QLatin1Char(' ') +
+                   QString::number(tally.bytes / 1024) + QLatin1Char(' ') + texts_.GetString(kListedKB);
+    if (!renamed.isEmpty())
+        done += QStringLiteral(", ") + QString::number(renamed.size()) + QLatin1Char(' ') +
+                texts_.GetString(kUnderAnotherName);
+    statusText(1, done);
+    if (!renamed.isEmpty())
+        panels_[0]->setToolTip(renamed.join(QLatin1Char('\n')));
 }
 
 QMimeData* ExplorerWindow::rowsDragData()
@@ -120,6 +165,7 @@ QList<QUrl> ExplorerWindow::deliverRows(const QList<PhoneRow>& rows)
     if (refuseWithoutLine() || refuseWhileBusy())
         return delivered;
     CommandScope scope(*this);
+    const auto transfersOver = qScopeGuard([this] { endTransfers(); });
     startTally();
     for (const PhoneRow& row : rows) {
         const Outcome outcome = link_->ReadFile(row.folder.chopped(1), row.name, tempFolder_);

@@ -39,17 +39,23 @@ void TransferStatus::ApplyLanguage()
     stop_->setToolTip(texts_.GetString(kStopText) + QStringLiteral(" (Esc)"));
 }
 
+void TransferStatus::beginCommand()
+{
+    if (running_)
+        return;
+    running_ = true;
+    stop_->setEnabled(true);
+    details_->clear();
+    show();
+}
+
 void TransferStatus::beginFile(int number, int count)
 {
     fileNumber_ = number;
     fileCount_ = count;
     meter_.start(-1);
     lastShown_.invalidate();
-    if (!running_) {
-        running_ = true;
-        stop_->setEnabled(true);
-        show();
-    }
+    beginCommand();
     showFigures();
 }
 

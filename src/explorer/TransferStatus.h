@@ -18,6 +18,8 @@ public:
     explicit TransferStatus(const LanguageTable& texts, QWidget* parent = nullptr);
 
     void ApplyLanguage();
+    // A transfer command begins: Stop is offered before the first file moves.
+    void beginCommand();
     // A command begins moving file `number` of `count`.
     void beginFile(int number, int count);
     void progress(qint64 done, qint64 total);

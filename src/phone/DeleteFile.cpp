@@ -10,7 +10,7 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
 
     // The phone wants a folder without its closing "/", but the root as "/".
     const QString folderArgument = folder.size() > 1 ? folder.left(folder.size() - 1) : QStringLiteral("/");
-    setStatus(1, text(PhoneTexts::Deleting) + QLatin1Char(' ') + name + QStringLiteral("..."));
+    setStatus(1, text(PhoneTexts::Deleting) + QLatin1Char(' ') + shownName(name) + QStringLiteral("..."));
     WaitEnd end = startExchange(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) +
                                 QStringLiteral(",0,") + EncodeName(name) + QStringLiteral(",1"));
     if (end == WaitEnd::Satisfied)
@@ -29,7 +29,8 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
         break;
     }
     if (ReceiveBuffer.contains("ERROR")) {
-        setStatus(1, text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') + name + QStringLiteral("!"));
+        setStatus(1,
+                  text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') + shownName(name) + QStringLiteral("!"));
         return Outcome::Failed;
     }
     setStatus(1, text(PhoneTexts::Deleted));

@@ -8,10 +8,6 @@
 
 namespace {
 
-// Deeper than any phone's folders: a phone listing a folder inside itself
-// for ever must not walk the disk full.
-constexpr int kDeepestFolder = 64;
-
 bool stopsTheCopy(Outcome outcome)
 {
     return outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::NotRun ||
@@ -24,68 +20,185 @@ bool unchanged(const QString& path, qint64 size)
     return local.isFile() && !local.isSymLink() && local.size() == size;
 }
 
-void copyInto(PhoneLink& link, const QString& phoneFolder, const QString& localFolder,
-              const FolderCopyOptions& options, int depth, FolderCopyTally& tally)
+struct PlannedFolder
 {
-    const ListingResult listing = link.ListFolder(phoneFolder);
-    if (stopsTheCopy(listing.outcome)) {
-        tally.end = listing.outcome;
-        // A copy cut short by the line is never a copy without failures.
-        if (listing.outcome != Outcome::Stopped)
-            tally.failed << phoneFolder;
-        return;
-    }
-    if (listing.outcome != Outcome::Done || depth > kDeepestFolder) {
-        tally.failed << phoneFolder;
-        return;
-    }
-    QList<PhoneEntry> folders;
-    for (const PhoneEntry& entry : listing.entries) {
-        if (entry.isFolder) {
-            folders << entry;
+    QString phone;
+    QString local;
+    int depth = 0;
+    bool renamed = false; // its local name is not its phone name
+};
+
+struct PlannedFile
+{
+    QString phoneFolder;
+    PhoneEntry entry;
+    QString localFolder;
+    QString localName;
+};
+
+class FolderWalk
+{
+public:
+    FolderWalk(PhoneLink& link, const FolderCopyOptions& options, const QString& destination, bool foldsCase,
+               FolderCopyTally& tally)
+        : link_(link), options_(options), destination_(destination), names_(foldsCase), tally_(tally)
+    {}
+
+    // A phone folder to copy into a folder of its name inside the destination.
+    void addRoot(const QString& phoneFolder);
+    void walk();
+    void copyFiles();
+
+private:
+    // `where`: what the copy was at, named as failed when the line ended it.
+    bool ended(Outcome outcome, const QString& where = {});
+    bool withinBounds(const PlannedFolder& folder, qsizetype entries);
+    bool makeLocalFolder(const PlannedFolder& folder);
+    void copyFile(const PlannedFile& file);
+
+    PhoneLink& link_;
+    const FolderCopyOptions& options_;
+    const QString destination_;
+    LocalNames names_;
+    FolderCopyTally& tally_;
+    QList<PlannedFolder> queue_;
+    QList<PlannedFile> files_;
+    int folders_ = 0;
+    qsizetype entries_ = 0;
+};
+
+bool FolderWalk::ended(Outcome outcome, const QString& where)
+{
+    if (!stopsTheCopy(outcome))
+        return false;
+    // A copy cut short by the line is never a copy without failures.
+    if (outcome != Outcome::Stopped && !where.isEmpty() && !link_.stopRequested())
+        tally_.failed << CopyFailure{where};
+    // The user's Stop during a listing cancels it.
+    tally_.end = outcome == Outcome::Cancelled && link_.stopRequested() ? Outcome::Stopped : outcome;
+    return true;
+}
+
+bool FolderWalk::withinBounds(const PlannedFolder& folder, qsizetype entries)
+{
+    const CopyProblem problem = folder.depth > kDeepestFolder       ? CopyProblem::TooDeep
+                                : folders_ > kMostFolders           ? CopyProblem::TooManyFolders
+                                : entries_ + entries > kMostEntries ? CopyProblem::TooManyEntries
+                                                                    : CopyProblem::NotCopied;
+    if (problem == CopyProblem::NotCopied)
+        return true;
+    tally_.failed << CopyFailure{folder.phone, problem};
+    return false;
+}
+
+bool FolderWalk::makeLocalFolder(const PlannedFolder& folder)
+{
+    if (folder.local == destination_)
+        return true;
+    const QFileInfo info(folder.local);
+    if (info.isSymLink() || (info.exists() && !info.isDir()))
+        return false;
+    return info.exists() || QDir(info.path()).mkdir(info.fileName());
+}
+
+// Breadth first: a folder listing itself under two names is caught by the
+// number of folders long before it goes deep.
+void FolderWalk::walk()
+{
+    while (!queue_.isEmpty()) {
+        // A Stop between two listings cancels none of them: it is seen here.
+        if (ended(link_.stopRequested() ? Outcome::Stopped : Outcome::Done))
+            return;
+        const PlannedFolder folder = queue_.takeFirst();
+        ++folders_;
+        if (!withinBounds(folder, 0))
+            return;
+        const ListingResult listing = link_.ListFolder(folder.phone);
+        if (ended(listing.outcome, folder.phone))
+            return;
+        if (listing.outcome != Outcome::Done || !makeLocalFolder(folder)) {
+            tally_.failed << CopyFailure{folder.phone};
             continue;
         }
-        const QString path = QDir(localFolder).filePath(entry.name);
-        if (options.skipUnchanged && isSafeLocalFileName(entry.name) && unchanged(path, entry.size)) {
-            ++tally.skipped;
-            continue;
-        }
-        if (options.mayReplace && isSafeLocalFileName(entry.name) && QFileInfo::exists(path) &&
-            !options.mayReplace(entry.name)) {
-            // The answer may have been to stop the whole copy.
-            if (link.stopRequested()) {
-                tally.end = Outcome::Stopped;
-                return;
+        if (folder.renamed)
+            tally_.renamed << KeptAs{folder.phone, QFileInfo(folder.local).fileName()};
+        if (!withinBounds(folder, listing.entries.size()))
+            return;
+        entries_ += listing.entries.size();
+        for (const PhoneEntry& entry : listing.entries) {
+            const bool safe = isSafeLocalFileName(entry.name);
+            if (entry.isFolder && !safe) {
+                tally_.failed << CopyFailure{folder.phone + entry.name + QLatin1Char('/')};
+                continue;
             }
-            ++tally.skipped;
-            continue;
+            // An unsafe file name goes to the link, which refuses it and says why.
+            const QString localName = safe ? names_.take(folder.local, entry.name) : entry.name;
+            if (entry.isFolder)
+                queue_ << PlannedFolder{folder.phone + entry.name + QLatin1Char('/'),
+                                        QDir(folder.local).filePath(localName), folder.depth + 1,
+                                        localName != entry.name};
+            else
+                files_ << PlannedFile{folder.phone, entry, folder.local, localName};
         }
-        // The link refuses unsafe names and links itself, and says so.
-        const Outcome outcome = link.ReadFile(phoneFolder.chopped(1), entry.name, localFolder);
-        if (stopsTheCopy(outcome)) {
-            tally.end = outcome;
-            if (outcome != Outcome::Stopped)
-                tally.failed << phoneFolder + entry.name;
-            return;
-        }
-        if (outcome != Outcome::Done) {
-            tally.failed << phoneFolder + entry.name;
-            continue;
-        }
-        ++tally.files;
-        tally.bytes += QFileInfo(path).size();
     }
-    for (const PhoneEntry& folder : folders) {
-        const QString phonePath = phoneFolder + folder.name + QLatin1Char('/');
-        const QString local = localFolderFor(localFolder, folder.name);
-        if (local.isEmpty()) {
-            tally.failed << phonePath;
-            continue;
-        }
-        copyInto(link, phonePath, local, options, depth + 1, tally);
-        if (tally.end != Outcome::Done)
-            return;
+}
+
+void FolderWalk::addRoot(const QString& phoneFolder)
+{
+    const QString name = phoneFolderName(phoneFolder);
+    // The root has no name of its own: its copy is the destination itself.
+    if (name.isEmpty())
+        queue_ << PlannedFolder{phoneFolder, destination_};
+    else if (!isSafeLocalFileName(name))
+        tally_.failed << CopyFailure{phoneFolder};
+    else {
+        const QString localName = names_.take(destination_, name);
+        queue_ << PlannedFolder{phoneFolder, QDir(destination_).filePath(localName), 0, localName != name};
     }
+}
+
+void FolderWalk::copyFiles()
+{
+    for (qsizetype i = 0; i < files_.size() && tally_.end == Outcome::Done; ++i) {
+        if (ended(link_.stopRequested() ? Outcome::Stopped : Outcome::Done))
+            return;
+        if (options_.beginFile)
+            options_.beginFile(static_cast<int>(i + 1), static_cast<int>(files_.size()));
+        copyFile(files_.at(i));
+    }
+}
+
+void FolderWalk::copyFile(const PlannedFile& file)
+{
+    const QString path = QDir(file.localFolder).filePath(file.localName);
+    const bool safe = isSafeLocalFileName(file.localName);
+    if (options_.skipUnchanged && safe && unchanged(path, file.entry.size)) {
+        ++tally_.skipped;
+        return;
+    }
+    if (options_.mayReplace && safe && QFileInfo::exists(path) && !options_.mayReplace(file.localName)) {
+        // The answer may have been to stop the whole copy.
+        if (link_.stopRequested())
+            tally_.end = Outcome::Stopped;
+        else
+            ++tally_.skipped;
+        return;
+    }
+    const bool renamed = file.localName != file.entry.name;
+    // The link refuses unsafe names and links itself, and says so.
+    const QString phonePath = file.phoneFolder + file.entry.name;
+    const Outcome outcome = link_.ReadFile(file.phoneFolder.chopped(1), file.entry.name, file.localFolder,
+                                           renamed ? file.localName : QString(), file.entry.size);
+    if (ended(outcome, phonePath))
+        return;
+    if (outcome != Outcome::Done) {
+        tally_.failed << CopyFailure{phonePath};
+        return;
+    }
+    ++tally_.files;
+    tally_.bytes += QFileInfo(path).size();
+    if (renamed)
+        tally_.renamed << KeptAs{phonePath, file.localName};
 }
 
 } // namespace
@@ -95,23 +208,16 @@ QString phoneFolderName(const QString& phoneFolder)
     return phoneFolder.section(QLatin1Char('/'), -2, -2);
 }
 
-QString localFolderFor(const QString& parent, const QString& name)
-{
-    if (!isSafeLocalFileName(name))
-        return {};
-    const QString path = QDir(parent).filePath(name);
-    const QFileInfo info(path);
-    if (info.isSymLink() || (info.exists() && !info.isDir()))
-        return {};
-    if (!info.exists() && !QDir(parent).mkdir(name))
-        return {};
-    return path;
-}
-
-FolderCopyTally CopyPhoneFolder(PhoneLink& link, const QString& phoneFolder, const QString& localFolder,
-                                const FolderCopyOptions& options)
+FolderCopyTally CopyPhoneFolders(PhoneLink& link, const QStringList& phoneFolders, const QString& destination,
+                                 const FolderCopyOptions& options)
 {
     FolderCopyTally tally;
-    copyInto(link, phoneFolder, localFolder, options, 0, tally);
+    const bool folds = options.foldsCase.has_value() ? *options.foldsCase : foldsCase(destination);
+    FolderWalk walk(link, options, destination, folds, tally);
+    for (const QString& folder : phoneFolders)
+        walk.addRoot(folder);
+    walk.walk();
+    if (tally.end == Outcome::Done)
+        walk.copyFiles();
     return tally;
 }

@@ -36,13 +36,14 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
     const QString command = QStringLiteral("AT+QFSL=") + EncodeName(folder) +
                             (internalToo ? QStringLiteral(",4") : QStringLiteral(",0"));
     const QString failedText =
-        text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + folder + QStringLiteral("!");
+        text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("!");
 
     // Names of an earlier listing must not stand for this one if it fails.
     if (folder == QLatin1String("/java/"))
         JavaFileNames.clear();
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
-        setStatus(1, text(PhoneTexts::Listing) + QLatin1Char(' ') + folder + QStringLiteral("..."));
+        setStatus(1,
+                  text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));
         WaitEnd end = startExchange(command);
         // A large folder's answer takes minutes at the line's rate: only
         // silence cuts it off.

@@ -1,5 +1,6 @@
 #include "PhoneLink.h"
 
+#include "DisplayName.h"
 #include "ExchangeScope.h"
 #include "LineTrace.h"
 #include "PhoneObserver.h"
@@ -74,6 +75,11 @@ void PhoneLink::setTiming(const Timing& timing)
 QString PhoneLink::text(int number) const
 {
     return texts_.GetString(number);
+}
+
+QString PhoneLink::shownName(const QString& name) const
+{
+    return nameForm_ ? nameForm_(name) : withVisibleControls(name);
 }
 
 void PhoneLink::setStatus(int panel, const QString& text)

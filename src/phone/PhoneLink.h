@@ -111,13 +111,19 @@ public:
     ListingResult ListFolder(const QString& folder);
     BatteryResult ShowBatteryCharge();
     BatteryResult QueryBatteryCharge();
+    // The file is saved as `localName` when given, else under its phone name;
     // `listedSize`: the size the folder's listing gave, which the answer must announce.
     Outcome ReadFile(const QString& folder, const QString& name, const QString& localFolder,
-                     std::optional<qint64> listedSize = std::nullopt);
+                     const QString& localName = {}, std::optional<qint64> listedSize = std::nullopt);
     Outcome SendFile(const UploadItem& item);
     Outcome DeleteFile(const QString& name, const QString& folder);
 
     QString text(int number) const;
+    // Names from the phone in status texts never carry a raw control
+    // character: the window shows them as replacement characters, a
+    // terminal quotes them as `ls` does.
+    void setNameForm(std::function<QString(const QString&)> form) { nameForm_ = std::move(form); }
+    QString shownName(const QString& name) const;
 
     // True once the last download, slice or battery query has succeeded.
     bool commandDone() const { return CommandDone; }
@@ -258,4 +264,5 @@ private:
     // Bytes arriving on their own in binary reception go here instead of the buffer.
     std::function<void(const QByteArray&)> binarySink_;
     LineTrace* trace_ = nullptr;
+    std::function<QString(const QString&)> nameForm_;
 };

@@ -32,7 +32,7 @@ void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std:
 }
 
 Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder,
-                            std::optional<qint64> listedSize)
+                            const QString& localName, std::optional<qint64> listedSize)
 {
     ExchangeScope scope(*this);
     if (!scope.admitted())
@@ -40,16 +40,19 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     transferRunning_ = true;
     const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
     CommandDone = false;
-    const QString failedText = text(PhoneTexts::ReadError) + QLatin1Char(' ') + name + QStringLiteral(".");
-    setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + name + QStringLiteral("..."));
-    if (!isSafeLocalFileName(name)) {
+    const QString failedText =
+        text(PhoneTexts::ReadError) + QLatin1Char(' ') + shownName(name) + QStringLiteral(".");
+    setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + shownName(name) + QStringLiteral("..."));
+    const QString savedAs = localName.isEmpty() ? name : localName;
+    if (!isSafeLocalFileName(name) || !isSafeLocalFileName(savedAs)) {
         setStatus(1, failedText);
         return Outcome::Failed;
     }
-    const QString path = QDir(localFolder).filePath(name);
+    const QString path = QDir(localFolder).filePath(savedAs);
     // Writing through a link would change a file outside the folder, or create one there.
     if (QFileInfo(path).isSymLink()) {
-        setStatus(1, text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + name + QStringLiteral("."));
+        setStatus(1,
+                  text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::Failed;
     }
 
@@ -107,7 +110,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     case WaitEnd::LineLost:
         return Outcome::LineLost;
     case WaitEnd::TimedOut:
-        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + name + QStringLiteral("."));
+        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::TimedOut;
     case WaitEnd::Satisfied:
         break;

@@ -49,7 +49,7 @@ bool PhoneLink::removePartialUpload(const UploadItem& item)
     const bool removed = deleted == Outcome::Done;
     setStatus(1, reason + QLatin1Char(' ') +
                      text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
-                     item.FileName + (removed ? QStringLiteral(".") : QStringLiteral("!")));
+                     shownName(item.FileName) + (removed ? QStringLiteral(".") : QStringLiteral("!")));
     // Refused means there is no such file: nothing is left to tidy up either.
     return removed || deleted == Outcome::Failed;
 }
@@ -135,13 +135,14 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
         answerEnded();
         if (offset == 0)
             phoneFileStarted = false;
-        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("... ") +
-                         text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
+        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
+                         QStringLiteral("... ") + text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
         return Outcome::Failed;
     }
 
     CommandDone = true;
-    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + item.FileName + QStringLiteral("..."));
+    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
+                     QStringLiteral("..."));
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.

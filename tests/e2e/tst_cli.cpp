@@ -119,27 +119,63 @@ private slots:
         phone.putFile(QStringLiteral("ml/a\nfake\t9.txt"), "123");
         phone.putFile(QStringLiteral("ml/\x1b[2Jx/b.txt"), "1");
         QVERIFY(phone.start());
-        const Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
+        Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("\\033[2Jx/\na\\nfake\\t9.txt\t3\n"));
+        // Copying them names them the same way, one failure a line.
+        QTemporaryDir here;
+        run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("-r"), QStringLiteral("/ml"),
+                                  QStringLiteral("--to"), here.path()}));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QChar('\t')), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/a\\nfake\\t9.txt\n")),
+                 qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/\\033[2Jx/\n")), qPrintable(run.err));
+    }
+
+    // A folder listing itself under two names ends at the walk's bound,
+    // keeping what it copied and saying why the rest was not.
+    void loopingFolderEndsWithinItsBound()
+    {
+        SimulatedPhone phone;
+        phone.putFile(QStringLiteral("ml/x.txt"), "x");
+        QVERIFY(phone.start());
+        const QString loop = phone.root() + QStringLiteral("/ml/loop");
+        QVERIFY(QDir().mkpath(loop));
+        QVERIFY(QFile::link(loop, loop + QStringLiteral("/a")) &&
+                QFile::link(loop, loop + QStringLiteral("/b")));
+        QTemporaryDir here;
+        const Run run = cli({QStringLiteral("--port"), phone.device(), QStringLiteral("--delay"),
+                             QStringLiteral("1"), QStringLiteral("get"), QStringLiteral("-r"),
+                             QStringLiteral("/ml"), QStringLiteral("--to"), here.path()});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QStringLiteral("copied 1 file, 1 byte, 1 failed\n"));
+        QVERIFY2(run.err.contains(QStringLiteral("(more than 10000 folders: the rest was not copied)")),
+                 qPrintable(run.err.right(300)));
+        QFile copied(here.filePath(QStringLiteral("ml/x.txt")));
+        QVERIFY(copied.open(QIODevice::ReadOnly));
+        QCOMPARE(copied.readAll(), QByteArray("x"));
     }
 
     void copiesBothWaysAndDeletes()
     {
         SimulatedPhone phone;
         phone.putFile(QStringLiteral("ml/im/a.jpg"), "picture");
+        phone.putFile(QStringLiteral("ml/a.jpg"), "other");
         QVERIFY(phone.start());
         QTemporaryDir here;
 
-        const QString trace = here.filePath(QStringLiteral("line.log"));
+        // A second file of the name does not replace the first; the files'
+        // content reaches the trace only as its count and first bytes.
+        const QString trace = QDir(config_.path()).filePath(QStringLiteral("line.log"));
         Run run = cli(QStringList{QStringLiteral("--trace"), trace} +
-                          onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg")}),
+                          onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg"),
+                                          QStringLiteral("/ml/a.jpg")}),
                       here.path());
         QCOMPARE(run.status, 0);
-        QFile got(here.filePath(QStringLiteral("a.jpg")));
-        QVERIFY(got.open(QIODevice::ReadOnly));
-        QCOMPARE(got.readAll(), QByteArray("picture"));
-        // The file's content reaches the trace only as its count and first bytes.
+        QCOMPARE(readTree(here.path()), (QStringList{"a (2).jpg=other", "a.jpg=picture"}));
+        QVERIFY2(run.err.contains(QStringLiteral("name taken, kept as a (2).jpg: /ml/a.jpg\n")),
+                 qPrintable(run.err));
         QFile traced(trace);
         QVERIFY(traced.open(QIODevice::ReadOnly));
         const QString lines = QString::fromUtf8(traced.readAll());
@@ -251,7 +287,7 @@ private slots:
         const Run run = cli(onPhone(phone, {QStringLiteral("backup"), here.path()}));
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QStringLiteral("copied 1 file, 2 bytes, 2 failed\n"));
-        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a\\b/")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a\\\\b/")), qPrintable(run.err));
         QVERIFY2(run.err.contains(QStringLiteral("not copied: /other/")), qPrintable(run.err));
         QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         QCOMPARE(readTree(here.filePath(QStringLiteral("ml"))), QStringList{"ok.txt=ok"});
@@ -458,7 +494,7 @@ private slots:
         QVERIFY(phone.start());
         QTemporaryDir here;
         QCOMPARE(cli(onPhone(phone, arguments), here.path()).status, status);
-        QCOMPARE(QDir(here.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void unreachablePortFails()

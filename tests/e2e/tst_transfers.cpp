@@ -1,3 +1,5 @@
+#include "phone/DisplayName.h"
+#include "phone/FolderCopy.h"
 #include "support/LinkFixture.h"
 
 #include <QFile>
@@ -315,6 +317,35 @@ private slots:
         QCOMPARE(readLocal(destination.filePath(QStringLiteral("a.txt"))), QByteArray("new"));
     }
 
+    // Names that differ only by case, copied onto a disk that ignores case:
+    // the second file and folder keep a numbered name, none replaces another.
+    void folderCopyKeepsNamesTheDiskFolds()
+    {
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/Photo.jpg"), "first");
+        fixture.phone.putFile(QStringLiteral("ml/photo.jpg"), "second");
+        fixture.phone.putFile(QStringLiteral("ml/Im/a.txt"), "upper");
+        fixture.phone.putFile(QStringLiteral("ml/im/a.txt"), "lower");
+        QVERIFY(fixture.connect());
+        QTemporaryDir destination;
+        FolderCopyOptions options;
+        options.foldsCase = true;
+        const FolderCopyTally tally =
+            CopyPhoneFolders(*fixture.link, {QStringLiteral("/ml/")}, destination.path(), options);
+        QCOMPARE(tally.files, 4);
+        QVERIFY(tally.complete());
+        QCOMPARE(tally.renamed.size(), 2);
+        QCOMPARE(tally.renamed.at(0).path, QStringLiteral("/ml/im/"));
+        QCOMPARE(tally.renamed.at(0).localName, QStringLiteral("im (2)"));
+        QCOMPARE(tally.renamed.at(1).path, QStringLiteral("/ml/photo.jpg"));
+        QCOMPARE(tally.renamed.at(1).localName, QStringLiteral("photo (2).jpg"));
+        const QString ml = destination.filePath(QStringLiteral("ml/"));
+        QCOMPARE(readLocal(ml + QStringLiteral("Photo.jpg")), QByteArray("first"));
+        QCOMPARE(readLocal(ml + QStringLiteral("photo (2).jpg")), QByteArray("second"));
+        QCOMPARE(readLocal(ml + QStringLiteral("Im/a.txt")), QByteArray("upper"));
+        QCOMPARE(readLocal(ml + QStringLiteral("im (2)/a.txt")), QByteArray("lower"));
+    }
+
     void hostileNamesAreRefused_data()
     {
         QTest::addColumn<QString>("name");
@@ -333,7 +364,9 @@ private slots:
         const QString destination = outer.filePath(QStringLiteral("inside"));
         QDir().mkpath(destination);
         QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), name, destination), Outcome::Failed);
-        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T73 ") + name + QStringLiteral("."));
+        // A control character shows as a replacement character, never raw.
+        QCOMPARE(fixture.observer.lastStatus(1),
+                 QStringLiteral("T73 ") + withVisibleControls(name) + QStringLiteral("."));
         QCOMPARE(QDir(outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{"inside"});
         QVERIFY(fixture.phone.commands().isEmpty());

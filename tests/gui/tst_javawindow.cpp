@@ -415,6 +415,9 @@ private slots:
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), oldMenu);
         QCOMPARE(fixture.window->UploadList.first().PhoneFolder, QStringLiteral("/java"));
+        // The sending is over: no Stop button, no progress left standing.
+        QVERIFY(fixture.window->findChild<QWidget*>(QStringLiteral("fraTransfer"))->isHidden());
+        QVERIFY(fixture.window->panelText(3).isEmpty());
     }
 
     // Suites outside any folder and twin folders each show what the file holds.

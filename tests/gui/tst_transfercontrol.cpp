@@ -2,7 +2,9 @@
 #include "GuiFiles.h"
 #include "support/RecordingObserver.h"
 
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
@@ -39,6 +41,18 @@ class TransferControlTest : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(fixture.rowNames().size() >= names.size(), 10000);
         for (qsizetype i = 0; i < names.size(); ++i)
             fixture.clickRow(names.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+    }
+
+    // The tree's context menu on a folder, and its "Download folder".
+    static void downloadFolderByMenu(ExplorerFixture& fixture, const QString& tag)
+    {
+        const QPoint at = fixture.tree()->visualItemRect(fixture.treeNode(tag)).center();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, fixture.tree()->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(fixture.tree()->viewport(), &request);
+        auto* menu = fixture.find<QMenu>(QStringLiteral("mnuFolderOp"));
+        QTRY_VERIFY(menu->isVisible());
+        QAction* item = fixture.find<QAction>(QStringLiteral("mnuTDownloadFolder"));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
     }
 
     // Runs `act` once the transfer shows its progress. A command waits for the
@@ -128,16 +142,20 @@ private slots:
     {
         QTest::addColumn<bool>("upload");
         QTest::addColumn<bool>("escape");
-        QTest::newRow("upload, Stop button") << true << false;
-        QTest::newRow("upload, Escape") << true << true;
-        QTest::newRow("download, Stop button") << false << false;
-        QTest::newRow("download, Escape") << false << true;
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("upload, Stop button") << true << false << false;
+        QTest::newRow("upload, Escape") << true << true << false;
+        QTest::newRow("download, Stop button") << false << false << false;
+        QTest::newRow("download, Escape") << false << true << false;
+        QTest::newRow("folder download, Stop button") << false << false << true;
+        QTest::newRow("folder download, Escape") << false << true << true;
     }
 
     void stopEndsTheTransfer()
     {
         QFETCH(bool, upload);
         QFETCH(bool, escape);
+        QFETCH(bool, folder);
         ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
         fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(40000, 'p'));
@@ -148,6 +166,8 @@ private slots:
         bool stopped = false;
         whenTransferShows(fixture, [&] {
             stopped = true;
+            // As the window manager does once a context menu is gone.
+            QApplication::setActiveWindow(fixture.window.get());
             if (escape)
                 QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
             else
@@ -156,13 +176,23 @@ private slots:
         if (upload) {
             showAndSelect(fixture, {});
             dropOnto(fixture.list()->viewport(), fileDrop({source}));
+        } else if (folder) {
+            showAndSelect(fixture, {});
+            downloadFolderByMenu(fixture, QStringLiteral("/ml/"));
         } else {
             showAndSelect(fixture, {QStringLiteral("big.bin")});
             QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
         }
         QTRY_VERIFY_WITH_TIMEOUT(stopped && !fixture.window->isCommandRunning(), 15000);
         const QString said = fixture.window->panelText(1);
-        QVERIFY2(said.startsWith(fixture.text(141)), qPrintable(said));
+        // Stopped with nothing copied, the local folder made by the command empty.
+        QVERIFY2(folder ? said == fixture.text(440) + QStringLiteral(" 0 ") + fixture.text(122) +
+                                      QStringLiteral(" 1.")
+                        : said.startsWith(fixture.text(141)),
+                 qPrintable(said));
+        QCOMPARE(QDir(fixture.localFolder() + QStringLiteral("/ml")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
+        QVERIFY(fixture.window->panelText(3).isEmpty());
         if (upload) {
             QVERIFY2(said.endsWith(fixture.text(142) + QStringLiteral(" up.bin.")), qPrintable(said));
             QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
@@ -187,18 +217,23 @@ private slots:
     void closingDuringATransferAsksFirst_data()
     {
         QTest::addColumn<bool>("quit");
-        QTest::newRow("No") << false;
-        QTest::newRow("Yes") << true;
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("No") << false << false;
+        QTest::newRow("Yes") << true << false;
+        QTest::newRow("folder download, No") << false << true;
     }
 
     void closingDuringATransferAsksFirst()
     {
         QFETCH(bool, quit);
+        QFETCH(bool, folder);
         ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
         const QString source =
             writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), QByteArray(12000, 'u'));
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
+        if (folder)
+            fixture.phone.putFile(QStringLiteral("ml/down.bin"), QByteArray(12000, 'd'));
         QVERIFY(fixture.start());
         fixture.window->show();
         QString asked;
@@ -207,8 +242,17 @@ private slots:
             fixture.window->close();
         });
         showAndSelect(fixture, {});
-        dropOnto(fixture.list()->viewport(), fileDrop({source}));
+        if (folder)
+            downloadFolderByMenu(fixture, QStringLiteral("/ml/"));
+        else
+            dropOnto(fixture.list()->viewport(), fileDrop({source}));
         QTRY_COMPARE_WITH_TIMEOUT(asked, fixture.text(144), 10000);
+        if (folder) {
+            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(153)), 15000);
+            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/ml/down.bin")),
+                     QByteArray(12000, 'd'));
+            return;
+        }
         if (quit) {
             // At once; the next connection deletes the partial file.
             QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 1000);

@@ -2,6 +2,7 @@
 
 #include "FolderCommands.h"
 #include "phone/DisplayName.h"
+#include "phone/LocalNames.h"
 #include "phone/PhoneLink.h"
 
 #include <QDir>
@@ -65,7 +66,7 @@ bool takeNoClobber(QStringList& arguments)
 
 void sayKept(const PhoneLink& link, const QString& name)
 {
-    QTextStream(stderr) << link.text(kExistsAlready) << ' ' << name << Qt::endl;
+    QTextStream(stderr) << link.text(kExistsAlready) << ' ' << link.shownName(name) << Qt::endl;
 }
 
 } // namespace
@@ -152,13 +153,21 @@ int runGet(PhoneLink& link, const QStringList& givenArguments)
         return ExitUsage;
     }
     const QString localFolder = QDir(destination).absolutePath();
+    // Two files of one name from two folders both stay.
+    LocalNames names(foldsCase(localFolder));
     return forEachPhoneFile(link, files, [&](const QString& folder, const QString& name) {
-        if (noClobber && QFileInfo::exists(QDir(localFolder).filePath(name))) {
-            sayKept(link, name);
+        const QString localName = names.take(localFolder, name);
+        if (noClobber && QFileInfo::exists(QDir(localFolder).filePath(localName))) {
+            sayKept(link, localName);
             return Outcome::Done;
         }
         // The phone takes a file's folder without its closing "/"; the root as "".
-        return link.ReadFile(folder.chopped(1), name, localFolder);
+        const Outcome outcome =
+            link.ReadFile(folder.chopped(1), name, localFolder, localName == name ? QString() : localName);
+        if (outcome == Outcome::Done && localName != name)
+            QTextStream(stderr) << "name taken, kept as " << link.shownName(localName) << ": "
+                                << link.shownName(folder + name) << Qt::endl;
+        return outcome;
     });
 }
 

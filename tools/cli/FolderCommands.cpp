@@ -1,12 +1,16 @@
 #include "FolderCommands.h"
 
 #include "CliCommands.h"
+#include "phone/DisplayName.h"
 #include "phone/FolderCopy.h"
 #include "phone/PhoneLink.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
 
 const char* const kFolderUsage =
     "\n"
@@ -17,7 +21,10 @@ const char* const kFolderUsage =
     "  backup DIR [--update]           copy every folder the phone lists into DIR\n"
     "                                  (made when missing)\n"
     "  With --update, files already there with the same name and size are skipped.\n"
-    "  A summary of files, bytes and failures ends both.\n";
+    "  A summary of files, bytes and failures ends both. A file whose name another\n"
+    "  file of the same run took (names differing only by case on a disk that\n"
+    "  ignores case) is kept as \"name (2).ext\" and named on stderr. A walk stops\n"
+    "  at 64 levels, 10000 folders or 100000 entries and says so.\n";
 
 namespace {
 
@@ -47,7 +54,24 @@ bool readFolderArguments(const QStringList& arguments, bool takesTo, FolderArgum
     return true;
 }
 
-// The summary on stdout, each failure on stderr; the exit status.
+QString reasonFor(CopyProblem problem)
+{
+    const QString rest = QStringLiteral(": the rest was not copied)");
+    switch (problem) {
+    case CopyProblem::TooDeep:
+        return QStringLiteral(" (deeper than %1 levels").arg(kDeepestFolder) + rest;
+    case CopyProblem::TooManyFolders:
+        return QStringLiteral(" (more than %1 folders").arg(kMostFolders) + rest;
+    case CopyProblem::TooManyEntries:
+        return QStringLiteral(" (more than %1 files and folders").arg(kMostEntries) + rest;
+    case CopyProblem::NotCopied:
+        break;
+    }
+    return {};
+}
+
+// The summary on stdout; each file kept under another name and each failure
+// on stderr, one a line; the exit status.
 int summarise(const FolderCopyTally& tally)
 {
     QTextStream out(stdout);
@@ -55,21 +79,18 @@ int summarise(const FolderCopyTally& tally)
         << (tally.bytes == 1 ? " byte" : " bytes");
     if (tally.skipped > 0)
         out << ", skipped " << tally.skipped << " unchanged";
+    if (!tally.renamed.isEmpty())
+        out << ", " << tally.renamed.size() << " under another name";
     out << ", " << tally.failed.size() << " failed\n";
     out.flush();
     QTextStream err(stderr);
-    for (const QString& path : tally.failed)
-        err << "not copied: " << path << '\n';
+    // Phone names as ls shows them: a name cannot forge a line or drive the terminal.
+    const auto shown = isatty(fileno(stderr)) ? quotedForTerminal : escapedForPipe;
+    for (const KeptAs& kept : tally.renamed)
+        err << "name taken, kept as " << shown(kept.localName) << ": " << shown(kept.path) << '\n';
+    for (const CopyFailure& failure : tally.failed)
+        err << "not copied: " << shown(failure.path) << reasonFor(failure.problem) << '\n';
     return tally.complete() ? ExitSuccess : ExitPhoneFailed;
-}
-
-void add(FolderCopyTally& total, const FolderCopyTally& part)
-{
-    total.files += part.files;
-    total.bytes += part.bytes;
-    total.skipped += part.skipped;
-    total.failed += part.failed;
-    total.end = part.end;
 }
 
 } // namespace
@@ -87,21 +108,10 @@ int runGetFolders(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("no such local folder: ") + read.destination);
         return ExitUsage;
     }
-    const QString destination = QDir(read.destination).absolutePath();
-    FolderCopyTally total;
-    for (const QString& item : read.items) {
-        const QString folder = normalisedPhoneFolder(item);
-        const QString name = phoneFolderName(folder);
-        // The root has no name of its own: its copy is the destination itself.
-        const QString local = name.isEmpty() ? destination : localFolderFor(destination, name);
-        if (local.isEmpty())
-            total.failed << folder;
-        else
-            add(total, CopyPhoneFolder(link, folder, local, read.options));
-        if (total.end != Outcome::Done)
-            break;
-    }
-    return summarise(total);
+    QStringList folders;
+    for (const QString& item : read.items)
+        folders << normalisedPhoneFolder(item);
+    return summarise(CopyPhoneFolders(link, folders, QDir(read.destination).absolutePath(), read.options));
 }
 
 int runBackup(PhoneLink& link, const QStringList& arguments)
@@ -118,5 +128,5 @@ int runBackup(PhoneLink& link, const QStringList& arguments)
         printUsageError(QStringLiteral("cannot make the local folder ") + destination);
         return ExitUsage;
     }
-    return summarise(CopyPhoneFolder(link, QStringLiteral("/"), destination, read.options));
+    return summarise(CopyPhoneFolders(link, {QStringLiteral("/")}, destination, read.options));
 }

@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "FolderCommands.h"
 #include "JavaCommands.h"
+#include "phone/DisplayName.h"
 #include "phone/LineLogFormat.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
@@ -314,6 +315,8 @@ int main(int argc, char* argv[])
         });
     }
     link.setTiming(PhoneLink::Timing::from(chosen));
+    // Status texts go to stderr: phone names there as ls shows them.
+    link.setNameForm(isatty(fileno(stderr)) ? quotedForTerminal : escapedForPipe);
     // Downloads are received in a folder of our own, so a running window's
     // working folder is never touched.
     Folders::removeAbandonedScratchFolders();
