@@ -7,10 +7,10 @@
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
-#include "settings/AboutBox.h"
-#include "settings/FolderChooser.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/FolderChooser.h"
 #include "settings/LanguageTable.h"
-#include "settings/SettingsDialog.h"
+#include "dialogs/SettingsDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,7 +34,10 @@ constexpr int kNoProgramOpens = 88;
 constexpr int kMissingFileBefore = 107;
 constexpr int kMissingFileAfter = 108;
 constexpr int kRootRefusesDrops = 109;
-constexpr int kDeleteQuestion = 110;
+constexpr int kDeleteOneQuestion = 470;
+constexpr int kDeleteManyQuestion = 471;
+constexpr int kAllSkippedNothingCopied = 472;
+constexpr int kAllSkippedNothingSent = 473;
 
 // A phone folder as the transfer commands name it: without its closing "/",
 // the root as the empty text.
@@ -57,6 +60,7 @@ void ExplorerWindow::startTally()
 {
     sentFiles_ = 0;
     failedFiles_ = 0;
+    skippedFiles_ = 0;
     failureReasons_.clear();
     commandStopped_ = false;
     overwriteAll_ = false;
@@ -89,14 +93,15 @@ void ExplorerWindow::showFailures(int oneFailedText, int manyFailedText)
 void ExplorerWindow::showUploadTally()
 {
     if (sentFiles_ == 0 && failedFiles_ == 0)
-        statusText(1, texts_.GetString(kNothingSent));
+        statusText(1, texts_.GetString(skippedFiles_ > 0 ? kAllSkippedNothingSent : kNothingSent));
     else
         showTally(kUploadsDone, kUploadFailed, kUploadsFailed);
 }
 
 void ExplorerWindow::RefreshCommand()
 {
-    FolderClick(tvFolders_->currentItem());
+    // The folder the list shows, wherever the tree's highlight has wandered.
+    FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
 }
 
 void ExplorerWindow::DownloadCommand()
@@ -120,7 +125,7 @@ void ExplorerWindow::DownloadCommand()
             return sayStopped();
         // The working folder is ours; elsewhere a file of the name is the user's.
         if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(row.name)) &&
-            !mayReplace(row.name))
+            !mayReplace(downloadQuestion(row.name, destination, row.size)))
             continue;
         beginTransferOf(static_cast<int>(i + 1), static_cast<int>(rows.size()));
         const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination);
@@ -135,6 +140,8 @@ void ExplorerWindow::DownloadCommand()
     }
     if (commandStopped_)
         return sayStopped();
+    if (skippedFiles_ > 0 && skippedFiles_ == rows.size())
+        return statusText(1, texts_.GetString(kAllSkippedNothingCopied));
     showTally(kDownloadDone, kDownloadFailed, kDownloadsFailed);
     if (OpenAfterDownload && !lastDownloaded.isEmpty() && !OpenWith::openDocument(lastDownloaded))
         statusText(1, texts_.GetString(kNoProgramOpens) + QLatin1Char(' ') +
@@ -152,13 +159,23 @@ void ExplorerWindow::DeleteCommand()
 {
     if (refuseWithoutLine() || refuseWhileBusy())
         return;
-    if (QMessageBox::question(this, QStringLiteral("Vantrel"), texts_.GetString(kDeleteQuestion),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    const QList<PhoneRow> rows = selectedRows();
+    // Nothing chosen, nothing to ask about (the key reaches here without a selection).
+    if (rows.isEmpty())
+        return;
+    const QString question =
+        rows.size() == 1
+            ? texts_.GetString(kDeleteOneQuestion) + QLatin1Char(' ') + rows.first().folder + rows.first().name +
+                  QLatin1Char('?')
+            : texts_.GetString(kDeleteManyQuestion) + QLatin1Char(' ') + QString::number(rows.size()) +
+                  QLatin1Char('.');
+    if (QMessageBox::question(this, QStringLiteral("Vantrel"), question, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
         return;
     startTally();
     {
         CommandScope scope(*this);
-        for (const PhoneRow& row : selectedRows()) {
+        for (const PhoneRow& row : rows) {
             if (closing_)
                 return;
             const Outcome outcome = link_->DeleteFile(row.name, row.folder);
@@ -177,19 +194,30 @@ void ExplorerWindow::DeleteCommand()
 
 void ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)
 {
-    if (commandEnded() || (askBeforeReplacing && phoneFolderLists(item) && !mayReplace(item.FileName)) ||
-        commandEnded())
+    const bool replacing = askBeforeReplacing && phoneFolderLists(item);
+    if (commandEnded() || (replacing && !mayReplace(uploadQuestion(item))) || commandEnded())
         return;
     beginTransferOf(fileNumber, fileCount);
     repaint();
+    const auto barOver = qScopeGuard([this] {
+        pgbMain_->hide();
+        statusText(3, QString());
+    });
+    // Until the new file is whole the phone's old one lives on here.
+    std::optional<KeptFile> kept;
+    if (replacing) {
+        if (!(kept = keepPhoneFile(item)))
+            return;
+        beginTransferOf(fileNumber, fileCount);
+    }
     const Outcome outcome = link_->SendFile(item);
     noteStop(outcome);
+    if (kept)
+        settleKeptFile(*kept, item, outcome);
     if (outcome == Outcome::Done)
         ++sentFiles_;
     else if (outcome != Outcome::Stopped)
         noteFailure(panelText(1));
-    pgbMain_->hide();
-    statusText(3, QString());
 }
 
 void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
@@ -224,7 +252,7 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
                 uploadOne(item, static_cast<int>(i + 1), static_cast<int>(paths.size()));
                 continue;
             }
-            FolderChooser::ShowDir(path, texts_, UploadList, this);
+            queueChosenFiles(path);
             SendQueuedFiles();
         }
     }
@@ -235,6 +263,19 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
         sayStopped();
     else
         showUploadTally();
+}
+
+void ExplorerWindow::queueChosenFiles(const QString& folder)
+{
+    QList<ChosenFile> chosen;
+    FolderChooser::ShowDir(folder, texts_, chosen, this);
+    UploadList.clear();
+    for (const ChosenFile& file : chosen) {
+        UploadItem item;
+        item.LocalPath = file.LocalPath;
+        item.FileSize = file.FileSize;
+        UploadList << item;
+    }
 }
 
 int ExplorerWindow::SendQueuedFiles()
@@ -335,12 +376,19 @@ void ExplorerWindow::SettingsCommand()
 {
     if (refuseWhileBusy())
         return;
+    const QString portBefore = portDevice();
     {
         SettingsDialog dialog(store_, settings_, texts_, Folders::languageFolder(), this);
         dialog.exec();
     }
-    // Whichever way the dialog closed, everything is read and built afresh.
-    StartUp();
+    saveWindowState();
+    const bool samePort = link_->isOpen() && portDevice() == portBefore;
+    // A new port means a new phone, read from its root; otherwise the tree,
+    // the list and the line stay as they are and the rest is applied.
+    if (samePort)
+        applySettingsKeepingTheLine();
+    else
+        StartUp();
 }
 
 void ExplorerWindow::AboutCommand()

@@ -1,4 +1,5 @@
 #include "ExplorerWindow.h"
+#include "ElidedLabel.h"
 
 #include "FileList.h"
 #include "FolderTree.h"
@@ -44,6 +45,9 @@ constexpr int kStatusPanel1Floor = twips(4000);
 constexpr int kStatusPanel2 = twips(1000);
 constexpr int kStatusPanel3 = twips(3000);
 constexpr int kProgressShortOfPanel3 = twips(1024);
+constexpr int kRefreshMenuText = 484;
+// The progress bar's panel at its narrowest: the percentage and a short bar.
+constexpr int kProgressPanelFloor = kProgressShortOfPanel3 + 30;
 
 void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
 {
@@ -155,6 +159,13 @@ QWidget* ExplorerWindow::buildLeftColumn()
     tvFolders_->setIconSize(QSize(20, 20));
     connect(tvFolders_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* node) { FolderClick(node); });
+    // Opening a folder not yet listed lists it: that is where its sub-folders come from.
+    connect(tvFolders_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+        if (node->childCount() == 0 && !isCommandRunning()) {
+            const QString key = node->data(0, Qt::UserRole).toString();
+            QTimer::singleShot(0, this, [this, key] { FolderClick(nodeByKey(key)); });
+        }
+    });
     connect(tree, &FolderTree::folderReachedByKeyboard, this, [this](QTreeWidgetItem* node) {
         // Listed once the key press is done; a node gone by then is skipped.
         const QString key = node->data(0, Qt::UserRole).toString();
@@ -240,12 +251,12 @@ void ExplorerWindow::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("stbMain"));
     bar->setSizeGripEnabled(true);
-    for (int panel = 0; panel < 3; ++panel) {
+    panel1_ = new ElidedLabel;
+    panels_[0] = panel1_;
+    for (int panel = 1; panel < 3; ++panel)
         panels_[panel] = new QLabel;
+    for (int panel = 0; panel < 3; ++panel)
         panels_[panel]->setObjectName(QStringLiteral("stbMain_Panel%1").arg(panel + 1));
-    }
-    // Panel 1 takes the room the others leave: reasons and hints must read whole.
-    panels_[0]->setMinimumWidth(kStatusPanel1Floor);
     panels_[0]->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* batteryPanel = new QWidget;
@@ -260,6 +271,7 @@ void ExplorerWindow::buildStatusBar()
     batteryLayout->addWidget(panels_[1], 1);
 
     auto* progressPanel = new QWidget;
+    progressPanel_ = progressPanel;
     progressPanel->setFixedWidth(kStatusPanel3);
     pgbMain_ = new QProgressBar(progressPanel);
     pgbMain_->setObjectName(QStringLiteral("pgbMain"));
@@ -277,11 +289,35 @@ void ExplorerWindow::buildStatusBar()
 
     transferStatus_ = new TransferStatus(texts_);
     connect(transferStatus_, &TransferStatus::stopClicked, this, &ExplorerWindow::StopCommand);
+    connect(transferStatus_, &TransferStatus::figuresShown, this, &ExplorerWindow::fitStatusBar);
 
     bar->addWidget(panels_[0], 1);
     bar->addWidget(transferStatus_);
     bar->addWidget(batteryPanel);
     bar->addWidget(progressPanel);
+    bar->installEventFilter(this);
+}
+
+void ExplorerWindow::fitStatusBar()
+{
+    // The texts first: the progress bar's panel gives up its width before
+    // the operation or the transfer's figures are cut, and panel 1 keeps a
+    // floor (or its whole text, when shorter) against the transfer's figures.
+    QStatusBar* bar = statusBar();
+    // The battery panel, the gaps between the panels and the size grip.
+    const int fixed = kStatusPanel2 + 48;
+    const int wanted = panel1_->sizeHint().width() +
+                       (transferStatus_->isVisible() ? transferStatus_->sizeHint().width() : 0);
+    const int spare = bar->width() - fixed - wanted;
+    progressPanel_->setFixedWidth(qBound(kProgressPanelFloor, spare, kStatusPanel3));
+    panel1_->setMinimumWidth(qMin(kStatusPanel1Floor, panel1_->sizeHint().width()));
+}
+
+bool ExplorerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        fitStatusBar();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void ExplorerWindow::ApplyLanguage()
@@ -300,6 +336,12 @@ void ExplorerWindow::ApplyLanguage()
         mainButtons_[i]->setText(text(captions[i]));
         mainButtons_[i]->setToolTip(text(captions[i]));
     }
+    // The File menu shows these buttons with mnemonics; the toolbar keeps the plain captions.
+    const std::pair<int, int> menuTexts[] = {{0, kRefreshMenuText}, {2, 5}, {3, 6}};
+    for (const auto& [button, number] : menuTexts) {
+        mainButtons_[button]->setText(text(number));
+        mainButtons_[button]->setIconText(text(captions[button]));
+    }
     for (int i = 0; i < 5; ++i)
         favButtons_[i]->setToolTip(text(191 + i));
     applyKeysAndMenusLanguage();
@@ -311,15 +353,18 @@ void ExplorerWindow::ApplyLanguage()
 
 QString ExplorerWindow::panelText(int panel) const
 {
-    return panels_[panel - 1]->text();
+    return panel == 1 ? panel1_->fullText() : panels_[panel - 1]->text();
 }
 
 void ExplorerWindow::statusText(int panel, const QString& text)
 {
-    if (panel >= 1 && panel <= 3) {
-        panels_[panel - 1]->setText(text);
-        panels_[panel - 1]->setToolTip(text);
-    }
+    if (panel < 1 || panel > 3)
+        return;
+    panels_[panel - 1]->setToolTip(text);
+    if (panel > 1)
+        return panels_[panel - 1]->setText(text);
+    panel1_->setFullText(text);
+    fitStatusBar();
 }
 
 void ExplorerWindow::busyChanged(bool busy)
@@ -402,6 +447,7 @@ void ExplorerWindow::closeEvent(QCloseEvent* event)
         return;
     }
     closing_ = true;
+    saveWindowState();
     shutdown();
     event->accept();
 }

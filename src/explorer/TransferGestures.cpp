@@ -81,7 +81,9 @@ FolderCopyOptions ExplorerWindow::folderDownloadOptions()
 {
     FolderCopyOptions options;
     options.mayReplace = [this](const QString& name) {
-        if (mayReplace(name))
+        ReplaceQuestion question;
+        question.name = name;
+        if (mayReplace(question))
             return true;
         if (commandStopped_)
             link_->stopTransfer();

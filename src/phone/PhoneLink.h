@@ -74,6 +74,9 @@ public:
     // command begins.
     void stopTransfer();
     bool stopRequested() const { return stopRequested_; }
+    // For the step that must follow a Stop (putting back a file the stopped
+    // upload was to replace): the Stop has done its work.
+    void forgetStop() { stopRequested_ = false; }
     bool isTransferRunning() const { return transferRunning_; }
     // The phone is still sending the rest of a stopped download.
     bool isDraining() const { return draining_; }

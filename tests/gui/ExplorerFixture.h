@@ -21,8 +21,9 @@
 #include <functional>
 #include <memory>
 
-// Runs `act` on the next modal window of type T that opens (within 10 s).
-template <typename T> void onNextModal(std::function<void(T*)> act)
+// Runs `act` on the next modal window of type T that opens (within 10 s);
+// deleting the returned watch gives up waiting.
+template <typename T> QTimer* onNextModal(std::function<void(T*)> act)
 {
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
@@ -39,12 +40,13 @@ template <typename T> void onNextModal(std::function<void(T*)> act)
         }
     });
     timer->start(10);
+    return timer;
 }
 
 // Answers the next message box with `button`, keeping its text in `text`.
-inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
+inline QTimer* answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
 {
-    onNextModal<QMessageBox>([button, text](QMessageBox* box) {
+    return onNextModal<QMessageBox>([button, text](QMessageBox* box) {
         if (text)
             *text = box->text();
         box->button(button)->click();
@@ -67,6 +69,8 @@ struct ExplorerFixture
 {
     explicit ExplorerFixture(const QStringList& simulatorArguments = {}) : phone(simulatorArguments)
     {
+        // Copies and records the window keeps for the user stay in the test's folder.
+        qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
         QDir().mkpath(localFolder());
         store = std::make_unique<SettingsStore>(folder.filePath(QStringLiteral("Vantrel.conf")));
         store->write(QStringLiteral("sieDelay"), QStringLiteral("50"));

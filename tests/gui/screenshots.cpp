@@ -6,8 +6,8 @@
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
 #include "java/JavaWindow.h"
-#include "settings/AboutBox.h"
-#include "settings/SettingsDialog.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/SettingsDialog.h"
 
 #include <QDirIterator>
 #include <QFile>

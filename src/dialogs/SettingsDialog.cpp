@@ -1,8 +1,8 @@
 #include "SettingsDialog.h"
 
 #include "DialogButtons.h"
-#include "LanguageTable.h"
-#include "SettingsStore.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 #include "platform/PortNames.h"
 
 #include <QCheckBox>
