@@ -1,6 +1,6 @@
 #include "ExplorerWindow.h"
-#include "ElidedLabel.h"
 
+#include "ElidedLabel.h"
 #include "FileList.h"
 #include "FolderTree.h"
 #include "GripSplitter.h"
@@ -28,6 +28,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Lengths of the window's design, in twips; 15 twips make a pixel.
@@ -46,8 +48,10 @@ constexpr int kStatusPanel2 = twips(1000);
 constexpr int kStatusPanel3 = twips(3000);
 constexpr int kProgressShortOfPanel3 = twips(1024);
 constexpr int kRefreshMenuText = 484;
-// The progress bar's panel at its narrowest: the percentage and a short bar.
-constexpr int kProgressPanelFloor = kProgressShortOfPanel3 + 30;
+// The progress bar's panel at its narrowest: the percentage alone.
+constexpr int kProgressPanelFloor = kProgressShortOfPanel3;
+// The operation text at its narrowest, beside a transfer's figures.
+constexpr int kOperationFloor = twips(900);
 
 void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
 {
@@ -277,6 +281,8 @@ void ExplorerWindow::buildStatusBar()
     pgbMain_->setObjectName(QStringLiteral("pgbMain"));
     pgbMain_->setTextVisible(false);
     pgbMain_->setMaximumHeight(14);
+    // It may shrink to nothing: the percentage beside it says the same.
+    pgbMain_->setMinimumWidth(1);
     pgbMain_->hide();
     panels_[2]->setFixedWidth(kProgressShortOfPanel3 - 2);
     panels_[2]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -300,17 +306,21 @@ void ExplorerWindow::buildStatusBar()
 
 void ExplorerWindow::fitStatusBar()
 {
-    // The texts first: the progress bar's panel gives up its width before
-    // the operation or the transfer's figures are cut, and panel 1 keeps a
-    // floor (or its whole text, when shorter) against the transfer's figures.
+    // What gives way first when the bar is narrow: the progress bar (the
+    // percentage stays), then the operation text, cut in its middle; the
+    // transfer's figures (bytes, speed, time left) last.
     QStatusBar* bar = statusBar();
     // The battery panel, the gaps between the panels and the size grip.
-    const int fixed = kStatusPanel2 + 48;
-    const int wanted = panel1_->sizeHint().width() +
-                       (transferStatus_->isVisible() ? transferStatus_->sizeHint().width() : 0);
-    const int spare = bar->width() - fixed - wanted;
-    progressPanel_->setFixedWidth(qBound(kProgressPanelFloor, spare, kStatusPanel3));
-    panel1_->setMinimumWidth(qMin(kStatusPanel1Floor, panel1_->sizeHint().width()));
+    const int room = bar->width() - kStatusPanel2 - 48;
+    const int figures = transferStatus_->isVisible() ? transferStatus_->sizeHint().width() : 0;
+    const int operation = panel1_->sizeHint().width();
+    // Nothing to show there between transfers: the texts may have its room.
+    const int floor = pgbMain_->isVisible() || !panels_[2]->text().isEmpty() ? kProgressPanelFloor : 0;
+    const int progress = qBound(floor, room - figures - operation, kStatusPanel3);
+    progressPanel_->setFixedWidth(progress);
+    transferStatus_->setMinimumWidth(qMax(0, qMin(figures, room - progress - kOperationFloor)));
+    panel1_->setMinimumWidth(
+        qMax(qMin(kOperationFloor, operation), std::min({kStatusPanel1Floor, operation, room - progress - figures})));
 }
 
 bool ExplorerWindow::eventFilter(QObject* watched, QEvent* event)

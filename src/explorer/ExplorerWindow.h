@@ -277,6 +277,7 @@ private:
     // before the phone's file is replaced.
     QByteArray javaPhoneMenu_;
     bool closing_ = false;
+    bool windowStateRestored_ = false;
     // The user stopped the command (Stop, Escape, Cancel in a question).
     bool commandStopped_ = false;
     bool overwriteAll_ = false;

@@ -7,6 +7,8 @@
 #include <QSplitter>
 #include <QStringList>
 
+#include <utility>
+
 // The window as the user left it: size and place, bars, columns and sort
 // orders, in keys of their own beside the settings (a store without them
 // gives the designed layout).
@@ -65,6 +67,9 @@ void ExplorerWindow::saveWindowState()
 
 void ExplorerWindow::restoreWindowState()
 {
+    // Once, as the window first opens: later start-up runs leave it as the user has it.
+    if (std::exchange(windowStateRestored_, true))
+        return;
     const QByteArray geometry = QByteArray::fromBase64(store_.read(QLatin1String(kGeometryKey)).toLatin1());
     if (!geometry.isEmpty())
         restoreGeometry(geometry);

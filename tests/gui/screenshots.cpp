@@ -132,6 +132,56 @@ int main(int argc, char* argv[])
                                [&] { window.SettingsCommand(); });
     shootJavaManager(window, QStringLiteral("java-manager-german.png"));
 
+    // At the usual width and at the narrowest, in both languages: a transfer,
+    // the overwrite question, a failure and the About box.
+    fixture.phone.putFile(QStringLiteral("ml/vd/report.3gp"), QByteArray(60000, 'r'));
+    const QString source = fixture.localFolder() + QStringLiteral("/report.3gp");
+    QFile upload(source);
+    upload.open(QIODevice::WriteOnly);
+    upload.write(QByteArray(150000, 'u'));
+    upload.close();
+    for (const QString& language : {QStringLiteral("english"), QStringLiteral("german")}) {
+        // A name of its own each time: the phone holds the earlier ones.
+        const QString photo = fixture.localFolder() + QStringLiteral("/party photo ") + language + QStringLiteral(".jpg");
+        QFile::copy(fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg"), photo);
+        fixture.store->write(QStringLiteral("sysLanguage"), language + QStringLiteral(".lng"));
+        fixture.store->writePortDevice(4, fixture.phone.device());
+        window.setGeometry(0, 30, 1000, 700);
+        window.StartUp();
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.clickFolder(QStringLiteral("/ml/vd/"));
+        QTimer::singleShot(4000, [&window, language] {
+            shoot(QStringLiteral("transfer-1000-") + language + QStringLiteral(".png"));
+            window.setGeometry(0, 30, 640, 700);
+            QTimer::singleShot(300, [language] { shoot(QStringLiteral("transfer-640-") + language + QStringLiteral(".png")); });
+        });
+        window.UploadDroppedPaths({photo});
+
+        // A phone that refuses the first slice it is sent: the old file goes back.
+        SimulatedPhone faulty({QStringLiteral("--fault"), QStringLiteral("QFWF=error@1")});
+        copyTree(fixture.phone.root(), faulty.root());
+        faulty.start();
+        fixture.store->writePortDevice(4, faulty.device());
+        window.setGeometry(0, 30, 1000, 700);
+        window.StartUp();
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.clickFolder(QStringLiteral("/ml/vd/"));
+        onNextModal<QMessageBox>([language](QMessageBox* question) {
+            question->move(200, 200);
+            QTimer::singleShot(300, [question, language] {
+                shoot(QStringLiteral("overwrite-question-") + language + QStringLiteral(".png"));
+                question->findChild<QPushButton*>(QStringLiteral("cmdOverwrite"))->click();
+            });
+        });
+        window.UploadDroppedPaths({source});
+        shoot(QStringLiteral("failure-1000-") + language + QStringLiteral(".png"));
+        window.setGeometry(0, 30, 640, 700);
+        shoot(QStringLiteral("failure-640-") + language + QStringLiteral(".png"));
+        shootModal<AboutBox>(QStringLiteral("about-") + language + QStringLiteral(".png"), QPoint(500, 150),
+                             [&] { window.AboutCommand(); });
+        fixture.store->writePortDevice(4, fixture.phone.device());
+    }
+
     // A first run on a port with no phone behind it.
     fixture.store->write(QStringLiteral("sysLanguage"), QStringLiteral("english.lng"));
     fixture.store->writePortDevice(4, QStringLiteral("/dev/ttyUSB7"));
