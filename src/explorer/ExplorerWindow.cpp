@@ -107,6 +107,8 @@ void ExplorerWindow::buildToolbars()
     tlbMain_ = addToolBar(QStringLiteral("tlbMain"));
     tlbMain_->setObjectName(QStringLiteral("tlbMain"));
     tlbMain_->setMovable(false);
+    // The window's own menu would offer to hide it, under its internal name.
+    tlbMain_->setContextMenuPolicy(Qt::PreventContextMenu);
     tlbMain_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tlbMain_->setIconSize(QSize(24, 24));
     struct Button

@@ -69,8 +69,12 @@ struct ExplorerFixture
 {
     explicit ExplorerFixture(const QStringList& simulatorArguments = {}) : phone(simulatorArguments)
     {
-        // Copies and records the window keeps for the user stay in the test's folder.
-        qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
+        // Copies and records the window keeps for the user stay in the test's
+        // folder, unless the test chose a place for them.
+        if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
+            qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
+            ownsDataHome = true;
+        }
         QDir().mkpath(localFolder());
         store = std::make_unique<SettingsStore>(folder.filePath(QStringLiteral("Vantrel.conf")));
         store->write(QStringLiteral("sieDelay"), QStringLiteral("50"));
@@ -78,6 +82,13 @@ struct ExplorerFixture
         store->write(QStringLiteral("sysLastFolder"), localFolder());
         window = std::make_unique<ExplorerWindow>(*store, texts);
         window->setWorkingFolder(workingFolder());
+    }
+
+    ~ExplorerFixture()
+    {
+        window.reset();
+        if (ownsDataHome)
+            qunsetenv("XDG_DATA_HOME");
     }
 
     // Starts the phone, points COM4 at it and runs the window's start-up.
@@ -164,4 +175,5 @@ struct ExplorerFixture
     std::unique_ptr<SettingsStore> store;
     LanguageTable texts;
     std::unique_ptr<ExplorerWindow> window;
+    bool ownsDataHome = false;
 };
