@@ -2,7 +2,9 @@
 // xvfb-run; not part of the test suite): the main window at 1280x800 and at
 // its minimum size, a download and an upload in progress, the settings
 // dialog, the About box and the Java suite manager, the window, the settings
-// and the manager in German, and a first run without a phone.
+// and the manager in German, at 1000 and 640 pixels in both languages a
+// transfer, the overwrite question, a failure and the About box, and a first
+// run without a phone.
 #include "ExplorerFixture.h"
 #include "explorer/FileList.h"
 #include "java/JavaWindow.h"
