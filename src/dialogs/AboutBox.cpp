@@ -95,8 +95,7 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
         {675, 1680, 1815, 240});
     // The texts get the box's whole width: a translated line must not be cut off.
     QLabel* description = placedLabel(this, "lblP2", texts.GetString(300), {150, 1920, 2865, 720});
-    QLabel* credit =
-        placedLabel(this, "lblP0", texts.GetString(kCredit), {150, 2700, 2865, 450});
+    QLabel* credit = placedLabel(this, "lblP0", texts.GetString(kCredit), {150, 2700, 2865, 450});
     const QColor grey(128, 128, 128);
     for (QLabel* label : {versionLabel, description, credit}) {
         setTextColour(label, grey);
@@ -110,7 +109,8 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
     barPalette.setColor(QPalette::Window, QColor(73, 65, 159));
     bar->setPalette(barPalette);
 
-    lblGreetings_ = placedLabel(this, "lblGreetings", QLatin1Char(' ') + texts.GetString(kGreetings), {675, 3495, 1200, 225});
+    lblGreetings_ = placedLabel(this, "lblGreetings", QLatin1Char(' ') + texts.GetString(kGreetings),
+                                {675, 3495, 1200, 225});
     lblOK_ = placedLabel(this, "lblOK", texts.GetString(kOK) + QStringLiteral("  "), {1905, 3495, 555, 225});
     for (QLabel* button : {lblGreetings_, lblOK_}) {
         QFont font = button->font();

@@ -1,9 +1,9 @@
 #include "SettingsDialog.h"
 
 #include "DialogButtons.h"
+#include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
-#include "platform/PortNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,13 +4,13 @@
 #include "FileList.h"
 #include "LocalPane.h"
 #include "TransferStatus.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/FolderChooser.h"
+#include "dialogs/SettingsDialog.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
-#include "dialogs/AboutBox.h"
-#include "dialogs/FolderChooser.h"
 #include "settings/LanguageTable.h"
-#include "dialogs/SettingsDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -163,12 +163,10 @@ void ExplorerWindow::DeleteCommand()
     // Nothing chosen, nothing to ask about (the key reaches here without a selection).
     if (rows.isEmpty())
         return;
-    const QString question =
-        rows.size() == 1
-            ? texts_.GetString(kDeleteOneQuestion) + QLatin1Char(' ') + rows.first().folder + rows.first().name +
-                  QLatin1Char('?')
-            : texts_.GetString(kDeleteManyQuestion) + QLatin1Char(' ') + QString::number(rows.size()) +
-                  QLatin1Char('.');
+    const QString question = rows.size() == 1 ? texts_.GetString(kDeleteOneQuestion) + QLatin1Char(' ') +
+                                                    rows.first().folder + rows.first().name + QLatin1Char('?')
+                                              : texts_.GetString(kDeleteManyQuestion) + QLatin1Char(' ') +
+                                                    QString::number(rows.size()) + QLatin1Char('.');
     if (QMessageBox::question(this, QStringLiteral("Vantrel"), question, QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) != QMessageBox::Yes)
         return;

@@ -321,8 +321,8 @@ void ExplorerWindow::fitStatusBar()
     const int progress = qBound(floor, room - figures - operation, kStatusPanel3);
     progressPanel_->setFixedWidth(progress);
     transferStatus_->setMinimumWidth(qMax(0, qMin(figures, room - progress - kOperationFloor)));
-    panel1_->setMinimumWidth(
-        qMax(qMin(kOperationFloor, operation), std::min({kStatusPanel1Floor, operation, room - progress - figures})));
+    panel1_->setMinimumWidth(qMax(qMin(kOperationFloor, operation),
+                                  std::min({kStatusPanel1Floor, operation, room - progress - figures})));
 }
 
 bool ExplorerWindow::eventFilter(QObject* watched, QEvent* event)

@@ -171,7 +171,7 @@ private:
     {
         QString name;
         bool onPhone = false;
-        QString folder; // where the file there lies, as the user reads it
+        QString folder;        // where the file there lies, as the user reads it
         qint64 thereSize = -1; // -1: not known
         QDateTime thereDate;
         qint64 newSize = -1;

@@ -73,8 +73,8 @@ void ExplorerWindow::settleKeptFile(const KeptFile& kept, const UploadItem& item
     }
     if (restored == Outcome::Done) {
         dropKeptFile(kept);
-        statusText(1, said + QLatin1Char(' ') + texts_.GetString(kPutBack) + QLatin1Char(' ') + item.FileName +
-                          QLatin1Char('.'));
+        statusText(1, said + QLatin1Char(' ') + texts_.GetString(kPutBack) + QLatin1Char(' ') +
+                          item.FileName + QLatin1Char('.'));
     } else {
         statusText(1, said + QLatin1Char(' ') + texts_.GetString(kCopyKeptIn) + QLatin1Char(' ') +
                           QDir::toNativeSeparators(kept.copyPath) + QStringLiteral(". ") +

@@ -72,7 +72,9 @@ QString ExplorerWindow::replaceQuestionText(const ReplaceQuestion& question) con
             facts << sizeText(size, locale);
         if (date.isValid())
             facts << locale.toString(date, QLocale::ShortFormat);
-        return facts.isEmpty() ? QString() : texts_.GetString(label) + QLatin1Char(' ') + facts.join(QStringLiteral(", "));
+        return facts.isEmpty()
+                   ? QString()
+                   : texts_.GetString(label) + QLatin1Char(' ') + facts.join(QStringLiteral(", "));
     };
     // Where the file lies is not always known (deep in a folder copy): the plain question then.
     if (question.folder.isEmpty())
@@ -107,8 +109,8 @@ ExplorerWindow::ReplaceQuestion ExplorerWindow::uploadQuestion(const UploadItem&
     return question;
 }
 
-ExplorerWindow::ReplaceQuestion ExplorerWindow::downloadQuestion(const QString& name, const QString& localFolder,
-                                                                 qint64 phoneSize) const
+ExplorerWindow::ReplaceQuestion
+ExplorerWindow::downloadQuestion(const QString& name, const QString& localFolder, qint64 phoneSize) const
 {
     ReplaceQuestion question;
     question.name = name;

@@ -61,7 +61,8 @@ void ExplorerWindow::saveWindowState()
     store_.write(QLatin1String(kFileColumnsKey), numbers(widths));
     store_.write(QLatin1String(kFileSortKey), sortText(sortColumn_, sortOrder_));
     const QHeaderView* local = localPane_->columnHeader();
-    store_.write(QLatin1String(kLocalSortKey), sortText(local->sortIndicatorSection(), local->sortIndicatorOrder()));
+    store_.write(QLatin1String(kLocalSortKey),
+                 sortText(local->sortIndicatorSection(), local->sortIndicatorOrder()));
     store_.sync();
 }
 
@@ -73,7 +74,8 @@ void ExplorerWindow::restoreWindowState()
     const QByteArray geometry = QByteArray::fromBase64(store_.read(QLatin1String(kGeometryKey)).toLatin1());
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
-    for (const auto& [splitter, key] : {std::pair{columns_, kColumnsSplitKey}, std::pair{rightColumn_, kRightSplitKey}}) {
+    for (const auto& [splitter, key] :
+         {std::pair{columns_, kColumnsSplitKey}, std::pair{rightColumn_, kRightSplitKey}}) {
         const QList<int> sizes = numbersIn(store_.read(QLatin1String(key)), splitter->count());
         if (!sizes.isEmpty())
             splitter->setSizes(sizes);
@@ -86,13 +88,14 @@ void ExplorerWindow::restoreWindowState()
     const QList<int> local = numbersIn(store_.read(QLatin1String(kLocalSortKey)), 2);
     if (!local.isEmpty())
         localPane_->columnHeader()->setSortIndicator(local.at(0), local.at(1) == 0 ? Qt::AscendingOrder
-                                                                                    : Qt::DescendingOrder);
+                                                                                   : Qt::DescendingOrder);
 }
 
 void ExplorerWindow::restoreFileColumns()
 {
     // Only the widths the user sets: the others follow the window and the sizes.
-    const QList<int> widths = numbersIn(store_.read(QLatin1String(kFileColumnsKey)), lstFiles_->columnCount());
+    const QList<int> widths =
+        numbersIn(store_.read(QLatin1String(kFileColumnsKey)), lstFiles_->columnCount());
     for (qsizetype column = 0; column < widths.size(); ++column) {
         if (lstFiles_->header()->sectionResizeMode(static_cast<int>(column)) == QHeaderView::Interactive &&
             widths.at(column) > 0)

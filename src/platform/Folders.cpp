@@ -75,7 +75,8 @@ void giveNormalMode(const QString& folder)
     // A folder made the ordinary way shows the mode; reading the umask itself
     // would change it for a moment under the other threads.
     const QDir parent = QFileInfo(folder).absoluteDir();
-    const QString probe = QStringLiteral(".vantrel-mode-") + QString::number(QCoreApplication::applicationPid());
+    const QString probe =
+        QStringLiteral(".vantrel-mode-") + QString::number(QCoreApplication::applicationPid());
     if (!parent.mkdir(probe))
         return;
     const QFileDevice::Permissions normal = QFileInfo(parent.filePath(probe)).permissions();

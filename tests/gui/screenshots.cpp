@@ -6,10 +6,10 @@
 // transfer, the overwrite question, a failure and the About box, and a first
 // run without a phone.
 #include "ExplorerFixture.h"
-#include "explorer/FileList.h"
-#include "java/JavaWindow.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/SettingsDialog.h"
+#include "explorer/FileList.h"
+#include "java/JavaWindow.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -144,7 +144,8 @@ int main(int argc, char* argv[])
     upload.close();
     for (const QString& language : {QStringLiteral("english"), QStringLiteral("german")}) {
         // A name of its own each time: the phone holds the earlier ones.
-        const QString photo = fixture.localFolder() + QStringLiteral("/party photo ") + language + QStringLiteral(".jpg");
+        const QString photo =
+            fixture.localFolder() + QStringLiteral("/party photo ") + language + QStringLiteral(".jpg");
         QFile::copy(fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg"), photo);
         fixture.store->write(QStringLiteral("sysLanguage"), language + QStringLiteral(".lng"));
         fixture.store->writePortDevice(4, fixture.phone.device());
@@ -155,7 +156,9 @@ int main(int argc, char* argv[])
         QTimer::singleShot(4000, [&window, language] {
             shoot(QStringLiteral("transfer-1000-") + language + QStringLiteral(".png"));
             window.setGeometry(0, 30, 640, 700);
-            QTimer::singleShot(300, [language] { shoot(QStringLiteral("transfer-640-") + language + QStringLiteral(".png")); });
+            QTimer::singleShot(300, [language] {
+                shoot(QStringLiteral("transfer-640-") + language + QStringLiteral(".png"));
+            });
         });
         window.UploadDroppedPaths({photo});
 

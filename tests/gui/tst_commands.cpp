@@ -1,10 +1,10 @@
 #include "ExplorerFixture.h"
 #include "GuiFiles.h"
+#include "dialogs/FolderChooser.h"
+#include "dialogs/SettingsDialog.h"
 #include "explorer/FileList.h"
 #include "explorer/LocalPane.h"
 #include "platform/OpenWith.h"
-#include "dialogs/FolderChooser.h"
-#include "dialogs/SettingsDialog.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -288,7 +288,8 @@ private slots:
             fixture.clickRow(selected.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
         auto* deleteButton = fixture.find<QToolButton>(QStringLiteral("tlbMain_Delete"));
         QCOMPARE(deleteButton->isEnabled(), !selected.isEmpty());
-        QCOMPARE(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download"))->isEnabled(), !selected.isEmpty());
+        QCOMPARE(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download"))->isEnabled(),
+                 !selected.isEmpty());
         QString asked;
         QTimer* answering = answerNextMessageBox(QMessageBox::StandardButton(answer), &asked);
         if (selected.isEmpty())
@@ -298,8 +299,8 @@ private slots:
         if (question.isEmpty())
             delete answering;
         const QString number = question.section(QLatin1Char(' '), 0, 0);
-        QCOMPARE(asked, question.isEmpty() ? QString()
-                                           : fixture.text(number.toInt()) + question.mid(number.size()));
+        QCOMPARE(asked,
+                 question.isEmpty() ? QString() : fixture.text(number.toInt()) + question.mid(number.size()));
         QCOMPARE(QDir(fixture.phone.root() + QStringLiteral("/ml")).entryList(QDir::Files), remaining);
         // The list shows the phone's files after the command.
         QCOMPARE(fixture.rowNames(), remaining);

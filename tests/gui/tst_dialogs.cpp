@@ -1,7 +1,7 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/FolderChooser.h"
-#include "settings/LanguageTable.h"
 #include "dialogs/SettingsDialog.h"
+#include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
 #include <QCheckBox>

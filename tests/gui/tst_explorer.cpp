@@ -303,11 +303,13 @@ private slots:
         // At the narrowest a long status text is cut in its middle, whole in its
         // tooltip, and every panel stays inside the window.
         window.resize(640, 480);
-        const QString longText = QStringLiteral("Start ") + QString(300, QLatin1Char('x')) + QStringLiteral(" end.");
+        const QString longText =
+            QStringLiteral("Start ") + QString(300, QLatin1Char('x')) + QStringLiteral(" end.");
         window.statusText(1, longText);
         QCoreApplication::processEvents();
         auto* panel1 = fixture.find<QLabel>(QStringLiteral("stbMain_Panel1"));
-        QVERIFY(panel1->text().startsWith(QStringLiteral("Start ")) && panel1->text().endsWith(QStringLiteral(" end.")));
+        QVERIFY(panel1->text().startsWith(QStringLiteral("Start ")) &&
+                panel1->text().endsWith(QStringLiteral(" end.")));
         QVERIFY(panel1->text().size() < longText.size());
         QCOMPARE(panel1->toolTip(), longText);
         QCOMPARE(window.panelText(1), longText);

@@ -123,15 +123,20 @@ private slots:
         QCOMPARE(questions->size(), asked);
         // The question says where the file lies, and compares the two.
         const QString& first = questions->first();
-        const QString date = QLocale(fixture.text(138)).toString(
-            QFileInfo(upload ? localA : fixture.localFolder() + QStringLiteral("/a.txt")).lastModified(),
-            QLocale::ShortFormat);
-        const QString where = upload ? fixture.text(465) + QStringLiteral(" /ml/.")
-                                     : fixture.text(466) + QLatin1Char(' ') + fixture.localFolder() + QLatin1Char('.');
+        const QString date =
+            QLocale(fixture.text(138))
+                .toString(QFileInfo(upload ? localA : fixture.localFolder() + QStringLiteral("/a.txt"))
+                              .lastModified(),
+                          QLocale::ShortFormat);
+        const QString where =
+            upload ? fixture.text(465) + QStringLiteral(" /ml/.")
+                   : fixture.text(466) + QLatin1Char(' ') + fixture.localFolder() + QLatin1Char('.');
         QVERIFY2(first.startsWith(QStringLiteral("a.txt ") + where), qPrintable(first));
-        QVERIFY2(first.contains(fixture.text(467) + QStringLiteral(" 3 B") + (upload ? QString() : QStringLiteral(", ") + date)),
+        QVERIFY2(first.contains(fixture.text(467) + QStringLiteral(" 3 B") +
+                                (upload ? QString() : QStringLiteral(", ") + date)),
                  qPrintable(first));
-        QVERIFY2(first.contains(fixture.text(468) + QStringLiteral(" 3 B") + (upload ? QStringLiteral(", ") + date : QString())),
+        QVERIFY2(first.contains(fixture.text(468) + QStringLiteral(" 3 B") +
+                                (upload ? QStringLiteral(", ") + date : QString())),
                  qPrintable(first));
         QCOMPARE(first.contains(fixture.text(463)), upload);
         auto contentOf = [&](const QString& name) {
@@ -171,13 +176,16 @@ private slots:
         QVERIFY(fixture.start());
         fixture.window->show();
         bool stopped = false;
-        whenTransferShows(fixture, [&] {
-            stopped = true;
-            if (escape)
-                QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
-            else
-                QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
-        }, upload ? fixture.text(58) : QString());
+        whenTransferShows(
+            fixture,
+            [&] {
+                stopped = true;
+                if (escape)
+                    QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
+                else
+                    QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
+            },
+            upload ? fixture.text(58) : QString());
         answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList(),
                                  std::make_shared<QStringList>());
         if (upload) {
@@ -196,7 +204,8 @@ private slots:
             QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
         }
         QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), QByteArray(40000, 'p'));
-        QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")), qPrintable(said));
+        QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")),
+                 qPrintable(said));
         QVERIFY(RepairRecord().pending().isEmpty());
         QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
