@@ -6,13 +6,13 @@
 #include "TransferStatus.h"
 #include "phone/DisplayName.h"
 #include "phone/FolderCopy.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/FolderChooser.h"
+#include "dialogs/SettingsDialog.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
-#include "settings/AboutBox.h"
-#include "settings/FolderChooser.h"
 #include "settings/LanguageTable.h"
-#include "settings/SettingsDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +36,10 @@ constexpr int kNoProgramOpens = 88;
 constexpr int kMissingFileBefore = 107;
 constexpr int kMissingFileAfter = 108;
 constexpr int kRootRefusesDrops = 109;
-constexpr int kDeleteQuestion = 110;
+constexpr int kDeleteOneQuestion = 470;
+constexpr int kDeleteManyQuestion = 471;
+constexpr int kAllSkippedNothingCopied = 472;
+constexpr int kAllSkippedNothingSent = 473;
 
 // A phone folder as the transfer commands name it: without its closing "/",
 // the root as the empty text.
@@ -59,6 +62,7 @@ void ExplorerWindow::startTally()
 {
     sentFiles_ = 0;
     failedFiles_ = 0;
+    skippedFiles_ = 0;
     failureReasons_.clear();
     commandStopped_ = false;
     overwriteAll_ = false;
@@ -91,14 +95,15 @@ void ExplorerWindow::showFailures(int oneFailedText, int manyFailedText)
 void ExplorerWindow::showUploadTally()
 {
     if (sentFiles_ == 0 && failedFiles_ == 0)
-        statusText(1, texts_.GetString(kNothingSent));
+        statusText(1, texts_.GetString(skippedFiles_ > 0 ? kAllSkippedNothingSent : kNothingSent));
     else
         showTally(kUploadsDone, kUploadFailed, kUploadsFailed);
 }
 
 void ExplorerWindow::RefreshCommand()
 {
-    FolderClick(tvFolders_->currentItem());
+    // The folder the list shows, wherever the tree's highlight has wandered.
+    FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
 }
 
 void ExplorerWindow::DownloadCommand()
@@ -126,11 +131,13 @@ void ExplorerWindow::DownloadCommand()
         const QString localName = names.take(destination, row.name);
         // The working folder is ours; elsewhere a file of the name is the user's.
         if (!OpenAfterDownload && QFileInfo::exists(QDir(destination).filePath(localName)) &&
-            !mayReplace(withVisibleControls(localName)))
+            !mayReplace(downloadQuestion(localName, destination, row.size)))
             continue;
         beginTransferOf(static_cast<int>(i + 1), static_cast<int>(rows.size()));
-        const Outcome outcome = link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination,
-                                                localName == row.name ? QString() : localName);
+        const Outcome outcome =
+            link_->ReadFile(withoutClosingSlash(row.folder), row.name, destination,
+                            localName == row.name ? QString() : localName,
+                            row.size >= 0 ? std::optional<qint64>(row.size) : std::nullopt);
         noteStop(outcome);
         // A lost line has said so already, with the way back; nothing covers that.
         if (outcome == Outcome::Cancelled || outcome == Outcome::LineLost || outcome == Outcome::Stopped)
@@ -145,6 +152,8 @@ void ExplorerWindow::DownloadCommand()
     }
     if (commandStopped_)
         return sayStopped();
+    if (skippedFiles_ > 0 && skippedFiles_ == rows.size())
+        return statusText(1, texts_.GetString(kAllSkippedNothingCopied));
     showTally(kDownloadDone, kDownloadFailed, kDownloadsFailed);
     if (!renamed.isEmpty() && failedFiles_ == 0) {
         statusText(1, panelText(1) + QLatin1Char(' ') + renamed.first());
@@ -166,13 +175,21 @@ void ExplorerWindow::DeleteCommand()
 {
     if (refuseWithoutLine() || refuseWhileBusy())
         return;
-    if (QMessageBox::question(this, QStringLiteral("Vantrel"), texts_.GetString(kDeleteQuestion),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    const QList<PhoneRow> rows = selectedRows();
+    // Nothing chosen, nothing to ask about (the key reaches here without a selection).
+    if (rows.isEmpty())
+        return;
+    const QString question = rows.size() == 1 ? texts_.GetString(kDeleteOneQuestion) + QLatin1Char(' ') +
+                                                    rows.first().folder + rows.first().name + QLatin1Char('?')
+                                              : texts_.GetString(kDeleteManyQuestion) + QLatin1Char(' ') +
+                                                    QString::number(rows.size()) + QLatin1Char('.');
+    if (QMessageBox::question(this, QStringLiteral("Vantrel"), question, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
         return;
     startTally();
     {
         CommandScope scope(*this);
-        for (const PhoneRow& row : selectedRows()) {
+        for (const PhoneRow& row : rows) {
             if (closing_)
                 return;
             const Outcome outcome = link_->DeleteFile(row.name, row.folder);
@@ -191,19 +208,30 @@ void ExplorerWindow::DeleteCommand()
 
 Outcome ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)
 {
-    if (commandEnded() || (askBeforeReplacing && phoneFolderLists(item) && !mayReplace(item.FileName)) ||
-        commandEnded())
+    const bool replacing = askBeforeReplacing && phoneFolderLists(item);
+    if (commandEnded() || (replacing && !mayReplace(uploadQuestion(item))) || commandEnded())
         return Outcome::NotRun;
     beginTransferOf(fileNumber, fileCount);
     repaint();
+    const auto barOver = qScopeGuard([this] {
+        pgbMain_->hide();
+        statusText(3, QString());
+    });
+    // Until the new file is whole the phone's old one lives on here.
+    std::optional<KeptFile> kept;
+    if (replacing) {
+        if (!(kept = keepPhoneFile(item)))
+            return Outcome::Failed;
+        beginTransferOf(fileNumber, fileCount);
+    }
     const Outcome outcome = link_->SendFile(item);
     noteStop(outcome);
+    if (kept)
+        settleKeptFile(*kept, item, outcome);
     if (outcome == Outcome::Done)
         ++sentFiles_;
     else if (outcome != Outcome::Stopped)
         noteFailure(panelText(1));
-    pgbMain_->hide();
-    statusText(3, QString());
     return outcome;
 }
 
@@ -239,7 +267,7 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
                 uploadOne(item, static_cast<int>(i + 1), static_cast<int>(paths.size()));
                 continue;
             }
-            FolderChooser::ShowDir(path, texts_, UploadList, this);
+            queueChosenFiles(path);
             SendQueuedFiles();
         }
     }
@@ -250,6 +278,19 @@ void ExplorerWindow::UploadDroppedPaths(const QStringList& paths)
         sayStopped();
     else
         showUploadTally();
+}
+
+void ExplorerWindow::queueChosenFiles(const QString& folder)
+{
+    QList<ChosenFile> chosen;
+    FolderChooser::ShowDir(folder, texts_, chosen, this);
+    UploadList.clear();
+    for (const ChosenFile& file : chosen) {
+        UploadItem item;
+        item.LocalPath = file.LocalPath;
+        item.FileSize = file.FileSize;
+        UploadList << item;
+    }
 }
 
 int ExplorerWindow::SendQueuedFiles()
@@ -350,12 +391,19 @@ void ExplorerWindow::SettingsCommand()
 {
     if (refuseWhileBusy())
         return;
+    const QString portBefore = portDevice();
     {
         SettingsDialog dialog(store_, settings_, texts_, Folders::languageFolder(), this);
         dialog.exec();
     }
-    // Whichever way the dialog closed, everything is read and built afresh.
-    StartUp();
+    saveWindowState();
+    const bool samePort = link_->isOpen() && portDevice() == portBefore;
+    // A new port means a new phone, read from its root; otherwise the tree,
+    // the list and the line stay as they are and the rest is applied.
+    if (samePort)
+        applySettingsKeepingTheLine();
+    else
+        StartUp();
 }
 
 void ExplorerWindow::AboutCommand()

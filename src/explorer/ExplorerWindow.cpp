@@ -1,5 +1,6 @@
 #include "ExplorerWindow.h"
 
+#include "ElidedLabel.h"
 #include "FileList.h"
 #include "FolderTree.h"
 #include "GripSplitter.h"
@@ -28,6 +29,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Lengths of the window's design, in twips; 15 twips make a pixel.
@@ -45,6 +48,11 @@ constexpr int kStatusPanel1Floor = twips(4000);
 constexpr int kStatusPanel2 = twips(1000);
 constexpr int kStatusPanel3 = twips(3000);
 constexpr int kProgressShortOfPanel3 = twips(1024);
+constexpr int kRefreshMenuText = 484;
+// The progress bar's panel at its narrowest: the percentage alone.
+constexpr int kProgressPanelFloor = kProgressShortOfPanel3;
+// The operation text at its narrowest, beside a transfer's figures.
+constexpr int kOperationFloor = twips(900);
 
 void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
 {
@@ -102,6 +110,8 @@ void ExplorerWindow::buildToolbars()
     tlbMain_ = addToolBar(QStringLiteral("tlbMain"));
     tlbMain_->setObjectName(QStringLiteral("tlbMain"));
     tlbMain_->setMovable(false);
+    // The window's own menu would offer to hide it, under its internal name.
+    tlbMain_->setContextMenuPolicy(Qt::PreventContextMenu);
     tlbMain_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tlbMain_->setIconSize(QSize(24, 24));
     struct Button
@@ -158,6 +168,13 @@ QWidget* ExplorerWindow::buildLeftColumn()
     tvFolders_->setIconSize(QSize(20, 20));
     connect(tvFolders_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* node) { FolderClick(node); });
+    // Opening a folder not yet listed lists it: that is where its sub-folders come from.
+    connect(tvFolders_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+        if (node->childCount() == 0 && !isCommandRunning()) {
+            const QString key = node->data(0, Qt::UserRole).toString();
+            QTimer::singleShot(0, this, [this, key] { FolderClick(nodeByKey(key)); });
+        }
+    });
     connect(tree, &FolderTree::folderReachedByKeyboard, this, [this](QTreeWidgetItem* node) {
         // Listed once the key press is done; a node gone by then is skipped.
         const QString key = node->data(0, Qt::UserRole).toString();
@@ -243,12 +260,12 @@ void ExplorerWindow::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("stbMain"));
     bar->setSizeGripEnabled(true);
-    for (int panel = 0; panel < 3; ++panel) {
+    panel1_ = new ElidedLabel;
+    panels_[0] = panel1_;
+    for (int panel = 1; panel < 3; ++panel)
         panels_[panel] = new QLabel;
+    for (int panel = 0; panel < 3; ++panel)
         panels_[panel]->setObjectName(QStringLiteral("stbMain_Panel%1").arg(panel + 1));
-    }
-    // Panel 1 takes the room the others leave: reasons and hints must read whole.
-    panels_[0]->setMinimumWidth(kStatusPanel1Floor);
     panels_[0]->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* batteryPanel = new QWidget;
@@ -263,11 +280,14 @@ void ExplorerWindow::buildStatusBar()
     batteryLayout->addWidget(panels_[1], 1);
 
     auto* progressPanel = new QWidget;
+    progressPanel_ = progressPanel;
     progressPanel->setFixedWidth(kStatusPanel3);
     pgbMain_ = new QProgressBar(progressPanel);
     pgbMain_->setObjectName(QStringLiteral("pgbMain"));
     pgbMain_->setTextVisible(false);
     pgbMain_->setMaximumHeight(14);
+    // It may shrink to nothing: the percentage beside it says the same.
+    pgbMain_->setMinimumWidth(1);
     pgbMain_->hide();
     panels_[2]->setFixedWidth(kProgressShortOfPanel3 - 2);
     panels_[2]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -280,11 +300,39 @@ void ExplorerWindow::buildStatusBar()
 
     transferStatus_ = new TransferStatus(texts_);
     connect(transferStatus_, &TransferStatus::stopClicked, this, &ExplorerWindow::StopCommand);
+    connect(transferStatus_, &TransferStatus::figuresShown, this, &ExplorerWindow::fitStatusBar);
 
     bar->addWidget(panels_[0], 1);
     bar->addWidget(transferStatus_);
     bar->addWidget(batteryPanel);
     bar->addWidget(progressPanel);
+    bar->installEventFilter(this);
+}
+
+void ExplorerWindow::fitStatusBar()
+{
+    // What gives way first when the bar is narrow: the progress bar (the
+    // percentage stays), then the operation text, cut in its middle; the
+    // transfer's figures (bytes, speed, time left) last.
+    QStatusBar* bar = statusBar();
+    // The battery panel, the gaps between the panels and the size grip.
+    const int room = bar->width() - kStatusPanel2 - 48;
+    const int figures = transferStatus_->isVisible() ? transferStatus_->sizeHint().width() : 0;
+    const int operation = panel1_->sizeHint().width();
+    // Nothing to show there between transfers: the texts may have its room.
+    const int floor = pgbMain_->isVisible() || !panels_[2]->text().isEmpty() ? kProgressPanelFloor : 0;
+    const int progress = qBound(floor, room - figures - operation, kStatusPanel3);
+    progressPanel_->setFixedWidth(progress);
+    transferStatus_->setMinimumWidth(qMax(0, qMin(figures, room - progress - kOperationFloor)));
+    panel1_->setMinimumWidth(qMax(qMin(kOperationFloor, operation),
+                                  std::min({kStatusPanel1Floor, operation, room - progress - figures})));
+}
+
+bool ExplorerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        fitStatusBar();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void ExplorerWindow::ApplyLanguage()
@@ -303,6 +351,12 @@ void ExplorerWindow::ApplyLanguage()
         mainButtons_[i]->setText(text(captions[i]));
         mainButtons_[i]->setToolTip(text(captions[i]));
     }
+    // The File menu shows these buttons with mnemonics; the toolbar keeps the plain captions.
+    const std::pair<int, int> menuTexts[] = {{0, kRefreshMenuText}, {2, 5}, {3, 6}};
+    for (const auto& [button, number] : menuTexts) {
+        mainButtons_[button]->setText(text(number));
+        mainButtons_[button]->setIconText(text(captions[button]));
+    }
     // The favourites show pictures only; their text names them in the View menu.
     for (int i = 0; i < 5; ++i) {
         favButtons_[i]->setText(text(191 + i));
@@ -317,15 +371,18 @@ void ExplorerWindow::ApplyLanguage()
 
 QString ExplorerWindow::panelText(int panel) const
 {
-    return panels_[panel - 1]->text();
+    return panel == 1 ? panel1_->fullText() : panels_[panel - 1]->text();
 }
 
 void ExplorerWindow::statusText(int panel, const QString& text)
 {
-    if (panel >= 1 && panel <= 3) {
-        panels_[panel - 1]->setText(text);
-        panels_[panel - 1]->setToolTip(text);
-    }
+    if (panel < 1 || panel > 3)
+        return;
+    panels_[panel - 1]->setToolTip(text);
+    if (panel > 1)
+        return panels_[panel - 1]->setText(text);
+    panel1_->setFullText(text);
+    fitStatusBar();
 }
 
 void ExplorerWindow::busyChanged(bool busy)
@@ -407,6 +464,7 @@ void ExplorerWindow::closeEvent(QCloseEvent* event)
         return;
     }
     closing_ = true;
+    saveWindowState();
     shutdown();
     event->accept();
 }

@@ -6,6 +6,7 @@
 #include "phone/RepairRecord.h"
 #include "settings/Settings.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class ElidedLabel;
 class FileList;
 class LineLogWindow;
 struct JavaEdits;
@@ -106,6 +108,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -116,18 +119,29 @@ private:
     {
         QString name;
         QString folder;
+        qint64 size = -1;
     };
 
     void buildMenus();
     void buildToolbars();
     QWidget* buildLeftColumn();
     void buildStatusBar();
+    // Shares the status bar's width out: texts before the progress bar.
+    void fitStatusBar();
     void buildCentre();
 
     void loadSettingsStep();
     bool loadLanguageStep();
     bool openPortStep();
+    // The device the stored port number opens.
+    QString portDevice() const;
+    // After the settings dialog, when the port stays: everything but the line and the phone's view.
+    void applySettingsKeepingTheLine();
     void setUpFileListColumns();
+    // The window's size, bars, columns and sort orders, kept between runs.
+    void saveWindowState();
+    void restoreWindowState();
+    void restoreFileColumns();
     void applyBatteryRule();
     void shutdown();
 
@@ -140,6 +154,18 @@ private:
     void keepSortOrder();
     void showFileMenu(const QPoint& position);
     QList<PhoneRow> selectedRows() const;
+    // The phone's file an upload replaces, kept on disk until the new one is complete.
+    struct KeptFile
+    {
+        QString copyPath;
+        QString repairId;
+    };
+    std::optional<KeptFile> keepPhoneFile(const UploadItem& item);
+    // Forgets the copy when the new file arrived; otherwise puts it back, or says where it is.
+    void settleKeptFile(const KeptFile& kept, const UploadItem& item, Outcome outcome);
+    void dropKeptFile(const KeptFile& kept);
+    // The files the user picks from a dropped local folder become the upload list.
+    void queueChosenFiles(const QString& folder);
     Outcome uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
 
     // What the user wants done with a file the destination holds already.
@@ -150,10 +176,24 @@ private:
         All,
         Cancel
     };
-    Overwrite askOverwrite(const QString& name);
+    // The file a transfer would replace and the one that would take its place.
+    struct ReplaceQuestion
+    {
+        QString name;
+        bool onPhone = false;
+        QString folder;        // where the file there lies, as the user reads it
+        qint64 thereSize = -1; // -1: not known
+        QDateTime thereDate;
+        qint64 newSize = -1;
+        QDateTime newDate;
+    };
+    Overwrite askOverwrite(const ReplaceQuestion& question);
+    QString replaceQuestionText(const ReplaceQuestion& question) const;
     // Whether to go on with `name` where a file of that name exists; false
     // skips it, and after Cancel ends the command.
-    bool mayReplace(const QString& name);
+    bool mayReplace(const ReplaceQuestion& question);
+    ReplaceQuestion uploadQuestion(const UploadItem& item) const;
+    ReplaceQuestion downloadQuestion(const QString& name, const QString& localFolder, qint64 phoneSize) const;
     bool phoneFolderLists(const UploadItem& item) const;
     bool commandEnded() const;
     void beginTransferOf(int fileNumber, int fileCount);
@@ -169,6 +209,7 @@ private:
     bool refuseWithoutLine();
     void clearPhoneView();
     void setPhoneCommandsEnabled(bool enabled);
+    void updateRowCommands();
     void listFolderReachedByKeyboard(const QString& key);
 
     // Keys, menus and the tree's context menu beside the toolbar's commands.
@@ -234,6 +275,8 @@ private:
     QSplitter* columns_ = nullptr;
     QSplitter* rightColumn_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    ElidedLabel* panel1_ = nullptr;
+    QWidget* progressPanel_ = nullptr;
     QLabel* picBattery_ = nullptr;
     QProgressBar* pgbMain_ = nullptr;
     TransferStatus* transferStatus_ = nullptr;
@@ -250,12 +293,14 @@ private:
     int commandDepth_ = 0;
     int sentFiles_ = 0;
     int failedFiles_ = 0;
+    int skippedFiles_ = 0;
     QStringList failureReasons_;
     // What the Java manager handed over and was not sent yet (with the phone's
     // menu as it read it); it opens with these edits again.
     std::unique_ptr<JavaEdits> javaEdits_;
     // Notes what must be put right on the phone should a sending end early.
     bool closing_ = false;
+    bool windowStateRestored_ = false;
     // The user stopped the command (Stop, Escape, Cancel in a question).
     bool commandStopped_ = false;
     bool overwriteAll_ = false;

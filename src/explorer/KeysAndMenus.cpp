@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -96,6 +97,13 @@ void ExplorerWindow::buildKeysAndMenus()
                 DownloadFolderCommand(node->data(0, kTagRole).toString());
         });
     mnuTDownloadFolder_->setObjectName(QStringLiteral("mnuTDownloadFolder"));
+    // Closed without a choice, the menu leaves the highlight where the list is.
+    connect(mnuFolderOp_, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (QTreeWidgetItem* shown = nodeByKey(listedKey_); shown && !isCommandRunning())
+                tvFolders_->setCurrentItem(shown);
+        });
+    });
     tvFolders_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tvFolders_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::showFolderMenu);
 
@@ -107,6 +115,7 @@ void ExplorerWindow::buildKeysAndMenus()
         if (!lstFiles_->selectedItems().isEmpty())
             OpenSelectedRows();
     });
+    connect(lstFiles_, &QTreeWidget::itemSelectionChanged, this, &ExplorerWindow::updateRowCommands);
     bindToPhoneViews(this, QKeySequence::SelectAll, {tvFolders_, lstFiles_}, [this] { selectAllRows(); });
     lstFiles_->setRowsDragData([this] { return rowsDragData(); });
     connect(localPane_, &LocalPane::phoneFolderDropped, this, &ExplorerWindow::DownloadFolderCommand,
@@ -119,7 +128,7 @@ void ExplorerWindow::applyKeysAndMenusLanguage()
     actUpload_->setToolTip(actUpload_->iconText());
     mnuFUpload_->setText(texts_.GetString(kUploadText));
     actSelectAll_->setText(texts_.GetString(kSelectAllText));
-    mnuTRefresh_->setText(texts_.GetString(41));
+    mnuTRefresh_->setText(texts_.GetString(484));
     mnuTDownloadFolder_->setText(texts_.GetString(kDownloadFolderText));
     mnuView_->setTitle(texts_.GetString(kViewText));
     mnuViewLineLog_->setText(texts_.GetString(kLineLogText));

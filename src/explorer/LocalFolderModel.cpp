@@ -1,5 +1,6 @@
 #include "LocalFolderModel.h"
 
+#include "phone/TransferMeter.h"
 #include "settings/LanguageTable.h"
 
 #include <QDateTime>
@@ -46,7 +47,8 @@ QVariant LocalFolderModel::data(const QModelIndex& index, int role) const
     case SizeColumn:
         if (isDir(index))
             return QString();
-        return locale_.formattedDataSize(size(index), 1, QLocale::DataSizeTraditionalFormat);
+        // Written as the phone's list writes them.
+        return sizeText(size(index), locale_);
     case ModifiedColumn:
         return locale_.toString(lastModified(index), QLocale::ShortFormat);
     default:

@@ -112,6 +112,11 @@ LocalPane::LocalPane(QWidget* parent)
     connect(wbDisk_, &DiskView::phoneFolderDropped, this, &LocalPane::phoneFolderDropped);
 }
 
+QHeaderView* LocalPane::columnHeader() const
+{
+    return wbDisk_->header();
+}
+
 bool LocalPane::navigate(const QString& location)
 {
     const QString path = QDir::fromNativeSeparators(UrlToPath(location.trimmed()));

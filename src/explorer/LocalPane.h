@@ -5,6 +5,7 @@
 
 class LanguageTable;
 class LocalFolderModel;
+class QHeaderView;
 class QLabel;
 class QLineEdit;
 class QToolBar;
@@ -47,6 +48,7 @@ public:
     void GoUpOneLevel();
     QString currentFolder() const { return currentFolder_; }
     QString currentLocationUrl() const;
+    QHeaderView* columnHeader() const;
 
     void buildDriveToolbar(const QString& upCaption);
     // The address caption (text 48) and the folder view's columns.

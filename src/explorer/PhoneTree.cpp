@@ -66,6 +66,9 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
         return false;
     // The parent may have gone while the phone answered (a second click).
     QTreeWidgetItem* parent = nodes_.value(parentKey);
+    // Listed, a folder without sub-folders loses its expander.
+    if (parent)
+        parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     lstFiles_->setUpdatesEnabled(false);
     const QLocale locale = interfaceLocale(texts_);
     for (const PhoneEntry& entry : listing.entries) {
@@ -94,6 +97,8 @@ QTreeWidgetItem* ExplorerWindow::addFolderNode(QTreeWidgetItem* parent, const QS
     auto* node = new QTreeWidgetItem(parent, {withVisibleControls(name)});
     node->setData(0, kKeyRole, key);
     node->setData(0, kTagRole, tag);
+    // Its sub-folders are unknown until it is listed.
+    node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     const int image = folderImage(name);
     node->setIcon(0, Icons::treeNode(image));
     nodes_.insert(key, node);
@@ -185,7 +190,8 @@ QList<ExplorerWindow::PhoneRow> ExplorerWindow::selectedRows() const
     for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = lstFiles_->topLevelItem(i);
         if (row->isSelected())
-            rows << PhoneRow{row->data(0, kNameRole).toString(), row->text(1)};
+            rows << PhoneRow{row->data(0, kNameRole).toString(), row->text(1),
+                             row->data(2, FileRow::BytesRole).toLongLong()};
     }
     return rows;
 }

@@ -29,6 +29,7 @@ void ExplorerWindow::StartUp()
     localPane_->buildDriveToolbar(texts_.GetString(47));
     describeControls();
     clearPhoneView();
+    restoreWindowState();
     show();
     repaint();
 
@@ -101,9 +102,23 @@ bool ExplorerWindow::loadLanguageStep()
 
 bool ExplorerWindow::openPortStep()
 {
+    return link_->OpenPort(QStringLiteral("COM%1").arg(settings_.COMPort), portDevice());
+}
+
+QString ExplorerWindow::portDevice() const
+{
     const int port = settings_.COMPort;
-    return link_->OpenPort(QStringLiteral("COM%1").arg(port),
-                           resolvePortDevice(store_.readPortDevice(port), port));
+    return resolvePortDevice(store_.readPortDevice(port), port);
+}
+
+void ExplorerWindow::applySettingsKeepingTheLine()
+{
+    loadSettingsStep();
+    if (!loadLanguageStep())
+        return;
+    ApplyLanguage();
+    localPane_->buildDriveToolbar(texts_.GetString(47));
+    applyBatteryRule();
 }
 
 void ExplorerWindow::setUpFileListColumns()
@@ -121,6 +136,7 @@ void ExplorerWindow::setUpFileListColumns()
     // Sizes of several hundred KB must show whole.
     lstFiles_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     lstFiles_->header()->setMinimumSectionSize(750 / 15);
+    restoreFileColumns();
 }
 
 void ExplorerWindow::clearPhoneView()
@@ -142,11 +158,19 @@ void ExplorerWindow::clearPhoneView()
 
 void ExplorerWindow::setPhoneCommandsEnabled(bool enabled)
 {
-    for (QAction* action : {mainButtons_[0], mainButtons_[2], mainButtons_[3], mnuFDownload_, mnuFDelete_,
-                            mnuFUpload_, actUpload_, mnuTRefresh_, mnuTDownloadFolder_})
+    for (QAction* action : {mainButtons_[0], mnuFUpload_, actUpload_, mnuTRefresh_, mnuTDownloadFolder_})
         action->setEnabled(enabled);
     for (QAction* action : favButtons_)
         action->setEnabled(enabled);
+    updateRowCommands();
+}
+
+void ExplorerWindow::updateRowCommands()
+{
+    // Download and Delete act on rows: without one chosen there is nothing to do.
+    const bool rowsChosen = link_->isOpen() && !lstFiles_->selectedItems().isEmpty();
+    for (QAction* action : {mainButtons_[2], mainButtons_[3], mnuFDownload_, mnuFDelete_})
+        action->setEnabled(rowsChosen);
 }
 
 bool ExplorerWindow::refuseWithoutLine()

@@ -103,7 +103,9 @@ FolderCopyOptions ExplorerWindow::folderDownloadOptions()
 {
     FolderCopyOptions options;
     options.mayReplace = [this](const QString& name) {
-        if (mayReplace(withVisibleControls(name)))
+        ReplaceQuestion question;
+        question.name = withVisibleControls(name);
+        if (mayReplace(question))
             return true;
         if (commandStopped_)
             link_->stopTransfer();

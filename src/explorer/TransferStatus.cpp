@@ -1,5 +1,6 @@
 #include "TransferStatus.h"
 
+#include "ElidedLabel.h"
 #include "settings/LanguageTable.h"
 
 #include <QHBoxLayout>
@@ -15,7 +16,7 @@ constexpr int kShowEveryMillis = 250;
 TransferStatus::TransferStatus(const LanguageTable& texts, QWidget* parent) : QWidget(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("fraTransfer"));
-    details_ = new QLabel(this);
+    details_ = new ElidedLabel(this);
     details_->setObjectName(QStringLiteral("lblTransfer"));
     stop_ = new QToolButton(this);
     stop_->setObjectName(QStringLiteral("cmdStop"));
@@ -28,7 +29,7 @@ TransferStatus::TransferStatus(const LanguageTable& texts, QWidget* parent) : QW
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    layout->addWidget(details_);
+    layout->addWidget(details_, 1);
     layout->addWidget(stop_);
     hide();
 }
@@ -71,23 +72,25 @@ void TransferStatus::progress(qint64 done, qint64 total)
 void TransferStatus::finish()
 {
     running_ = false;
-    details_->clear();
+    details_->setFullText(QString());
     hide();
+    emit figuresShown();
 }
 
 QString TransferStatus::detailsText() const
 {
-    return details_->text();
+    return details_->fullText();
 }
 
 void TransferStatus::showFigures()
 {
     lastShown_.start();
-    details_->setText(progressText(meter_, texts_, fileNumber_, fileCount_));
+    details_->setFullText(progressText(meter_, texts_, fileNumber_, fileCount_));
     // The exact count for whoever wants it.
     const QLocale locale = interfaceLocale(texts_);
     QString exact = locale.toString(meter_.done());
     if (meter_.total() >= 0)
         exact += QStringLiteral(" / ") + locale.toString(meter_.total());
-    details_->setToolTip(exact + QStringLiteral(" B"));
+    details_->setToolTip(details_->fullText() + QLatin1Char('\n') + exact + QStringLiteral(" B"));
+    emit figuresShown();
 }

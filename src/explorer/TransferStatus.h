@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class LanguageTable;
-class QLabel;
+class ElidedLabel;
 class QToolButton;
 
 // The status bar's part for a running transfer: bytes done of the total,
@@ -30,12 +30,14 @@ public:
 
 signals:
     void stopClicked();
+    // The figures changed, and with them the width they want.
+    void figuresShown();
 
 private:
     void showFigures();
 
     const LanguageTable& texts_;
-    QLabel* details_ = nullptr;
+    ElidedLabel* details_ = nullptr;
     QToolButton* stop_ = nullptr;
     TransferMeter meter_;
     QElapsedTimer lastShown_;

@@ -2,8 +2,10 @@
 #include "FileList.h"
 #include "TransferStatus.h"
 #include "phone/PhoneLink.h"
+#include "phone/TransferMeter.h"
 #include "settings/LanguageTable.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -20,6 +22,12 @@ constexpr int kSkip = 147;
 constexpr int kOverwriteAll = 148;
 constexpr int kStopped = 141;
 constexpr int kNameRole = Qt::UserRole + 2;
+constexpr int kKeptBeforeReplacing = 463;
+constexpr int kOnThePhone = 465;
+constexpr int kInTheFolder = 466;
+constexpr int kFileThere = 467;
+constexpr int kNewFile = 468;
+constexpr int kReplaceIt = 469;
 // Progress bar steps: fine enough for a smooth bar, whole for the last byte.
 constexpr int kProgressSteps = 1000;
 
@@ -37,8 +45,10 @@ void ExplorerWindow::ExitCommand()
 {
     // Without a transfer File > Exit ends the program at once, as it always has;
     // otherwise it closes the window, which asks and tidies up.
-    if (!transferStatus_->isRunning() && !link_->isDraining())
+    if (!transferStatus_->isRunning() && !link_->isDraining()) {
+        saveWindowState();
         std::exit(0);
+    }
     close();
 }
 
@@ -53,10 +63,69 @@ bool ExplorerWindow::commandEnded() const
     return closing_ || commandStopped_;
 }
 
-ExplorerWindow::Overwrite ExplorerWindow::askOverwrite(const QString& name)
+QString ExplorerWindow::replaceQuestionText(const ReplaceQuestion& question) const
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"),
-                    name + QLatin1Char(' ') + texts_.GetString(kExistsAlready), QMessageBox::NoButton, this);
+    const QLocale locale = interfaceLocale(texts_);
+    auto describe = [&](int label, qint64 size, const QDateTime& date) {
+        QStringList facts;
+        if (size >= 0)
+            facts << sizeText(size, locale);
+        if (date.isValid())
+            facts << locale.toString(date, QLocale::ShortFormat);
+        return facts.isEmpty()
+                   ? QString()
+                   : texts_.GetString(label) + QLatin1Char(' ') + facts.join(QStringLiteral(", "));
+    };
+    // Where the file lies is not always known (deep in a folder copy): the plain question then.
+    if (question.folder.isEmpty())
+        return question.name + QLatin1Char(' ') + texts_.GetString(kExistsAlready);
+    QStringList lines{question.name + QLatin1Char(' ') +
+                      texts_.GetString(question.onPhone ? kOnThePhone : kInTheFolder) + QLatin1Char(' ') +
+                      question.folder + QLatin1Char('.')};
+    const QStringList files{describe(kFileThere, question.thereSize, question.thereDate),
+                            describe(kNewFile, question.newSize, question.newDate)};
+    if (!files.join(QString()).isEmpty())
+        lines << QString() << files;
+    if (question.onPhone)
+        lines << QString() << texts_.GetString(kKeptBeforeReplacing);
+    lines << QString() << texts_.GetString(kReplaceIt);
+    return lines.join(QLatin1Char('\n'));
+}
+
+ExplorerWindow::ReplaceQuestion ExplorerWindow::uploadQuestion(const UploadItem& item) const
+{
+    ReplaceQuestion question;
+    question.name = item.FileName;
+    question.onPhone = true;
+    question.folder = item.PhoneFolder + QLatin1Char('/');
+    for (int i = 0; i < lstFiles_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = lstFiles_->topLevelItem(i);
+        if (row->data(0, kNameRole).toString() == item.FileName)
+            question.thereSize = row->data(2, FileRow::BytesRole).toLongLong();
+    }
+    const QFileInfo source(item.LocalPath);
+    question.newSize = source.size();
+    question.newDate = source.lastModified();
+    return question;
+}
+
+ExplorerWindow::ReplaceQuestion
+ExplorerWindow::downloadQuestion(const QString& name, const QString& localFolder, qint64 phoneSize) const
+{
+    ReplaceQuestion question;
+    question.name = name;
+    question.folder = QDir::toNativeSeparators(localFolder);
+    const QFileInfo there(QDir(localFolder).filePath(name));
+    question.thereSize = there.size();
+    question.thereDate = there.lastModified();
+    question.newSize = phoneSize;
+    return question;
+}
+
+ExplorerWindow::Overwrite ExplorerWindow::askOverwrite(const ReplaceQuestion& question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), replaceQuestionText(question),
+                    QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("msgOverwrite"));
     const std::pair<const char*, int> buttons[] = {{"cmdOverwrite", kOverwrite},
                                                    {"cmdSkip", kSkip},
@@ -79,17 +148,18 @@ ExplorerWindow::Overwrite ExplorerWindow::askOverwrite(const QString& name)
     return chosen < 0 ? Overwrite::Cancel : answers[chosen];
 }
 
-bool ExplorerWindow::mayReplace(const QString& name)
+bool ExplorerWindow::mayReplace(const ReplaceQuestion& question)
 {
     if (overwriteAll_)
         return true;
-    switch (askOverwrite(name)) {
+    switch (askOverwrite(question)) {
     case Overwrite::Yes:
         return true;
     case Overwrite::All:
         overwriteAll_ = true;
         return true;
     case Overwrite::Skip:
+        ++skippedFiles_;
         return false;
     case Overwrite::Cancel:
         break;

@@ -2,6 +2,7 @@
 #include "PackageIndex.h"
 #include "Packages.h"
 #include "phone/PhoneLink.h"
+#include "platform/Folders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,6 +58,7 @@ bool placePackage(QTemporaryDir& staging, const QString& target)
         if (!QDir().rename(staging.path(), target))
             return false;
         staging.setAutoRemove(false);
+        Folders::giveNormalMode(target);
         return true;
     }
     if (!existing.isDir())

@@ -96,6 +96,9 @@ public:
     // command begins.
     void stopTransfer();
     bool stopRequested() const { return stopRequested_; }
+    // For the step that must follow a Stop (putting back a file the stopped
+    // upload was to replace): the Stop has done its work.
+    void forgetStop() { stopRequested_ = false; }
     bool isTransferRunning() const { return transferRunning_; }
     // The phone may still be sending an earlier answer.
     bool isDraining() const { return draining_ || settleQuiet_ > 0; }

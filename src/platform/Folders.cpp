@@ -70,4 +70,18 @@ QString prepareWorkingFolder(const QString& folder)
     return QDir::cleanPath(folder) + QLatin1Char('/');
 }
 
+void giveNormalMode(const QString& folder)
+{
+    // A folder made the ordinary way shows the mode; reading the umask itself
+    // would change it for a moment under the other threads.
+    const QDir parent = QFileInfo(folder).absoluteDir();
+    const QString probe =
+        QStringLiteral(".vantrel-mode-") + QString::number(QCoreApplication::applicationPid());
+    if (!parent.mkdir(probe))
+        return;
+    const QFileDevice::Permissions normal = QFileInfo(parent.filePath(probe)).permissions();
+    parent.rmdir(probe);
+    QFile::setPermissions(folder, normal);
+}
+
 } // namespace Folders

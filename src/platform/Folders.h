@@ -20,4 +20,8 @@ QString prepareWorkingFolder(const QString& folder);
 // Deletes the files in the working folder, leaving sub-folders alone.
 void emptyWorkingFolder(const QString& folder);
 
+// A folder made private (as temporary folders are) and then handed to the
+// user gets the mode a plain new folder has under the user's umask.
+void giveNormalMode(const QString& folder);
+
 } // namespace Folders

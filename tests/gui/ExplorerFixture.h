@@ -21,8 +21,9 @@
 #include <functional>
 #include <memory>
 
-// Runs `act` on the next modal window of type T that opens (within 10 s).
-template <typename T> void onNextModal(std::function<void(T*)> act)
+// Runs `act` on the next modal window of type T that opens (within 10 s);
+// deleting the returned watch gives up waiting.
+template <typename T> QTimer* onNextModal(std::function<void(T*)> act)
 {
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
@@ -39,12 +40,13 @@ template <typename T> void onNextModal(std::function<void(T*)> act)
         }
     });
     timer->start(10);
+    return timer;
 }
 
 // Answers the next message box with `button`, keeping its text in `text`.
-inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
+inline QTimer* answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
 {
-    onNextModal<QMessageBox>([button, text](QMessageBox* box) {
+    return onNextModal<QMessageBox>([button, text](QMessageBox* box) {
         if (text)
             *text = box->text();
         box->button(button)->click();
@@ -67,6 +69,12 @@ struct ExplorerFixture
 {
     explicit ExplorerFixture(const QStringList& simulatorArguments = {}) : phone(simulatorArguments)
     {
+        // Copies and records the window keeps for the user stay in the test's
+        // folder, unless the test chose a place for them.
+        if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
+            qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
+            ownsDataHome = true;
+        }
         QDir().mkpath(localFolder());
         store = std::make_unique<SettingsStore>(folder.filePath(QStringLiteral("Vantrel.conf")));
         store->write(QStringLiteral("sieDelay"), QStringLiteral("50"));
@@ -75,6 +83,13 @@ struct ExplorerFixture
         window = std::make_unique<ExplorerWindow>(*store, texts);
         window->setWorkingFolder(workingFolder());
         window->setRepairRecordFile(repairRecordFile());
+    }
+
+    ~ExplorerFixture()
+    {
+        window.reset();
+        if (ownsDataHome)
+            qunsetenv("XDG_DATA_HOME");
     }
 
     // Starts the phone, points COM4 at it and runs the window's start-up, as
@@ -165,4 +180,5 @@ struct ExplorerFixture
     std::unique_ptr<SettingsStore> store;
     LanguageTable texts;
     std::unique_ptr<ExplorerWindow> window;
+    bool ownsDataHome = false;
 };

@@ -3,13 +3,17 @@
 // its minimum size, a download and an upload in progress, the settings
 // dialog, the About box and the Java suite manager, the window, the settings
 // and the manager in German, the window in every other shipped language at its
-// default and its smallest width, the line log during an upload, and a first
-// run without a phone. Under QT_SCALE_FACTOR=2 give the screen twice the size.
+// default and its smallest width, the line log during an upload, at 1000 and
+// 640 pixels in English and German a transfer, the overwrite question, a
+// failure and the About box, and a first run without a phone. Under
+// QT_SCALE_FACTOR=2 give the screen twice the size.
 #include "ExplorerFixture.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/SettingsDialog.h"
 #include "explorer/FileList.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/SettingsDialog.h"
 #include "javawindow/JavaWindow.h"
-#include "settings/AboutBox.h"
-#include "settings/SettingsDialog.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -138,6 +142,7 @@ int main(int argc, char* argv[])
                                [&] { window.SettingsCommand(); });
     shootJavaManager(window, QStringLiteral("java-manager-german.png"));
 
+
     for (const char* language : {"russian", "polish", "ukrainian"}) {
         fixture.store->write(QStringLiteral("sysLanguage"), QLatin1String(language) + QStringLiteral(".lng"));
         window.StartUp();
@@ -151,6 +156,59 @@ int main(int argc, char* argv[])
         shootModal<SettingsDialog>(QStringLiteral("settings-%1.png").arg(QLatin1String(language)),
                                    QPoint(400, 200), [&] { window.SettingsCommand(); });
         shootJavaManager(window, QStringLiteral("java-manager-%1.png").arg(QLatin1String(language)));
+    }
+
+    // At the usual width and at the narrowest, in both languages: a transfer,
+    // the overwrite question, a failure and the About box.
+    fixture.phone.putFile(QStringLiteral("ml/vd/report.3gp"), QByteArray(60000, 'r'));
+    const QString source = fixture.localFolder() + QStringLiteral("/report.3gp");
+    QFile upload(source);
+    upload.open(QIODevice::WriteOnly);
+    upload.write(QByteArray(150000, 'u'));
+    upload.close();
+    for (const QString& language : {QStringLiteral("english"), QStringLiteral("german")}) {
+        // A name of its own each time: the phone holds the earlier ones.
+        const QString photo =
+            fixture.localFolder() + QStringLiteral("/party photo ") + language + QStringLiteral(".jpg");
+        QFile::copy(fixture.localFolder() + QStringLiteral("/Pictures/party photo.jpg"), photo);
+        fixture.store->write(QStringLiteral("sysLanguage"), language + QStringLiteral(".lng"));
+        fixture.store->writePortDevice(4, fixture.phone.device());
+        window.setGeometry(0, 30, 1000, 700);
+        window.StartUp();
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.clickFolder(QStringLiteral("/ml/vd/"));
+        QTimer::singleShot(4000, [&window, language] {
+            shoot(QStringLiteral("transfer-1000-") + language + QStringLiteral(".png"));
+            window.setGeometry(0, 30, 640, 700);
+            QTimer::singleShot(300, [language] {
+                shoot(QStringLiteral("transfer-640-") + language + QStringLiteral(".png"));
+            });
+        });
+        window.UploadDroppedPaths({photo});
+
+        // A phone that refuses the first slice it is sent: the old file goes back.
+        SimulatedPhone faulty({QStringLiteral("--fault"), QStringLiteral("QFWF=error@1")});
+        copyTree(fixture.phone.root(), faulty.root());
+        faulty.start();
+        fixture.store->writePortDevice(4, faulty.device());
+        window.setGeometry(0, 30, 1000, 700);
+        window.StartUp();
+        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.clickFolder(QStringLiteral("/ml/vd/"));
+        onNextModal<QMessageBox>([language](QMessageBox* question) {
+            question->move(200, 200);
+            QTimer::singleShot(300, [question, language] {
+                shoot(QStringLiteral("overwrite-question-") + language + QStringLiteral(".png"));
+                question->findChild<QPushButton*>(QStringLiteral("cmdOverwrite"))->click();
+            });
+        });
+        window.UploadDroppedPaths({source});
+        shoot(QStringLiteral("failure-1000-") + language + QStringLiteral(".png"));
+        window.setGeometry(0, 30, 640, 700);
+        shoot(QStringLiteral("failure-640-") + language + QStringLiteral(".png"));
+        shootModal<AboutBox>(QStringLiteral("about-") + language + QStringLiteral(".png"), QPoint(500, 150),
+                             [&] { window.AboutCommand(); });
+        fixture.store->writePortDevice(4, fixture.phone.device());
     }
 
     // A first run on a port with no phone behind it.

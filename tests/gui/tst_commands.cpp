@@ -1,11 +1,11 @@
 #include "ExplorerFixture.h"
 #include "GuiFiles.h"
+#include "dialogs/FolderChooser.h"
+#include "dialogs/SettingsDialog.h"
 #include "explorer/FileList.h"
 #include "explorer/LineLogWindow.h"
 #include "explorer/LocalPane.h"
 #include "platform/OpenWith.h"
-#include "settings/FolderChooser.h"
-#include "settings/SettingsDialog.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -258,34 +259,50 @@ private slots:
             fixture.find<QLabel>(QStringLiteral("stbMain_Panel1"))->toolTip().contains(fixture.text(reason)));
     }
 
+    // The question names the file, or the number of files; without a
+    // selection Delete and Download are disabled and the key asks nothing.
     void deleteAsksFirst_data()
     {
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("question");
         QTest::addColumn<QStringList>("remaining");
-        QTest::newRow("Yes") << QStringList{"a.txt", "c.txt"} << int(QMessageBox::Yes)
+        QTest::newRow("Yes") << QStringList{"a.txt", "c.txt"} << int(QMessageBox::Yes) << "471 2."
                              << QStringList{"b.txt"};
-        QTest::newRow("No") << QStringList{"a.txt"} << int(QMessageBox::No)
+        QTest::newRow("No") << QStringList{"a.txt"} << int(QMessageBox::No) << "470 /ml/a.txt?"
                             << QStringList{"a.txt", "b.txt", "c.txt"};
         QTest::newRow("nothing selected")
-            << QStringList() << int(QMessageBox::Yes) << QStringList{"a.txt", "b.txt", "c.txt"};
+            << QStringList() << int(QMessageBox::Yes) << QString() << QStringList{"a.txt", "b.txt", "c.txt"};
     }
 
     void deleteAsksFirst()
     {
         QFETCH(QStringList, selected);
         QFETCH(int, answer);
+        QFETCH(QString, question);
         QFETCH(QStringList, remaining);
         ExplorerFixture fixture;
         for (const char* name : {"ml/a.txt", "ml/b.txt", "ml/c.txt"})
             fixture.phone.putFile(QLatin1String(name), "x");
         QVERIFY(fixture.start());
-        fixture.clickFolder(QStringLiteral("/ml/"));
-        fixture.selectRows(selected);
+        fixture.clickNode(QStringLiteral("/ml/"));
+        for (qsizetype i = 0; i < selected.size(); ++i)
+            fixture.clickRow(selected.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+        auto* deleteButton = fixture.find<QToolButton>(QStringLiteral("tlbMain_Delete"));
+        QCOMPARE(deleteButton->isEnabled(), !selected.isEmpty());
+        QCOMPARE(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download"))->isEnabled(),
+                 !selected.isEmpty());
         QString asked;
-        answerNextMessageBox(QMessageBox::StandardButton(answer), &asked);
-        fixture.find<QToolButton>(QStringLiteral("tlbMain_Delete"))->click();
-        QCOMPARE(asked, fixture.text(110));
+        QTimer* answering = answerNextMessageBox(QMessageBox::StandardButton(answer), &asked);
+        if (selected.isEmpty())
+            QTest::keyClick(fixture.list(), Qt::Key_Delete);
+        else
+            QTest::mouseClick(deleteButton, Qt::LeftButton);
+        if (question.isEmpty())
+            delete answering;
+        const QString number = question.section(QLatin1Char(' '), 0, 0);
+        QCOMPARE(asked,
+                 question.isEmpty() ? QString() : fixture.text(number.toInt()) + question.mid(number.size()));
         QCOMPARE(QDir(fixture.phone.root() + QStringLiteral("/ml")).entryList(QDir::Files), remaining);
         // The list shows the phone's files after the command.
         QCOMPARE(fixture.rowNames(), remaining);
@@ -335,7 +352,19 @@ private slots:
             fixture.clickNode(QStringLiteral("/ml/"));
             fixture.clickNode(QStringLiteral("/ml/im/"));
             if (gesture == QLatin1String("right click")) {
+                // The menu closed without a choice, then F5: the folder shown is listed again.
                 fixture.clickNode(QStringLiteral("/ml/ci/"), Qt::RightButton);
+                const QRect ci = fixture.tree()->visualItemRect(fixture.treeNode(QStringLiteral("/ml/ci/")));
+                QContextMenuEvent menuWanted(QContextMenuEvent::Mouse, ci.center(),
+                                             fixture.tree()->viewport()->mapToGlobal(ci.center()));
+                QCoreApplication::sendEvent(fixture.tree()->viewport(), &menuWanted);
+                auto* menu = fixture.find<QMenu>(QStringLiteral("mnuFolderOp"));
+                QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
+                QTest::keyClick(menu, Qt::Key_Escape);
+                QTRY_COMPARE_WITH_TIMEOUT(fixture.currentTag(), folder, 5000);
+                // As the window manager does once the menu is gone (offscreen leaves the menu active).
+                QApplication::setActiveWindow(fixture.window.get());
+                QTest::keyClick(fixture.tree(), Qt::Key_F5);
             } else {
                 QWidget* space = fixture.tree()->viewport();
                 QTest::mouseClick(space, Qt::LeftButton, {}, QPoint(space->width() / 2, space->height() - 3));
@@ -344,8 +373,7 @@ private slots:
         }
         // The rows show one folder; a keyboard move in the tree lists the folder it reaches.
         QTRY_COMPARE_WITH_TIMEOUT(fixture.rowFolders(), QStringList{folder}, 5000);
-        if (gesture != QLatin1String("right click"))
-            QCOMPARE(fixture.currentTag(), folder);
+        QCOMPARE(fixture.currentTag(), folder);
         if (gesture == QLatin1String("favourite 4"))
             QVERIFY(fixture.window->panelText(1).startsWith(fixture.text(81) + QStringLiteral(" /ml/vd/")));
 
@@ -512,31 +540,36 @@ private slots:
                  QStringLiteral("/ml/im/"));
     }
 
+    // Only a new port reconnects and lists the new phone from its root; the
+    // other settings apply to the window as it is.
     void settingsDialogReRunsTheStartUp_data()
     {
         QTest::addColumn<bool>("confirm");
         QTest::addColumn<QString>("how");
-        QTest::newRow("OK") << true << QStringLiteral("cmdOK");
-        QTest::newRow("Cancel") << false << QStringLiteral("cmdCancel");
-        QTest::newRow("close box") << false << QString();
+        QTest::addColumn<int>("port");
+        QTest::newRow("OK") << true << QStringLiteral("cmdOK") << 7;
+        QTest::newRow("OK, same port") << true << QStringLiteral("cmdOK") << 4;
+        QTest::newRow("Cancel") << false << QStringLiteral("cmdCancel") << 7;
+        QTest::newRow("close box") << false << QString() << 7;
     }
 
     void settingsDialogReRunsTheStartUp()
     {
         QFETCH(bool, confirm);
         QFETCH(QString, how);
+        QFETCH(int, port);
         ExplorerFixture fixture;
-        QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
+        fixture.phone.putFile(QStringLiteral("ml/m.txt"), "m");
         QVERIFY(fixture.start());
-        fixture.clickFolder(QStringLiteral("/ml/"));
+        fixture.clickNode(QStringLiteral("/ml/"));
         // A second phone on COM7 that the dialog switches to.
         SimulatedPhone other;
         other.putFile(QStringLiteral("other.txt"), "o");
         QVERIFY(other.start());
         fixture.store->writePortDevice(7, other.device());
 
-        onNextModal<SettingsDialog>([how](SettingsDialog* dialog) {
-            dialog->findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentIndex(6);
+        onNextModal<SettingsDialog>([how, port](SettingsDialog* dialog) {
+            dialog->findChild<QComboBox*>(QStringLiteral("cmbPort"))->setCurrentIndex(port - 1);
             dialog->findChild<QComboBox*>(QStringLiteral("cmbSize"))->setCurrentIndex(0);
             // Languages are listed by their own names: "D" picks Deutsch.
             QTest::keyClicks(dialog->findChild<QComboBox*>(QStringLiteral("cmbLanguage")),
@@ -548,15 +581,14 @@ private slots:
         });
         fixture.find<QToolButton>(QStringLiteral("tlbMain_Settings"))->click();
 
-        QCOMPARE(fixture.store->read(QStringLiteral("sieCOMPort")),
-                 confirm ? QStringLiteral("7") : QStringLiteral("4"));
+        const bool newPort = confirm && port != 4;
+        QCOMPARE(fixture.store->read(QStringLiteral("sieCOMPort")), QString::number(confirm ? port : 4));
         QCOMPARE(fixture.store->read(QStringLiteral("sieSliceSize")),
                  confirm ? QStringLiteral("512") : QStringLiteral("10240"));
         QCOMPARE(fixture.window->settings().SliceSize, confirm ? 512 : 10240);
-        // Rebuilt from the root either way, on the port now chosen.
         QCOMPARE(fixture.tree()->topLevelItemCount(), 1);
-        QCOMPARE(fixture.childNames(QStringLiteral("/ml/")), QStringList());
-        QCOMPARE(fixture.rowNames(), confirm ? QStringList{"other.txt"} : QStringList());
+        QCOMPARE(fixture.rowNames(), newPort ? QStringList{"other.txt"} : QStringList{"m.txt"});
+        QCOMPARE(fixture.currentTag(), newPort ? QStringLiteral("/") : QStringLiteral("/ml/"));
         QCOMPARE(fixture.find<QToolButton>(QStringLiteral("tlbMain_Refresh"))->text(),
                  confirm ? QStringLiteral("Aktualisieren") : QStringLiteral("Refresh"));
     }

@@ -20,9 +20,9 @@ private slots:
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QString>("size");
         QTest::newRow("English") << QStringLiteral("english.lng") << QStringList{"Name", "Size", "Modified"}
-                                 << QStringLiteral("1.5 kB");
+                                 << QStringLiteral("1.5 KB");
         QTest::newRow("German") << QStringLiteral("german.lng") << QStringList{"Name", "Größe", "Geändert"}
-                                << QStringLiteral("1,5 kB");
+                                << QStringLiteral("1,5 KB");
     }
 
     void localPaneFollowsTheInterfaceLanguage()

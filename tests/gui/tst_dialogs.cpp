@@ -1,7 +1,7 @@
-#include "settings/AboutBox.h"
-#include "settings/FolderChooser.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/FolderChooser.h"
+#include "dialogs/SettingsDialog.h"
 #include "settings/LanguageTable.h"
-#include "settings/SettingsDialog.h"
 #include "settings/SettingsStore.h"
 
 #include <QCheckBox>
@@ -201,7 +201,7 @@ private slots:
         FolderChooser chooser(source.path() + QLatin1Char('/'), texts_);
         auto* list = child<QListWidget>(chooser, "lstFiles");
         QCOMPARE(list->count(), 3);
-        const QList<UploadItem> all = chooser.chosenFiles();
+        const QList<ChosenFile> all = chooser.chosenFiles();
         QCOMPARE(all.size(), 3);
         QCOMPARE(all.at(0).LocalPath, source.filePath(QStringLiteral("a.png")));
         QCOMPARE(all.at(2).FileSize, qint64(7));
@@ -238,7 +238,7 @@ private slots:
         };
         auto chosen = [&] {
             QStringList names;
-            for (const UploadItem& item : chooser.chosenFiles())
+            for (const ChosenFile& item : chooser.chosenFiles())
                 names << QFileInfo(item.LocalPath).fileName();
             return names;
         };

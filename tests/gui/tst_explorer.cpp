@@ -230,6 +230,24 @@ private slots:
         fixture.clickNode(QStringLiteral("/ml/"));
         QCOMPARE(fixture.rowNames().size(), 3);
         QVERIFY(ordered(keys(), !ascending));
+
+        // The next run shows the window as it was left: size, bars, sort.
+        fixture.window->resize(1100, 720);
+        QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+        auto* columns = fixture.find<QSplitter>(QStringLiteral("columns"));
+        QSplitterHandle* bar = columns->handle(1);
+        const QPoint grip = bar->rect().center();
+        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(bar, grip + QPoint(90, 0));
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(90, 0));
+        const QList<int> split = columns->sizes();
+        QVERIFY(fixture.window->close());
+        fixture.window = std::make_unique<ExplorerWindow>(*fixture.store, fixture.texts);
+        fixture.window->setWorkingFolder(fixture.workingFolder());
+        fixture.window->StartUp();
+        QCOMPARE(fixture.window->size(), QSize(1100, 720));
+        QCOMPARE(fixture.find<QSplitter>(QStringLiteral("columns"))->sizes(), split);
+        QVERIFY(ordered(keys(), !ascending));
     }
 
     void contextMenuOnlyWithRows()
@@ -282,6 +300,21 @@ private slots:
         QCoreApplication::processEvents();
         QWidget* panel3 = progress->parentWidget();
         QVERIFY(qAbs(panel3->width() - progress->width() - 1024 / 15) <= 3);
+
+        // At the narrowest a long status text is cut in its middle, whole in its
+        // tooltip, and every panel stays inside the window.
+        window.resize(640, 480);
+        const QString longText =
+            QStringLiteral("Start ") + QString(300, QLatin1Char('x')) + QStringLiteral(" end.");
+        window.statusText(1, longText);
+        QCoreApplication::processEvents();
+        auto* panel1 = fixture.find<QLabel>(QStringLiteral("stbMain_Panel1"));
+        QVERIFY(panel1->text().startsWith(QStringLiteral("Start ")) &&
+                panel1->text().endsWith(QStringLiteral(" end.")));
+        QVERIFY(panel1->text().size() < longText.size());
+        QCOMPARE(panel1->toolTip(), longText);
+        QCOMPARE(window.panelText(1), longText);
+        QVERIFY(panel3->mapTo(&window, QPoint(panel3->width(), 0)).x() <= window.width());
     }
 
     void languageSwitchReappliesEveryText()
@@ -475,7 +508,7 @@ private slots:
         QString asked;
         answerNextMessageBox(QMessageBox::No, &asked);
         QTest::keyClick(fixture.list(), Qt::Key_Delete);
-        QCOMPARE(asked, fixture.text(110));
+        QCOMPARE(asked, fixture.text(470) + QStringLiteral(" /ml/a.txt?"));
         QVERIFY(fixture.phone.hasFile(QStringLiteral("ml/a.txt")));
     }
 

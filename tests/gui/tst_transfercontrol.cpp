@@ -1,10 +1,12 @@
 #include "ExplorerFixture.h"
 #include "GuiFiles.h"
+#include "phone/RepairRecord.h"
 #include "support/RecordingObserver.h"
 
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QLocale>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
@@ -13,13 +15,13 @@
 namespace {
 
 // Answers the coming overwrite questions with a click on the buttons named,
-// one question each, and counts the questions asked.
-void answerOverwriteQuestions(const QStringList& buttons, std::shared_ptr<int> asked)
+// one question each, and keeps the questions asked.
+void answerOverwriteQuestions(const QStringList& buttons, std::shared_ptr<QStringList> asked)
 {
     if (buttons.isEmpty())
         return;
     onNextModal<QMessageBox>([buttons, asked](QMessageBox* box) {
-        ++*asked;
+        *asked << box->text();
         auto* button = box->findChild<QPushButton*>(buttons.first());
         QVERIFY2(button, qPrintable(buttons.first()));
         QTest::mouseClick(button, Qt::LeftButton);
@@ -55,15 +57,19 @@ class TransferControlTest : public QObject
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
     }
 
-    // Runs `act` once the transfer shows its progress. A command waits for the
-    // phone inside the event loop, so the check runs from a timer there.
-    static void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act)
+    // Runs `act` once the transfer shows its progress (and the status begins
+    // with `status`). A command waits for the phone inside the event loop, so
+    // the check runs from a timer there.
+    static void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act,
+                                  const QString& status = QString())
     {
         auto* bar = fixture.find<QProgressBar>(QStringLiteral("pgbMain"));
         auto* details = fixture.find<QLabel>(QStringLiteral("lblTransfer"));
-        auto* poll = new QTimer(fixture.window.get());
+        ExplorerWindow* window = fixture.window.get();
+        auto* poll = new QTimer(window);
         QObject::connect(poll, &QTimer::timeout, [=] {
-            if (!bar->isVisible() || bar->value() <= 0 || details->text().isEmpty())
+            if (!bar->isVisible() || bar->value() <= 0 || details->text().isEmpty() ||
+                !window->panelText(1).startsWith(status))
                 return;
             poll->stop();
             poll->deleteLater();
@@ -94,6 +100,8 @@ private slots:
                 << upload << QStringList{"cmdOverwriteAll"} << 1 << true << true << done;
             QTest::addRow("%sCancel", way)
                 << upload << QStringList{"cmdCancel"} << 1 << false << false << 141;
+            QTest::addRow("%sSkip both", way)
+                << upload << QStringList{"cmdSkip", "cmdSkip"} << 2 << false << false << (upload ? 473 : 472);
         }
     }
 
@@ -116,7 +124,7 @@ private slots:
             writeLocal((upload ? source : fixture.localFolder()) + QStringLiteral("/b.txt"),
                        upload ? newText + "er" : oldText);
         QVERIFY(fixture.start());
-        auto questions = std::make_shared<int>(0);
+        auto questions = std::make_shared<QStringList>();
         answerOverwriteQuestions(answers, questions);
         if (upload) {
             showAndSelect(fixture, {});
@@ -126,7 +134,25 @@ private slots:
             QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
         }
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(status), 10000);
-        QCOMPARE(*questions, asked);
+        QCOMPARE(questions->size(), asked);
+        // The question says where the file lies, and compares the two.
+        const QString& first = questions->first();
+        const QString date =
+            QLocale(fixture.text(138))
+                .toString(QFileInfo(upload ? localA : fixture.localFolder() + QStringLiteral("/a.txt"))
+                              .lastModified(),
+                          QLocale::ShortFormat);
+        const QString where =
+            upload ? fixture.text(465) + QStringLiteral(" /ml/.")
+                   : fixture.text(466) + QLatin1Char(' ') + fixture.localFolder() + QLatin1Char('.');
+        QVERIFY2(first.startsWith(QStringLiteral("a.txt ") + where), qPrintable(first));
+        QVERIFY2(first.contains(fixture.text(467) + QStringLiteral(" 3 B") +
+                                (upload ? QString() : QStringLiteral(", ") + date)),
+                 qPrintable(first));
+        QVERIFY2(first.contains(fixture.text(468) + QStringLiteral(" 3 B") +
+                                (upload ? QStringLiteral(", ") + date : QString())),
+                 qPrintable(first));
+        QCOMPARE(first.contains(fixture.text(463)), upload);
         auto contentOf = [&](const QString& name) {
             return upload ? fixture.phone.fileContent(QStringLiteral("ml/") + name)
                           : readLocal(fixture.localFolder() + QLatin1Char('/') + name);
@@ -136,19 +162,21 @@ private slots:
     }
 
     // Stop (the button or Escape) mid-transfer: an upload's partial file is
-    // deleted on the phone, a download leaves the local folder as it was, and
-    // the next command works.
+    // deleted on the phone, and the phone file it was replacing is put back; a
+    // download leaves the local folder as it was; the next command works.
     void stopEndsTheTransfer_data()
     {
         QTest::addColumn<bool>("upload");
         QTest::addColumn<bool>("escape");
         QTest::addColumn<bool>("folder");
-        QTest::newRow("upload, Stop button") << true << false << false;
-        QTest::newRow("upload, Escape") << true << true << false;
-        QTest::newRow("download, Stop button") << false << false << false;
-        QTest::newRow("download, Escape") << false << true << false;
-        QTest::newRow("folder download, Stop button") << false << false << true;
-        QTest::newRow("folder download, Escape") << false << true << true;
+        QTest::addColumn<bool>("replacing");
+        QTest::newRow("upload, Stop button") << true << false << false << false;
+        QTest::newRow("upload, Escape") << true << true << false << false;
+        QTest::newRow("upload over a phone file, Stop button") << true << false << false << true;
+        QTest::newRow("download, Stop button") << false << false << false << false;
+        QTest::newRow("download, Escape") << false << true << false << false;
+        QTest::newRow("folder download, Stop button") << false << false << true << false;
+        QTest::newRow("folder download, Escape") << false << true << true << false;
     }
 
     void stopEndsTheTransfer()
@@ -156,23 +184,30 @@ private slots:
         QFETCH(bool, upload);
         QFETCH(bool, escape);
         QFETCH(bool, folder);
+        QFETCH(bool, replacing);
         ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
         fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(40000, 'p'));
+        const QString sent = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
         const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), QByteArray(40000, 'u'));
+            writeLocal(fixture.folder.filePath(QStringLiteral("source/") + sent), QByteArray(40000, 'u'));
         QVERIFY(fixture.start());
         fixture.window->show();
         bool stopped = false;
-        whenTransferShows(fixture, [&] {
-            stopped = true;
-            // As the window manager does once a context menu is gone.
-            QApplication::setActiveWindow(fixture.window.get());
-            if (escape)
-                QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
-            else
-                QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
-        });
+        whenTransferShows(
+            fixture,
+            [&] {
+                stopped = true;
+                // As the window manager does once a context menu is gone.
+                QApplication::setActiveWindow(fixture.window.get());
+                if (escape)
+                    QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
+                else
+                    QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
+            },
+            upload ? fixture.text(58) : QString());
+        answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList(),
+                                 std::make_shared<QStringList>());
         if (upload) {
             showAndSelect(fixture, {});
             dropOnto(fixture.list()->viewport(), fileDrop({source}));
@@ -194,9 +229,14 @@ private slots:
                  QStringList());
         QVERIFY(fixture.window->panelText(3).isEmpty());
         if (upload) {
-            QVERIFY2(said.endsWith(fixture.text(142) + QStringLiteral(" up.bin.")), qPrintable(said));
+            QVERIFY2(said.contains(fixture.text(142) + QLatin1Char(' ') + sent + QLatin1Char('.')),
+                     qPrintable(said));
             QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
         }
+        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), QByteArray(40000, 'p'));
+        QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")),
+                 qPrintable(said));
+        QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
         QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Settings.h"
 #include "platform/PortNames.h"
+#include "settings/Settings.h"
 
 #include <QDialog>
 #include <QMap>

@@ -1,7 +1,7 @@
 #include "FolderChooser.h"
 
 #include "DialogButtons.h"
-#include "LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -52,14 +52,14 @@ FolderChooser::FolderChooser(const QString& dirPath, const LanguageTable& texts,
     layout->addWidget(buttons);
 }
 
-QList<UploadItem> FolderChooser::chosenFiles() const
+QList<ChosenFile> FolderChooser::chosenFiles() const
 {
-    QList<UploadItem> chosen;
+    QList<ChosenFile> chosen;
     for (int row = 0; row < lstFiles_->count(); ++row) {
         const QListWidgetItem* entry = lstFiles_->item(row);
         if (entry->checkState() != Qt::Checked)
             continue;
-        UploadItem item;
+        ChosenFile item;
         item.LocalPath = QDir(folderPath_).filePath(entry->text());
         item.FileSize = QFileInfo(item.LocalPath).size();
         chosen << item;
@@ -67,10 +67,10 @@ QList<UploadItem> FolderChooser::chosenFiles() const
     return chosen;
 }
 
-void FolderChooser::ShowDir(const QString& dirPath, const LanguageTable& texts, QList<UploadItem>& uploadList,
+void FolderChooser::ShowDir(const QString& dirPath, const LanguageTable& texts, QList<ChosenFile>& chosen,
                             QWidget* parent)
 {
     FolderChooser chooser(dirPath, texts, parent);
     // Cancel sends nothing: an earlier upload must not go out again.
-    uploadList = chooser.exec() == QDialog::Accepted ? chooser.chosenFiles() : QList<UploadItem>();
+    chosen = chooser.exec() == QDialog::Accepted ? chooser.chosenFiles() : QList<ChosenFile>();
 }

@@ -1,6 +1,6 @@
 #include "DialogButtons.h"
 
-#include "LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -14,7 +14,7 @@ public:
 
     // major.minor.revision, the revision with at least four digits: 0.4.0050.
     static QString formatVersion(int major, int minor, int revision);
-    static QString acknowledgements();
+    static QString acknowledgements(const LanguageTable& texts);
 
     static const QColor& normalColour();
     static const QColor& hoverColour();
@@ -28,6 +28,7 @@ private:
     void setLabelColour(QLabel* label, const QColor& colour);
     void showGreetings();
 
+    const LanguageTable& texts_;
     QLabel* lblGreetings_;
     QLabel* lblOK_;
 };

@@ -1,6 +1,6 @@
 #include "AboutBox.h"
 
-#include "LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -12,6 +12,14 @@
 #include <QVersionNumber>
 
 namespace {
+
+constexpr int kOK = 11;
+constexpr int kCredit = 474;
+constexpr int kGreetings = 475;
+constexpr int kThanksTitle = 476;
+constexpr int kFirstThanks = 477;
+constexpr int kLastThanks = 482;
+constexpr int kToBeContinued = 483;
 
 constexpr int twips(int value)
 {
@@ -59,25 +67,17 @@ QString AboutBox::formatVersion(int major, int minor, int revision)
     return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision, 4, 10, QLatin1Char('0'));
 }
 
-QString AboutBox::acknowledgements()
+QString AboutBox::acknowledgements(const LanguageTable& texts)
 {
     const QString rule = QStringLiteral("   ") + QString(40, QLatin1Char('='));
-    const QStringList lines{
-        QStringLiteral("  I would like to thank the following people:"),
-        rule,
-        QStringLiteral("   Everyone who lent us an ST55 or ST60 to test with"),
-        QStringLiteral("   The people who mapped the phones' AT file commands"),
-        QStringLiteral("   The translators of the language files"),
-        QStringLiteral("   The testers who pulled cables mid-transfer on purpose"),
-        QStringLiteral("   The Qt project for the toolkit"),
-        QStringLiteral("   The phone modding forum and its patient members"),
-        rule,
-        QStringLiteral("   To be continued... ;-)"),
-    };
+    QStringList lines{QStringLiteral("  ") + texts.GetString(kThanksTitle), rule};
+    for (int number = kFirstThanks; number <= kLastThanks; ++number)
+        lines << QStringLiteral("   ") + texts.GetString(number);
+    lines << rule << QStringLiteral("   ") + texts.GetString(kToBeContinued);
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent)
+AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent), texts_(texts)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(texts.GetString(301));
@@ -95,8 +95,7 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
         {675, 1680, 1815, 240});
     // The texts get the box's whole width: a translated line must not be cut off.
     QLabel* description = placedLabel(this, "lblP2", texts.GetString(300), {150, 1920, 2865, 720});
-    QLabel* credit =
-        placedLabel(this, "lblP0", QStringLiteral("Written by the Vantrel team."), {150, 2700, 2865, 450});
+    QLabel* credit = placedLabel(this, "lblP0", texts.GetString(kCredit), {150, 2700, 2865, 450});
     const QColor grey(128, 128, 128);
     for (QLabel* label : {versionLabel, description, credit}) {
         setTextColour(label, grey);
@@ -110,8 +109,9 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
     barPalette.setColor(QPalette::Window, QColor(73, 65, 159));
     bar->setPalette(barPalette);
 
-    lblGreetings_ = placedLabel(this, "lblGreetings", QStringLiteral(" Greetings"), {675, 3495, 1200, 225});
-    lblOK_ = placedLabel(this, "lblOK", QStringLiteral("OK  "), {1905, 3495, 555, 225});
+    lblGreetings_ = placedLabel(this, "lblGreetings", QLatin1Char(' ') + texts.GetString(kGreetings),
+                                {675, 3495, 1200, 225});
+    lblOK_ = placedLabel(this, "lblOK", texts.GetString(kOK) + QStringLiteral("  "), {1905, 3495, 555, 225});
     for (QLabel* button : {lblGreetings_, lblOK_}) {
         QFont font = button->font();
         font.setBold(true);
@@ -213,5 +213,5 @@ void AboutBox::paintEvent(QPaintEvent*)
 
 void AboutBox::showGreetings()
 {
-    QMessageBox::information(this, QStringLiteral("Greetings"), acknowledgements());
+    QMessageBox::information(this, texts_.GetString(kGreetings), acknowledgements(texts_));
 }

@@ -1,11 +1,16 @@
 #pragma once
 
-#include "phone/PhoneTypes.h"
-
 #include <QDialog>
 
 class LanguageTable;
 class QListWidget;
+
+// A file the user chose to send: the sender decides where it goes.
+struct ChosenFile
+{
+    QString LocalPath;
+    qint64 FileSize = 0;
+};
 
 // frmFolder: the files of a dropped folder, all chosen at first; OK queues the
 // chosen ones for sending, Cancel queues none.
@@ -15,10 +20,10 @@ class FolderChooser : public QDialog
 public:
     FolderChooser(const QString& dirPath, const LanguageTable& texts, QWidget* parent = nullptr);
 
-    // Lists the folder, shows the chooser and fills the upload list with the picks.
-    static void ShowDir(const QString& dirPath, const LanguageTable& texts, QList<UploadItem>& uploadList,
+    // Lists the folder, shows the chooser and hands back the picks.
+    static void ShowDir(const QString& dirPath, const LanguageTable& texts, QList<ChosenFile>& chosen,
                         QWidget* parent);
-    QList<UploadItem> chosenFiles() const;
+    QList<ChosenFile> chosenFiles() const;
 
 private:
     QString folderPath_;

@@ -1,9 +1,9 @@
 #include "SettingsDialog.h"
 
 #include "DialogButtons.h"
-#include "LanguageTable.h"
-#include "SettingsStore.h"
 #include "platform/PortNames.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
