@@ -15,18 +15,18 @@ constexpr int kNotKept = 462;
 constexpr int kPutBackLater = 464;
 
 // Copies of phone files being replaced live beside the repair record that names them.
-QString keptCopiesFolder()
+QString keptCopiesFolder(const RepairRecord& record)
 {
-    return QFileInfo(RepairRecord::defaultPath()).absolutePath() + QStringLiteral("/replaced");
+    return QFileInfo(record.filePath()).absolutePath() + QStringLiteral("/replaced");
 }
 
 } // namespace
 
 std::optional<ExplorerWindow::KeptFile> ExplorerWindow::keepPhoneFile(const UploadItem& item)
 {
-    QDir().mkpath(keptCopiesFolder());
+    QDir().mkpath(keptCopiesFolder(repairs_));
     // A folder of its own: files of one name from several phone folders do not meet.
-    QTemporaryDir folder(keptCopiesFolder() + QStringLiteral("/XXXXXX"));
+    QTemporaryDir folder(keptCopiesFolder(repairs_) + QStringLiteral("/XXXXXX"));
     folder.setAutoRemove(false);
     const Outcome outcome =
         folder.isValid() ? link_->ReadFile(item.PhoneFolder, item.FileName, folder.path()) : Outcome::Failed;
@@ -46,14 +46,14 @@ std::optional<ExplorerWindow::KeptFile> ExplorerWindow::keepPhoneFile(const Uplo
     repair.folder = item.PhoneFolder;
     repair.name = item.FileName;
     repair.copyPath = kept.copyPath;
-    kept.repairId = RepairRecord().add(repair);
+    kept.repairId = repairs_.add(repair);
     return kept;
 }
 
 void ExplorerWindow::dropKeptFile(const KeptFile& kept)
 {
     if (!kept.repairId.isEmpty())
-        RepairRecord().remove(kept.repairId);
+        repairs_.remove(kept.repairId);
     QDir(QFileInfo(kept.copyPath).absolutePath()).removeRecursively();
 }
 

@@ -48,6 +48,8 @@ QByteArray rootOf(const QString& suiteFile)
 // Puts the saved copy back under the menu's name; the record entry goes once it is there.
 bool restoreMenu(PhoneLink& link, const QString& copy, RepairRecord& repairs, const QString& repairId)
 {
+    // A Stop ended the new menu, not the repair: the phone needs a menu.
+    link.forgetStop();
     if (!link.isOpen() || link.SendFile(forPhone(copy, kMenuName)) != Outcome::Done)
         return false;
     repairs.remove(repairId);

@@ -42,7 +42,7 @@ QString RepairRecord::add(Repair repair)
     repair.id = QStringLiteral("r%1-%2-%3")
                     .arg(QDateTime::currentMSecsSinceEpoch(), 15, 10, QLatin1Char('0'))
                     .arg(QCoreApplication::applicationPid())
-                    .arg(++counter);
+                    .arg(++counter, 6, 10, QLatin1Char('0'));
     store.beginGroup(repair.id);
     store.setValue(QStringLiteral("kind"), kindName(repair.kind));
     store.setValue(QStringLiteral("folder"), repair.folder);

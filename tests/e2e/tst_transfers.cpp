@@ -304,6 +304,47 @@ private slots:
         QCOMPARE(fixture.observer.lastStatus(1), status);
     }
 
+    // What an earlier run on this line recorded is put right at the next
+    // connection, partial files first, and said; another line's is left.
+    void repairsOfAnEarlierRunAreCarriedOut()
+    {
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/part.bin"), "half");
+        fixture.phone.putFile(QStringLiteral("java/selector.utf"), "cut");
+        QVERIFY(fixture.phone.start());
+        const QString copy = fixture.temp.filePath(QStringLiteral("old.utf"));
+        writeLocal(copy, "the old menu");
+        RepairRecord record(fixture.temp.filePath(QStringLiteral("repairs.ini")));
+        const auto add = [&](RepairRecord::Kind kind, const QString& folder, const QString& name) {
+            RepairRecord::Repair repair;
+            repair.kind = kind;
+            repair.folder = folder;
+            repair.name = name;
+            repair.copyPath = copy;
+            repair.sliceLength = 100;
+            return record.add(repair);
+        };
+        record.setDevice(QStringLiteral("/dev/another"));
+        const QString elsewhere = add(RepairRecord::Kind::DeletePartial, QStringLiteral("/ml"), QStringLiteral("x"));
+        record.setDevice(fixture.phone.device());
+        add(RepairRecord::Kind::RestoreFile, QStringLiteral("/java"), QStringLiteral("selector.utf"));
+        add(RepairRecord::Kind::DeletePartial, QStringLiteral("/java"), QStringLiteral("selector.utf"));
+        add(RepairRecord::Kind::DeletePartial, QStringLiteral("/ml"), QStringLiteral("part.bin"));
+        fixture.link->setRepairRecord(&record);
+        QVERIFY(fixture.link->OpenPort(QStringLiteral("COM9"), fixture.phone.device()));
+
+        QCOMPARE(fixture.link->CarryOutRepairs(), 3);
+        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/part.bin")));
+        QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")), QByteArray("the old menu"));
+        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T402 T403 /java/selector.utf; T403 /ml/part.bin; "
+                                                                "T404 /java/selector.utf."));
+        const QList<RepairRecord::Repair> left = record.pending();
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left.first().id, elsewhere);
+        // The line is in step again: the next listing is exact.
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).entries, QList<PhoneEntry>());
+    }
+
     void downloadReplacesAnExistingFile()
     {
         LinkFixture fixture;

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 QString writeIn(const QTemporaryDir& folder, const QString& name, const QByteArray& content)
 {
@@ -138,6 +140,16 @@ private slots:
         QVERIFY2(result.warning.contains(huge), qPrintable(result.warning));
         QCOMPARE(result.loadedPath, english);
         QCOMPARE(table.GetString(1), QStringLiteral("File"));
+    }
+
+    // A pipe in the language folder would block the start for ever.
+    void refusesWhatIsNoPlainFile()
+    {
+        QTemporaryDir lng;
+        const QString pipe = lng.filePath(QStringLiteral("pipe.lng"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        LanguageTable table;
+        QCOMPARE(table.LoadLanguage(pipe).status, LanguageTable::LoadStatus::CannotOpen);
     }
 
     void keepsTextsWhenNoLanguageCanBeRead()

@@ -2,9 +2,12 @@
 #include "settings/SettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class SettingsStoreTest : public QObject
 {
@@ -32,6 +35,36 @@ private slots:
         for (const auto& [key, value] : written)
             QCOMPARE(raw.value(QStringLiteral("Settings/") + QLatin1String(key)).toString(),
                      QLatin1String(value));
+    }
+
+    // A store that is a pipe (which would block the start for ever), a device
+    // or far beyond any sane size is not read: defaults, said, and kept in memory.
+    void unreadableStoreFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << QStringLiteral("pipe");
+        QTest::newRow("device") << QStringLiteral("device");
+        QTest::newRow("huge") << QStringLiteral("huge");
+    }
+
+    void unreadableStoreFilesAreRefused()
+    {
+        QFETCH(QString, kind);
+        QString path = freshStorePath();
+        if (kind == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == QLatin1String("device"))
+            path = QStringLiteral("/dev/zero");
+        else
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly) && QFile(path).resize(2 * 1024 * 1024));
+        SettingsStore store(path);
+        QCOMPARE(store.refusedFile(), path);
+        const LoadSettingsResult result = LoadSettings(store, QStringLiteral("/"));
+        QVERIFY(result.hadUnreadableValue);
+        QCOMPARE(result.values.SliceSize, 10240);
+        store.write(QStringLiteral("sieDelay"), QStringLiteral("99"));
+        QCOMPARE(store.read(QStringLiteral("sieDelay")), QStringLiteral("99"));
+        QVERIFY(QFileInfo(path).size() < 1024 || kind == QLatin1String("huge"));
     }
 
     void emptyKeyIsRewrittenWithItsDefault()
