@@ -4,6 +4,7 @@
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
 #include "phone/RepairRecord.h"
+#include "platform/ScratchFolder.h"
 #include "settings/Settings.h"
 
 #include <QDateTime>
@@ -245,6 +246,7 @@ private:
     Settings settings_;
     QString tempFolder_;
     QString workingFolderOverride_;
+    Folders::FolderClaim workingFolderClaim_;
     QString languageWarningShown_;
 
     QMenu* mnuFile_ = nullptr;

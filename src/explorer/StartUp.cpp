@@ -68,8 +68,10 @@ void ExplorerWindow::loadSettingsStep()
         QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
     settingsMessagePending_ = loaded.hadUnreadableValue && !tellNow;
 
-    tempFolder_ = Folders::prepareWorkingFolder(
-        workingFolderOverride_.isEmpty() ? Folders::workingFolderPath() : workingFolderOverride_);
+    const QString workingFolder =
+        workingFolderOverride_.isEmpty() ? Folders::workingFolderPath() : workingFolderOverride_;
+    // Another window still working there keeps its files.
+    tempFolder_ = Folders::prepareWorkingFolder(workingFolder, workingFolderClaim_.claim(workingFolder));
     link_->setTempFolder(tempFolder_);
     workingFolderMessagePending_ = tempFolder_.isEmpty();
     if (!localPane_->navigate(store_.read(QLatin1String(SettingsKeys::LastFolder))))
@@ -197,7 +199,8 @@ void ExplorerWindow::applyBatteryRule()
 
 void ExplorerWindow::shutdown()
 {
-    Folders::emptyWorkingFolder(tempFolder_);
+    if (workingFolderClaim_.held())
+        Folders::emptyWorkingFolder(tempFolder_);
     // What the phone may still send is the next start's to wait out.
     link_->ClosePort();
 }

@@ -1,4 +1,5 @@
 #include "Folders.h"
+#include "ScratchFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,13 +59,16 @@ void emptyWorkingFolder(const QString& folder)
     if (folder.isEmpty() || !dir.exists())
         return;
     const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : files)
-        dir.remove(name);
+    for (const QString& name : files) {
+        if (name != inUseLockName())
+            dir.remove(name);
+    }
 }
 
-QString prepareWorkingFolder(const QString& folder)
+QString prepareWorkingFolder(const QString& folder, bool empty)
 {
-    emptyWorkingFolder(folder);
+    if (empty)
+        emptyWorkingFolder(folder);
     if (!QDir().mkpath(folder))
         return QString();
     return QDir::cleanPath(folder) + QLatin1Char('/');

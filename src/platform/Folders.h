@@ -14,10 +14,12 @@ QString workingFolderPath();
 // The folder the local pane starts in on a fresh profile.
 QString defaultLastFolder();
 
-// Empties (files only) or creates the working folder; returns its path with a
-// closing separator, or an empty text when no folder could be prepared.
-QString prepareWorkingFolder(const QString& folder);
-// Deletes the files in the working folder, leaving sub-folders alone.
+// Empties (files only, unless `empty` is false: another running program uses
+// it) or creates the working folder; returns its path with a closing
+// separator, or an empty text when no folder could be prepared.
+QString prepareWorkingFolder(const QString& folder, bool empty = true);
+// Deletes the files in the working folder, leaving sub-folders and the lock
+// of the program using it alone.
 void emptyWorkingFolder(const QString& folder);
 
 // A folder made private (as temporary folders are) and then handed to the

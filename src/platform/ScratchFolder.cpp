@@ -6,7 +6,7 @@ namespace Folders {
 
 namespace {
 
-const QString kLockName = QStringLiteral("in-use.lock");
+const QString kLockName = QStringLiteral(".in-use.lock");
 
 QString scratchTemplate()
 {
@@ -23,6 +23,27 @@ ScratchFolder::ScratchFolder() : folder_(scratchTemplate())
     // Held for the whole run; only a lock whose program is gone is stale.
     inUse_->setStaleLockTime(0);
     inUse_->tryLock(0);
+}
+
+QString inUseLockName()
+{
+    return kLockName;
+}
+
+bool FolderClaim::claim(const QString& folder)
+{
+    if (lock_ && QDir(folder) == QDir(folder_))
+        return true;
+    lock_.reset();
+    folder_ = folder;
+    if (!QDir().mkpath(folder))
+        return false;
+    auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(kLockName));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return false;
+    lock_ = std::move(lock);
+    return true;
 }
 
 void removeAbandonedScratchFolders()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -50,12 +51,21 @@ class CliTest : public QObject
         QString out, err;
     };
 
-    // The client's settings and its repair record stay in the test's own folder.
+    QString scratch() const
+    {
+        const QString folder = config_.filePath(QStringLiteral("tmp"));
+        QDir().mkpath(folder);
+        return folder;
+    }
+
+    // The client's settings, its repair record and its temporary folders stay
+    // in the test's own folder.
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), config_.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("TMPDIR"), scratch());
         return environment;
     }
 
@@ -462,8 +472,13 @@ private slots:
             QVERIFY2(err.contains(QStringLiteral("Stopped.")), qPrintable(err));
         }
         QCOMPARE(QDir(here.filePath(QStringLiteral("got"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+        // A folder a running program holds stays; the killed run's goes.
+        QDir(scratch()).mkpath(QStringLiteral("Vantrel-inuse1"));
+        QLockFile held(scratch() + QStringLiteral("/Vantrel-inuse1/.in-use.lock"));
+        QVERIFY(held.tryLock(0));
         // The next run waits for the line to settle and deletes the partial file first.
         const Run next = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
+        QCOMPARE(QDir(scratch()).entryList({QStringLiteral("Vantrel-*")}, QDir::Dirs), QStringList{"Vantrel-inuse1"});
         QCOMPARE(next.status, 0);
         QCOMPARE(next.out, QStringLiteral("big.bin\t30000\n"));
         QCOMPARE(next.err.contains(QStringLiteral("deleted the incomplete file /ml/up.bin")), !get);
