@@ -431,12 +431,13 @@ void PhoneLink::onPauseTick()
 
 void PhoneLink::waitOutPause()
 {
-    if (exchangeRunning_ || !port_.isOpen() || (!Processing && !isDraining() && sliceToFill_ == 0))
+    // A line out of step is the next run's to settle (it finds no note that
+    // this one left it in step); only the phone's pause is waited out here.
+    if (exchangeRunning_ || !port_.isOpen() || !Processing || isDraining() || sliceToFill_ > 0)
         return;
     exchangeRunning_ = true;
     cancelled_ = false;
-    if (bringLineInStep() == WaitEnd::Satisfied)
-        pauseWait();
+    pauseWait();
     exchangeRunning_ = false;
 }
 

@@ -105,6 +105,7 @@ public:
 
     // Waits out the pause the phone needs after the last exchange; for a
     // program about to end, whose next command may come from another process.
+    // A line out of step is left to the next run, which settles it.
     void waitOutPause();
 
     // Busy state around a whole command (several exchanges); nests.
