@@ -1,6 +1,8 @@
 #include "SettingsStore.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -64,7 +66,18 @@ QString storeFilePath(const QString& filePath)
 bool isUnreadableStoreFile(const QString& path)
 {
     const QFileInfo info(path);
-    return info.exists() && (!info.isFile() || info.size() > kLargestStoreFile);
+    if (!info.exists())
+        return false;
+    if (!info.isFile() || info.size() > kLargestStoreFile)
+        return true;
+    // The store keeps texts only. A serialised value ("@Variant(...)") is read
+    // by a decoder that believes the counts it holds: a few bytes can ask for
+    // gigabytes.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    static const QRegularExpression serialised(QStringLiteral("=\\s*\"?@Variant\\("));
+    return serialised.match(QString::fromLatin1(file.readAll())).hasMatch();
 }
 
 } // namespace

@@ -45,6 +45,7 @@ private slots:
         QTest::newRow("pipe") << QStringLiteral("pipe");
         QTest::newRow("device") << QStringLiteral("device");
         QTest::newRow("huge") << QStringLiteral("huge");
+        QTest::newRow("serialised value") << QStringLiteral("variant");
     }
 
     void unreadableStoreFilesAreRefused()
@@ -55,8 +56,14 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (kind == QLatin1String("device"))
             path = QStringLiteral("/dev/zero");
-        else
+        else if (kind == QLatin1String("huge"))
             QVERIFY(QFile(path).open(QIODevice::WriteOnly) && QFile(path).resize(2 * 1024 * 1024));
+        else {
+            // A list of 838 860 805 texts, as far as the decoder believes.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Settings]\nsieDelay=@Variant(\\0\\0\\0\\v2\\0\\0\\x5\\xdc)\n");
+        }
         SettingsStore store(path);
         QCOMPARE(store.refusedFile(), path);
         const LoadSettingsResult result = LoadSettings(store, QStringLiteral("/"));
@@ -65,6 +72,7 @@ private slots:
         store.write(QStringLiteral("sieDelay"), QStringLiteral("99"));
         QCOMPARE(store.read(QStringLiteral("sieDelay")), QStringLiteral("99"));
         QVERIFY(QFileInfo(path).size() < 1024 || kind == QLatin1String("huge"));
+        QVERIFY(kind != QLatin1String("variant") || QFile(path).size() < 100);
     }
 
     void emptyKeyIsRewrittenWithItsDefault()
