@@ -410,6 +410,10 @@ void ExplorerWindow::busyChanged(bool busy)
     unsetCursor();
     if (focusBeforeBusy_ && focusBeforeBusy_->isEnabled() && (!focusWidget() || focusWidget() == this))
         focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
+    // A percentage of a read outside the window's transfers (the Java
+    // manager's menu, say) does not outlive it.
+    if (!transferStatus_->isRunning())
+        statusText(3, QString());
 }
 
 void ExplorerWindow::batteryLevel(int level)

@@ -377,6 +377,8 @@ private slots:
         });
         clickButton(fixture.window.get(), "tlbMain_Java");
         QCOMPARE(asked.isEmpty(), answer == QMessageBox::NoButton);
+        // Not even the menu's reading leaves its percentage behind.
+        QCOMPARE(fixture.window->panelText(3), QString());
         const QByteArray menu = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
         if (answer != QMessageBox::Yes) {
             QCOMPARE(menu, oldMenu);
