@@ -53,6 +53,12 @@ bool FaultPlan::add(const std::string& text)
             return false;
         description = description.substr(0, at);
     }
+    const auto from = description.find('#');
+    if (from != std::string::npos) {
+        if (!toNumber(description.substr(from + 1), fault.first) || fault.first < 1)
+            return false;
+        description = description.substr(0, from);
+    }
     const std::vector<std::string> parts = splitAt(description, ':');
     const std::string& kind = parts[0];
     auto argument = [&](std::size_t index, long& value) {
@@ -91,6 +97,9 @@ Fault FaultPlan::take(const std::string& command)
         return {};
     Fault fault = found->second;
     ++found->second.occurrence;
+    // The commands before the first faulty one are answered as usual.
+    if (found->second.occurrence < fault.first)
+        return {};
     if (fault.kind == Fault::Kind::Walk) {
         fault.kind = Fault::Kind::Split;
         fault.position = fault.occurrence + 1;

@@ -4,7 +4,7 @@
 #include <string>
 
 // A misbehaviour chosen for one command kind (QFSL, QFRF, QFWF, QFDF, CBC, AT),
-// optionally only for its first few occurrences.
+// optionally only from its FIRST-th occurrence on, or for a few occurrences.
 struct Fault
 {
     enum class Kind
@@ -26,12 +26,13 @@ struct Fault
     long millis = 0;
     long remaining = -1; // occurrences left; -1 for always
     long occurrence = 0; // how many such commands came before this one
+    long first = 1;      // the first occurrence it acts on
 };
 
 class FaultPlan
 {
 public:
-    // Takes "CMD=KIND[:ARG[:ARG]][@COUNT]"; returns false on a malformed text.
+    // Takes "CMD=KIND[:ARG[:ARG]][#FIRST][@COUNT]"; returns false on a malformed text.
     bool add(const std::string& text);
     // The fault for this occurrence of the command, counting it.
     Fault take(const std::string& command);

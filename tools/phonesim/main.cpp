@@ -66,7 +66,8 @@ void printHelp()
                 "  nosize              QFRF only: the answer carries no \"+QFRF:\" size\n"
                 "For QFWF, late, nocrlf, split and walk shape the answer after the data.\n"
                 "Append @COUNT to apply it to the first COUNT such commands only,\n"
-                "e.g. --fault QFSL=nocrlf@2.\n"
+                "e.g. --fault QFSL=nocrlf@2; put #FIRST before it to start at the\n"
+                "FIRST-th such command, e.g. --fault QFWF=error#2.\n"
                 "\n"
                 "Names starting with \".\" in FOLDER are the phone's internal folders: they\n"
                 "are listed only at the root and only when asked for with \",4\".\n");
