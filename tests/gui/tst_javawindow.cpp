@@ -177,12 +177,14 @@ private slots:
         QCOMPARE(enabledButtons(window.get()), QStringLiteral("1----"));
 
         readMenu(window.get());
+        QVERIFY(javaTree(window.get())->topLevelItem(0));
         QCOMPARE(javaTree(window.get())->topLevelItem(0)->text(0),
                  QDir::toNativeSeparators(fixture.window->TempFolder() + QStringLiteral("selector.utf")));
         QCOMPARE(shownSuites(window.get()), (QStringList{"Games/Snake", "Tools/Calculator"}));
         QStringList details;
         for (const char* suite : {"Snake", "Calculator"}) {
             const QTreeWidgetItem* node = javaNode(window.get(), QLatin1String(suite));
+            QVERIFY2(node, suite);
             for (int i = 0; i < node->childCount(); ++i)
                 details << node->child(i)->text(0);
         }
@@ -201,7 +203,6 @@ private slots:
         const QStringList all{"Games/Snake", "Tools/Calculator"};
         QTest::newRow("menu, key") << "<root>" << true << "1---5" << all;
         QTest::newRow("folder, key") << "Games" << true << "123-5" << all;
-        QTest::newRow("folder, button") << "Games" << false << "123-5" << all;
         QTest::newRow("suite, key") << "Snake" << true << "12345" << QStringList{"Tools/Calculator"};
         QTest::newRow("suite, button") << "Calculator" << false << "12345" << QStringList{"Games/Snake"};
         QTest::newRow("detail, key") << "Root: s0_" << true << "1---5" << all;
@@ -216,8 +217,9 @@ private slots:
         JavaFixture fixture;
         QVERIFY(fixture.start());
         auto window = openManagerWithMenu(fixture);
-        const QString text =
-            node == QLatin1String("<root>") ? javaTree(window.get())->topLevelItem(0)->text(0) : node;
+        const QTreeWidgetItem* menu = javaTree(window.get())->topLevelItem(0);
+        QVERIFY(menu);
+        const QString text = node == QLatin1String("<root>") ? menu->text(0) : node;
         clickNode(window.get(), text);
         QCOMPARE(enabledButtons(window.get()), buttons);
         if (byKey)
@@ -373,6 +375,7 @@ private slots:
         QFile copy(menuCopy());
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), oldMenu);
+        QVERIFY(!fixture.window->UploadList.isEmpty());
         QCOMPARE(fixture.window->UploadList.first().PhoneFolder, QStringLiteral("/java"));
     }
 
@@ -412,6 +415,25 @@ private slots:
         QVERIFY2(
             reported.contains(fixture.text(274) + QLatin1Char(' ') + QDir::toNativeSeparators(menuCopy())),
             qPrintable(reported));
+    }
+
+    // A phone that does not answer the old menu's deletion gets no files.
+    void noFilesWhenTheDeletionGoesUnanswered()
+    {
+        JavaFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFDF=silent")});
+        QVERIFY(fixture.start());
+        driveNextManager([&](JavaWindow* window) {
+            readMenu(window);
+            clickNode(window, QStringLiteral("Snake"));
+            QTest::keyClick(javaTree(window), Qt::Key_Delete);
+            answerNextMessageBox(QMessageBox::Yes);
+            clickButton(window, "tlbJava_Send");
+        });
+        clickButton(fixture.window.get(), "tlbMain_Java");
+        QVERIFY(fixture.phone.commands().contains(
+            QStringLiteral("AT+QFDF=\"002F006A006100760061\",0,"
+                           "\"00730065006C006500630074006F0072002E007500740066\",1")));
+        QCOMPARE(fixture.phone.commands().filter(QStringLiteral("AT+QFWF")), QStringList());
     }
 };
 
