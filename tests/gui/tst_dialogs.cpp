@@ -193,21 +193,6 @@ private slots:
         QTRY_VERIFY(!about.isVisible());
     }
 
-    void chooserListsOnlyOrdinaryFiles()
-    {
-        QTemporaryDir source;
-        createFiles(source, {"b.txt", "a.png", "c d.mid", ".hidden"});
-        QDir(source.path()).mkdir(QStringLiteral("sub"));
-        FolderChooser chooser(source.path() + QLatin1Char('/'), texts_);
-        auto* list = child<QListWidget>(chooser, "lstFiles");
-        QCOMPARE(list->count(), 3);
-        const QList<UploadItem> all = chooser.chosenFiles();
-        QCOMPARE(all.size(), 3);
-        QCOMPARE(all.at(0).LocalPath, source.filePath(QStringLiteral("a.png")));
-        QCOMPARE(all.at(2).FileSize, qint64(7));
-        QCOMPARE(list->currentRow(), 0);
-    }
-
     void chooserTogglesOnAClickInTheBoxOrOnTheName_data()
     {
         QTest::addColumn<bool>("inCheckBox");

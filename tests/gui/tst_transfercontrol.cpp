@@ -129,8 +129,6 @@ private slots:
         QTest::addColumn<bool>("upload");
         QTest::addColumn<bool>("escape");
         QTest::newRow("upload, Stop button") << true << false;
-        QTest::newRow("upload, Escape") << true << true;
-        QTest::newRow("download, Stop button") << false << false;
         QTest::newRow("download, Escape") << false << true;
     }
 
