@@ -121,35 +121,46 @@ private slots:
         QCOMPARE(contentOf(QStringLiteral("b.txt")), bReplaced ? newText + "er" : oldText);
     }
 
-    // Stop (the button or Escape) mid-transfer: an upload's partial file is
-    // deleted on the phone, a download leaves the local folder as it was, and
-    // the next command works.
-    void stopEndsTheTransfer_data()
+    // Stop (the button or Escape) or closing the window mid-transfer. Stop and
+    // Yes end it: an upload's partial phone file is deleted, a download leaves
+    // the local folder as it was, and the line serves the next command, the
+    // window's or, after quitting, the next program's. No lets it finish.
+    void endingATransferEarly_data()
     {
         QTest::addColumn<bool>("upload");
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("upload, Stop button") << true << false;
-        QTest::newRow("download, Escape") << false << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("upload, Stop button") << true << "cmdStop";
+        QTest::newRow("download, Escape") << false << "Escape";
+        QTest::newRow("upload, closing, No") << true << "No";
+        QTest::newRow("upload, closing, Yes") << true << "Yes";
+        QTest::newRow("download, closing, Yes") << false << "Yes";
     }
 
-    void stopEndsTheTransfer()
+    void endingATransferEarly()
     {
         QFETCH(bool, upload);
-        QFETCH(bool, escape);
+        QFETCH(QString, how);
         ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(40000, 'p'));
-        const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), QByteArray(40000, 'u'));
+        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
+        const QByteArray sent(20000, 'u');
+        const QString source = writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), sent);
         QVERIFY(fixture.start());
         fixture.window->show();
-        bool stopped = false;
+        const bool closing = how == QLatin1String("Yes") || how == QLatin1String("No");
+        QString asked;
+        bool acted = false;
         whenTransferShows(fixture, [&] {
-            stopped = true;
-            if (escape)
+            acted = true;
+            if (closing) {
+                answerNextMessageBox(how == QLatin1String("Yes") ? QMessageBox::Yes : QMessageBox::No,
+                                     &asked);
+                fixture.window->close();
+            } else if (how == QLatin1String("Escape")) {
                 QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
-            else
-                QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
+            } else {
+                QTest::mouseClick(fixture.find<QToolButton>(how), Qt::LeftButton);
+            }
         });
         if (upload) {
             showAndSelect(fixture, {});
@@ -158,80 +169,32 @@ private slots:
             showAndSelect(fixture, {QStringLiteral("big.bin")});
             QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(stopped && !fixture.window->isCommandRunning(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(acted && !fixture.window->isCommandRunning(), 15000);
+        QCOMPARE(asked, closing ? fixture.text(144) : QString());
+        if (how == QLatin1String("No")) {
+            QVERIFY(fixture.window->isVisible());
+            QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 15000);
+            QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/up.bin")), sent);
+            return;
+        }
+        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
+        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        if (closing) {
+            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 15000);
+            RecordingObserver observer;
+            PhoneLink next(fixture.texts, observer);
+            QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
+            QCOMPARE(next.ListFolder(QStringLiteral("/ml/")).entries.size(), 1);
+            return;
+        }
         const QString said = fixture.window->panelText(1);
         QVERIFY2(said.startsWith(fixture.text(141)), qPrintable(said));
-        if (upload) {
+        if (upload)
             QVERIFY2(said.endsWith(fixture.text(142) + QStringLiteral(" up.bin.")), qPrintable(said));
-            QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
-        }
-        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
-
         fixture.clickNode(QStringLiteral("/ml/"));
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
         QCOMPARE(fixture.rowNames(), QStringList{"big.bin"});
-    }
-
-    // Closing the window during a transfer asks first; No lets it finish.
-    void closingDuringATransferAsksFirst_data()
-    {
-        QTest::addColumn<bool>("quit");
-        QTest::newRow("No") << false;
-        QTest::newRow("Yes") << true;
-    }
-
-    void closingDuringATransferAsksFirst()
-    {
-        QFETCH(bool, quit);
-        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
-        fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), QByteArray(12000, 'u'));
-        QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
-        QVERIFY(fixture.start());
-        fixture.window->show();
-        QString asked;
-        whenTransferShows(fixture, [&] {
-            answerNextMessageBox(quit ? QMessageBox::Yes : QMessageBox::No, &asked);
-            fixture.window->close();
-        });
-        showAndSelect(fixture, {});
-        dropOnto(fixture.list()->viewport(), fileDrop({source}));
-        QTRY_COMPARE_WITH_TIMEOUT(asked, fixture.text(144), 10000);
-        if (quit) {
-            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible(), 15000);
-            QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
-            return;
-        }
-        QVERIFY(fixture.window->isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 15000);
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/up.bin")), QByteArray(12000, 'u'));
-    }
-
-    // Quitting during a download: the window waits for the rest of the file
-    // before it lets the line go, so the next program gets its own answers.
-    void quittingDuringADownloadLeavesTheLineClean()
-    {
-        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
-        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
-        QVERIFY(fixture.start());
-        fixture.window->show();
-        whenTransferShows(fixture, [&] {
-            answerNextMessageBox(QMessageBox::Yes);
-            fixture.window->close();
-        });
-        showAndSelect(fixture, {QStringLiteral("big.bin")});
-        QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 15000);
-        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
-
-        RecordingObserver observer;
-        PhoneLink next(fixture.texts, observer);
-        QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
-        const ListingResult listing = next.ListFolder(QStringLiteral("/ml/"));
-        QCOMPARE(listing.outcome, Outcome::Done);
-        QCOMPARE(listing.entries.size(), 1);
     }
 };
 
