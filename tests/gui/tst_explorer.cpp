@@ -50,9 +50,7 @@ private slots:
         fillPhone(fixture.phone);
         // Left-overs in the working folder go; a sub-folder stays.
         QDir().mkpath(fixture.workingFolder() + QStringLiteral("/keep"));
-        QFile leftover(fixture.workingFolder() + QStringLiteral("/old.tmp"));
-        QVERIFY(leftover.open(QIODevice::WriteOnly));
-        leftover.close();
+        writeLocal(fixture.workingFolder() + QStringLiteral("/old.tmp"), "");
         QVERIFY(fixture.start());
 
         QTreeWidgetItem* root = fixture.tree()->currentItem();
@@ -70,6 +68,13 @@ private slots:
         QVERIFY(QDir(fixture.workingFolder()).exists(QStringLiteral("keep")));
         QVERIFY(!QFile::exists(fixture.workingFolder() + QStringLiteral("/old.tmp")));
         QCOMPARE(fixture.window->TempFolder(), QDir::cleanPath(fixture.workingFolder()) + QLatin1Char('/'));
+        // Closing empties it again and lets the port go.
+        writeLocal(fixture.workingFolder() + QStringLiteral("/download.tmp"), "");
+        QVERIFY(fixture.window->link().isOpen());
+        QVERIFY(fixture.window->close());
+        QVERIFY(!fixture.window->link().isOpen());
+        QCOMPARE(QDir(fixture.workingFolder()).entryList(QDir::Files), QStringList());
+        QVERIFY(QDir(fixture.workingFolder()).exists(QStringLiteral("keep")));
         QCOMPARE(fixture.window->windowTitle(), QStringLiteral("Vantrel"));
     }
 
@@ -279,39 +284,38 @@ private slots:
         QCOMPARE(fixture.window->windowTitle(), QStringLiteral("Vantrel"));
     }
 
+    // The picture shows the charge read at start-up and at each folder click;
+    // a failed reading hides it until the next one; switched off, nothing is asked.
+    void batteryPictureFollowsTheCharge_data()
+    {
+        QTest::addColumn<QStringList>("phone");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<int>("level");     // the picture's at start-up; 0: none shown
+        QTest::addColumn<QString>("after"); // panel 2 after a folder click
+        QTest::newRow("50 %") << QStringList{"--battery", "0,50"} << "True" << 4 << "50% ";
+        QTest::newRow("first reading fails")
+            << QStringList{"--fault", "CBC=error@1"} << "True" << 0 << "85% ";
+        QTest::newRow("off") << QStringList() << "False" << 0 << "";
+    }
+
     void batteryPictureFollowsTheCharge()
     {
-        ExplorerFixture fixture({QStringLiteral("--battery"), QStringLiteral("0,50")});
-        fixture.store->write(QStringLiteral("sieDisplayCharge"), QStringLiteral("True"));
+        QFETCH(QStringList, phone);
+        QFETCH(QString, display);
+        QFETCH(int, level);
+        QFETCH(QString, after);
+        ExplorerFixture fixture(phone);
+        fixture.store->write(QStringLiteral("sieDisplayCharge"), display);
         QVERIFY(fixture.start());
         auto* picture = fixture.find<QLabel>(QStringLiteral("picBattery"));
-        QVERIFY(picture->isVisibleTo(fixture.window.get()));
-        QCOMPARE(picture->property("level").toInt(), 4);
-        QCOMPARE(fixture.window->panelText(2), QStringLiteral("50% "));
-        // A folder click asks again.
+        QCOMPARE(picture->isVisibleTo(fixture.window.get()), level > 0);
+        if (level > 0)
+            QCOMPARE(picture->property("level").toInt(), level);
         const qsizetype asked = fixture.phone.commands().count(QStringLiteral("AT+CBC"));
-        fixture.clickFolder(QStringLiteral("/"));
-        QCOMPARE(fixture.phone.commands().count(QStringLiteral("AT+CBC")), asked + 1);
-    }
-
-    void batteryPictureReturnsAfterAFailedReading()
-    {
-        ExplorerFixture fixture({QStringLiteral("--fault"), QStringLiteral("CBC=error@1")});
-        fixture.store->write(QStringLiteral("sieDisplayCharge"), QStringLiteral("True"));
-        QVERIFY(fixture.start());
-        auto* picture = fixture.find<QLabel>(QStringLiteral("picBattery"));
-        QVERIFY(!picture->isVisibleTo(fixture.window.get()));
         fixture.clickNode(QStringLiteral("/"));
-        QCOMPARE(fixture.window->panelText(2), QStringLiteral("85% "));
-        QVERIFY(picture->isVisibleTo(fixture.window.get()));
-    }
-
-    void batteryOffShowsNothing()
-    {
-        ExplorerFixture fixture;
-        QVERIFY(fixture.start());
-        QVERIFY(!fixture.find<QLabel>(QStringLiteral("picBattery"))->isVisibleTo(fixture.window.get()));
-        QVERIFY(!fixture.phone.commands().contains(QStringLiteral("AT+CBC")));
+        QCOMPARE(fixture.window->panelText(2), after);
+        QCOMPARE(picture->isVisibleTo(fixture.window.get()), !after.isEmpty());
+        QCOMPARE(fixture.phone.commands().count(QStringLiteral("AT+CBC")), after.isEmpty() ? 0 : asked + 1);
     }
 
     void navigationIsRemembered_data()
@@ -348,21 +352,6 @@ private slots:
         fixture.store->write(QStringLiteral("sysLastFolder"), QDir::toNativeSeparators(target));
         fixture.window->StartUp();
         QCOMPARE(address->text(), QDir::toNativeSeparators(target));
-    }
-
-    void closingEmptiesTheWorkingFolderAndClosesThePort()
-    {
-        ExplorerFixture fixture;
-        QVERIFY(fixture.start());
-        QDir().mkpath(fixture.workingFolder() + QStringLiteral("/keep"));
-        QFile leftover(fixture.workingFolder() + QStringLiteral("/download.tmp"));
-        QVERIFY(leftover.open(QIODevice::WriteOnly));
-        leftover.close();
-        QVERIFY(fixture.window->link().isOpen());
-        QVERIFY(fixture.window->close());
-        QVERIFY(!fixture.window->link().isOpen());
-        QCOMPARE(QDir(fixture.workingFolder()).entryList(QDir::Files), QStringList());
-        QVERIFY(QDir(fixture.workingFolder()).exists(QStringLiteral("keep")));
     }
 
     void closingWhileThePhoneIsSlowEndsTheExchangeFirst()
