@@ -143,17 +143,6 @@ private slots:
         QCOMPARE(store.read(QStringLiteral("sysLanguage")), QString());
     }
 
-    void settingsCancelStoresNothing()
-    {
-        SettingsStore store(folder_.filePath(QStringLiteral("cancel.conf")));
-        Settings settings;
-        SettingsDialog dialog(store, settings, texts_, languageFolder());
-        combo(dialog, "cmbPort")->setCurrentText(QStringLiteral("COM1"));
-        child<QPushButton>(dialog, "cmdCancel")->click();
-        QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QString());
-        QCOMPARE(settings.COMPort, 4);
-    }
-
     // The revision takes four digits at least, and more when it needs them.
     void versionFormat()
     {
