@@ -1,3 +1,4 @@
+#include "support/LocalFiles.h"
 #include "support/SimulatedPhone.h"
 
 #include <QDir>
@@ -12,31 +13,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-
-namespace {
-
-// Every folder ("a/") and file ("a/b=content") below `root`, sorted.
-QStringList readTree(const QString& root)
-{
-    QStringList found;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString relative = QDir(root).relativeFilePath(info.filePath());
-        if (info.isDir()) {
-            found << relative + QLatin1Char('/');
-            continue;
-        }
-        QFile file(info.filePath());
-        file.open(QIODevice::ReadOnly);
-        found << relative + QLatin1Char('=') + QString::fromUtf8(file.readAll());
-    }
-    found.sort();
-    return found;
-}
-
-} // namespace
 
 // vantrel-cli as a user runs it: its own settings folder, the simulated phone.
 class CliTest : public QObject
@@ -167,16 +143,15 @@ private slots:
         QCOMPARE(copied.readAll(), QByteArray("x"));
     }
 
-    void copiesBothWaysAndDeletes()
+    // Two phone files of one name both land; the trace shows a file only as
+    // its count and first bytes.
+    void getKeepsBothNamesAndTracesOnlyCounts()
     {
         SimulatedPhone phone;
         phone.putFile(QStringLiteral("ml/im/a.jpg"), "picture");
         phone.putFile(QStringLiteral("ml/a.jpg"), "other");
         QVERIFY(phone.start());
         QTemporaryDir here;
-
-        // A second file of the name does not replace the first; the files'
-        // content reaches the trace only as its count and first bytes.
         const QString trace = QDir(config_.path()).filePath(QStringLiteral("line.log"));
         Run run = cli(QStringList{QStringLiteral("--trace"), trace} +
                           onPhone(phone, {QStringLiteral("get"), QStringLiteral("/ml/im/a.jpg"),
@@ -191,21 +166,6 @@ private slots:
         const QString lines = QString::fromUtf8(traced.readAll());
         QVERIFY2(lines.contains(QStringLiteral("← [7 B] 70 69 63 74 75 72 65\n")), qPrintable(lines));
         QVERIFY(!lines.contains(QStringLiteral("picture")));
-
-        const QString local = here.filePath(QStringLiteral("up.txt"));
-        QFile up(local);
-        QVERIFY(up.open(QIODevice::WriteOnly));
-        up.write("sent");
-        up.close();
-        run = cli(onPhone(phone, {QStringLiteral("put"), local, QStringLiteral("/ml/")}));
-        QCOMPARE(run.status, 0);
-        QCOMPARE(phone.fileContent(QStringLiteral("ml/up.txt")), QByteArray("sent"));
-
-        run = cli(onPhone(
-            phone, {QStringLiteral("rm"), QStringLiteral("/ml/up.txt"), QStringLiteral("/ml/im/a.jpg")}));
-        QCOMPARE(run.status, 0);
-        QVERIFY(!phone.hasFile(QStringLiteral("ml/up.txt")));
-        QVERIFY(!phone.hasFile(QStringLiteral("ml/im/a.jpg")));
     }
 
     // The next run may come at once: each run waits out the pause the phone
@@ -317,48 +277,57 @@ private slots:
         QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a.txt")), qPrintable(run.err));
     }
 
-    // get and put replace files like cp; --no-clobber keeps what is there.
-    void existingNamesAreReplacedUnlessNoClobber_data()
+    // get and put replace files like cp; --no-clobber keeps what is there and
+    // sends nothing when the phone cannot tell what is there. A failed file
+    // fails the run wherever it comes in the list.
+    void copiesDeletesAndKeeps_data()
     {
-        QTest::addColumn<bool>("get");
-        QTest::addColumn<bool>("noClobber");
-        QTest::newRow("get replaces") << true << false;
-        QTest::newRow("get --no-clobber keeps") << true << true;
-        QTest::newRow("put replaces") << false << false;
-        QTest::newRow("put --no-clobber keeps") << false << true;
+        QTest::addColumn<QStringList>("command"); // "a.txt": the local one
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("local"); // the local a.txt afterwards
+        QTest::addColumn<QByteArray>("phone"); // the phone's ml/a.txt afterwards
+        const QStringList get{"get", "/ml/a.txt", "/ml/b.txt"}, put{"put", "a.txt", "/ml"};
+        const QStringList keep{"--no-clobber"};
+        QTest::newRow("get replaces") << get << "" << 0 << QByteArray("phone's") << QByteArray("phone's");
+        QTest::newRow("get --no-clobber keeps")
+            << get + keep << "" << 0 << QByteArray("local") << QByteArray("phone's");
+        QTest::newRow("get, the first file refused")
+            << get << "QFRF=error@1" << 1 << QByteArray("local") << QByteArray("phone's");
+        QTest::newRow("put replaces") << put << "" << 0 << QByteArray("local") << QByteArray("local");
+        QTest::newRow("put --no-clobber keeps")
+            << put + keep << "" << 0 << QByteArray("local") << QByteArray("phone's");
+        QTest::newRow("put --no-clobber, the folder unreadable")
+            << put + keep << "QFSL=error" << 1 << QByteArray("local") << QByteArray("phone's");
+        QTest::newRow("rm") << QStringList{"rm", "/ml/a.txt", "/ml/b.txt"} << "" << 0 << QByteArray("local")
+                            << QByteArray();
     }
 
-    void existingNamesAreReplacedUnlessNoClobber()
+    void copiesDeletesAndKeeps()
     {
-        QFETCH(bool, get);
-        QFETCH(bool, noClobber);
-        SimulatedPhone phone;
-        phone.putFile(QStringLiteral("ml/a.txt"), "phone's");
-        phone.putFile(QStringLiteral("ml/b.txt"), "phone's b");
-        QVERIFY(phone.start());
+        QFETCH(QStringList, command);
+        QFETCH(QString, fault);
+        QFETCH(int, status);
+        QFETCH(QByteArray, local);
+        QFETCH(QByteArray, phone);
+        SimulatedPhone device(fault.isEmpty() ? QStringList()
+                                              : QStringList{QStringLiteral("--fault"), fault});
+        device.putFile(QStringLiteral("ml/a.txt"), "phone's");
+        device.putFile(QStringLiteral("ml/b.txt"), "phone's b");
+        QVERIFY(device.start());
         QTemporaryDir here;
-        QFile local(here.filePath(QStringLiteral("a.txt")));
-        QVERIFY(local.open(QIODevice::WriteOnly));
-        local.write("local");
-        local.close();
-        QStringList command =
-            get ? QStringList{"get", "/ml/a.txt", "/ml/b.txt"} : QStringList{"put", local.fileName(), "/ml"};
-        if (noClobber)
-            command << QStringLiteral("--no-clobber");
-        const Run run = cli(onPhone(phone, command), here.path());
-        QCOMPARE(run.status, 0);
-        const QByteArray kept = get ? QByteArray("local") : QByteArray("phone's");
-        const QByteArray replaced = get ? QByteArray("phone's") : QByteArray("local");
-        QFile got(here.filePath(QStringLiteral("a.txt")));
-        QVERIFY(got.open(QIODevice::ReadOnly));
-        QCOMPARE(get ? got.readAll() : phone.fileContent(QStringLiteral("ml/a.txt")),
-                 noClobber ? kept : replaced);
-        QCOMPARE(run.err.contains(QStringLiteral("exists already: a.txt")), noClobber);
-        if (get) {
-            QFile other(here.filePath(QStringLiteral("b.txt")));
-            QVERIFY(other.open(QIODevice::ReadOnly));
-            QCOMPARE(other.readAll(), QByteArray("phone's b"));
-        }
+        const QString mine = writeLocal(here.filePath(QStringLiteral("a.txt")), "local");
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^a\\.txt$")), mine);
+        const Run run = cli(onPhone(device, command), here.path());
+        QCOMPARE(run.status, status);
+        QCOMPARE(readLocal(mine), local);
+        QCOMPARE(device.fileContent(QStringLiteral("ml/a.txt")), phone);
+        QCOMPARE(run.err.contains(QStringLiteral("exists already: a.txt")),
+                 command.contains(QStringLiteral("--no-clobber")) && !status);
+        if (command.first() == QLatin1String("get"))
+            QCOMPARE(readLocal(here.filePath(QStringLiteral("b.txt"))), QByteArray("phone's b"));
+        if (command.first() == QLatin1String("rm"))
+            QVERIFY(!device.hasFile(QStringLiteral("ml/b.txt")));
     }
 
     // An answer that comes after its time-out, or that the run cannot write,
@@ -444,11 +413,7 @@ private slots:
         phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
         QVERIFY(phone.start());
         QTemporaryDir here;
-        const QString source = here.filePath(QStringLiteral("up.bin"));
-        QFile up(source);
-        QVERIFY(up.open(QIODevice::WriteOnly));
-        up.write(QByteArray(30000, 'u'));
-        up.close();
+        const QString source = writeLocal(here.filePath(QStringLiteral("up.bin")), QByteArray(30000, 'u'));
 
         QProcess process;
         process.setProcessEnvironment(environment());

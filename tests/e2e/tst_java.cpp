@@ -1,22 +1,11 @@
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
-#include "java/MenuCopies.h"
 #include "java/Packages.h"
 #include "phone/RepairRecord.h"
 #include "support/LinkFixture.h"
 
 #include <QFile>
 #include <QTest>
-
-namespace {
-
-QByteArray readLocal(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
 
 // The Java road's steps that the client cannot show: its working folder is
 // always fresh and its downloads of the menu come first.
@@ -123,16 +112,6 @@ private slots:
             names << item.FileName;
         QCOMPARE(names, (text == 0 ? QStringList{"selector.utf", "s4_suite.jar"} : QStringList()));
         QCOMPARE(QFileInfo::exists(working.filePath(QStringLiteral("selector.utf"))), text == 0);
-    }
-
-    void neverReplacesAnEarlierCopy()
-    {
-        QTemporaryDir copies;
-        const QString first = saveMenuCopy("first", copies.path());
-        const QString second = saveMenuCopy("second", copies.path());
-        QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
-        QCOMPARE(readLocal(first), QByteArray("first"));
-        QCOMPARE(readLocal(second), QByteArray("second"));
     }
 };
 

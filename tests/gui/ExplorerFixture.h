@@ -21,26 +21,44 @@
 #include <functional>
 #include <memory>
 
+// The modal window types tests have said they expect, one entry per pending `onNextModal`.
+inline QList<const QMetaObject*>& expectedModals()
+{
+    static QList<const QMetaObject*> types;
+    return types;
+}
+
 // Runs `act` on the next modal window of type T that opens (within 10 s);
 // deleting the returned watch gives up waiting.
 template <typename T> QTimer* onNextModal(std::function<void(T*)> act)
 {
+    expectedModals() << &T::staticMetaObject;
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
+    // However the watch ends, its box is no longer expected.
+    QObject::connect(timer, &QObject::destroyed, [] { expectedModals().removeOne(&T::staticMetaObject); });
+    const auto finish = [timer] {
+        timer->stop();
+        timer->deleteLater();
+    };
+    QObject::connect(timer, &QTimer::timeout, [finish, tries, act] {
         if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
+            finish();
             act(modal);
-            return;
-        }
-        if (++*tries > 1000) {
-            timer->stop();
-            timer->deleteLater();
+        } else if (++*tries > 1000) {
+            finish();
         }
     });
     timer->start(10);
     return timer;
+}
+
+// Closes a box the test did not ask for and fails the test, instead of hanging it.
+inline void refuseBox(QMessageBox* box, const char* why)
+{
+    QTest::qFail(qPrintable(QStringLiteral("%1: \"%2\"").arg(QLatin1String(why), box->text())), __FILE__,
+                 __LINE__);
+    box->reject();
 }
 
 // Answers the next message box with `button`, keeping its text in `text`.
@@ -49,9 +67,27 @@ inline QTimer* answerNextMessageBox(QMessageBox::StandardButton button, QString*
     return onNextModal<QMessageBox>([button, text](QMessageBox* box) {
         if (text)
             *text = box->text();
-        box->button(button)->click();
+        if (QAbstractButton* answer = box->button(button))
+            answer->click();
+        else
+            refuseBox(box, "a box without the expected button");
     });
 }
+
+// Any question or warning that no `onNextModal` waits for fails the test at once.
+struct UnexpectedBoxGuard
+{
+    UnexpectedBoxGuard()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && !expectedModals().contains(&QMessageBox::staticMetaObject))
+                refuseBox(box, "an unexpected box");
+        });
+        timer.start(50);
+    }
+    QTimer timer;
+};
 
 // Files the window asks the desktop to open land in `opened` instead.
 inline void recordOpenedFiles(QStringList& opened)
@@ -175,6 +211,7 @@ struct ExplorerFixture
     }
     QString text(int number) const { return texts.GetString(number); }
 
+    UnexpectedBoxGuard guard;
     QTemporaryDir folder;
     SimulatedPhone phone;
     std::unique_ptr<SettingsStore> store;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/LocalFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -11,22 +13,7 @@
 
 #include <memory>
 
-// Local files and drops as the GUI tests make them.
-
-inline QByteArray readLocal(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-inline QString writeLocal(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-    return path;
-}
+// Drops as the GUI tests make them.
 
 // A drag event as a file manager delivers it between folders of one disk:
 // copy or move allowed, move proposed (and honoured by deleting the originals).

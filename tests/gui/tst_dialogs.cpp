@@ -143,17 +143,6 @@ private slots:
         QCOMPARE(store.read(QStringLiteral("sysLanguage")), QString());
     }
 
-    void settingsCancelStoresNothing()
-    {
-        SettingsStore store(folder_.filePath(QStringLiteral("cancel.conf")));
-        Settings settings;
-        SettingsDialog dialog(store, settings, texts_, languageFolder());
-        combo(dialog, "cmbPort")->setCurrentText(QStringLiteral("COM1"));
-        child<QPushButton>(dialog, "cmdCancel")->click();
-        QCOMPARE(store.read(QStringLiteral("sieCOMPort")), QString());
-        QCOMPARE(settings.COMPort, 4);
-    }
-
     // The revision takes four digits at least, and more when it needs them.
     void versionFormat()
     {
@@ -191,21 +180,6 @@ private slots:
 
         QTest::mouseRelease(ok, Qt::LeftButton);
         QTRY_VERIFY(!about.isVisible());
-    }
-
-    void chooserListsOnlyOrdinaryFiles()
-    {
-        QTemporaryDir source;
-        createFiles(source, {"b.txt", "a.png", "c d.mid", ".hidden"});
-        QDir(source.path()).mkdir(QStringLiteral("sub"));
-        FolderChooser chooser(source.path() + QLatin1Char('/'), texts_);
-        auto* list = child<QListWidget>(chooser, "lstFiles");
-        QCOMPARE(list->count(), 3);
-        const QList<ChosenFile> all = chooser.chosenFiles();
-        QCOMPARE(all.size(), 3);
-        QCOMPARE(all.at(0).LocalPath, source.filePath(QStringLiteral("a.png")));
-        QCOMPARE(all.at(2).FileSize, qint64(7));
-        QCOMPARE(list->currentRow(), 0);
     }
 
     void chooserTogglesOnAClickInTheBoxOrOnTheName_data()

@@ -212,11 +212,13 @@ private slots:
         QCOMPARE(enabledButtons(window.get()), QStringLiteral("1----"));
 
         readMenu(window.get());
+        QVERIFY(javaTree(window.get())->topLevelItem(0));
         QCOMPARE(javaTree(window.get())->topLevelItem(0)->text(0), QStringLiteral("/java/selector.utf"));
         QCOMPARE(shownSuites(window.get()), (QStringList{"Games/Snake", "Tools/Calculator"}));
         QStringList details;
         for (const char* suite : {"Snake", "Calculator"}) {
             const QTreeWidgetItem* node = javaNode(window.get(), QLatin1String(suite));
+            QVERIFY2(node, suite);
             for (int i = 0; i < node->childCount(); ++i)
                 details << node->child(i)->text(0);
         }
@@ -249,8 +251,9 @@ private slots:
         JavaFixture fixture;
         QVERIFY(fixture.start());
         auto window = openManagerWithMenu(fixture);
-        const QString text =
-            node == QLatin1String("<root>") ? javaTree(window.get())->topLevelItem(0)->text(0) : node;
+        const QTreeWidgetItem* menu = javaTree(window.get())->topLevelItem(0);
+        QVERIFY(menu);
+        const QString text = node == QLatin1String("<root>") ? menu->text(0) : node;
         clickNode(window.get(), text);
         QCOMPARE(enabledButtons(window.get()), buttons);
         if (byKey)
@@ -336,7 +339,7 @@ private slots:
         answerNextMessageBox(QMessageBox::Ok, &said);
         readMenu(window.get());
         QTRY_COMPARE(said, fixture.text(266));
-        QCOMPARE(shownSuites(window.get()).first(), QStringLiteral("Games/Snake"));
+        QCOMPARE(shownSuites(window.get()).value(0), QStringLiteral("Games/Snake"));
         for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
             answerNextMessageBox(answer, &said);
             clickButton(window.get(), "tlbJava_Send");
@@ -416,6 +419,7 @@ private slots:
         QFile copy(menuCopy());
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), oldMenu);
+        QVERIFY(!fixture.window->UploadList.isEmpty());
         QCOMPARE(fixture.window->UploadList.first().PhoneFolder, QStringLiteral("/java"));
         // The sending is over: no Stop button, no progress left standing.
         QVERIFY(fixture.window->findChild<QWidget*>(QStringLiteral("fraTransfer"))->isHidden());
@@ -496,6 +500,30 @@ private slots:
         QVERIFY(!fixture.phone.hasFile(QStringLiteral("java/s2_suite.jar")));
         if (holds == 420)
             QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")), oldMenu);
+    }
+
+    // A phone that does not answer the old menu's deletion gets no files.
+    void noFilesWhenTheDeletionGoesUnanswered()
+    {
+        JavaFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFDF=silent")});
+        QVERIFY(fixture.start());
+        QString failure;
+        driveNextManager([&](JavaWindow* window) {
+            readMenu(window);
+            clickNode(window, QStringLiteral("Snake"));
+            QTest::keyClick(javaTree(window), Qt::Key_Delete);
+            onNextModal<QMessageBox>([&](QMessageBox* question) {
+                question->button(QMessageBox::Yes)->click();
+                answerNextMessageBox(QMessageBox::Ok, &failure);
+            });
+            clickButton(window, "tlbJava_Send");
+        });
+        clickButton(fixture.window.get(), "tlbMain_Java");
+        QVERIFY2(failure.contains(QStringLiteral("could not be sent")), qPrintable(failure));
+        QVERIFY(fixture.phone.commands().contains(
+            QStringLiteral("AT+QFDF=\"002F006A006100760061\",0,"
+                           "\"00730065006C006500630074006F0072002E007500740066\",1")));
+        QCOMPARE(fixture.phone.commands().filter(QStringLiteral("AT+QFWF")), QStringList());
     }
 };
 

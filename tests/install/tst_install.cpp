@@ -1,6 +1,7 @@
 // Installs the build into a scratch root, as a package would, and runs the
 // installed programs from there: they must find their files without the
 // build folder beside them.
+#include "support/LocalFiles.h"
 #include "support/ProgramRun.h"
 
 #include <QDir>
@@ -12,14 +13,6 @@
 namespace {
 
 constexpr int kProcessBound = 20000;
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 } // namespace
 
@@ -52,7 +45,7 @@ private slots:
         QVERIFY2(install.status == 0, qPrintable(install.err));
 
         QDir().mkpath(home_.filePath(QStringLiteral("phone/ml")));
-        writeFile(home_.filePath(QStringLiteral("phone/ml/tune.mid")), "MThd");
+        writeLocal(home_.filePath(QStringLiteral("phone/ml/tune.mid")), "MThd");
         phone_.start(installed(QStringLiteral("bin/vantrel-phonesim")),
                      {QStringLiteral("--root"), home_.filePath(QStringLiteral("phone")),
                       QStringLiteral("--log"), phoneLog()});
@@ -60,8 +53,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(phone_.canReadLine() || phone_.waitForReadyRead(100), kProcessBound);
         device_ = QString::fromLocal8Bit(phone_.readLine()).trimmed();
         QVERIFY(!device_.isEmpty());
-        writeFile(home_.filePath(QStringLiteral("config/Vantrel/Vantrel.conf")),
-                  "[Settings]\nsysLanguage=german.lng\n[Ports]\nCOM4=" + device_.toLocal8Bit() + "\n");
+        writeLocal(home_.filePath(QStringLiteral("config/Vantrel/Vantrel.conf")),
+                   "[Settings]\nsysLanguage=german.lng\n[Ports]\nCOM4=" + device_.toLocal8Bit() + "\n");
     }
 
     void cleanupTestCase()

@@ -1,6 +1,7 @@
 #include "java/JavaTexts.h"
 #include "java/Packages.h"
 #include "java/SelectorFile.h"
+#include "support/LocalFiles.h"
 #include "support/StoredRar.h"
 
 #include <QDir>
@@ -18,12 +19,6 @@ const QByteArray kJar =
 const QByteArray kJad = "MIDlet-1: Snake, /icon.png, snake.Main\r\n";
 const QByteArray kIndex = "suite=Snake\r\nnum=3\r\ndomain=untrusted\r\nmidlet=Snake Game\r\nicon=/i.png\r\n"
                           "class=snake.Main\r\n";
-
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // Every file below a folder, relative to it.
 QStringList filesBelow(const QString& folder)
@@ -115,7 +110,7 @@ private slots:
         everything.sort();
         QCOMPARE(filesBelow(area.path()), everything);
         if (!unpacked.isEmpty())
-            QCOMPARE(fileContent(target + QStringLiteral("/java.jar")), kJar);
+            QCOMPARE(readLocal(target + QStringLiteral("/java.jar")), kJar);
     }
 
     void installsIntoTheChosenFolder_data()
@@ -164,7 +159,7 @@ private slots:
         const QString prefix = QString::fromLatin1(root) + QStringLiteral("suite.");
         QCOMPARE(filesBelow(working.path()),
                  (QStringList{prefix + "jad", prefix + "jar", prefix + "res.png"}));
-        QCOMPARE(fileContent(working.filePath(prefix + "jar")), kJar);
+        QCOMPARE(readLocal(working.filePath(prefix + "jar")), kJar);
 
         SelectorModel written;
         QVERIFY(ReadSelector(selectorBytes(model).value(), written).ok);
@@ -228,20 +223,7 @@ private slots:
         QCOMPARE(model.JavaSuites[5].MidletName, QByteArray("M"));
         QCOMPARE(model.JavaSuites[5].Num, qint16(12));
         QCOMPARE(filesBelow(working.path()), (QStringList{"s7_suite.jad", "s7_suite.jar", "s8_suite.jar"}));
-        QCOMPARE(fileContent(working.filePath(QStringLiteral("s8_suite.jar"))), QByteArray("t"));
-    }
-
-    // The shipped sample, packed by scripts/make-vnj.py, installs with its folder's files.
-    void installsTheSamplePackage()
-    {
-        SelectorModel model = gamesMenu();
-        QTemporaryDir working;
-        const QString samples = QStringLiteral(VANTREL_SOURCE_DIR "/samples/");
-        QVERIFY(InstallPackage(model, samples + QStringLiteral("hello-java.vnj"), working.path(), 1).ok());
-        QCOMPARE(model.JavaSuites[4].MidletName, QByteArray("Hello Vantrel"));
-        for (const char* extension : {"jad", "jar"})
-            QCOMPARE(fileContent(working.filePath(QStringLiteral("s7_suite.") + QLatin1String(extension))),
-                     fileContent(samples + QStringLiteral("hello-java/java.") + QLatin1String(extension)));
+        QCOMPARE(readLocal(working.filePath(QStringLiteral("s8_suite.jar"))), QByteArray("t"));
     }
 
     void namesExportFoldersSafely_data()

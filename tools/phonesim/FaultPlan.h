@@ -4,7 +4,7 @@
 #include <string>
 
 // A misbehaviour chosen for one command kind (QFSL, QFRF, QFWF, QFDF, CBC, AT),
-// optionally only for its first few occurrences.
+// optionally only for its first few occurrences, or for its N-th alone.
 struct Fault
 {
     enum class Kind

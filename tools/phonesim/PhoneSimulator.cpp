@@ -1,5 +1,6 @@
 #include "PhoneSimulator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -168,7 +169,8 @@ bool PhoneSimulator::handleBufferedInput()
         if (uploadFault_.kind == Fault::Kind::Drop &&
             input_.size() >= static_cast<std::size_t>(uploadFault_.position))
             dropLine();
-        if (input_.size() < uploadLength_)
+        // The phone confirms only after the copy of the slice's last two bytes.
+        if (input_.size() < uploadLength_ + std::min<std::size_t>(2, uploadLength_))
             return false;
         finishUpload();
         return true;
