@@ -340,11 +340,11 @@ private slots:
         QTest::addColumn<QStringList>("copied");
         QTest::addColumn<int>("fileSizeLimit");
         QTest::newRow("late download")
-            << QStringList{"--fault", "QFRF=late:3000#1"}
+            << QStringList{"--fault", "QFRF=late:1500#1"}
             << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
             << QStringList{"b1.txt", "b2.txt"} << 0;
         QTest::newRow("late listing in a folder copy")
-            << QStringList{"--fault", "QFSL=late:3000#2"} << QStringList{"get", "-r", "/d"}
+            << QStringList{"--fault", "QFSL=late:1500#2"} << QStringList{"get", "-r", "/d"}
             << QStringList{"d/B/b1.txt", "d/B/b2.txt"} << 0;
         QTest::newRow("unwritable download")
             << QStringList() << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
@@ -372,7 +372,7 @@ private slots:
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             });
         process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
-                      QStringList{"--port", phone.device(), "--delay", "50", "--timeout", "2000"} + command);
+                      QStringList{"--port", phone.device(), "--delay", "50", "--timeout", "1000"} + command);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 1);
@@ -410,7 +410,7 @@ private slots:
         QFETCH(bool, get);
         QFETCH(int, signal);
         SimulatedPhone phone({QStringLiteral("--baud"), QStringLiteral("115200")});
-        phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
+        phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(16000, 'p'));
         QVERIFY(phone.start());
         QTemporaryDir here;
         const QString source = writeLocal(here.filePath(QStringLiteral("up.bin")), QByteArray(30000, 'u'));
@@ -445,7 +445,7 @@ private slots:
         const Run next = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
         QCOMPARE(QDir(scratch()).entryList({QStringLiteral("Vantrel-*")}, QDir::Dirs), QStringList{"Vantrel-inuse1"});
         QCOMPARE(next.status, 0);
-        QCOMPARE(next.out, QStringLiteral("big.bin\t30000\n"));
+        QCOMPARE(next.out, QStringLiteral("big.bin\t16000\n"));
         QCOMPARE(next.err.contains(QStringLiteral("deleted the incomplete file /ml/up.bin")), !get);
     }
 

@@ -187,10 +187,10 @@ private slots:
         QFETCH(bool, replacing);
         ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(40000, 'p'));
+        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(24000, 'p'));
         const QString sent = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
         const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/") + sent), QByteArray(40000, 'u'));
+            writeLocal(fixture.folder.filePath(QStringLiteral("source/") + sent), QByteArray(24000, 'u'));
         QVERIFY(fixture.start());
         fixture.window->show();
         bool stopped = false;
@@ -233,7 +233,7 @@ private slots:
                      qPrintable(said));
             QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
         }
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), QByteArray(40000, 'p'));
+        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), QByteArray(24000, 'p'));
         QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")),
                  qPrintable(said));
         QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
