@@ -38,9 +38,6 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
     const QString failedText =
         text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("!");
 
-    // Names of an earlier listing must not stand for this one if it fails.
-    if (folder == QLatin1String("/java/"))
-        JavaFileNames.clear();
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
         setStatus(1,
                   text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));

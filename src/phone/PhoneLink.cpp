@@ -345,6 +345,11 @@ PhoneLink::WaitEnd PhoneLink::settleLine()
         return WaitEnd::Cancelled;
     }
     settleQuiet_ = 0;
+    // The phone's breathing space runs from the end of what it sent.
+    if (timing_.DelayTime > quiet) {
+        pauseEnd_ = QDeadlineTimer(std::chrono::milliseconds(timing_.DelayTime - quiet), Qt::PreciseTimer);
+        Processing = true;
+    }
     return WaitEnd::Satisfied;
 }
 
