@@ -340,11 +340,11 @@ private slots:
         QTest::addColumn<QStringList>("copied");
         QTest::addColumn<int>("fileSizeLimit");
         QTest::newRow("late download")
-            << QStringList{"--fault", "QFRF=late:1500#1"}
+            << QStringList{"--fault", "QFRF=late:2500#1"}
             << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
             << QStringList{"b1.txt", "b2.txt"} << 0;
         QTest::newRow("late listing in a folder copy")
-            << QStringList{"--fault", "QFSL=late:1500#2"} << QStringList{"get", "-r", "/d"}
+            << QStringList{"--fault", "QFSL=late:2500#2"} << QStringList{"get", "-r", "/d"}
             << QStringList{"d/B/b1.txt", "d/B/b2.txt"} << 0;
         QTest::newRow("unwritable download")
             << QStringList() << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
