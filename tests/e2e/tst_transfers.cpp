@@ -197,16 +197,20 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("listed"); // the size the folder's listing gave; -1: none
         QTest::newRow("ERROR") << QStringLiteral("QFRF=error") << int(Outcome::Failed)
-                               << QStringLiteral("T73 photo.jpg.");
+                               << QStringLiteral("T73 photo.jpg.") << -1;
         QTest::newRow("line dropped")
-            << QStringLiteral("QFRF=drop:3000") << int(Outcome::LineLost) << QStringLiteral("T76 COM9! T80");
+            << QStringLiteral("QFRF=drop:3000") << int(Outcome::LineLost) << QStringLiteral("T76 COM9! T80") << -1;
         QTest::newRow("silent phone")
-            << QStringLiteral("QFRF=silent") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.");
+            << QStringLiteral("QFRF=silent") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.") << -1;
         QTest::newRow("answer cut short")
-            << QStringLiteral("QFRF=nocrlf") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.");
+            << QStringLiteral("QFRF=nocrlf") << int(Outcome::TimedOut) << QStringLiteral("T72 photo.jpg.") << -1;
         QTest::newRow("no size announced")
-            << QStringLiteral("QFRF=nosize") << int(Outcome::Failed) << QStringLiteral("T73 photo.jpg.");
+            << QStringLiteral("QFRF=nosize") << int(Outcome::Failed) << QStringLiteral("T73 photo.jpg.") << -1;
+        // Another file's answer, as a late one would be.
+        QTest::newRow("another size than listed")
+            << QStringLiteral("CBC=error") << int(Outcome::Failed) << QStringLiteral("T73 photo.jpg.") << 7999;
     }
 
     void failedDownloadLeavesTheDestinationAlone()
@@ -214,6 +218,7 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, outcome);
         QFETCH(QString, status);
+        QFETCH(int, listed);
         LinkFixture fixture({QStringLiteral("--fault"), fault}, 600);
         fixture.phone.putFile(QStringLiteral("ml/photo.jpg"), patterned(8000));
         QVERIFY(fixture.connect());
@@ -221,8 +226,8 @@ private slots:
         const QByteArray mine("the user's own file");
         writeLocal(destination.filePath(QStringLiteral("photo.jpg")), mine);
 
-        QCOMPARE(int(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("photo.jpg"),
-                                            destination.path())),
+        QCOMPARE(int(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("photo.jpg"), destination.path(),
+                                            {}, listed < 0 ? std::nullopt : std::optional<qint64>(listed))),
                  outcome);
         QCOMPARE(readLocal(destination.filePath(QStringLiteral("photo.jpg"))), mine);
         QCOMPARE(QDir(destination.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"photo.jpg"});
