@@ -22,7 +22,7 @@ int PhoneLink::CarryOutRepairs()
     QStringList done;
     QStringList left;
     for (const RepairRecord::Repair& repair : repairs) {
-        const QString path = repair.folder + QLatin1Char('/') + repair.name;
+        const QString path = shownName(repair.folder + QLatin1Char('/') + repair.name);
         if (isOpen() && repairOne(repair)) {
             repairRecord_->remove(repair.id);
             done << text(repair.kind == RepairRecord::Kind::DeletePartial ? PhoneTexts::RepairDeleted

@@ -331,13 +331,17 @@ int main(int argc, char* argv[])
     if (interrupted) {
         // Nothing waits for the phone: the next run brings the line back in step.
         QTextStream(stderr) << texts.GetString(141) << Qt::endl;
-        if (!repairs.pending(device).isEmpty())
-            QTextStream(stderr) << texts.GetString(405) << Qt::endl;
+        QStringList left;
+        for (const RepairRecord::Repair& repair : repairs.pending(device))
+            left << (isatty(fileno(stderr)) ? quotedForTerminal : escapedForPipe)(repair.folder + QLatin1Char('/') +
+                                                                          repair.name);
+        if (!left.isEmpty())
+            QTextStream(stderr) << texts.GetString(405) << ' ' << left.join(QStringLiteral(", ")) << Qt::endl;
         link.ClosePort();
         return ExitInterrupted;
     }
-    // The next command may come from another run at once; the phone still
-    // needs its pause, and the rest of an abandoned answer must have passed.
+    // The next command may come from another run at once: the phone still
+    // needs its pause. A line out of step is the next run's to settle.
     link.waitOutPause();
     link.ClosePort();
     return status;
