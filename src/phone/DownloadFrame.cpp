@@ -49,13 +49,6 @@ void DownloadFrameParser::feed(QByteArrayView bytes)
     }
 }
 
-void DownloadFrameParser::finishBySilence()
-{
-    if (state_ != State::Complete)
-        state_ = State::Failed;
-    pending_.clear();
-}
-
 void DownloadFrameParser::feedHeader(QByteArrayView bytes)
 {
     qsizetype lineStart = headerScanned_;

@@ -29,8 +29,6 @@ public:
     explicit DownloadFrameParser(Sink contentSink = {});
 
     void feed(QByteArrayView bytes);
-    // The line has been silent: an unfinished answer has failed.
-    void finishBySilence();
     // Gives the answer up (too large, or the file could not take it).
     void fail() { state_ = State::Failed; }
 
