@@ -79,11 +79,13 @@ private slots:
         SimulatedPhone phone({QStringLiteral("--battery"), QStringLiteral("1,64")});
         phone.putFile(QStringLiteral("ml/im/a b.jpg"), "12345");
         phone.putFile(QStringLiteral("ml/Мелодия.mid"), "12");
+        phone.putFile(QStringLiteral("ml/a\nfake\t9.txt"), "123");
+        phone.putFile(QStringLiteral("ml/\x1b[2Jx/b.txt"), "1");
         QVERIFY(phone.start());
 
         Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("im/\nМелодия.mid\t2\n"));
+        QCOMPARE(run.out, QStringLiteral("\\033[2Jx/\nim/\na\\nfake\\t9.txt\t3\nМелодия.mid\t2\n"));
         QVERIFY(run.err.contains(QStringLiteral("Listing /ml/...")));
 
         // The line log on stderr: the command and each line of the answer, stamped.
@@ -97,50 +99,6 @@ private slots:
         QCOMPARE(traced.first().section(QLatin1Char(' '), -2), QStringLiteral("→ AT+CBC\\r\\n"));
         QVERIFY2(!traced.filter(QStringLiteral("← +CBC: 1,64\\r\\n")).isEmpty(), qPrintable(run.err));
         QCOMPARE(traced.last().section(QLatin1Char(' '), -2), QStringLiteral("← OK\\r\\n"));
-    }
-
-    void namesCannotForgeLinesOrDriveTheTerminal()
-    {
-        SimulatedPhone phone;
-        phone.putFile(QStringLiteral("ml/a\nfake\t9.txt"), "123");
-        phone.putFile(QStringLiteral("ml/\x1b[2Jx/b.txt"), "1");
-        QVERIFY(phone.start());
-        Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("\\033[2Jx/\na\\nfake\\t9.txt\t3\n"));
-        // Copying them names them the same way, one failure a line.
-        QTemporaryDir here;
-        run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("-r"), QStringLiteral("/ml"),
-                                  QStringLiteral("--to"), here.path()}));
-        QCOMPARE(run.status, 1);
-        QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QChar('\t')), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/a\\nfake\\t9.txt\n")),
-                 qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("\nnot copied: /ml/\\033[2Jx/\n")), qPrintable(run.err));
-    }
-
-    // A folder listing itself under two names ends at the walk's bound,
-    // keeping what it copied and saying why the rest was not.
-    void loopingFolderEndsWithinItsBound()
-    {
-        SimulatedPhone phone;
-        phone.putFile(QStringLiteral("ml/x.txt"), "x");
-        QVERIFY(phone.start());
-        const QString loop = phone.root() + QStringLiteral("/ml/loop");
-        QVERIFY(QDir().mkpath(loop));
-        QVERIFY(QFile::link(loop, loop + QStringLiteral("/a")) &&
-                QFile::link(loop, loop + QStringLiteral("/b")));
-        QTemporaryDir here;
-        const Run run = cli({QStringLiteral("--port"), phone.device(), QStringLiteral("--delay"),
-                             QStringLiteral("1"), QStringLiteral("get"), QStringLiteral("-r"),
-                             QStringLiteral("/ml"), QStringLiteral("--to"), here.path()});
-        QCOMPARE(run.status, 1);
-        QCOMPARE(run.out, QStringLiteral("copied 1 file, 1 byte, 1 failed\n"));
-        QVERIFY2(run.err.contains(QStringLiteral("(more than 10000 folders: the rest was not copied)")),
-                 qPrintable(run.err.right(300)));
-        QFile copied(here.filePath(QStringLiteral("ml/x.txt")));
-        QVERIFY(copied.open(QIODevice::ReadOnly));
-        QCOMPARE(copied.readAll(), QByteArray("x"));
     }
 
     // Two phone files of one name both land; the trace shows a file only as
@@ -188,28 +146,6 @@ private slots:
                  qPrintable(QString::number(events.at(2).second - events.at(1).second)));
     }
 
-    // A tree with Cyrillic names, an empty folder and a name that would leave
-    // the destination: the folder lands in a local folder of its name.
-    void copiesAFolderWithItsSubFolders()
-    {
-        SimulatedPhone phone;
-        phone.putFile(QStringLiteral("ml/im/Фото.png"), "photo");
-        phone.putFile(QStringLiteral("ml/im/Отпуск/море.jpg"), "sea!");
-        phone.putFile(QStringLiteral("ml/top.txt"), "t");
-        phone.putFile(QStringLiteral("other/x.txt"), "not asked for");
-        QVERIFY(phone.start());
-        QVERIFY(QDir().mkpath(phone.root() + QStringLiteral("/ml/Пусто")));
-        QTemporaryDir here;
-
-        const Run run = cli(onPhone(phone, {QStringLiteral("get"), QStringLiteral("-r"),
-                                            QStringLiteral("/ml"), QStringLiteral("--to"), here.path()}));
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("copied 3 files, 10 bytes, 0 failed\n"));
-        QCOMPARE(readTree(here.path()),
-                 (QStringList{"ml/", "ml/im/", "ml/im/Отпуск/", "ml/im/Отпуск/море.jpg=sea!",
-                              "ml/im/Фото.png=photo", "ml/top.txt=t", "ml/Пусто/"}));
-    }
-
     // A second backup with --update reads only what changed; the first one
     // copies every folder, the phone's internal ones excepted.
     void backupUpdateSkipsUnchangedFiles()
@@ -242,39 +178,74 @@ private slots:
         QCOMPARE(reads.size(), 3 + 2);
     }
 
-    // A folder name that would be read as a path, and a link standing where a
-    // folder would go, are counted as failed and never followed.
-    void folderCopyStaysInsideTheDestination()
+    // Folder copies as a user runs them: what lands where, what the run says.
+    // A name that would be read as a path, a link standing where a folder
+    // would go and a name with control characters are counted as failed,
+    // named harmlessly and never followed; a walk deeper than its bound (as a
+    // folder listing itself would be) ends there, keeping what it copied.
+    void folderCopies_data()
     {
-        SimulatedPhone phone;
-        phone.putFile(QStringLiteral("ml/ok.txt"), "ok");
-        phone.putFile(QStringLiteral("ml/a\\b/x.txt"), "x");
-        phone.putFile(QStringLiteral("other/y.txt"), "y");
-        QVERIFY(phone.start());
-        QTemporaryDir here, elsewhere;
-        QVERIFY(QFile::link(elsewhere.path(), here.filePath(QStringLiteral("other"))));
-
-        const Run run = cli(onPhone(phone, {QStringLiteral("backup"), here.path()}));
-        QCOMPARE(run.status, 1);
-        QCOMPARE(run.out, QStringLiteral("copied 1 file, 2 bytes, 2 failed\n"));
-        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a\\\\b/")), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("not copied: /other/")), qPrintable(run.err));
-        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-        QCOMPARE(readTree(here.filePath(QStringLiteral("ml"))), QStringList{"ok.txt=ok"});
+        QTest::addColumn<QStringList>("files"); // "path=content" on the phone; "path/" an empty folder
+        QTest::addColumn<QString>("special");
+        QTest::addColumn<QStringList>("command"); // the destination is added
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<QStringList>("tree");
+        const QStringList getR{"get", "-r", "/ml", "--to"}, backup{"backup"};
+        QTest::newRow("sub-folders, Cyrillic and empty ones")
+            << QStringList{"ml/im/Фото.png=photo", "ml/im/Отпуск/море.jpg=sea!", "ml/top.txt=t",
+                           "other/x.txt=not asked for", "ml/Пусто/"}
+            << "" << getR << 0 << "copied 3 files, 10 bytes, 0 failed\n" << QStringList()
+            << QStringList{"ml/", "ml/im/", "ml/im/Отпуск/", "ml/im/Отпуск/море.jpg=sea!", "ml/im/Фото.png=photo",
+                           "ml/top.txt=t", "ml/Пусто/"};
+        QTest::newRow("a refused file") << QStringList{"ml/a.txt=a", "ml/b.txt=b"} << "QFRF=error@1" << backup << 1
+                                        << "copied 1 file, 1 byte, 1 failed\n"
+                                        << QStringList{"\nnot copied: /ml/a.txt\n"}
+                                        << QStringList{"ml/", "ml/b.txt=b"};
+        QTest::newRow("names that leave the folder or drive the terminal")
+            << QStringList{"ml/ok.txt=ok", "ml/a\\b/x.txt=x", "other/y.txt=y", "ml/a\nfake\t9.txt=123",
+                           "ml/\x1b[2Jx/b.txt=1"}
+            << "link" << backup << 1 << "copied 1 file, 2 bytes, 4 failed\n"
+            << QStringList{"\nnot copied: /ml/a\\\\b/\n", "\nnot copied: /other/\n",
+                           "\nnot copied: /ml/a\\nfake\\t9.txt\n", "\nnot copied: /ml/\\033[2Jx/\n"}
+            << QStringList{"ml/", "ml/ok.txt=ok", "other/"};
+        QTest::newRow("deeper than the walk goes")
+            << QStringList{"ml/x.txt=x", "ml/" + QString("d/").repeated(65) + "y.txt=y"} << "deep" << getR << 1 << "copied 1 file, 1 byte, 1 failed\n"
+            << QStringList{"(deeper than 64 levels: the rest was not copied)"} << QStringList{"ml/x.txt=x"};
     }
 
-    // A failed file is counted and named; the rest is still copied.
-    void folderCopyCountsFailures()
+    void folderCopies()
     {
-        SimulatedPhone phone({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")});
-        phone.putFile(QStringLiteral("ml/a.txt"), "a");
-        phone.putFile(QStringLiteral("ml/b.txt"), "b");
+        QFETCH(QStringList, files);
+        QFETCH(QString, special);
+        QFETCH(QStringList, command);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QStringList, said);
+        QFETCH(QStringList, tree);
+        SimulatedPhone phone(special.contains(QLatin1Char('=')) ? QStringList{QStringLiteral("--fault"), special}
+                                                                : QStringList());
+        for (const QString& file : files) {
+            if (file.endsWith(QLatin1Char('/')))
+                QVERIFY(QDir().mkpath(phone.root() + QLatin1Char('/') + file));
+            else
+                phone.putFile(file.section(QLatin1Char('='), 0, 0), file.section(QLatin1Char('='), 1).toUtf8());
+        }
         QVERIFY(phone.start());
-        QTemporaryDir here;
-        const Run run = cli(onPhone(phone, {QStringLiteral("backup"), here.path()}));
-        QCOMPARE(run.status, 1);
-        QCOMPARE(run.out, QStringLiteral("copied 1 file, 1 byte, 1 failed\n"));
-        QVERIFY2(run.err.contains(QStringLiteral("not copied: /ml/a.txt")), qPrintable(run.err));
+        QTemporaryDir here, elsewhere;
+        if (special == QLatin1String("link"))
+            QVERIFY(QFile::link(elsewhere.path(), here.filePath(QStringLiteral("other"))));
+
+        const Run run = cli(onPhone(phone, command << here.path()));
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out, out);
+        for (const QString& text : said)
+            QVERIFY2(run.err.contains(text), qPrintable(run.err.right(300)));
+        QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QChar('\t')), qPrintable(run.err));
+        const QStringList found = readTree(here.path());
+        QCOMPARE(special == QLatin1String("deep") ? found.filter(QStringLiteral("=")) : found, tree);
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     // get and put replace files like cp; --no-clobber keeps what is there and
@@ -464,6 +435,7 @@ private slots:
         QTest::newRow("get -r without folder") << QStringList{"get", "-r"} << 2;
         QTest::newRow("missing phone folder") << QStringList{"get", "-r", "/none"} << 1;
         QTest::newRow("backup without folder") << QStringList{"backup"} << 2;
+        QTest::newRow("unreachable port") << QStringList{"--port", "/dev/no-such-port", "ls", "/"} << 1;
     }
 
     void exitStatuses()
@@ -473,17 +445,13 @@ private slots:
         SimulatedPhone phone;
         QVERIFY(phone.start());
         QTemporaryDir here;
-        QCOMPARE(cli(onPhone(phone, arguments), here.path()).status, status);
+        const Run run = cli(onPhone(phone, arguments), here.path());
+        QCOMPARE(run.status, status);
         QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        if (arguments.contains(QStringLiteral("/dev/no-such-port")))
+            QVERIFY2(run.err.contains(QStringLiteral("Could not open port /dev/no-such-port!")), qPrintable(run.err));
     }
 
-    void unreachablePortFails()
-    {
-        const Run run = cli({QStringLiteral("--port"), QStringLiteral("/dev/no-such-port"),
-                             QStringLiteral("ls"), QStringLiteral("/")});
-        QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains(QStringLiteral("Could not open port /dev/no-such-port!")));
-    }
 };
 
 QTEST_GUILESS_MAIN(CliTest)
