@@ -92,7 +92,7 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, commands);
         QFETCH(int, outcome);
-        LinkFixture fixture({QStringLiteral("--fault"), fault});
+        LinkFixture fixture({QStringLiteral("--fault"), fault}, 500);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/e"));
         QVERIFY(fixture.connect());
         const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/e/"));

@@ -200,18 +200,11 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("nothing") << qint64(0) << "en_GB"
-                                 << "0 B";
-        QTest::newRow("just under a KB") << qint64(1023) << "en_GB"
-                                         << "1,023 B";
-        QTest::newRow("one KB") << qint64(1024) << "en_GB"
-                                << "1.0 KB";
-        QTest::newRow("300 KB, no decimal") << qint64(307200) << "en_GB"
-                                            << "300 KB";
-        QTest::newRow("1.5 MB in German") << qint64(1572864) << "de_DE"
-                                          << "1,5 MB";
-        QTest::newRow("just under a MB") << qint64(1048575) << "en_GB"
-                                         << "1.0 MB";
+        for (const auto& [row, bytes, locale, shown] :
+             {std::tuple{"nothing", 0, "en_GB", "0 B"}, {"just under a KB", 1023, "en_GB", "1,023 B"},
+              {"one KB", 1024, "en_GB", "1.0 KB"}, {"300 KB, no decimal", 307200, "en_GB", "300 KB"},
+              {"1.5 MB in German", 1572864, "de_DE", "1,5 MB"}, {"just under a MB", 1048575, "en_GB", "1.0 MB"}})
+            QTest::newRow(row) << qint64(bytes) << QString(locale) << QString(shown);
     }
 
     void sizesReadAsPeopleReadThem()

@@ -79,20 +79,12 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("text");
-        QTest::newRow("time-out above 32767") << "sieTimeOut"
-                                              << "40000";
-        QTest::newRow("time-out zero") << "sieTimeOut"
-                                       << "0";
-        QTest::newRow("delay negative") << "sieDelay"
-                                        << "-5";
-        QTest::newRow("slice not a number") << "sieSliceSize"
-                                            << "big";
-        QTest::newRow("slice zero") << "sieSliceSize"
-                                    << "0";
-        QTest::newRow("port zero") << "sieCOMPort"
-                                   << "0";
-        QTest::newRow("empty delay: no complaint, its default written") << "sieDelay"
-                                                                        << "";
+        for (const auto& [row, key, text] :
+             {std::tuple{"time-out above 32767", "sieTimeOut", "40000"}, {"time-out zero", "sieTimeOut", "0"},
+              {"delay negative", "sieDelay", "-5"}, {"slice not a number", "sieSliceSize", "big"},
+              {"slice zero", "sieSliceSize", "0"}, {"port zero", "sieCOMPort", "0"},
+              {"empty delay: no complaint, its default written", "sieDelay", ""}})
+            QTest::newRow(row) << QString(key) << QString(text);
     }
 
     void unusableNumbersFallBackToDefaults()
@@ -146,18 +138,14 @@ private slots:
     {
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("entry");
-        QTest::newRow("not detected") << "/dev/ttyS3"
-                                      << "COM4: /dev/ttyS3";
-        QTest::newRow("description and maker") << "/dev/ttyUSB0"
-                                               << "COM4: /dev/ttyUSB0, USB-Serial Controller, Prolific";
-        QTest::newRow("maker says the same") << "/dev/ttyACM0"
-                                             << "COM4: /dev/ttyACM0, Phone";
-        QTest::newRow("nothing said") << "/dev/rfcomm0"
-                                      << "COM4: /dev/rfcomm0";
-        QTest::newRow("through a link") << "LINK"
-                                        << "COM4: LINK, USB-Serial Controller, Prolific";
-        QTest::newRow("Windows name") << "COM4"
-                                      << "COM4";
+        for (const auto& [row, device, entry] :
+             {std::tuple{"not detected", "/dev/ttyS3", "COM4: /dev/ttyS3"},
+              {"description and maker", "/dev/ttyUSB0", "COM4: /dev/ttyUSB0, USB-Serial Controller, Prolific"},
+              {"maker says the same", "/dev/ttyACM0", "COM4: /dev/ttyACM0, Phone"},
+              {"nothing said", "/dev/rfcomm0", "COM4: /dev/rfcomm0"},
+              {"through a link", "LINK", "COM4: LINK, USB-Serial Controller, Prolific"},
+              {"Windows name", "COM4", "COM4"}})
+            QTest::newRow(row) << QString(device) << QString(entry);
     }
 
     void portEntriesNameWhatTheyOpen()
