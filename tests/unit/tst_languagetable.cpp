@@ -100,12 +100,18 @@ private slots:
         QCOMPARE(table.GetString(4), QString());
     }
 
-    void keepsTextsAnotherFileDoesNotDefine()
+    // A file replaces only the texts it defines; no readable file replaces none.
+    void keepsTextsNothingReplaces()
     {
         LanguageTable table;
         table.LoadLanguage(writeFile(QStringLiteral("a.lng"), "300=about\r\n1=one\r\n"));
         table.LoadLanguage(writeFile(QStringLiteral("b.lng"), "1=eins\r\n# nothing else\r\n"));
         QCOMPARE(table.GetString(300), QStringLiteral("about"));
+        QCOMPARE(table.GetString(1), QStringLiteral("eins"));
+        QTemporaryDir empty;
+        const auto result = LoadInterfaceLanguage(table, empty.path(), QStringLiteral("german.lng"));
+        QVERIFY(!result.warning.isEmpty());
+        QVERIFY(result.fatalMessage.isEmpty());
         QCOMPARE(table.GetString(1), QStringLiteral("eins"));
     }
 
@@ -150,17 +156,6 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         LanguageTable table;
         QCOMPARE(table.LoadLanguage(pipe).status, LanguageTable::LoadStatus::CannotOpen);
-    }
-
-    void keepsTextsWhenNoLanguageCanBeRead()
-    {
-        QTemporaryDir empty;
-        LanguageTable table;
-        table.LoadLanguage(writeFile(QStringLiteral("earlier.lng"), "2=Exit\r\n"));
-        const auto result = LoadInterfaceLanguage(table, empty.path(), QStringLiteral("german.lng"));
-        QVERIFY(!result.warning.isEmpty());
-        QVERIFY(result.fatalMessage.isEmpty());
-        QCOMPARE(table.GetString(2), QStringLiteral("Exit"));
     }
 
     void shippedLanguagesDefineTheSameNumbers_data()
