@@ -139,17 +139,6 @@ void DownloadFrameParser::deliver(QByteArrayView bytes)
         sink_(bytes);
 }
 
-DownloadFrame locateDownloadContent(const QByteArray& answer)
-{
-    DownloadFrameParser parser;
-    parser.feed(answer);
-    DownloadFrame frame;
-    frame.valid = parser.complete();
-    frame.contentStart = parser.contentStart();
-    frame.contentLength = parser.contentDelivered();
-    return frame;
-}
-
 bool isSafeLocalFileName(const QString& name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))

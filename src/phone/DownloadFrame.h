@@ -65,16 +65,6 @@ private:
     qint64 delivered_ = 0;
 };
 
-// The content of a whole download answer.
-struct DownloadFrame
-{
-    bool valid = false;
-    qint64 contentStart = 0;
-    qint64 contentLength = 0;
-};
-
-DownloadFrame locateDownloadContent(const QByteArray& answer);
-
 // A name from the phone that may become a local file name: no separators, no
 // control characters, not "." or "..".
 bool isSafeLocalFileName(const QString& name);
