@@ -255,8 +255,9 @@ private slots:
 
     // get and put replace files like cp; --no-clobber keeps what is there and
     // sends nothing when the phone cannot tell what is there. A failed file
-    // fails the run wherever it comes in the list.
-    void copiesDeletesAndKeeps_data()
+    // fails the run wherever it comes in the list. Wrong use is status 2 and
+    // a failed command 1; neither leaves anything behind.
+    void commandsAndTheirStatus_data()
     {
         QTest::addColumn<QStringList>("command"); // "a.txt": the local one
         QTest::addColumn<QString>("fault");
@@ -265,21 +266,32 @@ private slots:
         QTest::addColumn<QByteArray>("phone"); // the phone's ml/a.txt afterwards
         const QStringList get{"get", "/ml/a.txt", "/ml/b.txt"}, put{"put", "a.txt", "/ml"};
         const QStringList keep{"--no-clobber"};
-        QTest::newRow("get replaces") << get << "" << 0 << QByteArray("phone's") << QByteArray("phone's");
-        QTest::newRow("get --no-clobber keeps")
-            << get + keep << "" << 0 << QByteArray("local") << QByteArray("phone's");
-        QTest::newRow("get, the first file refused")
-            << get << "QFRF=error@1" << 1 << QByteArray("local") << QByteArray("phone's");
-        QTest::newRow("put replaces") << put << "" << 0 << QByteArray("local") << QByteArray("local");
-        QTest::newRow("put --no-clobber keeps")
-            << put + keep << "" << 0 << QByteArray("local") << QByteArray("phone's");
-        QTest::newRow("put --no-clobber, the folder unreadable")
-            << put + keep << "QFSL=error" << 1 << QByteArray("local") << QByteArray("phone's");
-        QTest::newRow("rm") << QStringList{"rm", "/ml/a.txt", "/ml/b.txt"} << "" << 0 << QByteArray("local")
-                            << QByteArray();
+        const auto row = [](const char* name, const QStringList& command, const char* fault, int status,
+                            const char* local = "local", const char* phone = "phone's") {
+            QTest::newRow(name) << command << QString(fault) << status << QByteArray(local) << QByteArray(phone);
+        };
+        row("get replaces", get, "", 0, "phone's");
+        row("get --no-clobber keeps", get + keep, "", 0);
+        row("get, the first file refused", get, "QFRF=error@1", 1);
+        row("put replaces", put, "", 0, "local", "local");
+        row("put --no-clobber keeps", put + keep, "", 0);
+        row("put --no-clobber, the folder unreadable", put + keep, "QFSL=error", 1);
+        row("rm", {"rm", "/ml/a.txt", "/ml/b.txt"}, "", 0, "local", "");
+        row("no command", {}, "", 2);
+        row("unknown command", {"format"}, "", 2);
+        row("ls without folder", {"ls"}, "", 2);
+        row("bad time-out", {"--timeout", "0", "battery"}, "", 2);
+        row("slice beyond the settings", {"--slice", "40000", "battery"}, "", 2);
+        row("missing phone file", {"get", "/none.txt"}, "", 1);
+        row("missing local file", {"put", "/no/such/file", "/ml"}, "", 1);
+        row("rm refused", {"rm", "/none.txt"}, "", 1);
+        row("get -r without folder", {"get", "-r"}, "", 2);
+        row("missing phone folder", {"get", "-r", "/none"}, "", 1);
+        row("backup without folder", {"backup"}, "", 2);
+        row("unreachable port", {"--port", "/dev/no-such-port", "ls", "/"}, "", 1);
     }
 
-    void copiesDeletesAndKeeps()
+    void commandsAndTheirStatus()
     {
         QFETCH(QStringList, command);
         QFETCH(QString, fault);
@@ -300,10 +312,14 @@ private slots:
         QCOMPARE(device.fileContent(QStringLiteral("ml/a.txt")), phone);
         QCOMPARE(run.err.contains(QStringLiteral("exists already: a.txt")),
                  command.contains(QStringLiteral("--no-clobber")) && !status);
-        if (command.first() == QLatin1String("get"))
-            QCOMPARE(readLocal(here.filePath(QStringLiteral("b.txt"))), QByteArray("phone's b"));
-        if (command.first() == QLatin1String("rm"))
-            QVERIFY(!device.hasFile(QStringLiteral("ml/b.txt")));
+        const bool bothNamed = command.contains(QStringLiteral("/ml/b.txt"));
+        QStringList left{"a.txt=" + local};
+        if (bothNamed && command.first() == QLatin1String("get"))
+            left << QStringLiteral("b.txt=phone's b");
+        QCOMPARE(readTree(here.path()), left);
+        QCOMPARE(device.hasFile(QStringLiteral("ml/b.txt")), !bothNamed || command.first() != QLatin1String("rm"));
+        if (command.contains(QStringLiteral("/dev/no-such-port")))
+            QVERIFY2(run.err.contains(QStringLiteral("Could not open port /dev/no-such-port!")), qPrintable(run.err));
     }
 
     // An answer that comes after its time-out, or that the run cannot write,
@@ -404,39 +420,6 @@ private slots:
         QCOMPARE(next.out, QStringLiteral("big.bin\t16000\n"));
         QCOMPARE(next.err.contains(QStringLiteral("deleted the incomplete file /ml/up.bin")), !get);
     }
-
-    void exitStatuses_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::newRow("no command") << QStringList() << 2;
-        QTest::newRow("unknown command") << QStringList{"format"} << 2;
-        QTest::newRow("ls without folder") << QStringList{"ls"} << 2;
-        QTest::newRow("bad time-out") << QStringList{"--timeout", "0", "battery"} << 2;
-        QTest::newRow("slice beyond the settings") << QStringList{"--slice", "40000", "battery"} << 2;
-        QTest::newRow("missing phone file") << QStringList{"get", "/none.txt"} << 1;
-        QTest::newRow("missing local file") << QStringList{"put", "/no/such/file", "/ml"} << 1;
-        QTest::newRow("rm refused") << QStringList{"rm", "/none.txt"} << 1;
-        QTest::newRow("get -r without folder") << QStringList{"get", "-r"} << 2;
-        QTest::newRow("missing phone folder") << QStringList{"get", "-r", "/none"} << 1;
-        QTest::newRow("backup without folder") << QStringList{"backup"} << 2;
-        QTest::newRow("unreachable port") << QStringList{"--port", "/dev/no-such-port", "ls", "/"} << 1;
-    }
-
-    void exitStatuses()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        SimulatedPhone phone;
-        QVERIFY(phone.start());
-        QTemporaryDir here;
-        const Run run = cli(onPhone(phone, arguments), here.path());
-        QCOMPARE(run.status, status);
-        QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-        if (arguments.contains(QStringLiteral("/dev/no-such-port")))
-            QVERIFY2(run.err.contains(QStringLiteral("Could not open port /dev/no-such-port!")), qPrintable(run.err));
-    }
-
 };
 
 QTEST_GUILESS_MAIN(CliTest)
