@@ -3,6 +3,7 @@
 #include "java/Packages.h"
 #include "phone/RepairRecord.h"
 #include "support/LinkFixture.h"
+#include "support/LocalFiles.h"
 
 #include <QFile>
 #include <QTest>
@@ -14,23 +15,10 @@ class JavaTest : public QObject
     Q_OBJECT
 
 private slots:
-    void abandonsAnIncompletePackage_data()
-    {
-        QTest::addColumn<QStringList>("fault");
-        QTest::addColumn<QStringList>("javaFileNames");
-        const QStringList both{QStringLiteral("s3_suite.jad"), QStringLiteral("s3_suite.jar")};
-        QTest::newRow("download refused")
-            << QStringList{QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")} << both;
-        // A package of its index alone would be refused by every install.
-        QTest::newRow("no suite files listed")
-            << QStringList() << QStringList{QStringLiteral("s30_suite.jar")};
-    }
-
+    // A package without its index and suite files would be refused by every install.
     void abandonsAnIncompletePackage()
     {
-        QFETCH(QStringList, fault);
-        QFETCH(QStringList, javaFileNames);
-        LinkFixture fixture(fault, 800);
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")}, 800);
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jad"), "jad");
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jar"), "jar");
         QVERIFY(fixture.connect());
@@ -38,10 +26,13 @@ private slots:
         model.JavaFolders[1] = {"Games", "1", "0"};
         model.JavaSuites[2] = {1, "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
         QTemporaryDir destination;
-        const PackageResult result =
-            CreatePackage(model, "Snake", destination.path(), *fixture.link, javaFileNames);
-        QCOMPARE(result.text, int(JavaTexts::ExportFailed));
-        QVERIFY(QDir(destination.path()).isEmpty());
+        // First no suite files listed, then a download refused.
+        for (const QStringList& listed :
+             {QStringList{"s30_suite.jar"}, QStringList{"s3_suite.jad", "s3_suite.jar"}}) {
+            QCOMPARE(CreatePackage(model, "Snake", destination.path(), *fixture.link, listed).text,
+                     int(JavaTexts::ExportFailed));
+            QVERIFY(QDir(destination.path()).isEmpty());
+        }
     }
 
     // An export must never go by the names of an earlier listing.
@@ -62,13 +53,11 @@ private slots:
         LinkFixture fixture;
         QVERIFY(fixture.connect());
         QTemporaryDir working;
-        QFile old(working.filePath(QStringLiteral("selector.utf")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older menu\n") > 0);
-        old.close();
+        const QString old = writeLocal(working.filePath(QStringLiteral("selector.utf")), "an older menu\n");
         const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
         QVERIFY(!menu.downloaded);
         RepairRecord repairs(working.filePath(QStringLiteral("repairs.ini")));
-        QVERIFY(!QFileInfo::exists(old.fileName()));
+        QVERIFY(!QFileInfo::exists(old));
         QCOMPARE(SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false,
                              working.path(), repairs)
                      .text,
@@ -77,35 +66,26 @@ private slots:
             QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
     }
 
+    // The files of a suite installed and removed again (s7_) stay behind; a
+    // menu too large for its length field is never queued.
     void queuesOnlyASoundMenu_data()
     {
-        QTest::addColumn<bool>("readError");
-        QTest::addColumn<bool>("confirmed");
         QTest::addColumn<int>("nameSize");
         QTest::addColumn<int>("text");
-        QTest::newRow("a sound menu") << false << false << 10 << 0;
-        QTest::newRow("read up to an error") << true << false << 10 << int(JavaTexts::ConfirmLoss);
-        QTest::newRow("read up to an error, loss confirmed") << true << true << 10 << 0;
-        QTest::newRow("too large for its length field")
-            << false << false << 70000 << int(JavaTexts::WriteFailed);
+        QTest::newRow("a sound menu") << 10 << 0;
+        QTest::newRow("too large for its length field") << 70000 << int(JavaTexts::WriteFailed);
     }
     void queuesOnlyASoundMenu()
     {
-        QFETCH(bool, readError);
-        QFETCH(bool, confirmed);
         QFETCH(int, nameSize);
         QFETCH(int, text);
         SelectorModel model;
         model.JavaFolders[1].Name = QByteArray(nameSize, 'n');
         model.JavaSuites[1] = {1, "Four", "s4_", 1, "", "", "", ""};
         QTemporaryDir working;
-        // The files of a suite installed and removed again (s7_) stay behind.
-        for (const char* name : {"s4_suite.jar", "s7_suite.jar"}) {
-            QFile suiteFile(working.filePath(QLatin1String(name)));
-            QVERIFY(suiteFile.open(QIODevice::WriteOnly));
-        }
-
-        const JavaQueue queue = QueueForPhone(model, working.path(), readError, confirmed);
+        writeLocal(working.filePath(QStringLiteral("s4_suite.jar")), "");
+        writeLocal(working.filePath(QStringLiteral("s7_suite.jar")), "");
+        const JavaQueue queue = QueueForPhone(model, working.path(), false, false);
         QCOMPARE(queue.text, text);
         QStringList names;
         for (const UploadItem& item : queue.items)
