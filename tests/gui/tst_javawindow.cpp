@@ -151,11 +151,21 @@ class JavaWindowTest : public QObject
     Q_OBJECT
 
 private slots:
+    void editsTheMenuAndSendsIt_data()
+    {
+        QTest::addColumn<bool>("deleteFiles");
+        QTest::newRow("the removed suites' files kept") << false;
+        QTest::newRow("the removed suites' files deleted") << true;
+    }
+
     // The manager opens with only Read; the menu read shows its suites and
     // their details, the buttons follow the chosen node, the chosen suite is
-    // exported, packages go into the chosen folder and Delete takes suites off.
-    void editsTheMenuAndQueuesIt()
+    // exported, packages go into the chosen folder and Delete takes suites
+    // off. No to sending keeps the edits for the next opening, whose closing
+    // asks again; Yes sends, deleting the removed suites' files only when asked.
+    void editsTheMenuAndSendsIt()
     {
+        QFETCH(bool, deleteFiles);
         JavaFixture fixture;
         QVERIFY(fixture.start());
         QStringList said;
@@ -219,6 +229,9 @@ private slots:
                  sampleFile(QStringLiteral("s0_suite.jar")));
         // No to the question after the manager closed: the queue waits, the menu first.
         QCOMPARE(said.value(1), fixture.text(111));
+        QCOMPARE(fixture.window->panelText(1), fixture.text(424));
+        // Not even the menu's reading leaves its percentage behind.
+        QCOMPARE(fixture.window->panelText(3), QString());
         QStringList queued;
         for (const UploadItem& item : fixture.window->UploadList) {
             QCOMPARE(item.PhoneFolder, QStringLiteral("</java>"));
@@ -226,59 +239,25 @@ private slots:
         }
         QCOMPARE(queued, (QStringList{"selector.utf", "s2_suite.jad", "s2_suite.jar", "s3_suite.jad",
                                       "s3_suite.jar"}));
-    }
-
-    void javaCommandAsksAfterTheManagerCloses_data()
-    {
-        QTest::addColumn<bool>("deleteFiles");
-        QTest::newRow("the removed suite's files kept") << false;
-        QTest::newRow("the removed suite's files deleted") << true;
-    }
-
-    // No keeps the edits for the next opening, whose closing asks again; Yes
-    // sends, deleting the removed suite's files only when asked to.
-    void javaCommandAsksAfterTheManagerCloses()
-    {
-        QFETCH(bool, deleteFiles);
-        JavaFixture fixture;
-        // A suite outside any folder and twin folders show as the file holds them.
-        QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
-        menu.replace("folder=Tools", "folder=Games")
-            .replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n");
-        fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
-        QVERIFY(fixture.start());
-        QStringList asked;
-        driveNextManager([&](JavaWindow* window) {
-            QVERIFY(readMenu(window));
-            QCOMPARE(shownSuites(window), (QStringList{"/Lone", "Games/Snake", "Games/Calculator"}));
-            QVERIFY(clickNode(window, QStringLiteral("Snake")));
-            QTest::keyClick(javaTree(window), Qt::Key_Delete);
-            answerBoxes({QMessageBox::No}, &asked);
-            clickButton(window, "tlbJava_Send");
-        });
-        clickButton(fixture.window.get(), "tlbMain_Java");
-        QCOMPARE(asked, QStringList{fixture.text(111)});
-        QCOMPARE(fixture.window->panelText(1), fixture.text(424));
-        // Not even the menu's reading leaves its percentage behind.
-        QCOMPARE(fixture.window->panelText(3), QString());
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")), menu);
 
         // Meanwhile the phone's menu changes; the copy kept must be of that one.
-        menu += "folder=Added elsewhere\n";
+        const QByteArray menu =
+            fixture.phone.fileContent(QStringLiteral("java/selector.utf")) + "folder=Elsewhere\n";
         fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
         QStringList reopened;
         driveNextManager([&](JavaWindow* window) {
             reopened = shownSuites(window);
-            answerBoxes({QMessageBox::Yes}, &asked, deleteFiles);
+            answerBoxes({QMessageBox::Yes}, &said, deleteFiles);
         }); // closed by its close box
         clickButton(fixture.window.get(), "tlbMain_Java");
-        QCOMPARE(reopened, (QStringList{"/Lone", "Games/Calculator"}));
-        QCOMPARE(asked.value(1), fixture.text(111));
-        QTRY_VERIFY(!fixture.phone.fileContent(QStringLiteral("java/selector.utf")).contains("Snake"));
-        QVERIFY(fixture.phone.fileContent(QStringLiteral("java/selector.utf")).contains("Calculator"));
+        QCOMPARE(reopened, (QStringList{"Games/Hello Vantrel", "Tools/Hello Vantrel"}));
+        QCOMPARE(said.value(2), fixture.text(111));
+        const QByteArray sent = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
+        QVERIFY(sent.contains("Hello Vantrel") && !sent.contains("Snake") && !sent.contains("Elsewhere"));
         QCOMPARE(fixture.window->panelText(1), fixture.text(422));
         QCOMPARE(fixture.phone.hasFile(QStringLiteral("java/s0_suite.jar")), !deleteFiles);
-        QVERIFY(fixture.phone.hasFile(QStringLiteral("java/s1_suite.jar")));
+        QCOMPARE(fixture.phone.hasFile(QStringLiteral("java/s1_suite.jar")), !deleteFiles);
+        QVERIFY(fixture.phone.hasFile(QStringLiteral("java/s3_suite.jar")));
         QCOMPARE(readLocal(fixture.menuCopy()), menu);
         QCOMPARE(fixture.window->UploadList.value(0).PhoneFolder, QStringLiteral("/java"));
         // The sending is over: no Stop button, no progress left standing.
@@ -286,27 +265,17 @@ private slots:
         QVERIFY(fixture.window->panelText(3).isEmpty());
     }
 
-    void failuresLeaveAWorkingMenu_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("install");
-        QTest::addColumn<int>("holds");
-        QTest::newRow("a suite file refused: nothing after it") << "QFWF=error@1" << true << 420;
-        QTest::newRow("every upload refused: put back later") << "QFWF=error" << false << 421;
-    }
-
     // A failed reading closes the manager. A menu read up to an error is sent
-    // only after asking; a failed upload stops the sending, and the phone
-    // keeps a working menu, or gets it back at the next connection: the texts
-    // say which.
-    void failuresLeaveAWorkingMenu()
+    // only after asking; a failed upload stops the sending, and the texts say
+    // the phone gets its menu back at the next connection.
+    void failuresAreToldAndLeaveTheMenuRepairable()
     {
-        QFETCH(QString, fault);
-        QFETCH(bool, install);
-        QFETCH(int, holds);
-        JavaFixture fixture({"--fault", "QFRF=error@1", "--fault", fault});
+        JavaFixture fixture({"--fault", "QFRF=error@1", "--fault", "QFWF=error"});
+        // Suites outside any folder and twin folders show as the file holds them.
         QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
-        menu.replace(menu.lastIndexOf("num=1"), 5, "num=");
+        menu.replace(menu.lastIndexOf("num=1"), 5, "num=")
+            .replace("folder=Tools", "folder=Games")
+            .replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n");
         fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
         QVERIFY(fixture.start());
         driveNextManager([&](JavaWindow* window) {
@@ -319,9 +288,7 @@ private slots:
         driveNextManager([&](JavaWindow* window) {
             answerBoxes({QMessageBox::Ok}, &said);
             QVERIFY(readMenu(window));
-            QCOMPARE(shownSuites(window).value(0), QStringLiteral("Games/Snake"));
-            if (install)
-                QVERIFY(installHello(window, fixture.localFolder(), QStringLiteral("Games")));
+            QCOMPARE(shownSuites(window), (QStringList{"/Lone", "Games/Snake", "Games/Calculator"}));
             answerBoxes({QMessageBox::No}, &said);
             clickButton(window, "tlbJava_Send");
             QVERIFY(window->isVisible() && fixture.window->UploadList.isEmpty());
@@ -331,19 +298,15 @@ private slots:
             clickButton(window, "tlbJava_Send");
         });
         clickButton(fixture.window.get(), "tlbMain_Java");
-        QTRY_COMPARE(said.size(), 5);
         QCOMPARE(said.mid(0, 4),
                  (QStringList{fixture.text(266), fixture.text(273), fixture.text(273), fixture.text(111)}));
-        const QString reported = said.last();
-        QVERIFY2(reported.startsWith(fixture.text(263)) && reported.contains(fixture.text(holds)) &&
+        const QString reported = said.value(4);
+        QVERIFY(!fixture.menuCopy().isEmpty());
+        QVERIFY2(reported.startsWith(fixture.text(263)) && reported.contains(fixture.text(421)) &&
                      reported.contains(fixture.text(274) + QLatin1Char(' ') +
                                        QDir::toNativeSeparators(fixture.menuCopy())),
                  qPrintable(reported));
-        QVERIFY(!fixture.menuCopy().isEmpty());
-        QCOMPARE(fixture.window->panelText(1), fixture.text(holds));
-        QVERIFY(!fixture.phone.hasFile(QStringLiteral("java/s2_suite.jar")));
-        if (holds == 420)
-            QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")), menu);
+        QCOMPARE(fixture.window->panelText(1), fixture.text(421));
     }
 };
 
