@@ -66,9 +66,10 @@ private slots:
         const RarEntry index{"vnjava.ini", kIndex};
         QTest::newRow("files and a folder")
             << storedRar4({index, {"java.jar", kJar}, {"extra", "", 040755}, {"extra/read me.txt", "hi"}})
-            << QStringList{"extra/read me.txt", "java.jar", "vnjava.ini"};
+            << QStringList{"deep/inside/extra/read me.txt", "deep/inside/java.jar", "deep/inside/vnjava.ini",
+                           "p.vnj"};
         const auto refused = [](const char* row, const QByteArray& archive) {
-            QTest::newRow(row) << archive << QStringList();
+            QTest::newRow(row) << archive << QStringList{"p.vnj"};
         };
         refused("a parent part", storedRar4({index, {"../evil.txt", "x"}}));
         refused("a parent part further in", storedRar4({index, {"a/../../evil.txt", "x"}}));
@@ -94,23 +95,16 @@ private slots:
         QFETCH(QByteArray, archive);
         QFETCH(QStringList, unpacked);
         QTemporaryDir area;
-        QFile file(area.filePath(QStringLiteral("p.vnj")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(archive) == archive.size());
-        file.close();
         const QString target = area.filePath(QStringLiteral("deep/inside"));
         QVERIFY(QDir().mkpath(target));
-
         UnpackLimits limits;
         limits.maxEntries = 8;
         limits.maxBytes = 1500;
-        QCOMPARE(UnpackArchive(file.fileName(), target, limits), !unpacked.isEmpty());
+        QCOMPARE(UnpackArchive(writeLocal(area.filePath(QStringLiteral("p.vnj")), archive), target, limits),
+                 unpacked.size() > 1);
         // Nothing lands beside or above the folder.
-        QStringList everything{QStringLiteral("p.vnj")};
-        for (const QString& name : unpacked)
-            everything << QStringLiteral("deep/inside/") + name;
-        everything.sort();
-        QCOMPARE(filesBelow(area.path()), everything);
-        if (!unpacked.isEmpty())
+        QCOMPARE(filesBelow(area.path()), unpacked);
+        if (unpacked.size() > 1)
             QCOMPARE(readLocal(target + QStringLiteral("/java.jar")), kJar);
     }
 
