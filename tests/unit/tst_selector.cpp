@@ -61,13 +61,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("model");
-        QTest::newRow("two folders, an icon")
-            << selectorFile("nextroot=2\n" + kGamesFolder + suiteLines("Snake", "s0_", "/icon.png") +
-                            suiteLines("Tetris", "s1_") +
-                            "endfolder=\nfolder=Tools, \\\n\tmodifiable=1, \\\n\tremovable=0\nendfolder=\n")
-            << "next 2 F[Games|1|0] F[Tools|1|0] "
-               "S1[Games|Snake|s0_|1|untrusted|Snake|/icon.png|Snake.Main] "
-               "S2[Games|Tetris|s1_|1|untrusted|Tetris||Tetris.Main]";
         QTest::newRow("bytes that are not UTF-8, empty values")
             << selectorFile(
                    "nextroot=-4\nfolder=Spi\xe9le, \\\n\tmodifiable=, \\\n\tremovable=\nsuite=\xc3\xa9, "
