@@ -1,11 +1,9 @@
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
 #include "java/Packages.h"
-#include "phone/RepairRecord.h"
 #include "support/LinkFixture.h"
 #include "support/LocalFiles.h"
 
-#include <QFile>
 #include <QTest>
 
 // The Java road's steps that the client cannot show: its working folder is
@@ -46,24 +44,6 @@ private slots:
         QVERIFY(QDir(fixture.phone.root() + QStringLiteral("/java")).removeRecursively());
         QCOMPARE(fixture.link->ListFolder(QStringLiteral("/java/")).outcome, Outcome::Failed);
         QCOMPARE(fixture.link->javaFileNames(), QStringList());
-    }
-
-    void neverOpensAnOlderCopyAfterAFailedDownload()
-    {
-        LinkFixture fixture;
-        QVERIFY(fixture.connect());
-        QTemporaryDir working;
-        const QString old = writeLocal(working.filePath(QStringLiteral("selector.utf")), "an older menu\n");
-        const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
-        QVERIFY(!menu.downloaded);
-        RepairRecord repairs(working.filePath(QStringLiteral("repairs.ini")));
-        QVERIFY(!QFileInfo::exists(old));
-        QCOMPARE(SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false,
-                             working.path(), repairs)
-                     .text,
-                 int(JavaTexts::OpenFailed));
-        for (const QString& command : fixture.phone.commands())
-            QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
     }
 
     // The files of a suite installed and removed again (s7_) stay behind; a

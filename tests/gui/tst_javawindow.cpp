@@ -132,9 +132,9 @@ void answerBoxes(const QList<QMessageBox::StandardButton>& buttons, QStringList*
     });
 }
 
-// Drives the manager the Java command opens; it is closed afterwards if the
-// steps left it open, so a failed step cannot hang the test.
-void driveNextManager(std::function<void(JavaWindow*)> steps)
+// Runs the Java command, driving the manager it opens; the manager is closed
+// afterwards if the steps left it open, so a failed step cannot hang the test.
+void runJavaCommand(const JavaFixture& fixture, std::function<void(JavaWindow*)> steps)
 {
     onNextModal<JavaWindow>([steps](JavaWindow* window) {
         QPointer<JavaWindow> guarded(window);
@@ -142,6 +142,7 @@ void driveNextManager(std::function<void(JavaWindow*)> steps)
         if (guarded && guarded->isVisible())
             guarded->reject();
     });
+    clickButton(fixture.window.get(), "tlbMain_Java");
 }
 
 } // namespace
@@ -169,7 +170,7 @@ private slots:
         JavaFixture fixture;
         QVERIFY(fixture.start());
         QStringList said;
-        driveNextManager([&](JavaWindow* window) {
+        runJavaCommand(fixture, [&](JavaWindow* window) {
             QCOMPARE(enabledButtons(window), QStringLiteral("1----"));
             // Delete on the empty tree does nothing.
             QTest::mouseClick(javaTree(window)->viewport(), Qt::LeftButton);
@@ -207,11 +208,11 @@ private slots:
                 QVERIFY2(clickNode(window, QLatin1String(node)), node);
                 QCOMPARE(enabledButtons(window), QLatin1String(buttons));
                 QTest::keyClick(javaTree(window), Qt::Key_Delete);
-                // The buttons follow the node the selection moved on to: never an install into no folder.
-                int depth = 0; // 1 the menu, 2 a folder, 3 a suite
-                for (const QTreeWidgetItem* at = javaTree(window)->currentItem(); at; at = at->parent())
-                    ++depth;
-                QCOMPARE(enabledButtons(window).at(1) == QLatin1Char('2'), depth == 2 || depth == 3);
+                // The buttons follow the node the selection moved on to (F a folder, M a suite): never an
+                // install into no folder.
+                const QTreeWidgetItem* at = javaTree(window)->currentItem();
+                const QString kind = at ? at->data(0, Qt::UserRole).toString().left(1) : QString();
+                QCOMPARE(enabledButtons(window)[1] == QLatin1Char('2'), kind == "F" || kind == "M");
             }
             QVERIFY(clickNode(window, QStringLiteral("Calculator")));
             clickButton(window, "tlbJava_Delete");
@@ -219,11 +220,9 @@ private slots:
             answerBoxes({QMessageBox::No}, &said);
             clickButton(window, "tlbJava_Send");
         });
-        clickButton(fixture.window.get(), "tlbMain_Java");
 
         const QDir package(fixture.localFolder() + QStringLiteral("/Snake"));
-        QCOMPARE(said.value(0), fixture.text(286) + QLatin1Char(' ') +
-                                    QDir::toNativeSeparators(package.path()) + QLatin1Char('.'));
+        QVERIFY(said.value(0).contains(QDir::toNativeSeparators(package.path())));
         QCOMPARE(package.entryList(QDir::Files), (QStringList{"java.jad", "java.jar", "vnjava.ini"}));
         QCOMPARE(readLocal(package.filePath(QStringLiteral("java.jar"))),
                  sampleFile(QStringLiteral("s0_suite.jar")));
@@ -245,11 +244,10 @@ private slots:
             fixture.phone.fileContent(QStringLiteral("java/selector.utf")) + "folder=Elsewhere\n";
         fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
         QStringList reopened;
-        driveNextManager([&](JavaWindow* window) {
+        runJavaCommand(fixture, [&](JavaWindow* window) {
             reopened = shownSuites(window);
             answerBoxes({QMessageBox::Yes}, &said, deleteFiles);
         }); // closed by its close box
-        clickButton(fixture.window.get(), "tlbMain_Java");
         QCOMPARE(reopened, (QStringList{"Games/Hello Vantrel", "Tools/Hello Vantrel"}));
         QCOMPARE(said.value(2), fixture.text(111));
         const QByteArray sent = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
@@ -265,12 +263,12 @@ private slots:
         QVERIFY(fixture.window->panelText(3).isEmpty());
     }
 
-    // A failed reading closes the manager. A menu read up to an error is sent
-    // only after asking; a failed upload stops the sending, and the texts say
-    // the phone gets its menu back at the next connection.
+    // A menu read up to an error is sent only after asking; a failed upload
+    // stops the sending, and the texts say the phone gets its menu back at the
+    // next connection.
     void failuresAreToldAndLeaveTheMenuRepairable()
     {
-        JavaFixture fixture({"--fault", "QFRF=error@1", "--fault", "QFWF=error"});
+        JavaFixture fixture({"--fault", "QFWF=error"});
         // Suites outside any folder and twin folders show as the file holds them.
         QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
         menu.replace(menu.lastIndexOf("num=1"), 5, "num=")
@@ -278,14 +276,8 @@ private slots:
             .replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n");
         fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
         QVERIFY(fixture.start());
-        driveNextManager([&](JavaWindow* window) {
-            clickButton(window, "tlbJava_Download");
-            QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);
-        });
-        clickButton(fixture.window.get(), "tlbMain_Java");
-
         QStringList said;
-        driveNextManager([&](JavaWindow* window) {
+        runJavaCommand(fixture, [&](JavaWindow* window) {
             answerBoxes({QMessageBox::Ok}, &said);
             QVERIFY(readMenu(window));
             QCOMPARE(shownSuites(window), (QStringList{"/Lone", "Games/Snake", "Games/Calculator"}));
@@ -297,7 +289,6 @@ private slots:
             answerBoxes({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok}, &said);
             clickButton(window, "tlbJava_Send");
         });
-        clickButton(fixture.window.get(), "tlbMain_Java");
         QCOMPARE(said.mid(0, 4),
                  (QStringList{fixture.text(266), fixture.text(273), fixture.text(273), fixture.text(111)}));
         const QString reported = said.value(4);
@@ -307,6 +298,11 @@ private slots:
                                        QDir::toNativeSeparators(fixture.menuCopy())),
                  qPrintable(reported));
         QCOMPARE(fixture.window->panelText(1), fixture.text(421));
+        // Reading the menu the phone no longer holds closes the manager: the copy it read before is gone.
+        runJavaCommand(fixture, [&](JavaWindow* window) {
+            clickButton(window, "tlbJava_Download");
+            QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);
+        });
     }
 };
 
