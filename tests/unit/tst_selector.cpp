@@ -6,9 +6,7 @@
 
 namespace {
 
-const QByteArray kTerminator("\0\x0c"
-                             "EOF_SELECTOR",
-                             14);
+const QByteArray kTerminator = QByteArray("\0\x0c", 2) + "EOF_SELECTOR";
 
 // The body as the writer lays it out, wrapped in its length field and terminator.
 QByteArray selectorFile(const QByteArray& body)
