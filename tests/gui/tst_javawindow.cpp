@@ -100,8 +100,7 @@ bool readMenu(QWidget* window)
 // the package dialog as a user does: its name typed, Open clicked.
 bool installHello(QWidget* window, const QString& localFolder, const QString& chosen)
 {
-    QFile::copy(QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java.vnj"),
-                localFolder + QStringLiteral("/hello-java.vnj"));
+    QFile::copy(VANTREL_SOURCE_DIR "/samples/hello-java.vnj", localFolder + "/hello-java.vnj");
     const qsizetype before = shownSuites(window).size();
     if (!clickNode(window, chosen))
         return false;
