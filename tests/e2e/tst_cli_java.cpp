@@ -1,5 +1,6 @@
 #include "phone/NameCodec.h"
 #include "phone/RepairRecord.h"
+#include "support/LocalFiles.h"
 #include "support/ProgramRun.h"
 #include "support/SimulatedPhone.h"
 #include "support/StoredRar.h"
@@ -8,16 +9,15 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 QByteArray sampleFile(const char* name = "selector.utf")
 {
-    QFile file(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readLocal(QStringLiteral(VANTREL_SOURCE_DIR "/phone-sample/java/") + QLatin1String(name));
 }
 
 // A phone holding the sample phone's Java menu and suites.
@@ -32,8 +32,8 @@ QStringList phoneJavaFolder(const SimulatedPhone& phone)
     return QDir(phone.root() + QStringLiteral("/java")).entryList(QDir::Files, QDir::Name);
 }
 
-const QByteArray kJar =
-    QByteArray("PK\x03\x04hello classes ") + QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0');
+const QString kHello = QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java.vnj");
+const QByteArray kHelloJar = readLocal(QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java/java.jar"));
 
 } // namespace
 
@@ -44,51 +44,38 @@ class CliJavaTest : public QObject
 
     QTemporaryDir home_;
 
-    ProgramRun java(const SimulatedPhone& phone, const QStringList& arguments,
-                    const QString& here = QString())
+    ProgramRun java(const SimulatedPhone& phone, const QStringList& arguments)
     {
         return runProgram(
             SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
             QStringList{"--port", phone.device(), "--delay", "20", "--timeout", "1500", "java"} + arguments,
-            userEnvironment(home_.path()), here.isEmpty() ? home_.path() : here);
-    }
-
-    QString package(const QString& name, const QList<RarEntry>& entries)
-    {
-        const QString path = home_.filePath(name);
-        return writeStoredRar4(path, entries) ? path : QString();
-    }
-
-    QString helloPackage()
-    {
-        return package(
-            QStringLiteral("hello.vnj"),
-            {{"vnjava.ini",
-              "suite=Hello World\nnum=1\ndomain=untrusted\nmidlet=Hello World\nicon=\nclass=h.Main\n"},
-             {"java.jad", "MIDlet-1: Hello World\r\n"},
-             {"java.jar", kJar}});
+            userEnvironment(home_.path()), home_.path());
     }
 
     int menuCopies() const
     {
-        return QDir(home_.filePath(QStringLiteral("data/Vantrel/Vantrel/java-menus")))
-            .entryList(QDir::Files)
-            .size();
+        return QDir(home_.filePath("data/Vantrel/Vantrel/java-menus")).entryList(QDir::Files).size();
     }
 
 private slots:
+    // A suite outside any folder, a folder without a name and Latin-1 names
+    // (found as typed in UTF-8) are listed and kept through every rewrite.
     void installsListsExportsAndRemoves()
     {
         SimulatedPhone phone;
         putSampleJava(phone);
+        QByteArray menu = sampleFile();
+        menu.replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n"
+                                     "midlet=Lone, \\\n\tclass=l.Main\n");
+        menu.replace("folder=Games", "folder=").replace("folder=Tools", "folder=Spi\xe9le");
+        phone.putFile(QStringLiteral("java/selector.utf"), menu.replace("suite=Calculator", "suite=K\xe4"
+                                                                                            "fer"));
         QVERIFY(phone.start());
-        const QString hello = helloPackage();
-
-        ProgramRun run = java(phone, {"install", hello, "--folder", "Games"});
+        ProgramRun run = java(phone, {"install", kHello, "--folder", QStringLiteral("Spiéle")});
         QCOMPARE(run.status, 0);
         QVERIFY(run.err.contains(QStringLiteral("The phone's earlier Java menu is kept in")));
         QCOMPARE(menuCopies(), 1);
-        QCOMPARE(phone.fileContent(QStringLiteral("java/s2_suite.jar")), kJar);
+        QCOMPARE(phone.fileContent(QStringLiteral("java/s2_suite.jar")), kHelloJar);
         QCOMPARE(phoneJavaFolder(phone),
                  (QStringList{"s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar", "s2_suite.jad",
                               "s2_suite.jar", "selector.utf"}));
@@ -99,53 +86,48 @@ private slots:
         QVERIFY(uploads.last().contains(EncodeName(QStringLiteral("selector.utf"))));
         QCOMPARE(commands.value(deletion + 1), uploads.last());
 
+        const QByteArray listed = "nextroot\t3\n"
+                                  "suite\t\tLone\ts5_\t1\td\tLone\t\tl.Main\n"
+                                  "folder\t\t1\t0\n"
+                                  "suite\t\tSnake\ts0_\t1\tuntrusted\tSnake\t/icon.png\tsnake.Main\n"
+                                  "folder\tSpi\xe9le\t1\t0\n"
+                                  "suite\tSpi\xe9le\tK\xe4"
+                                  "fer\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n";
         run = java(phone, {"list"});
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out,
-                 QByteArray("nextroot\t3\n"
-                            "folder\tGames\t1\t0\n"
-                            "suite\tGames\tSnake\ts0_\t1\tuntrusted\tSnake\t/icon.png\tsnake.Main\n"
-                            "suite\tGames\tHello World\ts2_\t1\tuntrusted\tHello World\t\th.Main\n"
-                            "folder\tTools\t1\t0\n"
-                            "suite\tTools\tCalculator\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n"));
+        QCOMPARE(run.out, listed + "suite\tSpi\xe9le\tHello Vantrel\ts2_\t1\tuntrusted\tHello Vantrel\t\t"
+                                   "hello.HelloMidlet\n");
 
         QTemporaryDir here;
-        run = java(phone, {"export", "Hello World"}, here.path());
-        QCOMPARE(run.status, 0);
-        QFile exported(here.filePath(QStringLiteral("Hello_World/java.jar")));
-        QVERIFY(exported.open(QIODevice::ReadOnly));
-        QCOMPARE(exported.readAll(), kJar);
-        QCOMPARE(QDir(here.filePath(QStringLiteral("Hello_World"))).entryList(QDir::Files),
+        QCOMPARE(java(phone, {"export", "Hello Vantrel", "--to", here.path()}).status, 0);
+        QCOMPARE(readLocal(here.filePath(QStringLiteral("Hello_Vantrel/java.jar"))), kHelloJar);
+        QCOMPARE(QDir(here.filePath(QStringLiteral("Hello_Vantrel"))).entryList(QDir::Files),
                  (QStringList{"java.jad", "java.jar", "vnjava.ini"}));
 
-        run = java(phone, {"remove", "Hello World", "Snake", "--delete-files"});
+        run = java(phone, {"remove", "Hello Vantrel", QStringLiteral("Käfer"), "--delete-files"});
         QCOMPARE(run.status, 0);
         QCOMPARE(menuCopies(), 2);
         // The phone's "/java" holds exactly what its menu names.
-        QCOMPARE(phoneJavaFolder(phone), (QStringList{"s1_suite.jad", "s1_suite.jar", "selector.utf"}));
-        run = java(phone, {"list"});
-        QCOMPARE(run.out,
-                 QByteArray("nextroot\t3\nfolder\tGames\t1\t0\nfolder\tTools\t1\t0\n"
-                            "suite\tTools\tCalculator\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n"));
+        QCOMPARE(phoneJavaFolder(phone), (QStringList{"s0_suite.jad", "s0_suite.jar", "selector.utf"}));
+        QCOMPARE(java(phone, {"list"}).out, listed.first(listed.indexOf("suite\tSpi")));
     }
 
     void writesNothingWhenItRefuses_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        const QString hostile =
-            package(QStringLiteral("hostile.vnj"),
-                    {{"vnjava.ini", "suite=X\r\n"}, {"java.jar", "x"}, {"../x.jar", "x"}});
-        const QString good =
-            package(QStringLiteral("good.vnj"), {{"vnjava.ini", "suite=G\r\n"}, {"java.jar", "g"}});
-        QTest::newRow("an unknown folder") << QStringList{"install", good, "--folder", "Nowhere"} << 1;
+        const QString hostile = home_.filePath("hostile.vnj");
+        QVERIFY(
+            writeStoredRar4(hostile, {{"vnjava.ini", "suite=X\r\n"}, {"java.jar", "x"}, {"../x.jar", "x"}}));
+        QTest::newRow("an unknown folder") << QStringList{"install", kHello, "--folder", "Nowhere"} << 1;
+        // The good package before it is not installed either.
         QTest::newRow("a package with a ../ entry")
-            << QStringList{"install", good, hostile, "--folder", "Games"} << 1;
+            << QStringList{"install", kHello, hostile, "--folder", "Games"} << 1;
         QTest::newRow("a missing package") << QStringList{"install", "no.vnj", "--folder", "Games"} << 1;
         QTest::newRow("an unknown suite") << QStringList{"remove", "Snake", "Tetris"} << 1;
         QTest::newRow("an unknown suite to export") << QStringList{"export", "Tetris"} << 1;
         QTest::newRow("no action") << QStringList() << 2;
-        QTest::newRow("install without a folder") << QStringList{"install", good} << 2;
+        QTest::newRow("install without a folder") << QStringList{"install", kHello} << 2;
         QTest::newRow("an option of another action") << QStringList{"list", "--force"} << 2;
         QTest::newRow("remove without names") << QStringList{"remove"} << 2;
     }
@@ -171,11 +153,12 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("install");
         QTest::addColumn<bool>("restored");
-        // Hello World's two files are the 1st and 2nd uploads, the menu the 3rd.
+        // Hello Vantrel's two files are the 1st and 2nd uploads, the menu the 3rd.
         QTest::newRow("the menu refused once: put back at once") << "QFWF=error@1" << false << true;
         QTest::newRow("a suite file refused: the menu untouched") << "QFWF=error@1" << true << true;
         QTest::newRow("the new menu refused after the suite files") << "QFWF=error#3" << true << true;
         QTest::newRow("every upload refused") << "QFWF=error" << false << false;
+        QTest::newRow("the old menu's deletion unanswered: no files sent") << "QFDF=silent" << false << false;
         QTest::newRow("the line lost after the suite files") << "QFWF=drop:0#3" << true << false;
         QTest::newRow("the client killed while the menu goes") << "QFWF=late:30000#3" << true << false;
     }
@@ -186,14 +169,13 @@ private slots:
         QFETCH(bool, restored);
         const bool kill = fault.contains(QLatin1String("late")); // killed while it waits for the phone
         const QString record = home_.filePath(QStringLiteral("data/Vantrel/Vantrel/repairs.ini"));
-        QFile::remove(record);
-        // What this phone left to repair is no other test's.
+        // What this phone left to repair is no other test's: pseudo-terminal names come again.
         const auto forget = qScopeGuard([&] { QFile::remove(record); });
         SimulatedPhone phone({QStringLiteral("--fault"), fault});
         putSampleJava(phone);
         QVERIFY(phone.start());
-        const QStringList arguments = install ? QStringList{"install", helloPackage(), "--folder", "Games"}
-                                              : QStringList{"remove", "Snake"};
+        const QStringList arguments =
+            install ? QStringList{"install", kHello, "--folder", "Games"} : QStringList{"remove", "Snake"};
         if (kill) {
             QProcess client;
             client.setProcessEnvironment(userEnvironment(home_.path()));
@@ -206,15 +188,16 @@ private slots:
         } else {
             const ProgramRun run = java(phone, arguments);
             QCOMPARE(run.status, 1);
-            const QString holds = restored ? QStringLiteral("The phone holds its earlier Java menu.")
-                                           : QStringLiteral("The phone holds no Java menu now");
-            QVERIFY2(run.err.contains(QStringLiteral("The files could not be sent to the phone.\n") + holds),
-                     qPrintable(run.err));
+            const QString told =
+                QStringLiteral("The files could not be sent to the phone.\nThe phone holds ") +
+                (restored ? "its earlier Java menu." : "no Java menu now");
+            QVERIFY2(run.err.contains(told), qPrintable(run.err));
         }
         QList<RepairRecord::Repair> repairs = RepairRecord(record).pending();
         // The menu's own partial upload is recorded beside it.
         repairs.removeIf([](const RepairRecord::Repair& repair) {
-            return repair.kind == RepairRecord::Kind::DeletePartial && repair.name == QLatin1String("selector.utf");
+            return repair.kind == RepairRecord::Kind::DeletePartial &&
+                   repair.name == QLatin1String("selector.utf");
         });
         QCOMPARE(repairs.size(), restored ? 0 : 1);
         if (restored) {
@@ -228,48 +211,7 @@ private slots:
         QCOMPARE(repair.folder + QLatin1Char('/') + repair.name, QStringLiteral("/java/selector.utf"));
         // The copy lies in the user's data folder, which outlives the run.
         QVERIFY(repair.copyPath.startsWith(home_.filePath(QStringLiteral("data/"))));
-        QFile copy(repair.copyPath);
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), sampleFile());
-    }
-
-    // Suites outside any folder, twin folders and a folder without a name are
-    // listed and kept through a rewrite.
-    void keepsEveryPartOfTheMenu()
-    {
-        SimulatedPhone phone;
-        QByteArray menu = sampleFile();
-        menu.replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n"
-                                     "midlet=Lone, \\\n\tclass=l.Main\n");
-        menu.replace("folder=Games", "folder=").replace("folder=Tools", "folder=Games");
-        menu.replace(0, 2, QByteArray(1, char((menu.size() - 16) >> 8)) + char((menu.size() - 16) & 0xFF));
-        phone.putFile(QStringLiteral("java/selector.utf"), menu);
-        QVERIFY(phone.start());
-        const QByteArray listed = "nextroot\t2\n"
-                                  "suite\t\tLone\ts5_\t1\td\tLone\t\tl.Main\n"
-                                  "folder\t\t1\t0\n"
-                                  "suite\t\tSnake\ts0_\t1\tuntrusted\tSnake\t/icon.png\tsnake.Main\n"
-                                  "folder\tGames\t1\t0\n";
-        const ProgramRun run = java(phone, {"list"});
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, listed + "suite\tGames\tCalculator\ts1_\t1\tuntrusted\tCalculator\t\tcalc.Main\n");
-        QCOMPARE(java(phone, {"remove", "Calculator"}).status, 0);
-        QCOMPARE(java(phone, {"list"}).out, listed);
-    }
-
-    // A Latin-1 menu, names typed in UTF-8.
-    void findsNamesAsTheyAreShown()
-    {
-        SimulatedPhone phone;
-        QByteArray menu = sampleFile();
-        menu.replace("=Games", "=Spi\xe9le")
-            .replace("suite=Snake", "suite=K\xe4"
-                                    "fer");
-        phone.putFile(QStringLiteral("java/selector.utf"), menu);
-        QVERIFY(phone.start());
-        QCOMPARE(java(phone, {"remove", QStringLiteral("Käfer")}).status, 0);
-        QCOMPARE(java(phone, {"list"}).out.split('\n').mid(1, 2),
-                 (QByteArrayList{"folder\tSpi\xe9le\t1\t0", "folder\tTools\t1\t0"}));
+        QCOMPARE(readLocal(repair.copyPath), sampleFile());
     }
 
     // A menu read only up to an error loses the suites after it: sent only with --force.

@@ -1,10 +1,9 @@
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
 #include "java/Packages.h"
-#include "phone/RepairRecord.h"
 #include "support/LinkFixture.h"
+#include "support/LocalFiles.h"
 
-#include <QFile>
 #include <QTest>
 
 // The Java road's steps that the client cannot show: its working folder is
@@ -14,23 +13,10 @@ class JavaTest : public QObject
     Q_OBJECT
 
 private slots:
-    void abandonsAnIncompletePackage_data()
-    {
-        QTest::addColumn<QStringList>("fault");
-        QTest::addColumn<QStringList>("javaFileNames");
-        const QStringList both{QStringLiteral("s3_suite.jad"), QStringLiteral("s3_suite.jar")};
-        QTest::newRow("download refused")
-            << QStringList{QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")} << both;
-        // A package of its index alone would be refused by every install.
-        QTest::newRow("no suite files listed")
-            << QStringList() << QStringList{QStringLiteral("s30_suite.jar")};
-    }
-
+    // A package without its index and suite files would be refused by every install.
     void abandonsAnIncompletePackage()
     {
-        QFETCH(QStringList, fault);
-        QFETCH(QStringList, javaFileNames);
-        LinkFixture fixture(fault, 800);
+        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFRF=error@1")}, 800);
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jad"), "jad");
         fixture.phone.putFile(QStringLiteral("java/s3_suite.jar"), "jar");
         QVERIFY(fixture.connect());
@@ -38,10 +24,13 @@ private slots:
         model.JavaFolders[1] = {"Games", "1", "0"};
         model.JavaSuites[2] = {1, "Snake", "s3_", 5, "untrusted", "Snake", "", "snake.Main"};
         QTemporaryDir destination;
-        const PackageResult result =
-            CreatePackage(model, "Snake", destination.path(), *fixture.link, javaFileNames);
-        QCOMPARE(result.text, int(JavaTexts::ExportFailed));
-        QVERIFY(QDir(destination.path()).isEmpty());
+        // First no suite files listed, then a download refused.
+        for (const QStringList& listed :
+             {QStringList{"s30_suite.jar"}, QStringList{"s3_suite.jad", "s3_suite.jar"}}) {
+            QCOMPARE(CreatePackage(model, "Snake", destination.path(), *fixture.link, listed).text,
+                     int(JavaTexts::ExportFailed));
+            QVERIFY(QDir(destination.path()).isEmpty());
+        }
     }
 
     // An export must never go by the names of an earlier listing.
@@ -57,61 +46,25 @@ private slots:
         QCOMPARE(fixture.link->javaFileNames(), QStringList());
     }
 
-    void neverOpensAnOlderCopyAfterAFailedDownload()
-    {
-        LinkFixture fixture;
-        QVERIFY(fixture.connect());
-        QTemporaryDir working;
-        QFile old(working.filePath(QStringLiteral("selector.utf")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older menu\n") > 0);
-        old.close();
-        const PhoneMenu menu = DownloadSelector(*fixture.link, working.path());
-        QVERIFY(!menu.downloaded);
-        RepairRecord repairs(working.filePath(QStringLiteral("repairs.ini")));
-        QVERIFY(!QFileInfo::exists(old.fileName()));
-        QCOMPARE(SendToPhone(*fixture.link, SelectorModel(), working.path(), menu, false, false,
-                             working.path(), repairs)
-                     .text,
-                 int(JavaTexts::OpenFailed));
-        for (const QString& command : fixture.phone.commands())
-            QVERIFY(!command.startsWith(QLatin1String("AT+QFDF")));
-    }
-
-    void queuesOnlyASoundMenu_data()
-    {
-        QTest::addColumn<bool>("readError");
-        QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<int>("nameSize");
-        QTest::addColumn<int>("text");
-        QTest::newRow("a sound menu") << false << false << 10 << 0;
-        QTest::newRow("read up to an error") << true << false << 10 << int(JavaTexts::ConfirmLoss);
-        QTest::newRow("read up to an error, loss confirmed") << true << true << 10 << 0;
-        QTest::newRow("too large for its length field")
-            << false << false << 70000 << int(JavaTexts::WriteFailed);
-    }
+    // A menu too large for its length field is never queued; the files of a
+    // suite installed and removed again (s7_) stay behind.
     void queuesOnlyASoundMenu()
     {
-        QFETCH(bool, readError);
-        QFETCH(bool, confirmed);
-        QFETCH(int, nameSize);
-        QFETCH(int, text);
         SelectorModel model;
-        model.JavaFolders[1].Name = QByteArray(nameSize, 'n');
+        model.JavaFolders[1].Name = QByteArray(70000, 'n');
         model.JavaSuites[1] = {1, "Four", "s4_", 1, "", "", "", ""};
         QTemporaryDir working;
-        // The files of a suite installed and removed again (s7_) stay behind.
-        for (const char* name : {"s4_suite.jar", "s7_suite.jar"}) {
-            QFile suiteFile(working.filePath(QLatin1String(name)));
-            QVERIFY(suiteFile.open(QIODevice::WriteOnly));
-        }
-
-        const JavaQueue queue = QueueForPhone(model, working.path(), readError, confirmed);
-        QCOMPARE(queue.text, text);
+        writeLocal(working.filePath(QStringLiteral("s4_suite.jar")), "");
+        writeLocal(working.filePath(QStringLiteral("s7_suite.jar")), "");
+        const JavaQueue refused = QueueForPhone(model, working.path(), false, false);
+        QCOMPARE(refused.text, int(JavaTexts::WriteFailed));
+        QVERIFY(refused.items.isEmpty() &&
+                !QFileInfo::exists(working.filePath(QStringLiteral("selector.utf"))));
+        model.JavaFolders[1].Name = "Games";
         QStringList names;
-        for (const UploadItem& item : queue.items)
+        for (const UploadItem& item : QueueForPhone(model, working.path(), false, false).items)
             names << item.FileName;
-        QCOMPARE(names, (text == 0 ? QStringList{"selector.utf", "s4_suite.jar"} : QStringList()));
-        QCOMPARE(QFileInfo::exists(working.filePath(QStringLiteral("selector.utf"))), text == 0);
+        QCOMPARE(names, (QStringList{"selector.utf", "s4_suite.jar"}));
     }
 };
 
