@@ -8,18 +8,10 @@
 #include "settings/SettingsStore.h"
 #include "support/SimulatedPhone.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 
-#include <functional>
-#include <memory>
+using namespace Qt::StringLiterals;
 
 // The modal window types tests have said they expect, one entry per pending `onNextModal`.
 inline QList<const QMetaObject*>& expectedModals()
@@ -140,10 +132,26 @@ struct ExplorerFixture
         return true;
     }
 
+    // Places each file on the phone, holding its own name, then starts.
+    bool startWith(const QStringList& files)
+    {
+        for (const QString& path : files)
+            phone.putFile(path, QFileInfo(path).fileName().toUtf8());
+        return start();
+    }
+    bool showActive() const
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
     QString repairRecordFile() const { return folder.filePath(QStringLiteral("repairs.ini")); }
 
     QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
     QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }
+    QString local(const QString& name) const { return localFolder() + QLatin1Char('/') + name; }
+    QString panel() const { return window->panelText(1); }
 
     template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
     QTreeWidget* tree() const { return find<QTreeWidget>(QStringLiteral("tvFolders")); }
@@ -166,13 +174,14 @@ struct ExplorerFixture
         }
         return names;
     }
-    QStringList rowNames() const
+    QStringList rowTexts(int column) const
     {
-        QStringList names;
+        QStringList texts;
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            names << list()->topLevelItem(i)->text(0);
-        return names;
+            texts << list()->topLevelItem(i)->text(column);
+        return texts;
     }
+    QStringList rowNames() const { return rowTexts(0); }
     void selectRows(const QStringList& names) const
     {
         list()->clearSelection();
@@ -196,11 +205,24 @@ struct ExplorerFixture
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers,
                           list()->visualItemRect(rows.first()).center());
     }
+    void clickNodes(const QStringList& tags) const
+    {
+        for (const QString& tag : tags)
+            clickNode(tag);
+    }
+    void press(const QString& name) const { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
+    QWidget* pane() const { return find<QAbstractItemView>(QStringLiteral("wbDisk"))->viewport(); }
+    // A right click's menu request at a folder, as the window system sends it.
+    QMenu* folderMenu(const QString& tag) const
+    {
+        const QPoint at = tree()->visualItemRect(treeNode(tag)).center();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, tree()->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(tree()->viewport(), &request);
+        return find<QMenu>(QStringLiteral("mnuFolderOp"));
+    }
     QStringList rowFolders() const
     {
-        QStringList folders;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            folders << list()->topLevelItem(i)->text(1);
+        QStringList folders = rowTexts(1);
         folders.removeDuplicates();
         return folders;
     }

@@ -1,13 +1,5 @@
-// What a desktop user sees around the phone: the local pane in the interface
-// language and splitter bars that can be seen and dragged.
+// What a desktop user sees beside the phone: the local pane in the interface language.
 #include "ExplorerFixture.h"
-
-#include <QFileSystemModel>
-#include <QHeaderView>
-#include <QImage>
-#include <QSplitter>
-#include <QTest>
-#include <QTreeView>
 
 class DesktopTest : public QObject
 {
@@ -31,10 +23,7 @@ private slots:
         QFETCH(QStringList, titles);
         QFETCH(QString, size);
         ExplorerFixture fixture;
-        QFile file(fixture.localFolder() + QStringLiteral("/notes.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(1536, 'n'));
-        file.close();
+        const QString file = writeLocal(fixture.local(QStringLiteral("notes.txt")), QByteArray(1536, 'n'));
         fixture.store->write(QStringLiteral("sysLanguage"), language);
         fixture.window->StartUp();
 
@@ -46,39 +35,12 @@ private slots:
         }
         QCOMPARE(shown, titles);
         auto* model = qobject_cast<QFileSystemModel*>(view->model());
-        QTRY_COMPARE(model->index(file.fileName(), 1).data().toString(), size);
+        QTRY_COMPARE(model->index(file, 1).data().toString(), size);
         // The rows carry pictures, and the columns fit beside each other.
-        QVERIFY(!model->index(file.fileName(), 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+        QVERIFY(!model->index(file, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
         fixture.window->resize(1280, 800);
         QTRY_VERIFY(view->header()->sectionSize(0) > view->header()->sectionSize(1));
         QVERIFY(view->header()->length() <= view->viewport()->width());
-    }
-
-    void splitterBarsShowAndDrag()
-    {
-        ExplorerFixture fixture;
-        QVERIFY(fixture.start());
-        fixture.window->resize(1280, 800);
-        QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
-        auto* columns = fixture.find<QSplitter>(QStringLiteral("columns"));
-        QSplitterHandle* bar = columns->handle(1);
-
-        // Something is drawn on the bar, not only the window's background.
-        const QImage picture = bar->grab().toImage();
-        QSet<QRgb> colours;
-        for (int y = 0; y < picture.height(); ++y)
-            colours.insert(picture.pixel(picture.width() / 2, y));
-        QVERIFY(colours.size() > 1);
-
-        // A pointer a little beside the bar's middle still takes hold of it.
-        QCOMPARE(columns->childAt(bar->geometry().center() + QPoint(3, 0)), bar);
-
-        const int before = columns->sizes().at(0);
-        const QPoint grip = bar->rect().center();
-        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
-        QTest::mouseMove(bar, grip + QPoint(120, 0));
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(120, 0));
-        QTRY_VERIFY(qAbs(columns->sizes().at(0) - (before + 120)) <= 2);
     }
 };
 
