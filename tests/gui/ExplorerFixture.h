@@ -168,10 +168,8 @@ struct ExplorerFixture
     QStringList childNames(const QString& tag) const
     {
         QStringList names;
-        if (QTreeWidgetItem* node = treeNode(tag)) {
-            for (int i = 0; i < node->childCount(); ++i)
-                names << node->child(i)->text(0);
-        }
+        for (int i = 0; treeNode(tag) && i < treeNode(tag)->childCount(); ++i)
+            names << treeNode(tag)->child(i)->text(0);
         return names;
     }
     QStringList rowTexts(int column) const
