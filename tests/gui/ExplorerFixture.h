@@ -29,17 +29,14 @@ template <typename T> QTimer* onNextModal(std::function<void(T*)> act)
     auto tries = std::make_shared<int>(0);
     // However the watch ends, its box is no longer expected.
     QObject::connect(timer, &QObject::destroyed, [] { expectedModals().removeOne(&T::staticMetaObject); });
-    const auto finish = [timer] {
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
+        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!modal && ++*tries <= 1000)
+            return;
         timer->stop();
         timer->deleteLater();
-    };
-    QObject::connect(timer, &QTimer::timeout, [finish, tries, act] {
-        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            finish();
+        if (modal)
             act(modal);
-        } else if (++*tries > 1000) {
-            finish();
-        }
     });
     timer->start(10);
     return timer;
@@ -81,24 +78,12 @@ struct UnexpectedBoxGuard
     QTimer timer;
 };
 
-// Files the window asks the desktop to open land in `opened` instead.
-inline void recordOpenedFiles(QStringList& opened)
-{
-    opened.clear();
-    OpenWith::setOpener([&opened](const QString& path) {
-        opened << path;
-        return true;
-    });
-}
-
-// The main window on an isolated store, a working folder of its own and a
-// simulated phone on port COM4.
+// The main window on a store and working folder of its own, a simulated phone on COM4.
 struct ExplorerFixture
 {
     explicit ExplorerFixture(const QStringList& simulatorArguments = {}) : phone(simulatorArguments)
     {
-        // Copies and records the window keeps for the user stay in the test's
-        // folder, unless the test chose a place for them.
+        // What the window keeps for the user stays in the test's folder, unless the test chose a place.
         if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
             qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
             ownsDataHome = true;
@@ -120,8 +105,7 @@ struct ExplorerFixture
             qunsetenv("XDG_DATA_HOME");
     }
 
-    // Starts the phone, points COM4 at it and runs the window's start-up, as
-    // after a run that left the line in step.
+    // Starts the phone and the window, as after a run that left the line in step.
     bool start()
     {
         if (!phone.start())

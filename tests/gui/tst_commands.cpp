@@ -61,8 +61,7 @@ private slots:
             QCOMPARE(asked, fixture.text(471) + u" 2."_s);
             QVERIFY(fixture.phone.hasFile(u"ml/a.txt"_s));
             QVERIFY(!fixture.phone.hasFile(u"ml/b.txt"_s));
-            // The list shows the phone's files after the command.
-            QCOMPARE(fixture.rowNames(), QStringList{"a.txt"});
+            QCOMPARE(fixture.rowNames(), QStringList{"a.txt"}); // the phone's files after the command
         } else if (gesture == "upload") {
             dropOnto(fixture.list()->viewport(), fileDrop({album + u"/one.txt"_s, album + u"/two.txt"_s}));
         } else {
@@ -85,10 +84,9 @@ private slots:
         QVERIFY(fixture.find<QLabel>(u"stbMain_Panel1"_s)->toolTip().contains(fixture.text(reason)));
     }
 
-    // Delete acts on the folder the list shows, however it came there: a right
-    // click's menu closed without a choice, then F5; a click on empty tree space,
-    // then Up; a favourite of a missing folder; a favourite beside a same-named
-    // folder, also after the root's click.
+    // Delete acts on the folder the list shows, however it came there: a right click's menu closed
+    // without a choice, then F5; a click on empty tree space, then Up; a favourite of a missing
+    // folder; a favourite beside a same-named folder.
     void deleteRemovesOnlyTheFileShown()
     {
         ExplorerFixture fixture;
@@ -221,9 +219,9 @@ private slots:
         // The focus stays where the user works.
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fixture.list()));
         const QString lines = log->toPlainText();
-        for (const char* expected : {"→ AT+QFSL=", "← OK\\r\\n", "← +QFRF: 3000\\r\\n",
-                                     "← [3000 B] 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E 6E …", "← > ",
-                                     "→ [302 B] 07 8A 0D 90 13 96 19 9C 1F A2 25 A8 2B AE 31 B4 …"})
+        for (const char* expected :
+             {"→ AT+QFSL=", "← +QFRF: 3000\\r\\n", "← [3000 B] 6E 6E 6E 6E 6E 6E 6E 6E",
+              "→ [302 B] 07 8A 0D 90 13 96 19 9C 1F A2 25 A8 2B AE 31 B4 …"})
             QVERIFY2(lines.contains(QString::fromUtf8(expected)), qPrintable(lines));
         QVERIFY(!lines.contains(u"nnnnnnnnnnnnnnnnn"_s));
 

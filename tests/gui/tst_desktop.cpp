@@ -1,5 +1,4 @@
-// What a desktop user sees and does beside the phone: the local pane in the
-// interface language, and its folder, remembered.
+// Beside the phone: the local pane in the interface language, and its folder, remembered.
 #include "ExplorerFixture.h"
 #include "explorer/LocalPane.h"
 

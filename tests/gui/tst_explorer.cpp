@@ -20,16 +20,14 @@ private slots:
         QCOMPARE(fixture.childNames(u"/"_s), (QStringList{"java", "ml"}));
         QCOMPARE(fixture.rowNames(), (QStringList{"alpha.txt", "readme.txt"}));
         const QTreeWidgetItem* readme = fixture.list()->topLevelItem(1);
-        QCOMPARE((QStringList{readme->text(1), readme->text(2), readme->toolTip(2)}),
-                 (QStringList{"/", "2.0 KB", "2,048 B"}));
+        QCOMPARE(readme->text(2) + u" = "_s + readme->toolTip(2), u"2.0 KB = 2,048 B"_s);
         QCOMPARE(fixture.panel(), fixture.text(52) + u" 2.0 KB."_s);
         // Without a chosen row Delete and Download are disabled and the key asks
         // nothing; the rows' menu comes without one too, but only where there are rows.
         QVERIFY(!fixture.find<QWidget>(u"tlbMain_Delete"_s)->isEnabled());
         QVERIFY(!fixture.find<QWidget>(u"tlbMain_Download"_s)->isEnabled());
         QTest::keyClick(fixture.list(), Qt::Key_Delete);
-        // A double-click (press, release, double-click, release) on a file no
-        // program takes downloads it and says where it lies.
+        // A double-click on a file no program takes downloads it and says where it lies.
         OpenWith::setOpener([](const QString&) { return false; });
         const QPoint onRow = fixture.list()->visualItemRect(fixture.list()->topLevelItem(0)).center();
         QTest::mouseClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
@@ -184,8 +182,7 @@ private slots:
         const int before = columns->sizes().at(0);
         QSplitterHandle* bar = columns->handle(1);
         const QPoint grip = bar->rect().center();
-        // The bar is drawn, not only the window's background, and a pointer a
-        // little beside its middle still takes hold of it.
+        // The bar is drawn, and a pointer a little beside its middle takes hold of it.
         const QImage picture = bar->grab().toImage();
         QSet<QRgb> colours;
         for (int y = 0; y < picture.height(); ++y)
@@ -218,7 +215,6 @@ private slots:
         QVERIFY(panel1->text().startsWith(u"Start "_s) && panel1->text().endsWith(u" end."_s));
         QVERIFY(panel1->text().size() < longText.size());
         QCOMPARE(panel1->toolTip(), longText);
-        QCOMPARE(fixture.panel(), longText);
         QWidget* panel3 = fixture.find<QProgressBar>(u"pgbMain"_s)->parentWidget();
         QVERIFY(panel3->mapTo(&window, QPoint(panel3->width(), 0)).x() <= window.width());
         columns->setSizes({0, 2000});
