@@ -8,18 +8,10 @@
 #include "settings/SettingsStore.h"
 #include "support/SimulatedPhone.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 
-#include <functional>
-#include <memory>
+using namespace Qt::StringLiterals;
 
 // The modal window types tests have said they expect, one entry per pending `onNextModal`.
 inline QList<const QMetaObject*>& expectedModals()
@@ -37,17 +29,14 @@ template <typename T> QTimer* onNextModal(std::function<void(T*)> act)
     auto tries = std::make_shared<int>(0);
     // However the watch ends, its box is no longer expected.
     QObject::connect(timer, &QObject::destroyed, [] { expectedModals().removeOne(&T::staticMetaObject); });
-    const auto finish = [timer] {
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
+        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!modal && ++*tries <= 1000)
+            return;
         timer->stop();
         timer->deleteLater();
-    };
-    QObject::connect(timer, &QTimer::timeout, [finish, tries, act] {
-        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            finish();
+        if (modal)
             act(modal);
-        } else if (++*tries > 1000) {
-            finish();
-        }
     });
     timer->start(10);
     return timer;
@@ -89,24 +78,12 @@ struct UnexpectedBoxGuard
     QTimer timer;
 };
 
-// Files the window asks the desktop to open land in `opened` instead.
-inline void recordOpenedFiles(QStringList& opened)
-{
-    opened.clear();
-    OpenWith::setOpener([&opened](const QString& path) {
-        opened << path;
-        return true;
-    });
-}
-
-// The main window on an isolated store, a working folder of its own and a
-// simulated phone on port COM4.
+// The main window on a store and working folder of its own, a simulated phone on COM4.
 struct ExplorerFixture
 {
     explicit ExplorerFixture(const QStringList& simulatorArguments = {}) : phone(simulatorArguments)
     {
-        // Copies and records the window keeps for the user stay in the test's
-        // folder, unless the test chose a place for them.
+        // What the window keeps for the user stays in the test's folder, unless the test chose a place.
         if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
             qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
             ownsDataHome = true;
@@ -128,8 +105,7 @@ struct ExplorerFixture
             qunsetenv("XDG_DATA_HOME");
     }
 
-    // Starts the phone, points COM4 at it and runs the window's start-up, as
-    // after a run that left the line in step.
+    // Starts the phone and the window, as after a run that left the line in step.
     bool start()
     {
         if (!phone.start())
@@ -140,10 +116,26 @@ struct ExplorerFixture
         return true;
     }
 
+    // Places each file on the phone, holding its own name, then starts.
+    bool startWith(const QStringList& files)
+    {
+        for (const QString& path : files)
+            phone.putFile(path, QFileInfo(path).fileName().toUtf8());
+        return start();
+    }
+    bool showActive() const
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
     QString repairRecordFile() const { return folder.filePath(QStringLiteral("repairs.ini")); }
 
     QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
     QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }
+    QString local(const QString& name) const { return localFolder() + QLatin1Char('/') + name; }
+    QString panel() const { return window->panelText(1); }
 
     template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
     QTreeWidget* tree() const { return find<QTreeWidget>(QStringLiteral("tvFolders")); }
@@ -160,19 +152,18 @@ struct ExplorerFixture
     QStringList childNames(const QString& tag) const
     {
         QStringList names;
-        if (QTreeWidgetItem* node = treeNode(tag)) {
-            for (int i = 0; i < node->childCount(); ++i)
-                names << node->child(i)->text(0);
-        }
+        for (int i = 0; treeNode(tag) && i < treeNode(tag)->childCount(); ++i)
+            names << treeNode(tag)->child(i)->text(0);
         return names;
     }
-    QStringList rowNames() const
+    QStringList rowTexts(int column) const
     {
-        QStringList names;
+        QStringList texts;
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            names << list()->topLevelItem(i)->text(0);
-        return names;
+            texts << list()->topLevelItem(i)->text(column);
+        return texts;
     }
+    QStringList rowNames() const { return rowTexts(0); }
     void selectRows(const QStringList& names) const
     {
         list()->clearSelection();
@@ -196,11 +187,24 @@ struct ExplorerFixture
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers,
                           list()->visualItemRect(rows.first()).center());
     }
+    void clickNodes(const QStringList& tags) const
+    {
+        for (const QString& tag : tags)
+            clickNode(tag);
+    }
+    void press(const QString& name) const { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
+    QWidget* pane() const { return find<QAbstractItemView>(QStringLiteral("wbDisk"))->viewport(); }
+    // A right click's menu request at a folder, as the window system sends it.
+    QMenu* folderMenu(const QString& tag) const
+    {
+        const QPoint at = tree()->visualItemRect(treeNode(tag)).center();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, tree()->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(tree()->viewport(), &request);
+        return find<QMenu>(QStringLiteral("mnuFolderOp"));
+    }
     QStringList rowFolders() const
     {
-        QStringList folders;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            folders << list()->topLevelItem(i)->text(1);
+        QStringList folders = rowTexts(1);
         folders.removeDuplicates();
         return folders;
     }

@@ -2,18 +2,7 @@
 
 #include "support/LocalFiles.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QMimeData>
-#include <QUrl>
-#include <QWidget>
-
-#include <memory>
-
-// Drops as the GUI tests make them.
+#include <QtWidgets>
 
 // A drag event as a file manager delivers it between folders of one disk:
 // copy or move allowed, move proposed (and honoured by deleting the originals).

@@ -3,50 +3,31 @@
 #include "dialogs/SettingsDialog.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
+#include "support/LocalFiles.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QStyleOptionViewItem>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QString languageFolder()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/lng");
+    return QCoreApplication::applicationDirPath() + u"/lng"_s;
 }
 
-QColor textColour(const QLabel* label)
-{
-    return label->palette().color(QPalette::WindowText);
-}
-
-template <class Control> Control* child(const QWidget& window, const char* name)
+template <class Control = QComboBox> Control* child(const QWidget& window, const char* name)
 {
     return window.findChild<Control*>(QLatin1String(name));
 }
-QComboBox* combo(const QWidget& window, const char* name)
-{
-    return child<QComboBox>(window, name);
-}
 
-void createFiles(const QTemporaryDir& folder, std::initializer_list<const char*> names)
+QStringList stored(const SettingsStore& store, const QStringList& keys)
 {
-    for (const char* name : names) {
-        QFile file(folder.filePath(QLatin1String(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(qstrlen(name), 'x'));
-    }
+    QStringList values;
+    for (const QString& key : keys)
+        values << store.read(key);
+    return values;
 }
 
 } // namespace
@@ -61,61 +42,48 @@ class DialogsTest : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(texts_.LoadLanguage(languageFolder() + QStringLiteral("/english.lng")).status ==
+        QVERIFY(texts_.LoadLanguage(languageFolder() + u"/english.lng"_s).status ==
                 LanguageTable::LoadStatus::Loaded);
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
+        QCoreApplication::setApplicationVersion(u"1.2.3"_s);
     }
 
-    void settingsOpenWithTheCurrentValues()
+    // The settings open with the current values, each port number with the
+    // device it opens, shown whole; OK stores what the user chose.
+    void settingsShowAndStoreTheChoices()
     {
-        SettingsStore store(folder_.filePath(QStringLiteral("open.conf")));
+        SettingsStore store(folder_.filePath(u"ok.conf"_s));
         const QString cable =
-            QStringLiteral("/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0");
+            u"/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0"_s;
         store.writePortDevice(4, cable);
         Settings settings;
         SettingsDialog dialog(store, settings, texts_, languageFolder());
-        // Each number with the device it opens.
-        QCOMPARE(combo(dialog, "cmbPort")->currentText(), QStringLiteral("COM4: ") + cable);
-        QVERIFY(combo(dialog, "cmbPort")->itemText(0).startsWith(QStringLiteral("COM1: /dev/ttyS0")));
-        QCOMPARE(combo(dialog, "cmbSize")->currentText(), QStringLiteral("10"));
-        QCOMPARE(combo(dialog, "cmbDelay")->currentText(), QStringLiteral("1500"));
-        QCOMPARE(combo(dialog, "cmbTimeOut")->currentText(), QStringLiteral("10000"));
+        QCOMPARE(child(dialog, "cmbPort")->currentText(), u"COM4: "_s + cable);
         // Languages by their own names.
-        QCOMPARE(combo(dialog, "cmbLanguage")->currentText(), QStringLiteral("English"));
-        QCOMPARE(combo(dialog, "cmbLanguage")->itemText(1), QStringLiteral("Deutsch"));
+        QCOMPARE(child(dialog, "cmbLanguage")->currentText(), u"English"_s);
+        QCOMPARE(child(dialog, "cmbLanguage")->itemText(1), u"Deutsch"_s);
         QVERIFY(!child<QCheckBox>(dialog, "chkDisplayCharge")->isChecked());
-        // Which device the chosen number opens, shown whole.
-        QComboBox* device = combo(dialog, "cmbDevice");
+        QComboBox* device = child(dialog, "cmbDevice");
         QCOMPARE(device->currentText(), cable);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(device->width() >= device->sizeHint().width());
         QVERIFY(device->lineEdit()->fontMetrics().horizontalAdvance(cable) <= device->lineEdit()->width());
-    }
 
-    void settingsOkStoresTheChoices()
-    {
-        SettingsStore store(folder_.filePath(QStringLiteral("ok.conf")));
-        Settings settings;
-        SettingsDialog dialog(store, settings, texts_, languageFolder());
-        combo(dialog, "cmbPort")->setCurrentIndex(11);
+        child(dialog, "cmbPort")->setCurrentIndex(11);
         // The user types the device over the one shown; the port list follows.
-        QLineEdit* device = combo(dialog, "cmbDevice")->lineEdit();
-        QTest::keyClick(device, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(device, QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(combo(dialog, "cmbPort")->currentText(), QStringLiteral("COM12: /dev/ttyUSB0"));
-        combo(dialog, "cmbSize")->setCurrentText(QStringLiteral("0.5"));
-        combo(dialog, "cmbDelay")->setCurrentText(QStringLiteral("500"));
-        combo(dialog, "cmbTimeOut")->setCurrentText(QStringLiteral("15000"));
-        QTest::keyClicks(combo(dialog, "cmbLanguage"), QStringLiteral("D"));
+        QTest::keyClick(device->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(device->lineEdit(), u"/dev/ttyUSB0"_s);
+        QCOMPARE(child(dialog, "cmbPort")->currentText(), u"COM12: /dev/ttyUSB0"_s);
+        child(dialog, "cmbSize")->setCurrentText(u"0.5"_s);
+        child(dialog, "cmbDelay")->setCurrentText(u"500"_s);
+        child(dialog, "cmbTimeOut")->setCurrentText(u"15000"_s);
+        QTest::keyClicks(child(dialog, "cmbLanguage"), u"D"_s);
         child<QCheckBox>(dialog, "chkDisplayCharge")->setChecked(true);
-        child<QPushButton>(dialog, "cmdOK")->click();
-        const std::pair<const char*, const char*> stored[] = {
-            {"sieCOMPort", "12"},    {"sieSliceSize", "512"},      {"sieDelay", "500"},
-            {"sieTimeOut", "15000"}, {"sieDisplayCharge", "True"}, {"sysLanguage", "german.lng"}};
-        for (const auto& [key, value] : stored)
-            QCOMPARE(store.read(QLatin1String(key)), QLatin1String(value));
-        QCOMPARE(store.readPortDevice(12), QStringLiteral("/dev/ttyUSB0"));
+        QTest::mouseClick(child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(stored(store, {"sieCOMPort", "sieSliceSize", "sieDelay", "sieTimeOut", "sieDisplayCharge",
+                                "sysLanguage"}),
+                 (QStringList{"12", "512", "500", "15000", "True", "german.lng"}));
+        QCOMPARE(store.readPortDevice(12), u"/dev/ttyUSB0"_s);
         QCOMPARE(settings.COMPort, 12);
         QCOMPARE(settings.SliceSize, 512);
     }
@@ -124,104 +92,75 @@ private slots:
     void settingsWithoutChoiceKeepTheirValue()
     {
         QTemporaryDir noLanguages;
-        SettingsStore store(folder_.filePath(QStringLiteral("keep.conf")));
-        Settings settings;
-        settings.COMPort = 20;
-        settings.SliceSize = 3000;
-        settings.DelayTime = 700;
-        settings.TimeOutTime = 4000;
-        settings.LanguageFile = QStringLiteral("mine.lng");
+        SettingsStore store(folder_.filePath(u"keep.conf"_s));
+        Settings settings{.SliceSize = 3000, .DelayTime = 700, .TimeOutTime = 4000, .COMPort = 20};
+        settings.LanguageFile = u"mine.lng"_s;
         SettingsDialog dialog(store, settings, texts_, noLanguages.path());
         for (const char* name : {"cmbPort", "cmbSize", "cmbDelay", "cmbTimeOut", "cmbLanguage"})
-            QCOMPARE(combo(dialog, name)->currentIndex(), -1);
+            QCOMPARE(child(dialog, name)->currentIndex(), -1);
         child<QPushButton>(dialog, "cmdOK")->click();
-        const std::pair<const char*, const char*> stored[] = {
-            {"sieCOMPort", "20"}, {"sieSliceSize", "3000"}, {"sieDelay", "700"}, {"sieTimeOut", "4000"}};
-        for (const auto& [key, value] : stored)
-            QCOMPARE(store.read(QLatin1String(key)), QLatin1String(value));
-        QCOMPARE(settings.LanguageFile, QStringLiteral("mine.lng"));
-        QCOMPARE(store.read(QStringLiteral("sysLanguage")), QString());
+        QCOMPARE(stored(store, {"sieCOMPort", "sieSliceSize", "sieDelay", "sieTimeOut", "sysLanguage"}),
+                 (QStringList{"20", "3000", "700", "4000", ""}));
+        QCOMPARE(settings.LanguageFile, u"mine.lng"_s);
     }
 
-    // The revision takes four digits at least, and more when it needs them.
-    void versionFormat()
-    {
-        QCOMPARE(AboutBox::formatVersion(0, 4, 50), QStringLiteral("0.4.0050"));
-        QCOMPARE(AboutBox::formatVersion(2, 10, 12345), QStringLiteral("2.10.12345"));
-    }
-
+    // The labels answer the pointer; the revision takes four digits at least.
     void aboutBoxAnswersThePointer()
     {
+        QCOMPARE(AboutBox::formatVersion(2, 10, 12345), u"2.10.12345"_s);
         AboutBox about(texts_);
-        QCOMPARE(child<QLabel>(about, "lblVer")->text(), QStringLiteral("1.2.0003"));
+        QCOMPARE(child<QLabel>(about, "lblVer")->text(), u"1.2.0003"_s);
         auto* greetings = child<QLabel>(about, "lblGreetings");
         auto* ok = child<QLabel>(about, "lblOK");
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QTest::mouseMove(greetings);
-        QTRY_COMPARE(textColour(greetings), AboutBox::hoverColour());
         QTest::mouseMove(ok);
-        QTRY_COMPARE(textColour(ok), AboutBox::hoverColour());
-        QCOMPARE(textColour(greetings), AboutBox::normalColour());
+        QTRY_COMPARE(ok->palette().color(QPalette::WindowText), AboutBox::hoverColour());
+        QCOMPARE(greetings->palette().color(QPalette::WindowText), AboutBox::normalColour());
         QTest::mousePress(ok, Qt::LeftButton);
-        QCOMPARE(textColour(ok), AboutBox::pressedColour());
+        QCOMPARE(ok->palette().color(QPalette::WindowText), AboutBox::pressedColour());
 
         QString shown;
         QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box) {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 shown = box->windowTitle() + QLatin1Char('|') + box->text();
                 box->accept();
             }
         });
         QTest::mouseClick(greetings, Qt::LeftButton);
-        QVERIFY(shown.startsWith(
-            QStringLiteral("Greetings|  I would like to thank the following people:\r\n   ====")));
-
+        QVERIFY(shown.startsWith(u"Greetings|  I would like to thank the following people:\r\n   ===="_s));
         QTest::mouseRelease(ok, Qt::LeftButton);
         QTRY_VERIFY(!about.isVisible());
     }
 
-    void chooserTogglesOnAClickInTheBoxOrOnTheName_data()
-    {
-        QTest::addColumn<bool>("inCheckBox");
-        QTest::newRow("in the check box") << true;
-        QTest::newRow("on the name") << false;
-    }
-
+    // A click in a row's check box or on its name turns the choice over.
     void chooserTogglesOnAClickInTheBoxOrOnTheName()
     {
-        QFETCH(bool, inCheckBox);
         QTemporaryDir source;
-        createFiles(source, {"a.png", "b.txt"});
+        writeLocal(source.filePath(u"a.png"_s), "a");
+        writeLocal(source.filePath(u"b.txt"_s), "b");
         FolderChooser chooser(source.path(), texts_);
         chooser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chooser));
         auto* list = child<QListWidget>(chooser, "lstFiles");
-        auto click = [&](int row) {
-            QListWidgetItem* entry = list->item(row);
+        auto clickAndRead = [&](int row, QStyle::SubElement part) {
             QStyleOptionViewItem option;
             option.initFrom(list->viewport());
-            option.rect = list->visualItemRect(entry);
+            option.rect = list->visualItemRect(list->item(row));
             option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-            option.text = entry->text();
-            const auto element =
-                inCheckBox ? QStyle::SE_ItemViewItemCheckIndicator : QStyle::SE_ItemViewItemText;
+            option.text = list->item(row)->text();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->style()->subElementRect(element, &option, list).center());
-        };
-        auto chosen = [&] {
+                              list->style()->subElementRect(part, &option, list).center());
             QStringList names;
             for (const ChosenFile& item : chooser.chosenFiles())
                 names << QFileInfo(item.LocalPath).fileName();
             return names;
         };
-        click(0);
-        QCOMPARE(chosen(), QStringList{"b.txt"});
-        click(1);
-        QCOMPARE(chosen(), QStringList());
-        click(0);
-        QCOMPARE(chosen(), QStringList{"a.png"});
+        QCOMPARE(clickAndRead(0, QStyle::SE_ItemViewItemCheckIndicator), QStringList{"b.txt"});
+        QCOMPARE(clickAndRead(1, QStyle::SE_ItemViewItemText), QStringList());
+        QCOMPARE(clickAndRead(0, QStyle::SE_ItemViewItemCheckIndicator), QStringList{"a.png"});
+        QCOMPARE(clickAndRead(1, QStyle::SE_ItemViewItemText), (QStringList{"a.png", "b.txt"}));
     }
 };
 
