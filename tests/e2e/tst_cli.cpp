@@ -338,9 +338,11 @@ private slots:
         QTest::newRow("late listing in a folder copy")
             << QStringList{"--fault", "QFSL=late:2500#2"} << QStringList{"get", "-r", "/d"}
             << QStringList{"d/B/b1.txt=bee one", "d/B/b2.txt=bee two"} << 0;
+        // The whole file fits the write buffer: only the check before the commit can see the cut,
+        // however the pieces arrive.
         QTest::newRow("unwritable download")
             << QStringList() << QStringList{"get", "/d/A/a1.txt", "/d/B/b1.txt", "/d/B/b2.txt"}
-            << QStringList{"b1.txt=bee one", "b2.txt=bee two"} << 19456;
+            << QStringList{"b1.txt=bee one", "b2.txt=bee two"} << 8192;
     }
 
     void earlyEndsLeaveTheLineInStep()
@@ -350,7 +352,7 @@ private slots:
         QFETCH(QStringList, copied);
         QFETCH(int, fileSizeLimit);
         SimulatedPhone phone(phoneFaults);
-        phone.putFile(QStringLiteral("d/A/a1.txt"), QByteArray(30000, 'a'));
+        phone.putFile(QStringLiteral("d/A/a1.txt"), QByteArray(12000, 'a'));
         phone.putFile(QStringLiteral("d/B/b1.txt"), "bee one");
         phone.putFile(QStringLiteral("d/B/b2.txt"), "bee two");
         QVERIFY(phone.start());
