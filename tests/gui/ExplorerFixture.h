@@ -20,12 +20,21 @@ inline QList<const QMetaObject*>& expectedModals()
     return types;
 }
 
+// Watches still waiting for their window; a fixture's end drops them, so that
+// none answers a later test's box through a variable gone with its test.
+inline QList<QPointer<QTimer>>& pendingWatches()
+{
+    static QList<QPointer<QTimer>> watches;
+    return watches;
+}
+
 // Runs `act` on the next modal window of type T that opens (within 10 s);
 // deleting the returned watch gives up waiting.
 template <typename T> QTimer* onNextModal(std::function<void(T*)> act)
 {
     expectedModals() << &T::staticMetaObject;
     auto* timer = new QTimer;
+    pendingWatches() << timer;
     auto tries = std::make_shared<int>(0);
     // However the watch ends, its box is no longer expected.
     QObject::connect(timer, &QObject::destroyed, [] { expectedModals().removeOne(&T::staticMetaObject); });
@@ -74,6 +83,11 @@ struct UnexpectedBoxGuard
                 refuseBox(box, "an unexpected box");
         });
         timer.start(50);
+    }
+    ~UnexpectedBoxGuard()
+    {
+        for (QTimer* watch : std::exchange(pendingWatches(), {}))
+            delete watch;
     }
     QTimer timer;
 };
@@ -164,12 +178,6 @@ struct ExplorerFixture
         return texts;
     }
     QStringList rowNames() const { return rowTexts(0); }
-    void selectRows(const QStringList& names) const
-    {
-        list()->clearSelection();
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            list()->topLevelItem(i)->setSelected(names.contains(list()->topLevelItem(i)->text(0)));
-    }
     void clickFolder(const QString& tag) const { window->FolderClick(treeNode(tag)); }
 
     // What the user does with the mouse: press on a folder or a row where it is drawn.
