@@ -126,49 +126,69 @@ private slots:
         QCOMPARE(fixture.observer.panel3.indexOf(QStringLiteral("100%")), fixture.observer.panel3.size() - 1);
     }
 
-    // A failed or stopped download leaves the destination as it was: the
-    // user's file of that name stays, nothing else is left.
-    void failedDownloadLeavesTheDestinationAlone_data()
+    // A failed, stopped or refused download leaves the destination as it
+    // was: the user's file under the name stays, nothing else is left.
+    void downloadLeavesTheDestinationAlone_data()
     {
-        QTest::addColumn<QString>("fault"); // none: stopped on a paced phone
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("link");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("listed"); // the size the folder's listing gave; -1: none
-        const int failed = int(Outcome::Failed), timedOut = int(Outcome::TimedOut);
-        QTest::newRow("stopped") << QString() << int(Outcome::Stopped) << "T141" << -1;
-        QTest::newRow("ERROR") << "QFRF=error" << failed << "T73 photo.jpg." << -1;
-        QTest::newRow("line dropped") << "QFRF=drop:3000" << int(Outcome::LineLost) << "T76 COM9! T80" << -1;
-        QTest::newRow("silent phone") << "QFRF=silent" << timedOut << "T72 photo.jpg." << -1;
-        QTest::newRow("answer cut short") << "QFRF=nocrlf" << timedOut << "T72 photo.jpg." << -1;
-        QTest::newRow("no size announced") << "QFRF=nosize" << failed << "T73 photo.jpg." << -1;
+        const auto row = [](const char* tag, const QString& fault, Outcome outcome, const QString& status,
+                            const QString& name = QStringLiteral("photo.jpg"), int listed = -1, bool link = false) {
+            QTest::newRow(tag) << fault << name << link << int(outcome) << status << listed;
+        };
+        row("stopped", {}, Outcome::Stopped, "T141");
+        row("ERROR", "QFRF=error", Outcome::Failed, "T73 photo.jpg.");
+        row("line dropped", "QFRF=drop:3000", Outcome::LineLost, "T76 COM9! T80");
+        row("silent phone", "QFRF=silent", Outcome::TimedOut, "T72 photo.jpg.");
+        row("answer cut short", "QFRF=nocrlf", Outcome::TimedOut, "T72 photo.jpg.");
+        row("no size announced", "QFRF=nosize", Outcome::Failed, "T73 photo.jpg.");
         // Another file's answer, as a late one would be.
-        QTest::newRow("another size than listed") << "CBC=error" << failed << "T73 photo.jpg." << 7999;
+        row("another size than listed", "CBC=error", Outcome::Failed, "T73 photo.jpg.", "photo.jpg", 7999);
+        // A link under the name is never followed, not even to a file outside.
+        row("link to a file outside", {}, Outcome::Failed, "T120 photo.jpg.", "photo.jpg", -1, true);
+        // Names that would reach outside the folder; a control character
+        // shows as a replacement character, never raw.
+        row("parent path", {}, Outcome::Failed, "T73 ../escape.txt.", "../escape.txt");
+        row("dot dot", {}, Outcome::Failed, "T73 ...", "..");
+        row("backslash", {}, Outcome::Failed, "T73 ..\\escape.txt.", "..\\escape.txt");
+        row("control character", {}, Outcome::Failed, "T73 " + withVisibleControls("a\rb") + ".", "a\rb");
     }
 
-    void failedDownloadLeavesTheDestinationAlone()
+    void downloadLeavesTheDestinationAlone()
     {
         QFETCH(QString, fault);
+        QFETCH(QString, name);
+        QFETCH(bool, link);
         QFETCH(int, outcome);
         QFETCH(QString, status);
         QFETCH(int, listed);
+        // Without a fault the phone is paced, leaving time to stop.
         LinkFixture fixture(fault.isEmpty() ? QStringList{"--baud", "115200"} : QStringList{"--fault", fault}, 600);
         fixture.phone.putFile(QStringLiteral("ml/photo.jpg"), patterned(8000));
         QVERIFY(fixture.connect());
-        QTemporaryDir destination;
-        const QByteArray mine("the user's own file");
-        writeLocal(destination.filePath(QStringLiteral("photo.jpg")), mine);
+        QTemporaryDir outer;
+        const QString destination = outer.filePath(QStringLiteral("inside"));
+        const QString own = writeLocal(outer.filePath(QStringLiteral("own")), "mine");
+        const QString atName = writeLocal(destination + QStringLiteral("/photo.jpg"), "mine");
+        QVERIFY(!link || (QFile::remove(atName) && QFile::link(own, atName)));
         fixture.observer.onProgress = [&](qint64 done, qint64) {
-            if (fault.isEmpty() && done > 0)
+            if (outcome == int(Outcome::Stopped) && done > 0)
                 fixture.link->stopTransfer();
         };
-        QCOMPARE(int(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("photo.jpg"), destination.path(),
-                                            {}, listed < 0 ? std::nullopt : std::optional<qint64>(listed))),
+        QCOMPARE(int(fixture.link->ReadFile(QStringLiteral("/ml"), name, destination, {},
+                                            listed < 0 ? std::nullopt : std::optional<qint64>(listed))),
                  outcome);
-        QCOMPARE(readLocal(destination.filePath(QStringLiteral("photo.jpg"))), mine);
-        QCOMPARE(QDir(destination.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"photo.jpg"});
+        QCOMPARE(fixture.observer.lastStatus(1), status);
+        QCOMPARE(readTree(outer.path()), (QStringList{"inside/", "inside/photo.jpg=mine", "own=mine"}));
+        QCOMPARE(QFileInfo(atName).isSymLink(), link);
         QCOMPARE(fixture.leftovers(), QStringList());
         QVERIFY(!fixture.link->commandDone());
-        QCOMPARE(fixture.observer.lastStatus(1), status);
+        // What is refused is refused before the phone is asked.
+        QCOMPARE(fixture.phone.commands().isEmpty(), link || name != QLatin1String("photo.jpg"));
     }
 
     // What an earlier run on this line recorded is put right at the next
@@ -235,32 +255,6 @@ private slots:
         QCOMPARE(readTree(destination.path()),
                  (QStringList{"ml/", "ml/Im/", "ml/Im/a.txt=upper", "ml/Photo.jpg=first", "ml/im (2)/",
                               "ml/im (2)/a.txt=lower", "ml/photo (2).jpg=second"}));
-    }
-
-    void hostileNamesAreRefused_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("parent path") << QStringLiteral("../escape.txt");
-        QTest::newRow("dot dot") << QStringLiteral("..");
-        QTest::newRow("backslash") << QStringLiteral("..\\escape.txt");
-        QTest::newRow("control character") << QStringLiteral("a\rb");
-    }
-
-    void hostileNamesAreRefused()
-    {
-        QFETCH(QString, name);
-        LinkFixture fixture;
-        QVERIFY(fixture.connect());
-        QTemporaryDir outer;
-        const QString destination = outer.filePath(QStringLiteral("inside"));
-        QDir().mkpath(destination);
-        QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), name, destination), Outcome::Failed);
-        // A control character shows as a replacement character, never raw.
-        QCOMPARE(fixture.observer.lastStatus(1),
-                 QStringLiteral("T73 ") + withVisibleControls(name) + QStringLiteral("."));
-        QCOMPARE(QDir(outer.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"inside"});
-        QVERIFY(fixture.phone.commands().isEmpty());
     }
 
     // A failed or stopped upload leaves no part of the file on the phone,
@@ -338,36 +332,6 @@ private slots:
         QCOMPARE(fixture.link->SendFile(uploadOf(path, QStringLiteral("/ml"))), Outcome::Failed);
         QCOMPARE(fixture.observer.messages, QStringList{QStringLiteral("T107 ") + path + why});
         QVERIFY(fixture.phone.commands().isEmpty());
-    }
-
-    // A link standing under the file's name in the destination is never
-    // followed: its target outside the folder stays as it was.
-    void downloadNeverWritesThroughALink_data()
-    {
-        QTest::addColumn<bool>("targetExists");
-        QTest::newRow("link to a file outside") << true;
-        QTest::newRow("dangling link") << false;
-    }
-
-    void downloadNeverWritesThroughALink()
-    {
-        QFETCH(bool, targetExists);
-        LinkFixture fixture;
-        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "from the phone");
-        QVERIFY(fixture.connect());
-        QTemporaryDir outside, destination;
-        const QString target = outside.filePath(QStringLiteral("precious"));
-        if (targetExists)
-            writeLocal(target, "mine");
-        QVERIFY(QFile::link(target, destination.filePath(QStringLiteral("a.txt"))));
-
-        QCOMPARE(fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.txt"), destination.path()),
-                 Outcome::Failed);
-        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T120 a.txt."));
-        QCOMPARE(QFileInfo::exists(target), targetExists);
-        if (targetExists)
-            QCOMPARE(readLocal(target), QByteArray("mine"));
-        QVERIFY(QFileInfo(destination.filePath(QStringLiteral("a.txt"))).isSymLink());
     }
 
     // The phone's pause separates one exchange from the next, in full: after a
