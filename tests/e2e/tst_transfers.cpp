@@ -9,14 +9,6 @@
 
 namespace {
 
-QByteArray everyByteValue()
-{
-    QByteArray bytes;
-    for (int value = 0; value < 256; ++value)
-        bytes += static_cast<char>(value);
-    return bytes;
-}
-
 UploadItem uploadOf(const QString& localPath, const QString& phoneFolder)
 {
     UploadItem item;
@@ -61,7 +53,7 @@ private slots:
         QTest::addColumn<QStringList>("phone");
         QTest::addColumn<QList<int>>("slices");
         const QStringList plain;
-        QTest::newRow("all 256 byte values") << everyByteValue() << "bytes.bin" << plain << QList<int>{256};
+        QTest::newRow("all 256 byte values") << patterned(256) << "bytes.bin" << plain << QList<int>{256};
         QTest::newRow("empty file") << QByteArray() << "empty.txt" << plain << QList<int>{0};
         QTest::newRow("one byte") << QByteArray("x") << "one.txt" << plain << QList<int>{1};
         QTest::newRow("looks like the answer's end")
@@ -203,13 +195,7 @@ private slots:
         writeLocal(copy, "the old menu");
         RepairRecord record(fixture.temp.filePath(QStringLiteral("repairs.ini")));
         const auto add = [&](RepairRecord::Kind kind, const QString& folder, const QString& name) {
-            RepairRecord::Repair repair;
-            repair.kind = kind;
-            repair.folder = folder;
-            repair.name = name;
-            repair.copyPath = copy;
-            repair.sliceLength = 100;
-            return record.add(repair);
+            return record.add({kind, folder, name, copy, 100, {}, {}});
         };
         record.setDevice(QStringLiteral("/dev/another"));
         const QString elsewhere = add(RepairRecord::Kind::DeletePartial, QStringLiteral("/ml"), QStringLiteral("x"));
@@ -259,9 +245,10 @@ private slots:
 
     // A failed or stopped upload leaves no part of the file on the phone,
     // whichever slice it ended at; the status says why and what was deleted.
+    // A local file that cannot be read is a message, and the phone is not asked.
     void uploadFailures_data()
     {
-        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("fault"); // or what ails the local file
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("statusEnd");
         QTest::addColumn<int>("commands");
@@ -275,6 +262,8 @@ private slots:
         QTest::newRow("confirmation late") << "QFWF=late:900" << timedOut << " T57!" << 1;
         QTest::newRow("second confirmation late") << "QFWF=late:900#2" << timedOut << " T57!" << 2;
         QTest::newRow("confirmation paused inside") << "QFWF=split:3:900" << timedOut << " T57!" << 1;
+        QTest::newRow("local file gone") << "gone" << failed << " T108" << 0;
+        QTest::newRow("local file unreadable") << "unreadable" << failed << " T121" << 0;
     }
 
     void uploadFailures()
@@ -283,55 +272,39 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(QString, statusEnd);
         QFETCH(int, commands);
-        LinkFixture fixture(fault.isEmpty() ? QStringList() : QStringList{QStringLiteral("--fault"), fault},
-                            400);
+        const bool onPhone = fault.startsWith(QLatin1String("QFWF"));
+        LinkFixture fixture(onPhone ? QStringList{QStringLiteral("--fault"), fault} : QStringList(), 400);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
         QVERIFY(fixture.connect());
         useSlicesOf(fixture, 1000);
-        const QString source =
-            writeLocal(fixture.phone.scratch() + QStringLiteral("/f.bin"), patterned(2500));
+        QString source = fixture.phone.scratch() + QStringLiteral("/f.bin");
+        if (fault != QLatin1String("gone"))
+            writeLocal(source, patterned(2500));
+        if (fault == QLatin1String("unreadable")) {
+            QFile::setPermissions(source, QFileDevice::WriteOwner);
+            // The superuser reads any file; a write-only kernel attribute stays unreadable.
+            if (QFile(source).open(QIODevice::ReadOnly))
+                source = QStringLiteral("/sys/bus/pci/rescan");
+            if (!QFileInfo(source).isFile() || QFile(source).open(QIODevice::ReadOnly))
+                QSKIP("no unreadable file to be had here");
+        }
         fixture.observer.onProgress = [&](qint64 done, qint64) {
-            if (fault.isEmpty() && done >= 2000)
+            if (outcome == int(Outcome::Stopped) && done >= 2000)
                 fixture.link->stopTransfer();
         };
         QCOMPARE(int(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml")))), outcome);
         const QString status = fixture.observer.lastStatus(1);
-        QVERIFY2(status.endsWith(statusEnd) || status.contains(statusEnd + QStringLiteral(" T14")),
-                 qPrintable(status));
+        if (onPhone || fault.isEmpty())
+            QVERIFY2(status.endsWith(statusEnd) || status.contains(statusEnd + QStringLiteral(" T14")),
+                     qPrintable(status));
+        else
+            QCOMPARE(fixture.observer.messages, QStringList{QStringLiteral("T107 ") + source + statusEnd});
         // The upload stops at the failing slice instead of leaving a hole.
         QCOMPARE(slicesWritten(fixture.phone.commands()).size(), commands);
+        QCOMPARE(fixture.phone.commands().isEmpty(), commands == 0);
         QTRY_VERIFY_WITH_TIMEOUT(!fixture.phone.hasFile(QStringLiteral("ml/f.bin")), 3000);
         if (fault.isEmpty()) // the line goes on working
             QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).outcome, Outcome::Done);
-    }
-
-    void unsendableLocalFileIsAMessage_data()
-    {
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QString>("why");
-        QTest::newRow("gone") << false << QStringLiteral(" T108");
-        QTest::newRow("unreadable") << true << QStringLiteral(" T121");
-    }
-
-    void unsendableLocalFileIsAMessage()
-    {
-        QFETCH(bool, exists);
-        QFETCH(QString, why);
-        LinkFixture fixture;
-        QVERIFY(fixture.connect());
-        QString path = fixture.phone.scratch() + QStringLiteral("/f.txt");
-        if (exists) {
-            writeLocal(path, "x");
-            QFile::setPermissions(path, QFileDevice::WriteOwner);
-            // The superuser reads any file; a write-only kernel attribute stays unreadable.
-            if (QFile(path).open(QIODevice::ReadOnly))
-                path = QStringLiteral("/sys/bus/pci/rescan");
-            if (!QFileInfo(path).isFile() || QFile(path).open(QIODevice::ReadOnly))
-                QSKIP("no unreadable file to be had here");
-        }
-        QCOMPARE(fixture.link->SendFile(uploadOf(path, QStringLiteral("/ml"))), Outcome::Failed);
-        QCOMPARE(fixture.observer.messages, QStringList{QStringLiteral("T107 ") + path + why});
-        QVERIFY(fixture.phone.commands().isEmpty());
     }
 
     // The phone's pause separates one exchange from the next, in full: after a
@@ -369,45 +342,31 @@ private slots:
 
     void deletes_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("command");
-        QTest::newRow("in a folder") << QStringList() << QStringLiteral("a.txt") << QStringLiteral("/ml/")
-                                     << QStringLiteral("T68")
-                                     << QStringLiteral(
-                                            "AT+QFDF=\"002F006D006C\",0,\"0061002E007400780074\",1");
-        QTest::newRow("in the root") << QStringList() << QStringLiteral("r.txt") << QStringLiteral("/")
-                                     << QStringLiteral("T68")
-                                     << QStringLiteral("AT+QFDF=\"002F\",0,\"0072002E007400780074\",1");
-        QTest::newRow("OK split inside")
-            << QStringList{"--fault", "QFDF=split:3:150"} << QStringLiteral("a.txt") << QStringLiteral("/ml/")
-            << QStringLiteral("T68") << QString();
-        QTest::newRow("no such file") << QStringList() << QStringLiteral("none.txt") << QStringLiteral("/ml/")
-                                      << QStringLiteral("T69 none.txt!") << QString();
-        QTest::newRow("phone refuses") << QStringList{"--fault", "QFDF=error"} << QStringLiteral("a.txt")
-                                       << QStringLiteral("/ml/") << QStringLiteral("T69 a.txt!") << QString();
-        QTest::newRow("silent phone") << QStringList{"--fault", "QFDF=silent"} << QStringLiteral("a.txt")
-                                      << QStringLiteral("/ml/") << QStringLiteral("T67") << QString();
+        QTest::newRow("in a folder") << "" << "/ml/a.txt" << "T68"
+                                     << R"(AT+QFDF="002F006D006C",0,"0061002E007400780074",1)";
+        QTest::newRow("in the root") << "" << "/r.txt" << "T68" << R"(AT+QFDF="002F",0,"0072002E007400780074",1)";
+        QTest::newRow("OK split inside") << "QFDF=split:3:150" << "/ml/a.txt" << "T68" << "";
+        QTest::newRow("no such file") << "" << "/ml/none.txt" << "T69 none.txt!" << "";
     }
 
     void deletes()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, name);
-        QFETCH(QString, folder);
+        QFETCH(QString, fault);
+        QFETCH(QString, path);
         QFETCH(QString, status);
         QFETCH(QString, command);
-        LinkFixture fixture(arguments, 600);
-        for (const char* file : {"ml/a.txt", "r.txt"})
-            fixture.phone.putFile(QString::fromUtf8(file), "x");
+        LinkFixture fixture(fault.isEmpty() ? QStringList() : QStringList{QStringLiteral("--fault"), fault}, 600);
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "x");
+        fixture.phone.putFile(QStringLiteral("r.txt"), "x");
         QVERIFY(fixture.connect());
-        fixture.link->DeleteFile(name, folder);
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/')) + 1;
+        fixture.link->DeleteFile(path.mid(slash), path.left(slash));
         QCOMPARE(fixture.observer.lastStatus(1), status);
-        // Done removes the file; a refusal leaves it.
-        if (status == QLatin1String("T68") || status == QLatin1String("T69 a.txt!"))
-            QCOMPARE(fixture.phone.hasFile(folder.mid(1) + name), status != QLatin1String("T68"));
+        QVERIFY(!fixture.phone.hasFile(path.mid(1)));
         if (!command.isEmpty())
             QCOMPARE(fixture.phone.commands().last(), command);
     }
