@@ -15,6 +15,7 @@
 namespace {
 
 enum Way { Upload, Download, FolderDownload };
+enum Action { StopButton, Escape, CloseNo, CloseYes };
 
 // A phone at a real line's pace leaves time to act during a transfer.
 const QStringList kPaced{QStringLiteral("--baud"), QStringLiteral("115200")};
@@ -156,41 +157,54 @@ private slots:
     // Stop (the button or Escape) mid-transfer: an upload's partial file is
     // deleted on the phone, and the phone file it was replacing is put back; a
     // download leaves the local folder as it was; the next command works.
-    void stopEndsTheTransfer_data()
+    // Closing the window meanwhile asks first; No lets the transfer finish, Yes
+    // lets the line go at once: the next program on it waits until the phone
+    // has finished, gets its own answers and deletes a partial upload.
+    void interruptingATransfer_data()
     {
         QTest::addColumn<int>("way");
-        QTest::addColumn<bool>("escape");
+        QTest::addColumn<int>("action");
         QTest::addColumn<bool>("replacing");
-        QTest::newRow("upload, Stop button") << int(Upload) << false << false;
-        QTest::newRow("upload over a phone file, Escape") << int(Upload) << true << true;
-        QTest::newRow("download, Stop button") << int(Download) << false << false;
-        QTest::newRow("folder download, Escape") << int(FolderDownload) << true << false;
+        QTest::newRow("upload, Stop button") << int(Upload) << int(StopButton) << false;
+        QTest::newRow("upload over a phone file, Escape") << int(Upload) << int(Escape) << true;
+        QTest::newRow("download, Stop button") << int(Download) << int(StopButton) << false;
+        QTest::newRow("folder download, Escape") << int(FolderDownload) << int(Escape) << false;
+        QTest::newRow("upload, closing, No") << int(Upload) << int(CloseNo) << false;
+        QTest::newRow("upload, closing, Yes") << int(Upload) << int(CloseYes) << false;
+        QTest::newRow("folder download, closing, No") << int(FolderDownload) << int(CloseNo) << false;
+        QTest::newRow("download, closing, Yes") << int(Download) << int(CloseYes) << false;
     }
 
-    void stopEndsTheTransfer()
+    void interruptingATransfer()
     {
         QFETCH(int, way);
-        QFETCH(bool, escape);
+        QFETCH(int, action);
         QFETCH(bool, replacing);
         const bool upload = way == Upload;
         ExplorerFixture fixture(kPaced);
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        // A stopped download's rest takes the phone long enough to see the window wait for it.
-        const QByteArray onPhone(upload ? 8000 : 16000, 'p');
+        // A download's rest takes the phone long enough to see the window wait
+        // for it, or to see the window close before it is over.
+        const QByteArray onPhone(upload ? 8000 : 16000, 'p'), sent(12000, 'u');
         fixture.phone.putFile(QStringLiteral("ml/big.bin"), onPhone);
-        const QString sent = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
-        const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/") + sent), QByteArray(8000, 'u'));
+        const QString name = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
+        const QString source = writeLocal(fixture.folder.filePath(QStringLiteral("source/") + name), sent);
         QVERIFY(fixture.start());
         fixture.window->show();
-        bool stopped = false;
+        bool acted = false;
+        QString asked;
         whenTransferShows(
             fixture,
             [&] {
-                stopped = true;
+                acted = true;
+                if (action == CloseNo || action == CloseYes) {
+                    answerNextMessageBox(action == CloseYes ? QMessageBox::Yes : QMessageBox::No, &asked);
+                    fixture.window->close();
+                    return;
+                }
                 // As the window manager does once a context menu is gone.
                 QApplication::setActiveWindow(fixture.window.get());
-                if (escape)
+                if (action == Escape)
                     QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
                 else
                     QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
@@ -199,23 +213,44 @@ private slots:
         answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList(),
                                  std::make_shared<QStringList>());
         startTransfer(fixture, Way(way), upload ? QStringList{source} : QStringList{QStringLiteral("big.bin")});
-        QTRY_VERIFY_WITH_TIMEOUT(stopped && !fixture.window->isCommandRunning(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(acted, 10000);
+        if (action == CloseYes) {
+            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
+            QCOMPARE(asked, fixture.text(144));
+            QCOMPARE(readTree(fixture.localFolder()), QStringList());
+            RecordingObserver observer;
+            RepairRecord record(fixture.repairRecordFile());
+            PhoneLink next(fixture.texts, observer);
+            next.setRepairRecord(&record);
+            QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
+            next.CarryOutRepairs();
+            const ListingResult listing = next.ListFolder(QStringLiteral("/ml/"));
+            QCOMPARE(listing.outcome, Outcome::Done);
+            QCOMPARE(listing.entries, (QList<PhoneEntry>{{QStringLiteral("big.bin"), false, onPhone.size()}}));
+            return;
+        }
+        if (action == CloseNo) {
+            QCOMPARE(asked, fixture.text(144));
+            QVERIFY(fixture.window->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)), 15000);
+            QCOMPARE(upload ? fixture.phone.fileContent(QStringLiteral("ml/up.bin"))
+                            : readLocal(fixture.localFolder() + QStringLiteral("/ml/big.bin")),
+                     upload ? sent : onPhone);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isCommandRunning(), 15000);
         const QString said = fixture.window->panelText(1);
         // Stopped with nothing copied, the local folder made by the command empty.
         QVERIFY2(way == FolderDownload
                      ? said == fixture.text(440) + QStringLiteral(" 0 ") + fixture.text(122) + QStringLiteral(" 1.")
                      : said.startsWith(fixture.text(141)),
                  qPrintable(said));
-        QCOMPARE(QDir(fixture.localFolder() + QStringLiteral("/ml")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList());
-        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(readTree(fixture.localFolder()), way == FolderDownload ? QStringList{"ml/"} : QStringList());
         QVERIFY(fixture.window->panelText(3).isEmpty());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
-        if (upload) {
-            QVERIFY2(said.contains(fixture.text(142) + QLatin1Char(' ') + sent + QLatin1Char('.')),
-                     qPrintable(said));
-            QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
-        }
+        QVERIFY2(!upload || said.contains(fixture.text(142) + QLatin1Char(' ') + name + QLatin1Char('.')),
+                 qPrintable(said));
+        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
         QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), onPhone);
         QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")), qPrintable(said));
         QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
@@ -231,59 +266,6 @@ private slots:
         QCOMPARE(waitSaid, !upload);
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
         QCOMPARE(fixture.rowNames(), QStringList{"big.bin"});
-    }
-
-    // Closing the window during a transfer asks first; No lets it finish, Yes
-    // lets the line go at once: the next program on it waits until the phone
-    // has finished, gets its own answers and deletes a partial upload.
-    void closingDuringATransferAsksFirst_data()
-    {
-        QTest::addColumn<int>("way");
-        QTest::addColumn<bool>("quit");
-        QTest::newRow("upload, No") << int(Upload) << false;
-        QTest::newRow("upload, Yes") << int(Upload) << true;
-        QTest::newRow("folder download, No") << int(FolderDownload) << false;
-        QTest::newRow("download, Yes") << int(Download) << true;
-    }
-
-    void closingDuringATransferAsksFirst()
-    {
-        QFETCH(int, way);
-        QFETCH(bool, quit);
-        ExplorerFixture fixture(kPaced);
-        fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        const QByteArray up(12000, 'u'), down(16000, 'd');
-        const QString source = writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), up);
-        fixture.phone.putFile(QStringLiteral("ml/down.bin"), down);
-        QVERIFY(fixture.start());
-        fixture.window->show();
-        QString asked;
-        whenTransferShows(fixture, [&] {
-            answerNextMessageBox(quit ? QMessageBox::Yes : QMessageBox::No, &asked);
-            fixture.window->close();
-        });
-        startTransfer(fixture, Way(way), way == Upload ? QStringList{source} : QStringList{"down.bin"});
-        QTRY_COMPARE_WITH_TIMEOUT(asked, fixture.text(144), 10000);
-        if (quit) {
-            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
-            QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
-            RecordingObserver observer;
-            RepairRecord record(fixture.repairRecordFile());
-            PhoneLink next(fixture.texts, observer);
-            next.setRepairRecord(&record);
-            QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
-            next.CarryOutRepairs();
-            const ListingResult listing = next.ListFolder(QStringLiteral("/ml/"));
-            QCOMPARE(listing.outcome, Outcome::Done);
-            QCOMPARE(listing.entries, (QList<PhoneEntry>{{QStringLiteral("down.bin"), false, down.size()}}));
-        } else if (way == Upload) {
-            QVERIFY(fixture.window->isVisible());
-            QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 15000);
-            QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/up.bin")), up);
-        } else {
-            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(153)), 15000);
-            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/ml/down.bin")), down);
-        }
     }
 };
 
