@@ -14,15 +14,14 @@
 
 namespace {
 
-enum Way { Upload, Download, FolderDownload };
-enum Action { StopButton, Escape, CloseNo, CloseYes };
-
-// A phone at a real line's pace leaves time to act during a transfer.
-const QStringList kPaced{QStringLiteral("--baud"), QStringLiteral("115200")};
+// The ways to start a transfer, and to interrupt it.
+constexpr int Upload = 0, Download = 1, FolderDownload = 2;
+constexpr int StopButton = 0, Escape = 1, CloseNo = 2, CloseYes = 3;
 
 // Answers the coming overwrite questions with a click on the buttons named,
 // one question each, and keeps the questions asked.
-void answerOverwriteQuestions(const QStringList& buttons, std::shared_ptr<QStringList> asked)
+void answerOverwriteQuestions(const QStringList& buttons,
+                              std::shared_ptr<QStringList> asked = std::make_shared<QStringList>())
 {
     if (buttons.isEmpty())
         return;
@@ -38,7 +37,7 @@ void answerOverwriteQuestions(const QStringList& buttons, std::shared_ptr<QStrin
 // Lists /ml/ and starts a transfer as the user does: drops the local `items`
 // on the list, selects the rows `items` and clicks Download, or picks
 // "Download folder" in the tree's context menu of /ml/.
-void startTransfer(ExplorerFixture& fixture, Way way, const QStringList& items)
+void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
 {
     fixture.clickNode(QStringLiteral("/ml/"));
     if (way == Upload) {
@@ -93,21 +92,20 @@ private slots:
     {
         QTest::addColumn<bool>("upload");
         QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<bool>("aReplaced");
-        QTest::addColumn<bool>("bReplaced");
+        QTest::addColumn<QString>("replaced");
         QTest::addColumn<int>("status");
         for (const bool upload : {false, true}) {
-            const char* way = upload ? "upload, " : "download, ";
+            const auto row = [upload](const char* tag, const QStringList& answers, const char* replaced,
+                                      int status) {
+                QTest::addRow("%s, %s", upload ? "upload" : "download", tag)
+                    << upload << answers << replaced << status;
+            };
             const int done = upload ? 65 : 71;
-            QTest::addRow("%sOverwrite", way) << upload << QStringList{"cmdOverwrite", "cmdOverwrite"} << true
-                                              << true << done;
-            QTest::addRow("%sSkip", way) << upload << QStringList{"cmdSkip", "cmdOverwrite"} << false << true
-                                         << done;
-            QTest::addRow("%sOverwrite all", way) << upload << QStringList{"cmdOverwriteAll"} << true << true
-                                                  << done;
-            QTest::addRow("%sCancel", way) << upload << QStringList{"cmdCancel"} << false << false << 141;
-            QTest::addRow("%sSkip both", way)
-                << upload << QStringList{"cmdSkip", "cmdSkip"} << false << false << (upload ? 473 : 472);
+            row("Overwrite", {"cmdOverwrite", "cmdOverwrite"}, "ab", done);
+            row("Skip", {"cmdSkip", "cmdOverwrite"}, "b", done);
+            row("Overwrite all", {"cmdOverwriteAll"}, "ab", done);
+            row("Cancel", {"cmdCancel"}, "", 141);
+            row("Skip both", {"cmdSkip", "cmdSkip"}, "", upload ? 473 : 472);
         }
     }
 
@@ -115,23 +113,20 @@ private slots:
     {
         QFETCH(bool, upload);
         QFETCH(QStringList, answers);
-        QFETCH(bool, aReplaced);
-        QFETCH(bool, bReplaced);
+        QFETCH(QString, replaced);
         QFETCH(int, status);
         ExplorerFixture fixture;
         const QByteArray oldA("old"), newA("new"), oldB("old"), newB("newer");
         fixture.phone.putFile(QStringLiteral("ml/a.txt"), upload ? oldA : newA);
         fixture.phone.putFile(QStringLiteral("ml/b.txt"), upload ? oldB : newB);
-        const QString local = upload ? fixture.folder.filePath(QStringLiteral("source")) : fixture.localFolder();
+        const QString local = upload ? fixture.folder.filePath("source") : fixture.localFolder();
         const QString localA = writeLocal(local + QStringLiteral("/a.txt"), upload ? newA : oldA);
         const QString localB = writeLocal(local + QStringLiteral("/b.txt"), upload ? newB : oldB);
         QVERIFY(fixture.start());
         auto questions = std::make_shared<QStringList>();
         answerOverwriteQuestions(answers, questions);
-        if (upload)
-            startTransfer(fixture, Upload, {localA, localB});
-        else
-            startTransfer(fixture, Download, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        startTransfer(fixture, upload ? Upload : Download,
+                      upload ? QStringList{localA, localB} : QStringList{"a.txt", "b.txt"});
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(status), 10000);
         QCOMPARE(questions->size(), answers.size());
         // The question says where the file lies, and compares the two: the
@@ -150,8 +145,8 @@ private slots:
             return upload ? fixture.phone.fileContent(QStringLiteral("ml/") + name)
                           : readLocal(local + QLatin1Char('/') + name);
         };
-        QCOMPARE(contentOf(QStringLiteral("a.txt")), aReplaced ? newA : oldA);
-        QCOMPARE(contentOf(QStringLiteral("b.txt")), bReplaced ? newB : oldB);
+        QCOMPARE(contentOf(QStringLiteral("a.txt")), replaced.contains(QLatin1Char('a')) ? newA : oldA);
+        QCOMPARE(contentOf(QStringLiteral("b.txt")), replaced.contains(QLatin1Char('b')) ? newB : oldB);
     }
 
     // Stop (the button or Escape) mid-transfer: an upload's partial file is
@@ -165,14 +160,14 @@ private slots:
         QTest::addColumn<int>("way");
         QTest::addColumn<int>("action");
         QTest::addColumn<bool>("replacing");
-        QTest::newRow("upload, Stop button") << int(Upload) << int(StopButton) << false;
-        QTest::newRow("upload over a phone file, Escape") << int(Upload) << int(Escape) << true;
-        QTest::newRow("download, Stop button") << int(Download) << int(StopButton) << false;
-        QTest::newRow("folder download, Escape") << int(FolderDownload) << int(Escape) << false;
-        QTest::newRow("upload, closing, No") << int(Upload) << int(CloseNo) << false;
-        QTest::newRow("upload, closing, Yes") << int(Upload) << int(CloseYes) << false;
-        QTest::newRow("folder download, closing, No") << int(FolderDownload) << int(CloseNo) << false;
-        QTest::newRow("download, closing, Yes") << int(Download) << int(CloseYes) << false;
+        QTest::newRow("upload, Stop button") << Upload << StopButton << false;
+        QTest::newRow("upload over a phone file, Escape") << Upload << Escape << true;
+        QTest::newRow("download, Stop button") << Download << StopButton << false;
+        QTest::newRow("folder download, Escape") << FolderDownload << Escape << false;
+        QTest::newRow("upload, closing, No") << Upload << CloseNo << false;
+        QTest::newRow("upload, closing, Yes") << Upload << CloseYes << false;
+        QTest::newRow("folder download, closing, No") << FolderDownload << CloseNo << false;
+        QTest::newRow("download, closing, Yes") << Download << CloseYes << false;
     }
 
     void interruptingATransfer()
@@ -181,7 +176,8 @@ private slots:
         QFETCH(int, action);
         QFETCH(bool, replacing);
         const bool upload = way == Upload;
-        ExplorerFixture fixture(kPaced);
+        // A phone at a real line's pace leaves time to act during a transfer.
+        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
         // A download's rest takes the phone long enough to see the window wait
         // for it, or to see the window close before it is over.
@@ -193,30 +189,27 @@ private slots:
         fixture.window->show();
         bool acted = false;
         QString asked;
+        if (action == CloseNo || action == CloseYes)
+            answerNextMessageBox(action == CloseYes ? QMessageBox::Yes : QMessageBox::No, &asked);
         whenTransferShows(
             fixture,
             [&] {
                 acted = true;
-                if (action == CloseNo || action == CloseYes) {
-                    answerNextMessageBox(action == CloseYes ? QMessageBox::Yes : QMessageBox::No, &asked);
-                    fixture.window->close();
-                    return;
-                }
                 // As the window manager does once a context menu is gone.
                 QApplication::setActiveWindow(fixture.window.get());
-                if (action == Escape)
+                if (action == CloseNo || action == CloseYes)
+                    fixture.window->close();
+                else if (action == Escape)
                     QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
                 else
                     QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
             },
             upload ? fixture.text(58) : QString());
-        answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList(),
-                                 std::make_shared<QStringList>());
-        startTransfer(fixture, Way(way), upload ? QStringList{source} : QStringList{QStringLiteral("big.bin")});
+        answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList());
+        startTransfer(fixture, way, upload ? QStringList{source} : QStringList{QStringLiteral("big.bin")});
         QTRY_VERIFY_WITH_TIMEOUT(acted, 10000);
         if (action == CloseYes) {
             QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
-            QCOMPARE(asked, fixture.text(144));
             QCOMPARE(readTree(fixture.localFolder()), QStringList());
             RecordingObserver observer;
             RepairRecord record(fixture.repairRecordFile());
@@ -224,35 +217,37 @@ private slots:
             next.setRepairRecord(&record);
             QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
             next.CarryOutRepairs();
-            const ListingResult listing = next.ListFolder(QStringLiteral("/ml/"));
-            QCOMPARE(listing.outcome, Outcome::Done);
-            QCOMPARE(listing.entries, (QList<PhoneEntry>{{QStringLiteral("big.bin"), false, onPhone.size()}}));
-            return;
+            QCOMPARE(next.ListFolder(QStringLiteral("/ml/")).entries,
+                     (QList<PhoneEntry>{{QStringLiteral("big.bin"), false, onPhone.size()}}));
         }
+        QCOMPARE(asked, action == CloseNo || action == CloseYes ? fixture.text(144) : QString());
+        if (action == CloseYes)
+            return;
         if (action == CloseNo) {
-            QCOMPARE(asked, fixture.text(144));
             QVERIFY(fixture.window->isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)), 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)),
+                                     15000);
             QCOMPARE(upload ? fixture.phone.fileContent(QStringLiteral("ml/up.bin"))
                             : readLocal(fixture.localFolder() + QStringLiteral("/ml/big.bin")),
                      upload ? sent : onPhone);
             return;
         }
         QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isCommandRunning(), 15000);
-        const QString said = fixture.window->panelText(1);
-        // Stopped with nothing copied, the local folder made by the command empty.
-        QVERIFY2(way == FolderDownload
-                     ? said == fixture.text(440) + QStringLiteral(" 0 ") + fixture.text(122) + QStringLiteral(" 1.")
-                     : said.startsWith(fixture.text(141)),
-                 qPrintable(said));
+        // Stopped with nothing copied; what was deleted on the phone and put back is said.
+        QString stopped = way == FolderDownload ? fixture.text(440) + QStringLiteral(" 0 ") +
+                                                      fixture.text(122) + QStringLiteral(" 1.")
+                                                : fixture.text(141);
+        if (upload)
+            stopped += QLatin1Char(' ') + fixture.text(142) + QLatin1Char(' ') + name + QLatin1Char('.');
+        if (replacing)
+            stopped += QLatin1Char(' ') + fixture.text(460) + QStringLiteral(" big.bin.");
+        QCOMPARE(fixture.window->panelText(1), stopped);
+        // The local folder made by the command stays empty.
         QCOMPARE(readTree(fixture.localFolder()), way == FolderDownload ? QStringList{"ml/"} : QStringList());
         QVERIFY(fixture.window->panelText(3).isEmpty());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
-        QVERIFY2(!upload || said.contains(fixture.text(142) + QLatin1Char(' ') + name + QLatin1Char('.')),
-                 qPrintable(said));
         QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
         QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), onPhone);
-        QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")), qPrintable(said));
         QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
 
         // At once another folder: the window says what it waits for while the
