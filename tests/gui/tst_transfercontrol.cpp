@@ -5,8 +5,8 @@
 
 #include <QContextMenuEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QLocale>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
@@ -14,9 +14,14 @@
 
 namespace {
 
+// The ways to start a transfer, and to interrupt it.
+constexpr int Upload = 0, Download = 1, FolderDownload = 2;
+constexpr int StopButton = 0, Escape = 1, CloseNo = 2, CloseYes = 3;
+
 // Answers the coming overwrite questions with a click on the buttons named,
 // one question each, and keeps the questions asked.
-void answerOverwriteQuestions(const QStringList& buttons, std::shared_ptr<QStringList> asked)
+void answerOverwriteQuestions(const QStringList& buttons,
+                              std::shared_ptr<QStringList> asked = std::make_shared<QStringList>())
 {
     if (buttons.isEmpty())
         return;
@@ -29,26 +34,21 @@ void answerOverwriteQuestions(const QStringList& buttons, std::shared_ptr<QStrin
     });
 }
 
-} // namespace
-
-// Transfers the user decides about: replacing files, stopping, closing meanwhile.
-class TransferControlTest : public QObject
+// Lists /ml/ and starts a transfer as the user does: drops the local `items`
+// on the list, selects the rows `items` and clicks Download, or picks
+// "Download folder" in the tree's context menu of /ml/.
+void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
 {
-    Q_OBJECT
-
-    // Lists /ml/ and selects rows with the mouse, as a user picks files.
-    static void showAndSelect(ExplorerFixture& fixture, const QStringList& names)
-    {
-        fixture.clickNode(QStringLiteral("/ml/"));
-        QTRY_VERIFY_WITH_TIMEOUT(fixture.rowNames().size() >= names.size(), 10000);
-        for (qsizetype i = 0; i < names.size(); ++i)
-            fixture.clickRow(names.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
-    }
-
-    // The tree's context menu on a folder, and its "Download folder".
-    static void downloadFolderByMenu(ExplorerFixture& fixture, const QString& tag)
-    {
-        const QPoint at = fixture.tree()->visualItemRect(fixture.treeNode(tag)).center();
+    fixture.clickNode(QStringLiteral("/ml/"));
+    if (way == Upload) {
+        dropOnto(fixture.list()->viewport(), fileDrop(items));
+    } else if (way == Download) {
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.rowNames().size() >= items.size(), 10000);
+        for (qsizetype i = 0; i < items.size(); ++i)
+            fixture.clickRow(items.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+        QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
+    } else {
+        const QPoint at = fixture.tree()->visualItemRect(fixture.treeNode(QStringLiteral("/ml/"))).center();
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, fixture.tree()->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(fixture.tree()->viewport(), &request);
         auto* menu = fixture.find<QMenu>(QStringLiteral("mnuFolderOp"));
@@ -56,27 +56,34 @@ class TransferControlTest : public QObject
         QAction* item = fixture.find<QAction>(QStringLiteral("mnuTDownloadFolder"));
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
     }
+}
 
-    // Runs `act` once the transfer shows its progress (and the status begins
-    // with `status`). A command waits for the phone inside the event loop, so
-    // the check runs from a timer there.
-    static void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act,
-                                  const QString& status = QString())
-    {
-        auto* bar = fixture.find<QProgressBar>(QStringLiteral("pgbMain"));
-        auto* details = fixture.find<QLabel>(QStringLiteral("lblTransfer"));
-        ExplorerWindow* window = fixture.window.get();
-        auto* poll = new QTimer(window);
-        QObject::connect(poll, &QTimer::timeout, [=] {
-            if (!bar->isVisible() || bar->value() <= 0 || details->text().isEmpty() ||
-                !window->panelText(1).startsWith(status))
-                return;
-            poll->stop();
-            poll->deleteLater();
-            act();
-        });
-        poll->start(20);
-    }
+// Runs `act` once the transfer shows its progress (and the status begins
+// with `status`). A command waits for the phone inside the event loop, so
+// the check runs from a timer there.
+void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act, const QString& status = {})
+{
+    auto* bar = fixture.find<QProgressBar>(QStringLiteral("pgbMain"));
+    auto* details = fixture.find<QLabel>(QStringLiteral("lblTransfer"));
+    ExplorerWindow* window = fixture.window.get();
+    auto* poll = new QTimer(window);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        if (!bar->isVisible() || bar->value() <= 0 || details->text().isEmpty() ||
+            !window->panelText(1).startsWith(status))
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act();
+    });
+    poll->start(20);
+}
+
+} // namespace
+
+// Transfers the user decides about: replacing files, stopping, closing meanwhile.
+class TransferControlTest : public QObject
+{
+    Q_OBJECT
 
 private slots:
     // Overwrite, Skip, Overwrite all, Cancel, for a download onto local files
@@ -85,23 +92,20 @@ private slots:
     {
         QTest::addColumn<bool>("upload");
         QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<int>("asked");
-        QTest::addColumn<bool>("aReplaced");
-        QTest::addColumn<bool>("bReplaced");
+        QTest::addColumn<QString>("replaced");
         QTest::addColumn<int>("status");
         for (const bool upload : {false, true}) {
-            const char* way = upload ? "upload, " : "download, ";
+            const auto row = [upload](const char* tag, const QStringList& answers, const char* replaced,
+                                      int status) {
+                QTest::addRow("%s, %s", upload ? "upload" : "download", tag)
+                    << upload << answers << replaced << status;
+            };
             const int done = upload ? 65 : 71;
-            QTest::addRow("%sOverwrite", way)
-                << upload << QStringList{"cmdOverwrite", "cmdOverwrite"} << 2 << true << true << done;
-            QTest::addRow("%sSkip", way)
-                << upload << QStringList{"cmdSkip", "cmdOverwrite"} << 2 << false << true << done;
-            QTest::addRow("%sOverwrite all", way)
-                << upload << QStringList{"cmdOverwriteAll"} << 1 << true << true << done;
-            QTest::addRow("%sCancel", way)
-                << upload << QStringList{"cmdCancel"} << 1 << false << false << 141;
-            QTest::addRow("%sSkip both", way)
-                << upload << QStringList{"cmdSkip", "cmdSkip"} << 2 << false << false << (upload ? 473 : 472);
+            row("Overwrite", {"cmdOverwrite", "cmdOverwrite"}, "ab", done);
+            row("Skip", {"cmdSkip", "cmdOverwrite"}, "b", done);
+            row("Overwrite all", {"cmdOverwriteAll"}, "ab", done);
+            row("Cancel", {"cmdCancel"}, "", 141);
+            row("Skip both", {"cmdSkip", "cmdSkip"}, "", upload ? 473 : 472);
         }
     }
 
@@ -109,136 +113,142 @@ private slots:
     {
         QFETCH(bool, upload);
         QFETCH(QStringList, answers);
-        QFETCH(int, asked);
-        QFETCH(bool, aReplaced);
-        QFETCH(bool, bReplaced);
+        QFETCH(QString, replaced);
         QFETCH(int, status);
         ExplorerFixture fixture;
-        const QByteArray oldText("old"), newText("new");
-        fixture.phone.putFile(QStringLiteral("ml/a.txt"), upload ? oldText : newText);
-        fixture.phone.putFile(QStringLiteral("ml/b.txt"), upload ? oldText : newText + "er");
-        const QString source = fixture.folder.filePath(QStringLiteral("source"));
-        const QString localA = writeLocal(
-            (upload ? source : fixture.localFolder()) + QStringLiteral("/a.txt"), upload ? newText : oldText);
-        const QString localB =
-            writeLocal((upload ? source : fixture.localFolder()) + QStringLiteral("/b.txt"),
-                       upload ? newText + "er" : oldText);
+        const QByteArray oldA("old"), newA("new"), oldB("old"), newB("newer");
+        fixture.phone.putFile(QStringLiteral("ml/a.txt"), upload ? oldA : newA);
+        fixture.phone.putFile(QStringLiteral("ml/b.txt"), upload ? oldB : newB);
+        const QString local = upload ? fixture.folder.filePath("source") : fixture.localFolder();
+        const QString localA = writeLocal(local + QStringLiteral("/a.txt"), upload ? newA : oldA);
+        const QString localB = writeLocal(local + QStringLiteral("/b.txt"), upload ? newB : oldB);
         QVERIFY(fixture.start());
         auto questions = std::make_shared<QStringList>();
         answerOverwriteQuestions(answers, questions);
-        if (upload) {
-            showAndSelect(fixture, {});
-            dropOnto(fixture.list()->viewport(), fileDrop({localA, localB}));
-        } else {
-            showAndSelect(fixture, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-            QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
-        }
+        startTransfer(fixture, upload ? Upload : Download,
+                      upload ? QStringList{localA, localB} : QStringList{"a.txt", "b.txt"});
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(status), 10000);
-        QCOMPARE(questions->size(), asked);
-        // The question says where the file lies, and compares the two.
+        QCOMPARE(questions->size(), answers.size());
+        // The question says where the file lies, and compares the two: the
+        // local one has a date.
         const QString& first = questions->first();
         const QString date =
-            QLocale(fixture.text(138))
-                .toString(QFileInfo(upload ? localA : fixture.localFolder() + QStringLiteral("/a.txt"))
-                              .lastModified(),
-                          QLocale::ShortFormat);
-        const QString where =
-            upload ? fixture.text(465) + QStringLiteral(" /ml/.")
-                   : fixture.text(466) + QLatin1Char(' ') + fixture.localFolder() + QLatin1Char('.');
+            QLocale(fixture.text(138)).toString(QFileInfo(localA).lastModified(), QLocale::ShortFormat);
+        const QString where = upload ? fixture.text(465) + QStringLiteral(" /ml/.")
+                                     : fixture.text(466) + QLatin1Char(' ') + local + QLatin1Char('.');
         QVERIFY2(first.startsWith(QStringLiteral("a.txt ") + where), qPrintable(first));
-        QVERIFY2(first.contains(fixture.text(467) + QStringLiteral(" 3 B") +
-                                (upload ? QString() : QStringLiteral(", ") + date)),
-                 qPrintable(first));
-        QVERIFY2(first.contains(fixture.text(468) + QStringLiteral(" 3 B") +
-                                (upload ? QStringLiteral(", ") + date : QString())),
-                 qPrintable(first));
+        const QString withDate = QStringLiteral(" 3 B, ") + date, without = QStringLiteral(" 3 B");
+        QVERIFY2(first.contains(fixture.text(467) + (upload ? without : withDate)), qPrintable(first));
+        QVERIFY2(first.contains(fixture.text(468) + (upload ? withDate : without)), qPrintable(first));
         QCOMPARE(first.contains(fixture.text(463)), upload);
         auto contentOf = [&](const QString& name) {
             return upload ? fixture.phone.fileContent(QStringLiteral("ml/") + name)
-                          : readLocal(fixture.localFolder() + QLatin1Char('/') + name);
+                          : readLocal(local + QLatin1Char('/') + name);
         };
-        QCOMPARE(contentOf(QStringLiteral("a.txt")), aReplaced ? newText : oldText);
-        QCOMPARE(contentOf(QStringLiteral("b.txt")), bReplaced ? newText + "er" : oldText);
+        QCOMPARE(contentOf(QStringLiteral("a.txt")), replaced.contains(QLatin1Char('a')) ? newA : oldA);
+        QCOMPARE(contentOf(QStringLiteral("b.txt")), replaced.contains(QLatin1Char('b')) ? newB : oldB);
     }
 
     // Stop (the button or Escape) mid-transfer: an upload's partial file is
     // deleted on the phone, and the phone file it was replacing is put back; a
     // download leaves the local folder as it was; the next command works.
-    void stopEndsTheTransfer_data()
+    // Closing the window meanwhile asks first; No lets the transfer finish, Yes
+    // lets the line go at once: the next program on it waits until the phone
+    // has finished, gets its own answers and deletes a partial upload.
+    void interruptingATransfer_data()
     {
-        QTest::addColumn<bool>("upload");
-        QTest::addColumn<bool>("escape");
-        QTest::addColumn<bool>("folder");
+        QTest::addColumn<int>("way");
+        QTest::addColumn<int>("action");
         QTest::addColumn<bool>("replacing");
-        QTest::newRow("upload, Stop button") << true << false << false << false;
-        QTest::newRow("upload, Escape") << true << true << false << false;
-        QTest::newRow("upload over a phone file, Stop button") << true << false << false << true;
-        QTest::newRow("download, Stop button") << false << false << false << false;
-        QTest::newRow("download, Escape") << false << true << false << false;
-        QTest::newRow("folder download, Stop button") << false << false << true << false;
-        QTest::newRow("folder download, Escape") << false << true << true << false;
+        QTest::newRow("upload, Stop button") << Upload << StopButton << false;
+        QTest::newRow("upload over a phone file, Escape") << Upload << Escape << true;
+        QTest::newRow("download, Stop button") << Download << StopButton << false;
+        QTest::newRow("folder download, Escape") << FolderDownload << Escape << false;
+        QTest::newRow("upload, closing, No") << Upload << CloseNo << false;
+        QTest::newRow("upload, closing, Yes") << Upload << CloseYes << false;
+        QTest::newRow("folder download, closing, No") << FolderDownload << CloseNo << false;
+        QTest::newRow("download, closing, Yes") << Download << CloseYes << false;
     }
 
-    void stopEndsTheTransfer()
+    void interruptingATransfer()
     {
-        QFETCH(bool, upload);
-        QFETCH(bool, escape);
-        QFETCH(bool, folder);
+        QFETCH(int, way);
+        QFETCH(int, action);
         QFETCH(bool, replacing);
+        const bool upload = way == Upload;
+        // A phone at a real line's pace leaves time to act during a transfer.
         ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
         fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(24000, 'p'));
-        const QString sent = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
-        const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/") + sent), QByteArray(24000, 'u'));
+        // A download's rest takes the phone long enough to see the window wait
+        // for it, or to see the window close before it is over.
+        const QByteArray onPhone(upload ? 8000 : 16000, 'p'), sent(12000, 'u');
+        fixture.phone.putFile(QStringLiteral("ml/big.bin"), onPhone);
+        const QString name = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
+        const QString source = writeLocal(fixture.folder.filePath(QStringLiteral("source/") + name), sent);
         QVERIFY(fixture.start());
         fixture.window->show();
-        bool stopped = false;
+        bool acted = false;
+        QString asked;
+        if (action == CloseNo || action == CloseYes)
+            answerNextMessageBox(action == CloseYes ? QMessageBox::Yes : QMessageBox::No, &asked);
         whenTransferShows(
             fixture,
             [&] {
-                stopped = true;
+                acted = true;
                 // As the window manager does once a context menu is gone.
                 QApplication::setActiveWindow(fixture.window.get());
-                if (escape)
+                if (action == CloseNo || action == CloseYes)
+                    fixture.window->close();
+                else if (action == Escape)
                     QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
                 else
                     QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
             },
             upload ? fixture.text(58) : QString());
-        answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList(),
-                                 std::make_shared<QStringList>());
-        if (upload) {
-            showAndSelect(fixture, {});
-            dropOnto(fixture.list()->viewport(), fileDrop({source}));
-        } else if (folder) {
-            showAndSelect(fixture, {});
-            downloadFolderByMenu(fixture, QStringLiteral("/ml/"));
-        } else {
-            showAndSelect(fixture, {QStringLiteral("big.bin")});
-            QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
+        answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList());
+        startTransfer(fixture, way, upload ? QStringList{source} : QStringList{QStringLiteral("big.bin")});
+        QTRY_VERIFY_WITH_TIMEOUT(acted, 10000);
+        if (action == CloseYes) {
+            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
+            QCOMPARE(readTree(fixture.localFolder()), QStringList());
+            RecordingObserver observer;
+            RepairRecord record(fixture.repairRecordFile());
+            PhoneLink next(fixture.texts, observer);
+            next.setRepairRecord(&record);
+            QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
+            next.CarryOutRepairs();
+            QCOMPARE(next.ListFolder(QStringLiteral("/ml/")).entries,
+                     (QList<PhoneEntry>{{QStringLiteral("big.bin"), false, onPhone.size()}}));
         }
-        QTRY_VERIFY_WITH_TIMEOUT(stopped && !fixture.window->isCommandRunning(), 15000);
-        const QString said = fixture.window->panelText(1);
-        // Stopped with nothing copied, the local folder made by the command empty.
-        QVERIFY2(folder ? said == fixture.text(440) + QStringLiteral(" 0 ") + fixture.text(122) +
-                                      QStringLiteral(" 1.")
-                        : said.startsWith(fixture.text(141)),
-                 qPrintable(said));
-        QCOMPARE(QDir(fixture.localFolder() + QStringLiteral("/ml")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(asked, action == CloseNo || action == CloseYes ? fixture.text(144) : QString());
+        if (action == CloseYes)
+            return;
+        if (action == CloseNo) {
+            QVERIFY(fixture.window->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)),
+                                     15000);
+            QCOMPARE(upload ? fixture.phone.fileContent(QStringLiteral("ml/up.bin"))
+                            : readLocal(fixture.localFolder() + QStringLiteral("/ml/big.bin")),
+                     upload ? sent : onPhone);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isCommandRunning(), 15000);
+        // Stopped with nothing copied; what was deleted on the phone and put back is said.
+        QString stopped = way == FolderDownload ? fixture.text(440) + QStringLiteral(" 0 ") +
+                                                      fixture.text(122) + QStringLiteral(" 1.")
+                                                : fixture.text(141);
+        if (upload)
+            stopped += QLatin1Char(' ') + fixture.text(142) + QLatin1Char(' ') + name + QLatin1Char('.');
+        if (replacing)
+            stopped += QLatin1Char(' ') + fixture.text(460) + QStringLiteral(" big.bin.");
+        QCOMPARE(fixture.window->panelText(1), stopped);
+        // The local folder made by the command stays empty.
+        QCOMPARE(readTree(fixture.localFolder()), way == FolderDownload ? QStringList{"ml/"} : QStringList());
         QVERIFY(fixture.window->panelText(3).isEmpty());
-        if (upload) {
-            QVERIFY2(said.contains(fixture.text(142) + QLatin1Char(' ') + sent + QLatin1Char('.')),
-                     qPrintable(said));
-            QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
-        }
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), QByteArray(24000, 'p'));
-        QVERIFY2(!replacing || said.endsWith(fixture.text(460) + QStringLiteral(" big.bin.")),
-                 qPrintable(said));
-        QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
-        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
+        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
+        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), onPhone);
+        QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
 
         // At once another folder: the window says what it waits for while the
         // phone finishes the stopped download, then lists the folder.
@@ -252,94 +262,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
         QCOMPARE(fixture.rowNames(), QStringList{"big.bin"});
     }
-
-    // Closing the window during a transfer asks first; No lets it finish.
-    void closingDuringATransferAsksFirst_data()
-    {
-        QTest::addColumn<bool>("quit");
-        QTest::addColumn<bool>("folder");
-        QTest::newRow("No") << false << false;
-        QTest::newRow("Yes") << true << false;
-        QTest::newRow("folder download, No") << false << true;
-    }
-
-    void closingDuringATransferAsksFirst()
-    {
-        QFETCH(bool, quit);
-        QFETCH(bool, folder);
-        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
-        fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
-        const QString source =
-            writeLocal(fixture.folder.filePath(QStringLiteral("source/up.bin")), QByteArray(12000, 'u'));
-        QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
-        if (folder)
-            fixture.phone.putFile(QStringLiteral("ml/down.bin"), QByteArray(12000, 'd'));
-        QVERIFY(fixture.start());
-        fixture.window->show();
-        QString asked;
-        whenTransferShows(fixture, [&] {
-            answerNextMessageBox(quit ? QMessageBox::Yes : QMessageBox::No, &asked);
-            fixture.window->close();
-        });
-        showAndSelect(fixture, {});
-        if (folder)
-            downloadFolderByMenu(fixture, QStringLiteral("/ml/"));
-        else
-            dropOnto(fixture.list()->viewport(), fileDrop({source}));
-        QTRY_COMPARE_WITH_TIMEOUT(asked, fixture.text(144), 10000);
-        if (folder) {
-            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(153)), 15000);
-            QCOMPARE(readLocal(fixture.localFolder() + QStringLiteral("/ml/down.bin")),
-                     QByteArray(12000, 'd'));
-            return;
-        }
-        if (quit) {
-            // At once; the next connection deletes the partial file.
-            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 1000);
-            QCOMPARE(connectAgain(fixture).ListFolder(QStringLiteral("/ml/")).entries, QList<PhoneEntry>());
-            return;
-        }
-        QVERIFY(fixture.window->isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(65), 15000);
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/up.bin")), QByteArray(12000, 'u'));
-    }
-
-    // The next program on the line, with the window's repair record.
-    PhoneLink& connectAgain(ExplorerFixture& fixture)
-    {
-        next_ = std::make_unique<PhoneLink>(fixture.texts, nextObserver_);
-        nextRecord_ = RepairRecord(fixture.repairRecordFile());
-        next_->setRepairRecord(&nextRecord_);
-        [&] { QVERIFY(next_->OpenPort(QStringLiteral("COM4"), fixture.phone.device())); }();
-        next_->CarryOutRepairs();
-        return *next_;
-    }
-
-    // Quitting during a download lets the line go at once; the next program
-    // waits until the phone has finished and gets its own answers.
-    void quittingDuringADownloadLeavesTheLineClean()
-    {
-        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
-        fixture.phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(30000, 'p'));
-        QVERIFY(fixture.start());
-        fixture.window->show();
-        whenTransferShows(fixture, [&] {
-            answerNextMessageBox(QMessageBox::Yes);
-            fixture.window->close();
-        });
-        showAndSelect(fixture, {QStringLiteral("big.bin")});
-        QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 1000);
-        QCOMPARE(QDir(fixture.localFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        const ListingResult listing = connectAgain(fixture).ListFolder(QStringLiteral("/ml/"));
-        QCOMPARE(listing.outcome, Outcome::Done);
-        QCOMPARE(listing.entries.size(), 1);
-    }
-
-private:
-    RecordingObserver nextObserver_;
-    RepairRecord nextRecord_{QString()};
-    std::unique_ptr<PhoneLink> next_;
 };
 
 QTEST_MAIN(TransferControlTest)
