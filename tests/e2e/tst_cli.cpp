@@ -12,6 +12,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 // vantrel-cli as a user runs it: its own settings folder, the simulated phone.
 class CliTest : public QObject
 {
@@ -27,7 +29,7 @@ class CliTest : public QObject
 
     QString scratch() const
     {
-        const QString folder = config_.filePath(QStringLiteral("tmp"));
+        const QString folder = config_.filePath(u"tmp"_s);
         QDir().mkpath(folder);
         return folder;
     }
@@ -37,9 +39,9 @@ class CliTest : public QObject
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), config_.filePath(QStringLiteral("data")));
-        environment.insert(QStringLiteral("TMPDIR"), scratch());
+        environment.insert(u"XDG_CONFIG_HOME"_s, config_.path());
+        environment.insert(u"XDG_DATA_HOME"_s, config_.filePath(u"data"_s));
+        environment.insert(u"TMPDIR"_s, scratch());
         return environment;
     }
 
@@ -55,7 +57,7 @@ class CliTest : public QObject
                 const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             });
-        process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")), arguments);
+        process.start(SimulatedPhone::binary(u"vantrel-cli"_s), arguments);
         Run run;
         if (!process.waitForFinished(30000))
             return run;
@@ -67,45 +69,41 @@ class CliTest : public QObject
 
     static int slicesSeen(const QStringList& commands)
     {
-        return static_cast<int>(commands.filter(QStringLiteral("AT+QFWF=")).size());
+        return static_cast<int>(commands.filter(u"AT+QFWF="_s).size());
     }
 
     QStringList onPhone(const SimulatedPhone& phone, const QStringList& command)
     {
-        return QStringList{QStringLiteral("--port"), phone.device(), QStringLiteral("--delay"),
-                           QStringLiteral("50")} +
-               command;
+        return QStringList{u"--port"_s, phone.device(), u"--delay"_s, u"50"_s} + command;
     }
 
 private slots:
     void listsAndReadsTheBattery()
     {
-        SimulatedPhone phone({QStringLiteral("--battery"), QStringLiteral("1,64")});
-        phone.putFile(QStringLiteral("ml/im/a b.jpg"), "12345");
-        phone.putFile(QStringLiteral("ml/Мелодия.mid"), "12");
-        phone.putFile(QStringLiteral("ml/a\nfake\t9.txt"), "123");
-        phone.putFile(QStringLiteral("ml/\x1b[2Jx/b.txt"), "1");
+        SimulatedPhone phone({u"--battery"_s, u"1,64"_s});
+        phone.putFile(u"ml/im/a b.jpg"_s, "12345");
+        phone.putFile(u"ml/Мелодия.mid"_s, "12");
+        phone.putFile(u"ml/a\nfake\t9.txt"_s, "123");
+        phone.putFile(u"ml/\x1b[2Jx/b.txt"_s, "1");
         QVERIFY(phone.start());
 
-        Run run = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
+        Run run = cli(onPhone(phone, {u"ls"_s, u"/ml"_s}));
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("\\033[2Jx/\nim/\na\\nfake\\t9.txt\t3\nМелодия.mid\t2\n"));
-        QVERIFY(run.err.contains(QStringLiteral("Listing /ml/...")));
+        QCOMPARE(run.out, u"\\033[2Jx/\nim/\na\\nfake\\t9.txt\t3\nМелодия.mid\t2\n"_s);
+        QVERIFY(run.err.contains(u"Listing /ml/..."_s));
 
-        run = cli(onPhone(phone, {QStringLiteral("battery")}));
-        QCOMPARE(run.out, QStringLiteral("64\n"));
+        run = cli(onPhone(phone, {u"battery"_s}));
+        QCOMPARE(run.out, u"64\n"_s);
 
         // The line log: every line stamped, a file's content only as its count and first bytes.
-        const QString trace = config_.filePath(QStringLiteral("line.log"));
+        const QString trace = config_.filePath(u"line.log"_s);
         run =
             cli(QStringList{"--trace", trace} + onPhone(phone, {"get", "/ml/im/a b.jpg", "--to", scratch()}));
         QCOMPARE(run.status, 0);
         const QString lines = QString::fromUtf8(readLocal(trace));
-        QVERIFY2(lines.startsWith(QStringLiteral("   0.000 → AT+QFRF=")) &&
-                     lines.endsWith(QStringLiteral("← OK\\r\\n\n")),
+        QVERIFY2(lines.startsWith(u"   0.000 → AT+QFRF="_s) && lines.endsWith(u"← OK\\r\\n\n"_s),
                  qPrintable(lines));
-        QVERIFY2(lines.contains(QStringLiteral("← [5 B] 31 32 33 34 35\n")) &&
-                     !lines.contains(QStringLiteral("12345")),
+        QVERIFY2(lines.contains(u"← [5 B] 31 32 33 34 35\n"_s) && !lines.contains(u"12345"_s),
                  qPrintable(lines));
     }
 
@@ -114,17 +112,16 @@ private slots:
     void runsInARowKeepThePhonesPause()
     {
         SimulatedPhone phone;
-        phone.putFile(QStringLiteral("a.txt"), "a");
+        phone.putFile(u"a.txt"_s, "a");
         QVERIFY(phone.start());
         QTemporaryDir here;
-        const QStringList get{QStringLiteral("--port"), phone.device(),        QStringLiteral("--delay"),
-                              QStringLiteral("400"),    QStringLiteral("get"), QStringLiteral("/a.txt")};
+        const QStringList get{u"--port"_s, phone.device(), u"--delay"_s, u"400"_s, u"get"_s, u"/a.txt"_s};
         QCOMPARE(cli(get, here.path()).status, 0);
         QCOMPARE(cli(get, here.path()).status, 0);
         const auto events = phone.timeline();
         QCOMPARE(events.size(), 4);
-        QCOMPARE(events.at(1).first, QStringLiteral("answer"));
-        QCOMPARE(events.at(2).first, QStringLiteral("command"));
+        QCOMPARE(events.at(1).first, u"answer"_s);
+        QCOMPARE(events.at(2).first, u"command"_s);
         QVERIFY2(events.at(2).second - events.at(1).second >= 400,
                  qPrintable(QString::number(events.at(2).second - events.at(1).second)));
     }
@@ -134,30 +131,30 @@ private slots:
     void backupUpdateSkipsUnchangedFiles()
     {
         SimulatedPhone phone;
-        phone.putFile(QStringLiteral("ml/a.txt"), "aaa");
-        phone.putFile(QStringLiteral("ml/im/b.png"), "bb");
-        phone.putFile(QStringLiteral("root.txt"), "r");
-        phone.putFile(QStringLiteral(".internal/secret.bin"), "no");
+        phone.putFile(u"ml/a.txt"_s, "aaa");
+        phone.putFile(u"ml/im/b.png"_s, "bb");
+        phone.putFile(u"root.txt"_s, "r");
+        phone.putFile(u".internal/secret.bin"_s, "no");
         QVERIFY(phone.start());
         QTemporaryDir here;
-        const QString backup = here.filePath(QStringLiteral("phone backup"));
-        const QStringList command{QStringLiteral("backup"), backup, QStringLiteral("--update")};
+        const QString backup = here.filePath(u"phone backup"_s);
+        const QStringList command{u"backup"_s, backup, u"--update"_s};
 
         Run run = cli(onPhone(phone, command));
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("copied 3 files, 6 bytes, 0 failed\n"));
+        QCOMPARE(run.out, u"copied 3 files, 6 bytes, 0 failed\n"_s);
         QCOMPARE(readTree(backup),
                  (QStringList{"ml/", "ml/a.txt=aaa", "ml/im/", "ml/im/b.png=bb", "root.txt=r"}));
 
-        phone.putFile(QStringLiteral("ml/a.txt"), "changed");
-        phone.putFile(QStringLiteral("ml/im/b.png"), "xx"); // same size: taken as unchanged
-        phone.putFile(QStringLiteral("ml/new.txt"), "n");
+        phone.putFile(u"ml/a.txt"_s, "changed");
+        phone.putFile(u"ml/im/b.png"_s, "xx"); // same size: taken as unchanged
+        phone.putFile(u"ml/new.txt"_s, "n");
         run = cli(onPhone(phone, command));
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("copied 2 files, 8 bytes, skipped 2 unchanged, 0 failed\n"));
+        QCOMPARE(run.out, u"copied 2 files, 8 bytes, skipped 2 unchanged, 0 failed\n"_s);
         QCOMPARE(readTree(backup), (QStringList{"ml/", "ml/a.txt=changed", "ml/im/", "ml/im/b.png=bb",
                                                 "ml/new.txt=n", "root.txt=r"}));
-        const QStringList reads = phone.commands().filter(QStringLiteral("AT+QFRF"));
+        const QStringList reads = phone.commands().filter(u"AT+QFRF"_s);
         QCOMPARE(reads.size(), 3 + 2);
     }
 
@@ -218,9 +215,8 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QStringList, said);
         QFETCH(QStringList, tree);
-        SimulatedPhone phone(special.contains(QLatin1Char('='))
-                                 ? QStringList{QStringLiteral("--fault"), special}
-                                 : QStringList());
+        SimulatedPhone phone(special.contains(QLatin1Char('=')) ? QStringList{u"--fault"_s, special}
+                                                                : QStringList());
         for (const QString& file : files) {
             if (file.endsWith(QLatin1Char('/')))
                 QVERIFY(QDir().mkpath(phone.root() + QLatin1Char('/') + file));
@@ -231,7 +227,7 @@ private slots:
         QVERIFY(phone.start());
         QTemporaryDir here, elsewhere;
         if (special == QLatin1String("link"))
-            QVERIFY(QFile::link(elsewhere.path(), here.filePath(QStringLiteral("other"))));
+            QVERIFY(QFile::link(elsewhere.path(), here.filePath(u"other"_s)));
 
         const Run run = cli(onPhone(phone, command << here.path()));
         QCOMPARE(run.status, status);
@@ -240,7 +236,7 @@ private slots:
             QVERIFY2(run.err.contains(text), qPrintable(run.err.right(300)));
         QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QChar('\t')), qPrintable(run.err));
         const QStringList found = readTree(here.path());
-        QCOMPARE(special == QLatin1String("deep") ? found.filter(QStringLiteral("=")) : found, tree);
+        QCOMPARE(special == QLatin1String("deep") ? found.filter(u"="_s) : found, tree);
         QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
@@ -290,30 +286,27 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, local);
         QFETCH(QByteArray, phone);
-        SimulatedPhone device(fault.isEmpty() ? QStringList()
-                                              : QStringList{QStringLiteral("--fault"), fault});
-        device.putFile(QStringLiteral("ml/a.txt"), "phone's");
-        device.putFile(QStringLiteral("ml/b.txt"), "phone's b");
+        SimulatedPhone device(fault.isEmpty() ? QStringList() : QStringList{u"--fault"_s, fault});
+        device.putFile(u"ml/a.txt"_s, "phone's");
+        device.putFile(u"ml/b.txt"_s, "phone's b");
         QVERIFY(device.start());
         QTemporaryDir here;
-        const QString mine = writeLocal(here.filePath(QStringLiteral("a.txt")), "local");
-        command.replaceInStrings(QRegularExpression(QStringLiteral("^a\\.txt$")), mine);
+        const QString mine = writeLocal(here.filePath(u"a.txt"_s), "local");
+        command.replaceInStrings(QRegularExpression(u"^a\\.txt$"_s), mine);
         const Run run = cli(onPhone(device, command), here.path());
         QCOMPARE(run.status, status);
         QCOMPARE(readLocal(mine), local);
-        QCOMPARE(device.fileContent(QStringLiteral("ml/a.txt")), phone);
-        QCOMPARE(run.err.contains(QStringLiteral("exists already: a.txt")),
-                 command.contains(QStringLiteral("--no-clobber")) && !status);
-        const bool bothNamed = command.contains(QStringLiteral("/ml/b.txt"));
+        QCOMPARE(device.fileContent(u"ml/a.txt"_s), phone);
+        QCOMPARE(run.err.contains(u"exists already: a.txt"_s),
+                 command.contains(u"--no-clobber"_s) && !status);
+        const bool bothNamed = command.contains(u"/ml/b.txt"_s);
         QStringList left{"a.txt=" + local};
         if (bothNamed && command.first() == QLatin1String("get"))
-            left << QStringLiteral("b.txt=phone's b");
+            left << u"b.txt=phone's b"_s;
         QCOMPARE(readTree(here.path()), left);
-        QCOMPARE(device.hasFile(QStringLiteral("ml/b.txt")),
-                 !bothNamed || command.first() != QLatin1String("rm"));
-        if (command.contains(QStringLiteral("/dev/no-such-port")))
-            QVERIFY2(run.err.contains(QStringLiteral("Could not open port /dev/no-such-port!")),
-                     qPrintable(run.err));
+        QCOMPARE(device.hasFile(u"ml/b.txt"_s), !bothNamed || command.first() != QLatin1String("rm"));
+        if (command.contains(u"/dev/no-such-port"_s))
+            QVERIFY2(run.err.contains(u"Could not open port /dev/no-such-port!"_s), qPrintable(run.err));
     }
 
     // An answer that comes after its time-out, or that the run cannot write,
@@ -345,18 +338,17 @@ private slots:
         QFETCH(QStringList, copied);
         QFETCH(int, fileSizeLimit);
         SimulatedPhone phone(phoneFaults);
-        phone.putFile(QStringLiteral("d/A/a1.txt"), QByteArray(12000, 'a'));
-        phone.putFile(QStringLiteral("d/B/b1.txt"), "bee one");
-        phone.putFile(QStringLiteral("d/B/b2.txt"), "bee two");
+        phone.putFile(u"d/A/a1.txt"_s, QByteArray(12000, 'a'));
+        phone.putFile(u"d/B/b1.txt"_s, "bee one");
+        phone.putFile(u"d/B/b2.txt"_s, "bee two");
         QVERIFY(phone.start());
         QTemporaryDir here;
         const Run run =
             cli(QStringList{"--port", phone.device(), "--delay", "50", "--timeout", "1000"} + command,
                 here.path(), fileSizeLimit);
         QCOMPARE(run.status, 1);
-        QCOMPARE(readTree(here.path()).filter(QStringLiteral("=")), copied);
-        QVERIFY2(run.err.contains(QStringLiteral("a1.txt")) || run.out.contains(QStringLiteral(" 1 failed")),
-                 qPrintable(run.err));
+        QCOMPARE(readTree(here.path()).filter(u"="_s), copied);
+        QVERIFY2(run.err.contains(u"a1.txt"_s) || run.out.contains(u" 1 failed"_s), qPrintable(run.err));
     }
 
     // Ctrl-C ends the run at once with status 130 (a second signal, or a kill,
@@ -377,19 +369,19 @@ private slots:
     {
         QFETCH(bool, get);
         QFETCH(int, signal);
-        SimulatedPhone phone({QStringLiteral("--baud"), QStringLiteral("115200")});
-        phone.putFile(QStringLiteral("ml/big.bin"), QByteArray(16000, 'p'));
+        SimulatedPhone phone({u"--baud"_s, u"115200"_s});
+        phone.putFile(u"ml/big.bin"_s, QByteArray(16000, 'p'));
         QVERIFY(phone.start());
         QTemporaryDir here;
-        const QString source = writeLocal(here.filePath(QStringLiteral("up.bin")), QByteArray(30000, 'u'));
+        const QString source = writeLocal(here.filePath(u"up.bin"_s), QByteArray(30000, 'u'));
 
         QProcess process;
         process.setProcessEnvironment(environment());
         process.setWorkingDirectory(here.path());
-        process.start(SimulatedPhone::binary(QStringLiteral("vantrel-cli")),
+        process.start(SimulatedPhone::binary(u"vantrel-cli"_s),
                       onPhone(phone, get ? QStringList{"get", "/ml/big.bin", "--to", "got"}
                                          : QStringList{"--slice", "2048", "put", source, "/ml"}));
-        QDir(here.path()).mkdir(QStringLiteral("got"));
+        QDir(here.path()).mkdir(u"got"_s);
         // Under way: the phone is sending the file, or has stored a slice of it.
         QString err;
         QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError()),
@@ -402,21 +394,19 @@ private slots:
         if (signal == SIGINT) {
             QCOMPARE(process.exitStatus(), QProcess::NormalExit);
             QCOMPARE(process.exitCode(), 130);
-            QVERIFY2(err.contains(QStringLiteral("Stopped.")), qPrintable(err));
+            QVERIFY2(err.contains(u"Stopped."_s), qPrintable(err));
         }
-        QCOMPARE(QDir(here.filePath(QStringLiteral("got"))).entryList(QDir::Files | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(QDir(here.filePath(u"got"_s)).entryList(QDir::Files | QDir::Hidden), QStringList());
         // A folder a running program holds stays; the killed run's goes.
-        QDir(scratch()).mkpath(QStringLiteral("Vantrel-inuse1"));
-        QLockFile held(scratch() + QStringLiteral("/Vantrel-inuse1/.in-use.lock"));
+        QDir(scratch()).mkpath(u"Vantrel-inuse1"_s);
+        QLockFile held(scratch() + u"/Vantrel-inuse1/.in-use.lock"_s);
         QVERIFY(held.tryLock(0));
         // The next run waits for the line to settle and deletes the partial file first.
-        const Run next = cli(onPhone(phone, {QStringLiteral("ls"), QStringLiteral("/ml")}));
-        QCOMPARE(QDir(scratch()).entryList({QStringLiteral("Vantrel-*")}, QDir::Dirs),
-                 QStringList{"Vantrel-inuse1"});
+        const Run next = cli(onPhone(phone, {u"ls"_s, u"/ml"_s}));
+        QCOMPARE(QDir(scratch()).entryList({u"Vantrel-*"_s}, QDir::Dirs), QStringList{"Vantrel-inuse1"});
         QCOMPARE(next.status, 0);
-        QCOMPARE(next.out, QStringLiteral("big.bin\t16000\n"));
-        QCOMPARE(next.err.contains(QStringLiteral("deleted the incomplete file /ml/up.bin")), !get);
+        QCOMPARE(next.out, u"big.bin\t16000\n"_s);
+        QCOMPARE(next.err.contains(u"deleted the incomplete file /ml/up.bin"_s), !get);
     }
 };
 

@@ -3,12 +3,14 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QStringList names(const QList<PhoneEntry>& entries)
 {
     QStringList result;
     for (const PhoneEntry& entry : entries)
-        result << entry.name + (entry.isFolder ? QStringLiteral("/") : QString());
+        result << entry.name + (entry.isFolder ? u"/"_s : QString());
     return result;
 }
 } // namespace
@@ -20,51 +22,51 @@ private slots:
     void listsFolders()
     {
         LinkFixture fixture;
-        fixture.phone.putFile(QStringLiteral("ml/im/a.jpg"), "12345");
-        fixture.phone.putFile(QStringLiteral("ml/im/Фото.jpg"), QByteArray(3000, 'x'));
-        fixture.phone.putFile(QStringLiteral("ml/ri/tone.mid"), "m");
-        fixture.phone.putFile(QStringLiteral("root file.txt"), QByteArray(2048, 'r'));
-        fixture.phone.putFile(QStringLiteral(".internal/secret"), "s");
-        QDir().mkpath(fixture.phone.root() + QStringLiteral("/empty"));
+        fixture.phone.putFile(u"ml/im/a.jpg"_s, "12345");
+        fixture.phone.putFile(u"ml/im/Фото.jpg"_s, QByteArray(3000, 'x'));
+        fixture.phone.putFile(u"ml/ri/tone.mid"_s, "m");
+        fixture.phone.putFile(u"root file.txt"_s, QByteArray(2048, 'r'));
+        fixture.phone.putFile(u".internal/secret"_s, "s");
+        QDir().mkpath(fixture.phone.root() + u"/empty"_s);
         for (int i = 0; i < 1000; ++i)
-            fixture.phone.putFile(QStringLiteral("big/f%1.txt").arg(i, 4, 10, QLatin1Char('0')), "1");
+            fixture.phone.putFile(u"big/f%1.txt"_s.arg(i, 4, 10, QLatin1Char('0')), "1");
         QVERIFY(fixture.connect());
         QCOMPARE(fixture.observer.panel1, (QStringList{"T61 COM9...", "T62 COM9 T63."}));
 
-        ListingResult root = fixture.link->ListFolder(QStringLiteral("/"));
+        ListingResult root = fixture.link->ListFolder(u"/"_s);
         QCOMPARE(root.outcome, Outcome::Done);
         QCOMPARE(names(root.entries), (QStringList{"big/", "empty/", "ml/", "root file.txt"}));
-        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 2.0 KB."));
+        QCOMPARE(fixture.observer.lastStatus(1), u"T52 2.0 KB."_s);
 
-        const ListingResult nested = fixture.link->ListFolder(QStringLiteral("/ml/im/"));
+        const ListingResult nested = fixture.link->ListFolder(u"/ml/im/"_s);
         QCOMPARE(names(nested.entries), (QStringList{"a.jpg", "Фото.jpg"}));
         QCOMPARE(nested.entries.at(1).size, qint64(3000));
 
-        const ListingResult big = fixture.link->ListFolder(QStringLiteral("/big/"));
+        const ListingResult big = fixture.link->ListFolder(u"/big/"_s);
         QCOMPARE(big.entries.size(), 1000);
-        QCOMPARE(big.entries.last().name, QStringLiteral("f0999.txt"));
+        QCOMPARE(big.entries.last().name, u"f0999.txt"_s);
 
-        const ListingResult empty = fixture.link->ListFolder(QStringLiteral("/empty/"));
+        const ListingResult empty = fixture.link->ListFolder(u"/empty/"_s);
         QCOMPARE(empty.outcome, Outcome::Done);
         QVERIFY(empty.entries.isEmpty());
-        QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T52 0 B."));
+        QCOMPARE(fixture.observer.lastStatus(1), u"T52 0 B."_s);
 
         fixture.link->setShowInternal(true);
-        root = fixture.link->ListFolder(QStringLiteral("/"));
+        root = fixture.link->ListFolder(u"/"_s);
         QCOMPARE(names(root.entries), (QStringList{".internal/", "big/", "empty/", "ml/", "root file.txt"}));
-        QCOMPARE(fixture.phone.commands().last(), QStringLiteral("AT+QFSL=\"002F\",4"));
+        QCOMPARE(fixture.phone.commands().last(), u"AT+QFSL=\"002F\",4"_s);
     }
 
     void listingSurvivesASplitAtEveryByte()
     {
-        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=walk:20")});
-        fixture.phone.putFile(QStringLiteral("ml/a.jpg"), "1");
-        fixture.phone.putFile(QStringLiteral("ml/b.mid"), "22");
+        LinkFixture fixture({u"--fault"_s, u"QFSL=walk:20"_s});
+        fixture.phone.putFile(u"ml/a.jpg"_s, "1");
+        fixture.phone.putFile(u"ml/b.mid"_s, "22");
         QVERIFY(fixture.connect());
         // Two 56-byte entry lines, then CR LF and the final "\r\nOK\r\n".
         const int length = 2 * 56 + 8;
         for (int position = 1; position < length; ++position) {
-            const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/ml/"));
+            const ListingResult listing = fixture.link->ListFolder(u"/ml/"_s);
             QCOMPARE(listing.outcome, Outcome::Done);
             QCOMPARE(names(listing.entries), (QStringList{"a.jpg", "b.mid"}));
         }
@@ -104,9 +106,9 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(int, commands);
         QFETCH(QString, status);
-        LinkFixture fixture({QStringLiteral("--fault"), fault}, 500);
-        fixture.phone.putFile(QStringLiteral("ml/a.jpg"), "1");
-        QDir().mkpath(fixture.phone.root() + QStringLiteral("/e"));
+        LinkFixture fixture({u"--fault"_s, fault}, 500);
+        fixture.phone.putFile(u"ml/a.jpg"_s, "1");
+        QDir().mkpath(fixture.phone.root() + u"/e"_s);
         QVERIFY(fixture.connect());
         if (outcome == int(Outcome::Cancelled))
             QTimer::singleShot(100, [&] { fixture.link->cancel(); });
@@ -121,7 +123,7 @@ private slots:
             QVERIFY(!fixture.link->isOpen());
             // A closed port makes the next operation do nothing and say nothing.
             const qsizetype reported = fixture.observer.panel1.size();
-            QCOMPARE(fixture.link->ListFolder(QStringLiteral("/")).outcome, Outcome::NotRun);
+            QCOMPARE(fixture.link->ListFolder(u"/"_s).outcome, Outcome::NotRun);
             QCOMPARE(fixture.observer.panel1.size(), reported);
         }
     }
@@ -132,37 +134,35 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("status");
-        QTest::newRow("listing") << QStringLiteral("QFSL=silent") << QStringLiteral("T55 COM9.");
-        QTest::newRow("battery") << QStringLiteral("CBC=silent") << QStringLiteral("T56");
-        QTest::newRow("delete") << QStringLiteral("QFDF=silent") << QStringLiteral("T67");
-        QTest::newRow("download") << QStringLiteral("QFRF=silent") << QStringLiteral("T72 a.txt.");
-        QTest::newRow("upload prompt") << QStringLiteral("QFWF=silent") << QString();
+        QTest::newRow("listing") << u"QFSL=silent"_s << u"T55 COM9."_s;
+        QTest::newRow("battery") << u"CBC=silent"_s << u"T56"_s;
+        QTest::newRow("delete") << u"QFDF=silent"_s << u"T67"_s;
+        QTest::newRow("download") << u"QFRF=silent"_s << u"T72 a.txt."_s;
+        QTest::newRow("upload prompt") << u"QFWF=silent"_s << QString();
     }
 
     void ringingDoesNotStretchAWait()
     {
         QFETCH(QString, fault);
         QFETCH(QString, status);
-        LinkFixture fixture(
-            {QStringLiteral("--fault"), fault, QStringLiteral("--ring"), QStringLiteral("100")}, 500);
-        fixture.phone.putFile(QStringLiteral("ml/a.txt"), "a");
+        LinkFixture fixture({u"--fault"_s, fault, u"--ring"_s, u"100"_s}, 500);
+        fixture.phone.putFile(u"ml/a.txt"_s, "a");
         QVERIFY(fixture.connect());
         // Waits that never end would be cut off here instead, as cancelled.
         QTimer::singleShot(8000, fixture.link.get(), [&] { fixture.link->cancel(); });
         Outcome outcome = Outcome::NotRun;
         const QString kind = fault.left(fault.indexOf(QLatin1Char('=')));
         if (kind == QLatin1String("QFSL"))
-            outcome = fixture.link->ListFolder(QStringLiteral("/ml/")).outcome;
+            outcome = fixture.link->ListFolder(u"/ml/"_s).outcome;
         else if (kind == QLatin1String("CBC"))
             outcome = fixture.link->QueryBatteryCharge().outcome;
         else if (kind == QLatin1String("QFDF"))
-            outcome = fixture.link->DeleteFile(QStringLiteral("a.txt"), QStringLiteral("/ml/"));
+            outcome = fixture.link->DeleteFile(u"a.txt"_s, u"/ml/"_s);
         else if (kind == QLatin1String("QFRF"))
-            outcome =
-                fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.txt"), fixture.temp.path());
+            outcome = fixture.link->ReadFile(u"/ml"_s, u"a.txt"_s, fixture.temp.path());
         else
-            outcome = fixture.link->SendFile({fixture.phone.root() + QStringLiteral("/ml/a.txt"),
-                                              QStringLiteral("/ml"), QStringLiteral("b.txt"), 1});
+            outcome =
+                fixture.link->SendFile({fixture.phone.root() + u"/ml/a.txt"_s, u"/ml"_s, u"b.txt"_s, 1});
         QCOMPARE(outcome, Outcome::TimedOut);
         if (!status.isEmpty())
             QCOMPARE(fixture.observer.lastStatus(1), status);
@@ -170,25 +170,23 @@ private slots:
 
     void ringingDoesNotDisturbAnAnswer()
     {
-        LinkFixture fixture({QStringLiteral("--ring"), QStringLiteral("30")});
-        fixture.phone.putFile(QStringLiteral("ml/a.jpg"), "12345");
+        LinkFixture fixture({u"--ring"_s, u"30"_s});
+        fixture.phone.putFile(u"ml/a.jpg"_s, "12345");
         QVERIFY(fixture.connect());
         for (int round = 0; round < 5; ++round) {
-            const ListingResult listing = fixture.link->ListFolder(QStringLiteral("/ml/"));
+            const ListingResult listing = fixture.link->ListFolder(u"/ml/"_s);
             QCOMPARE(listing.outcome, Outcome::Done);
             QCOMPARE(names(listing.entries), QStringList{"a.jpg"});
             QCOMPARE(fixture.link->QueryBatteryCharge().percent, 85);
-            QCOMPARE(
-                fixture.link->ReadFile(QStringLiteral("/ml"), QStringLiteral("a.jpg"), fixture.temp.path()),
-                Outcome::Done);
+            QCOMPARE(fixture.link->ReadFile(u"/ml"_s, u"a.jpg"_s, fixture.temp.path()), Outcome::Done);
             QTest::qWait(40); // lets a RING come between the exchanges
         }
     }
 
     void waitingKeepsTheEventLoopRunning()
     {
-        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFSL=late:400")});
-        QDir().mkpath(fixture.phone.root() + QStringLiteral("/e"));
+        LinkFixture fixture({u"--fault"_s, u"QFSL=late:400"_s});
+        QDir().mkpath(fixture.phone.root() + u"/e"_s);
         QVERIFY(fixture.connect());
         int ticks = 0;
         QTimer ticker;
@@ -196,9 +194,9 @@ private slots:
         ticker.start(20);
         bool refused = false;
         // A second exchange asked for while the first one waits is refused.
-        QTimer::singleShot(
-            100, [&] { refused = fixture.link->ListFolder(QStringLiteral("/")).outcome == Outcome::NotRun; });
-        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/e/")).outcome, Outcome::Done);
+        QTimer::singleShot(100,
+                           [&] { refused = fixture.link->ListFolder(u"/"_s).outcome == Outcome::NotRun; });
+        QCOMPARE(fixture.link->ListFolder(u"/e/"_s).outcome, Outcome::Done);
         QVERIFY(ticks >= 10);
         QVERIFY(refused);
         QCOMPARE(fixture.phone.commands().size(), 1);
@@ -208,8 +206,8 @@ private slots:
     {
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no such device") << QStringLiteral("no-such-port") << QStringLiteral("T131");
-        QTest::newRow("in use") << QString() << QStringLiteral("T133");
+        QTest::newRow("no such device") << u"no-such-port"_s << u"T131"_s;
+        QTest::newRow("in use") << QString() << u"T133"_s;
     }
 
     void openFailureSaysWhy()
@@ -222,8 +220,8 @@ private slots:
             device.isEmpty() ? fixture.phone.device() : fixture.phone.scratch() + QLatin1Char('/') + device;
         RecordingObserver other;
         PhoneLink second(fixture.texts, other);
-        QVERIFY(!second.OpenPort(QStringLiteral("COM9"), device));
-        QCOMPARE(other.lastStatus(1), QStringLiteral("T64 COM9 (%1)! %2 T134").arg(device, reason));
+        QVERIFY(!second.OpenPort(u"COM9"_s, device));
+        QCOMPARE(other.lastStatus(1), u"T64 COM9 (%1)! %2 T134"_s.arg(device, reason));
     }
 
     void batteryCharge_data()
@@ -232,11 +230,9 @@ private slots:
         QTest::addColumn<int>("level");
         QTest::addColumn<QString>("panel2");
         QTest::addColumn<QString>("panel1");
-        QTest::newRow("0,85") << QStringList{"--battery", "0,85"} << 6 << QStringLiteral("85% ") << QString();
-        QTest::newRow("out of range")
-            << QStringList{"--battery", "0,150"} << 0 << QString() << QStringLiteral("T56");
-        QTest::newRow("ERROR") << QStringList{"--fault", "CBC=error"} << 0 << QString()
-                               << QStringLiteral("T56");
+        QTest::newRow("0,85") << QStringList{"--battery", "0,85"} << 6 << u"85% "_s << QString();
+        QTest::newRow("out of range") << QStringList{"--battery", "0,150"} << 0 << QString() << u"T56"_s;
+        QTest::newRow("ERROR") << QStringList{"--fault", "CBC=error"} << 0 << QString() << u"T56"_s;
     }
 
     void batteryCharge()
@@ -261,7 +257,7 @@ private slots:
 
     void batterySurvivesASplitAtEveryByte()
     {
-        LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("CBC=walk:20")});
+        LinkFixture fixture({u"--fault"_s, u"CBC=walk:20"_s});
         QVERIFY(fixture.connect());
         const int length = QByteArray("\r\n+CBC: 0,85\r\n\r\nOK\r\n").size();
         for (int position = 1; position < length; ++position)

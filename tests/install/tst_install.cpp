@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kProcessBound = 20000;
@@ -25,11 +27,8 @@ class InstallTest : public QObject
     QProcess phone_;
     QString device_;
 
-    QString installed(const QString& relative) const
-    {
-        return root_.filePath(QStringLiteral("usr/") + relative);
-    }
-    QString phoneLog() const { return home_.filePath(QStringLiteral("commands.log")); }
+    QString installed(const QString& relative) const { return root_.filePath(u"usr/"_s + relative); }
+    QString phoneLog() const { return home_.filePath(u"commands.log"_s); }
 
     // A user with settings of their own: German texts, port 4 on the simulated phone.
     QProcessEnvironment user() const { return userEnvironment(home_.path()); }
@@ -38,22 +37,21 @@ private slots:
     void initTestCase()
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DESTDIR"), root_.path());
+        environment.insert(u"DESTDIR"_s, root_.path());
         const ProgramRun install = runProgram(QStringLiteral(VANTREL_CMAKE_COMMAND),
                                               {"--install", VANTREL_BUILD_DIR, "--prefix", "/usr"},
                                               environment, QString(), kProcessBound);
         QVERIFY2(install.status == 0, qPrintable(install.err));
 
-        QDir().mkpath(home_.filePath(QStringLiteral("phone/ml")));
-        writeLocal(home_.filePath(QStringLiteral("phone/ml/tune.mid")), "MThd");
-        phone_.start(installed(QStringLiteral("bin/vantrel-phonesim")),
-                     {QStringLiteral("--root"), home_.filePath(QStringLiteral("phone")),
-                      QStringLiteral("--log"), phoneLog()});
+        QDir().mkpath(home_.filePath(u"phone/ml"_s));
+        writeLocal(home_.filePath(u"phone/ml/tune.mid"_s), "MThd");
+        phone_.start(installed(u"bin/vantrel-phonesim"_s),
+                     {u"--root"_s, home_.filePath(u"phone"_s), u"--log"_s, phoneLog()});
         QVERIFY(phone_.waitForStarted(kProcessBound));
         QTRY_VERIFY_WITH_TIMEOUT(phone_.canReadLine() || phone_.waitForReadyRead(100), kProcessBound);
         device_ = QString::fromLocal8Bit(phone_.readLine()).trimmed();
         QVERIFY(!device_.isEmpty());
-        writeLocal(home_.filePath(QStringLiteral("config/Vantrel/Vantrel.conf")),
+        writeLocal(home_.filePath(u"config/Vantrel/Vantrel.conf"_s),
                    "[Settings]\nsysLanguage=german.lng\n[Ports]\nCOM4=" + device_.toLocal8Bit() + "\n");
     }
 
@@ -83,12 +81,12 @@ private slots:
 
     void clientSpeaksTheChosenLanguage()
     {
-        const ProgramRun client = runProgram(installed(QStringLiteral("bin/vantrel-cli")), {"ls", "/ml"},
-                                             user(), QString(), kProcessBound);
+        const ProgramRun client =
+            runProgram(installed(u"bin/vantrel-cli"_s), {"ls", "/ml"}, user(), QString(), kProcessBound);
         QCOMPARE(client.status, 0);
         QCOMPARE(client.out, QByteArray("tune.mid\t4\n"));
         // The status texts come from the installed German language file.
-        QVERIFY2(client.err.contains(QStringLiteral("ist geöffnet")), qPrintable(client.err));
+        QVERIFY2(client.err.contains(u"ist geöffnet"_s), qPrintable(client.err));
     }
 
     void windowStartsAndReachesThePhone()
@@ -96,7 +94,7 @@ private slots:
         const qint64 heardBefore = QFileInfo(phoneLog()).size();
         QProcess window;
         window.setProcessEnvironment(user());
-        window.start(installed(QStringLiteral("bin/vantrel")), QStringList());
+        window.start(installed(u"bin/vantrel"_s), QStringList());
         QVERIFY(window.waitForStarted(kProcessBound));
         // Without its language files the window would stop at a warning before
         // opening the port; the phone hearing from it proves they were found.
@@ -108,8 +106,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(listedRoot(), kProcessBound);
         QCOMPARE(window.state(), QProcess::Running);
         // Its working folder is the user's, not one beside the installed program.
-        QVERIFY(!QFileInfo::exists(installed(QStringLiteral("bin/Temp"))));
-        QVERIFY(QFileInfo(home_.filePath(QStringLiteral("cache/Vantrel/Vantrel/Temp"))).isDir());
+        QVERIFY(!QFileInfo::exists(installed(u"bin/Temp"_s)));
+        QVERIFY(QFileInfo(home_.filePath(u"cache/Vantrel/Vantrel/Temp"_s)).isDir());
         window.terminate();
         QVERIFY(window.waitForFinished(kProcessBound));
     }

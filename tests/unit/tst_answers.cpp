@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QByteArray entryLine(const QByteArray& hexName, char flag, const QByteArray& size)
 {
@@ -35,8 +37,8 @@ private slots:
         QTest::newRow("OK without line end before it") << QByteArray("OK\r\n") << int(S::Malformed) << 0;
         QTest::newRow("tail of another answer") << QByteArray("xyz\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
         QTest::newRow("line that is no entry") << two + "\r\nstray\r\n\r\nOK\r\n" << int(S::Malformed) << 0;
-        QTest::newRow("folder without size") << QByteArray("\r\n+QFSL: \"0041\",1\r\n\r\nOK\r\n")
-                                             << int(S::Complete) << 1;
+        QTest::newRow("folder without size")
+            << QByteArray("\r\n+QFSL: \"0041\",1\r\n\r\nOK\r\n") << int(S::Complete) << 1;
         QTest::newRow("cut inside an entry") << two.left(30) << int(S::Incomplete) << 0;
         QTest::newRow("entry without fourth comma")
             << QByteArray("\r\n+QFSL: \"0061\",0,0\r\n\r\nOK\r\n") << int(S::Malformed) << 0;
@@ -184,7 +186,7 @@ private slots:
                 format.received(event.mid(1));
         }
         format.flush();
-        const QRegularExpression stamp(QStringLiteral("^ +\\d+\\.\\d{3} "));
+        const QRegularExpression stamp(u"^ +\\d+\\.\\d{3} "_s);
         for (QString& line : logged) {
             QVERIFY2(stamp.match(line).hasMatch(), qPrintable(line));
             line.remove(stamp);
@@ -198,10 +200,12 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown");
-        for (const auto& [row, bytes, locale, shown] :
-             {std::tuple{"nothing", 0, "en_GB", "0 B"}, {"just under a KB", 1023, "en_GB", "1,023 B"},
-              {"one KB", 1024, "en_GB", "1.0 KB"}, {"300 KB, no decimal", 307200, "en_GB", "300 KB"},
-              {"1.5 MB in German", 1572864, "de_DE", "1,5 MB"}, {"just under a MB", 1048575, "en_GB", "1.0 MB"}})
+        for (const auto& [row, bytes, locale, shown] : {std::tuple{"nothing", 0, "en_GB", "0 B"},
+                                                        {"just under a KB", 1023, "en_GB", "1,023 B"},
+                                                        {"one KB", 1024, "en_GB", "1.0 KB"},
+                                                        {"300 KB, no decimal", 307200, "en_GB", "300 KB"},
+                                                        {"1.5 MB in German", 1572864, "de_DE", "1,5 MB"},
+                                                        {"just under a MB", 1048575, "en_GB", "1.0 MB"}})
             QTest::newRow(row) << qint64(bytes) << QString(locale) << QString(shown);
     }
 
@@ -217,10 +221,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("encoded");
-        QTest::newRow("empty") << QString() << QStringLiteral("\"\"");
-        QTest::newRow("code below 16") << QStringLiteral("\t") << QStringLiteral("\"0009\"");
-        QTest::newRow("Cyrillic") << QStringLiteral("Фото") << QStringLiteral("\"0424043E0442043E\"");
-        QTest::newRow("path") << QStringLiteral("/ml/") << QStringLiteral("\"002F006D006C002F\"");
+        QTest::newRow("empty") << QString() << u"\"\""_s;
+        QTest::newRow("code below 16") << u"\t"_s << u"\"0009\""_s;
+        QTest::newRow("Cyrillic") << u"Фото"_s << u"\"0424043E0442043E\""_s;
+        QTest::newRow("path") << u"/ml/"_s << u"\"002F006D006C002F\""_s;
     }
 
     void encodes()
@@ -236,11 +240,11 @@ private slots:
     {
         QTest::addColumn<QString>("hex");
         QTest::addColumn<QString>("decoded");
-        QTest::newRow("zero skipped") << QStringLiteral("0000") << QString();
-        QTest::newRow("zero between") << QStringLiteral("004100000042") << QStringLiteral("AB");
-        QTest::newRow("16-bit character stays one") << QStringLiteral("04410042") << QStringLiteral("сB");
-        QTest::newRow("lower case digits") << QStringLiteral("00e9") << QStringLiteral("é");
-        QTest::newRow("short trailing group") << QStringLiteral("004141") << QStringLiteral("AA");
+        QTest::newRow("zero skipped") << u"0000"_s << QString();
+        QTest::newRow("zero between") << u"004100000042"_s << u"AB"_s;
+        QTest::newRow("16-bit character stays one") << u"04410042"_s << u"сB"_s;
+        QTest::newRow("lower case digits") << u"00e9"_s << u"é"_s;
+        QTest::newRow("short trailing group") << u"004141"_s << u"AA"_s;
     }
 
     void decodes()
@@ -256,19 +260,15 @@ private slots:
         QTest::addColumn<QString>("inList");
         QTest::addColumn<QString>("onTerminal");
         QTest::addColumn<QString>("inPipe");
-        QTest::newRow("plain") << QStringLiteral("a b.txt") << QStringLiteral("a b.txt")
-                               << QStringLiteral("a b.txt") << QStringLiteral("a b.txt");
-        QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("a\uFFFDb")
-                                   << QStringLiteral("'a'$'\\n''b'") << QStringLiteral("a\\nb");
-        QTest::newRow("escape sequence") << QStringLiteral("\x1b[2Jx") << QStringLiteral("\uFFFD[2Jx")
-                                         << QStringLiteral("$'\\033''[2Jx'") << QStringLiteral("\\033[2Jx");
-        QTest::newRow("backslash") << QStringLiteral("e\\f") << QStringLiteral("e\\f")
-                                   << QStringLiteral("e\\f") << QStringLiteral("e\\\\f");
-        QTest::newRow("quote and tab") << QStringLiteral("it's\t") << QStringLiteral("it's\uFFFD")
-                                       << QStringLiteral("'it'\\''s'$'\\t'") << QStringLiteral("it's\\t");
-        QTest::newRow("C1 control and DEL")
-            << QStringLiteral("a\u0085b\x7f") << QStringLiteral("a\uFFFDb\uFFFD")
-            << QStringLiteral("'a'$'\\302\\205''b'$'\\177'") << QStringLiteral("a\\302\\205b\\177");
+        QTest::newRow("plain") << u"a b.txt"_s << u"a b.txt"_s << u"a b.txt"_s << u"a b.txt"_s;
+        QTest::newRow("line feed") << u"a\nb"_s << u"a\uFFFDb"_s << u"'a'$'\\n''b'"_s << u"a\\nb"_s;
+        QTest::newRow("escape sequence")
+            << u"\x1b[2Jx"_s << u"\uFFFD[2Jx"_s << u"$'\\033''[2Jx'"_s << u"\\033[2Jx"_s;
+        QTest::newRow("backslash") << u"e\\f"_s << u"e\\f"_s << u"e\\f"_s << u"e\\\\f"_s;
+        QTest::newRow("quote and tab")
+            << u"it's\t"_s << u"it's\uFFFD"_s << u"'it'\\''s'$'\\t'"_s << u"it's\\t"_s;
+        QTest::newRow("C1 control and DEL") << u"a\u0085b\x7f"_s << u"a\uFFFDb\uFFFD"_s
+                                            << u"'a'$'\\302\\205''b'$'\\177'"_s << u"a\\302\\205b\\177"_s;
     }
 
     void namesAreShownHarmlessly()

@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QString writeIn(const QTemporaryDir& folder, const QString& name, const QByteArray& content)
 {
@@ -63,7 +65,7 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, expected);
         LanguageTable table;
-        const auto result = table.LoadLanguage(writeFile(QStringLiteral("t.lng"), content));
+        const auto result = table.LoadLanguage(writeFile(u"t.lng"_s, content));
         QCOMPARE(result.status, LanguageTable::LoadStatus::Loaded);
         QCOMPARE(table.GetString(number), expected);
     }
@@ -80,9 +82,9 @@ private slots:
     {
         QFETCH(QByteArray, line);
         LanguageTable table;
-        const auto result = table.LoadLanguage(writeFile(QStringLiteral("range.lng"), line + "1=kept\r\n"));
+        const auto result = table.LoadLanguage(writeFile(u"range.lng"_s, line + "1=kept\r\n"));
         QCOMPARE(result.status, LanguageTable::LoadStatus::Loaded);
-        QCOMPARE(table.GetString(1), QStringLiteral("kept"));
+        QCOMPARE(table.GetString(1), u"kept"_s);
         QCOMPARE(table.GetString(0), QString());
         QCOMPARE(table.GetString(1024), QString());
     }
@@ -90,13 +92,12 @@ private slots:
     void reportsFormatErrorWithLineNumber()
     {
         LanguageTable table;
-        const QString path = writeFile(QStringLiteral("bad.lng"), "# comment\r\n\r\n=broken\r\n4=after\r\n");
+        const QString path = writeFile(u"bad.lng"_s, "# comment\r\n\r\n=broken\r\n4=after\r\n");
         const auto result = table.LoadLanguage(path);
         QCOMPARE(result.status, LanguageTable::LoadStatus::FormatError);
         QCOMPARE(result.errorLine, 3);
-        QCOMPARE(result.message,
-                 QStringLiteral("An error occured while parsing ") + path +
-                     QStringLiteral(" at line 3.\r\nTry replacing this file with another one."));
+        QCOMPARE(result.message, u"An error occured while parsing "_s + path +
+                                     u" at line 3.\r\nTry replacing this file with another one."_s);
         QCOMPARE(table.GetString(4), QString());
     }
 
@@ -104,55 +105,54 @@ private slots:
     void keepsTextsNothingReplaces()
     {
         LanguageTable table;
-        table.LoadLanguage(writeFile(QStringLiteral("a.lng"), "300=about\r\n1=one\r\n"));
-        table.LoadLanguage(writeFile(QStringLiteral("b.lng"), "1=eins\r\n# nothing else\r\n"));
-        QCOMPARE(table.GetString(300), QStringLiteral("about"));
-        QCOMPARE(table.GetString(1), QStringLiteral("eins"));
+        table.LoadLanguage(writeFile(u"a.lng"_s, "300=about\r\n1=one\r\n"));
+        table.LoadLanguage(writeFile(u"b.lng"_s, "1=eins\r\n# nothing else\r\n"));
+        QCOMPARE(table.GetString(300), u"about"_s);
+        QCOMPARE(table.GetString(1), u"eins"_s);
         QTemporaryDir empty;
-        const auto result = LoadInterfaceLanguage(table, empty.path(), QStringLiteral("german.lng"));
+        const auto result = LoadInterfaceLanguage(table, empty.path(), u"german.lng"_s);
         QVERIFY(!result.warning.isEmpty());
         QVERIFY(result.fatalMessage.isEmpty());
-        QCOMPARE(table.GetString(1), QStringLiteral("eins"));
+        QCOMPARE(table.GetString(1), u"eins"_s);
     }
 
     void fallsBackToEnglish()
     {
         QTemporaryDir lng;
-        writeIn(lng, QStringLiteral("english.lng"), "1=File\r\n");
+        writeIn(lng, u"english.lng"_s, "1=File\r\n");
 
-        for (const QString& chosen :
-             {QString(), QStringLiteral("gone.lng"), QStringLiteral("../english.lng")}) {
+        for (const QString& chosen : {QString(), u"gone.lng"_s, u"../english.lng"_s}) {
             LanguageTable table;
             const auto result = LoadInterfaceLanguage(table, lng.path(), chosen);
             QVERIFY2(result.warning.isEmpty(), qPrintable(chosen));
-            QCOMPARE(table.GetString(1), QStringLiteral("File"));
+            QCOMPARE(table.GetString(1), u"File"_s);
         }
     }
 
     void refusesFilesFarBeyondAnyLanguage()
     {
         QTemporaryDir lng;
-        const QString english = writeIn(lng, QStringLiteral("english.lng"), "1=File\r\n");
+        const QString english = writeIn(lng, u"english.lng"_s, "1=File\r\n");
         QByteArray lines(LanguageTable::kLargestFile, '\n');
         lines.replace(0, 8, "1=Datei\n");
-        const QString huge = writeIn(lng, QStringLiteral("huge.lng"), lines);
+        const QString huge = writeIn(lng, u"huge.lng"_s, lines);
         LanguageTable table;
         QCOMPARE(table.LoadLanguage(huge).status, LanguageTable::LoadStatus::Loaded);
-        QCOMPARE(table.GetString(1), QStringLiteral("Datei"));
+        QCOMPARE(table.GetString(1), u"Datei"_s);
 
-        writeIn(lng, QStringLiteral("huge.lng"), lines + '\n');
-        const auto result = LoadInterfaceLanguage(table, lng.path(), QStringLiteral("huge.lng"));
+        writeIn(lng, u"huge.lng"_s, lines + '\n');
+        const auto result = LoadInterfaceLanguage(table, lng.path(), u"huge.lng"_s);
         QVERIFY(result.fatalMessage.isEmpty());
         QVERIFY2(result.warning.contains(huge), qPrintable(result.warning));
         QCOMPARE(result.loadedPath, english);
-        QCOMPARE(table.GetString(1), QStringLiteral("File"));
+        QCOMPARE(table.GetString(1), u"File"_s);
     }
 
     // A pipe in the language folder would block the start for ever.
     void refusesWhatIsNoPlainFile()
     {
         QTemporaryDir lng;
-        const QString pipe = lng.filePath(QStringLiteral("pipe.lng"));
+        const QString pipe = lng.filePath(u"pipe.lng"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         LanguageTable table;
         QCOMPARE(table.LoadLanguage(pipe).status, LanguageTable::LoadStatus::CannotOpen);
@@ -163,14 +163,13 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("deleteCaption");
         const QString folder = QStringLiteral(VANTREL_SOURCE_DIR "/lng");
-        const QStringList files = QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name);
+        const QStringList files = QDir(folder).entryList({u"*.lng"_s}, QDir::Files, QDir::Name);
         QVERIFY(files.size() >= 5);
-        const QHash<QString, QString> deleteCaptions = {
-            {QStringLiteral("english.lng"), QStringLiteral("Delete")},
-            {QStringLiteral("german.lng"), QStringLiteral("Löschen")},
-            {QStringLiteral("polish.lng"), QStringLiteral("Usuń")},
-            {QStringLiteral("russian.lng"), QStringLiteral("Удалить")},
-            {QStringLiteral("ukrainian.lng"), QStringLiteral("Видалити")}};
+        const QHash<QString, QString> deleteCaptions = {{u"english.lng"_s, u"Delete"_s},
+                                                        {u"german.lng"_s, u"Löschen"_s},
+                                                        {u"polish.lng"_s, u"Usuń"_s},
+                                                        {u"russian.lng"_s, u"Удалить"_s},
+                                                        {u"ukrainian.lng"_s, u"Видалити"_s}};
         for (const QString& file : files)
             QTest::newRow(qPrintable(file)) << folder + QLatin1Char('/') + file << deleteCaptions.value(file);
     }
