@@ -164,7 +164,6 @@ private slots:
         failing("comma before the equals sign", {{"vnjava.ini", "suite=S\nclass,x=Y\n"}, jar});
         failing("no suite name", {{"vnjava.ini", "midlet=M\r\n"}, jar});
         failing("no suite files", {{"vnjava.ini", kIndex}});
-        failing("a hostile entry", {{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}});
         failing("a folder the menu does not have", {{"vnjava.ini", kIndex}, jar}, 3);
     }
     // Each package unpacks into a folder of its own: nothing of one installed
