@@ -25,14 +25,6 @@ QList<QPair<int, int>> slicesWritten(const QStringList& commands)
     return slices;
 }
 
-void useTiming(LinkFixture& fixture, int sliceSize, int delay = 50)
-{
-    PhoneLink::Timing timing = fixture.link->timing();
-    timing.SliceSize = sliceSize;
-    timing.DelayTime = delay;
-    fixture.link->setTiming(timing);
-}
-
 } // namespace
 
 class TransfersTest : public QObject
@@ -74,7 +66,6 @@ private slots:
         LinkFixture fixture(phone, 500);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml/im"));
         QVERIFY(fixture.connect());
-        useTiming(fixture, 10240);
 
         const QString source = writeLocal(fixture.phone.scratch() + QLatin1Char('/') + name, content);
         QCOMPARE(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml/im"))), Outcome::Done);
@@ -225,9 +216,8 @@ private slots:
                               "ml/im (2)/a.txt=lower", "ml/photo (2).jpg=second"}));
     }
 
-    // A failed upload leaves no part of the file on the phone,
-    // whichever slice it ended at; the status says why and what was deleted.
-    // A local file that cannot be read is a message, and the phone is not asked.
+    // A failed upload leaves no part of the file on the phone, whichever slice it ended at; the status
+    // says why and what was deleted. A local file that cannot be read is a message; the phone is not asked.
     void uploadFailures_data()
     {
         QTest::addColumn<QString>("fault"); // or what ails the local file
@@ -255,7 +245,7 @@ private slots:
         LinkFixture fixture(onPhone ? QStringList{QStringLiteral("--fault"), fault} : QStringList(), 400);
         QDir().mkpath(fixture.phone.root() + QStringLiteral("/ml"));
         QVERIFY(fixture.connect());
-        useTiming(fixture, 1000);
+        fixture.link->setTiming({.TimeOutTime = 400, .DelayTime = 50, .SliceSize = 1000});
         // A write-only kernel attribute stays unreadable, even to the superuser.
         const QString name = fixture.phone.scratch() + "/f.bin", unreadable = "/sys/bus/pci/rescan";
         const QString source = onPhone           ? writeLocal(name, patterned(2500))
@@ -282,7 +272,7 @@ private slots:
         LinkFixture fixture({QStringLiteral("--fault"), QStringLiteral("QFDF=split:3:150")});
         fixture.phone.putFile(QStringLiteral("a.txt"), "a");
         QVERIFY(fixture.connect());
-        useTiming(fixture, 1000, 150);
+        fixture.link->setTiming({.TimeOutTime = 2000, .DelayTime = 150, .SliceSize = 1000});
         const QString source = writeLocal(fixture.phone.scratch() + "/up.bin", patterned(2500));
         QCOMPARE(fixture.link->SendFile(uploadOf(source, QStringLiteral("/"))), Outcome::Done);
         QCOMPARE(fixture.link->DeleteFile(QStringLiteral("a.txt"), QStringLiteral("/")), Outcome::Done);

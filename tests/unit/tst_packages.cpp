@@ -77,10 +77,7 @@ private slots:
         refused("a link", storedRar4({{"java.jar", "/etc/passwd", 0120777}, index}));
         refused("a device", storedRar4({index, {"java.jar", "", 020644}}));
         refused("more than the bytes allowed", storedRar4({index, {"java.jar", QByteArray(2000, 'j')}}));
-        QList<RarEntry> many;
-        for (int entry = 0; entry < 9; ++entry)
-            many << RarEntry{"java." + QByteArray::number(entry), "x"};
-        refused("more entries than allowed", storedRar4(many));
+        refused("more entries than allowed", storedRar4({index, {"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}}));
         refused("no entries", storedRar4({}));
         refused("a ZIP archive", kJar);
         // Stored entries carry no check the reader makes; only the size shows a short one.
@@ -98,7 +95,7 @@ private slots:
         const QString target = area.filePath(QStringLiteral("deep/inside"));
         QVERIFY(QDir().mkpath(target));
         UnpackLimits limits;
-        limits.maxEntries = 8;
+        limits.maxEntries = 4; // as many as the first row has
         limits.maxBytes = 1500;
         QCOMPARE(UnpackArchive(writeLocal(area.filePath(QStringLiteral("p.vnj")), archive), target, limits),
                  unpacked.size() > 1);

@@ -68,11 +68,6 @@ private slots:
                             "endfolder=\n" + kGamesFolder + suiteLines("B", "s1_") + "endfolder=\n")
             << "next 2 F[Games|1|0] F[Games|1|0] S1[Games|A|s0_|1|untrusted|A|/i.png|A.Main] "
                "S2[Games|B|s1_|1|untrusted|B||B.Main]";
-        QTest::newRow("a suite outside any folder, a folder without a name")
-            << selectorFile("nextroot=2\n" + suiteLines("Lone", "s0_") +
-                            "folder=, \\\n\tmodifiable=, \\\n\tremovable=\n" + suiteLines("B", "s1_") +
-                            "endfolder=\n")
-            << "next 2 F[||] S1[|Lone|s0_|1|untrusted|Lone||Lone.Main] S2[|B|s1_|1|untrusted|B||B.Main]";
         // Lengths whose low byte is "," (0x2C), "=" (0x3D) and TAB.
         for (const int length : {300, 317, 265}) {
             const QByteArray name(length - 61, 'a');
