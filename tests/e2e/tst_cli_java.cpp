@@ -182,17 +182,15 @@ private slots:
             QVERIFY(client.waitForFinished(10000));
         } else {
             const ProgramRun run = java(phone, arguments);
-            QCOMPARE(run.status, 1);
             const QString told =
                 QStringLiteral("The files could not be sent to the phone.\nThe phone holds ") +
                 (restored ? "its earlier Java menu." : "no Java menu now");
-            QVERIFY2(run.err.contains(told), qPrintable(run.err));
+            QVERIFY2(run.status == 1 && run.err.contains(told), qPrintable(run.err));
         }
         QList<RepairRecord::Repair> repairs = RepairRecord(record).pending();
         // The menu's own partial upload is recorded beside it.
-        repairs.removeIf([](const RepairRecord::Repair& repair) {
-            return repair.kind == RepairRecord::Kind::DeletePartial &&
-                   repair.name == QLatin1String("selector.utf");
+        repairs.removeIf([](const RepairRecord::Repair& r) {
+            return r.kind == RepairRecord::Kind::DeletePartial && r.name == QLatin1String("selector.utf");
         });
         QCOMPARE(repairs.size(), restored ? 0 : 1);
         if (restored) {

@@ -18,10 +18,9 @@ QList<QPair<int, int>> slicesWritten(const QStringList& commands)
 {
     static const QRegularExpression write(R"(^AT\+QFWF="[0-9A-F]*",0,"[0-9A-F]*",1,(\d+),1,(\d+)$)");
     QList<QPair<int, int>> slices;
-    for (const QString& command : commands) {
+    for (const QString& command : commands)
         if (const auto match = write.match(command); match.hasMatch())
             slices << qMakePair(match.captured(1).toInt(), match.captured(2).toInt());
-    }
     return slices;
 }
 
@@ -89,10 +88,8 @@ private slots:
         QVERIFY(fixture.link->commandDone());
         QCOMPARE(fixture.observer.lastStatus(1), QStringLiteral("T71"));
         QCOMPARE(fixture.leftovers(), QStringList());
-        qint64 before = 0;
-        for (const auto& [done, total] : fixture.observer.progress) {
-            QVERIFY(total == size || (total < 0 && done == 0));
-            QVERIFY(done >= before && done <= size);
+        for (qint64 before = 0; const auto& [done, total] : fixture.observer.progress) {
+            QVERIFY((total == size || (total < 0 && done == 0)) && done >= before && done <= size);
             before = done;
         }
         QCOMPARE(fixture.observer.progress.last(), qMakePair(size, size));
@@ -208,9 +205,7 @@ private slots:
         FolderCopyOptions options;
         options.foldsCase = true;
         const FolderCopyTally tally = CopyPhoneFolders(*fixture.link, {"/ml/"}, destination.path(), options);
-        QCOMPARE(tally.files, 4);
-        QVERIFY(tally.complete());
-        QCOMPARE(tally.renamed.size(), 2);
+        QVERIFY(tally.files == 4 && tally.complete() && tally.renamed.size() == 2);
         QCOMPARE(readTree(destination.path()),
                  (QStringList{"ml/", "ml/Im/", "ml/Im/a.txt=upper", "ml/Photo.jpg=first", "ml/im (2)/",
                               "ml/im (2)/a.txt=lower", "ml/photo (2).jpg=second"}));

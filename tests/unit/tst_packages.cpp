@@ -54,8 +54,7 @@ class PackagesTest : public QObject
 
     QString package(const QString& name, const QList<RarEntry>& entries)
     {
-        const QString path = folder_.filePath(name);
-        return writeStoredRar4(path, entries) ? path : QString();
+        return writeLocal(folder_.filePath(name), storedRar4(entries));
     }
 
 private slots:
@@ -94,9 +93,7 @@ private slots:
         QTemporaryDir area;
         const QString target = area.filePath(QStringLiteral("deep/inside"));
         QVERIFY(QDir().mkpath(target));
-        UnpackLimits limits;
-        limits.maxEntries = 4; // as many as the first row has
-        limits.maxBytes = 1500;
+        const UnpackLimits limits{.maxEntries = 4, .maxBytes = 1500}; // entries: as many as the first row has
         QCOMPARE(UnpackArchive(writeLocal(area.filePath(QStringLiteral("p.vnj")), archive), target, limits),
                  unpacked.size() > 1);
         // Nothing lands beside or above the folder.

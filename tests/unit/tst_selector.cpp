@@ -18,11 +18,9 @@ const QByteArray kGamesFolder = "folder=Games, \\\n\tmodifiable=1, \\\n\tremovab
 
 QByteArray suiteLines(const QByteArray& name, const QByteArray& root, const QByteArray& icon = {})
 {
-    QByteArray lines = "suite=" + name + ", \\\n\troot=" + root + ", \\\n\tnum=1, \\\n\tdomain=untrusted\n" +
-                       "midlet=" + name + ", \\\n";
-    if (!icon.isEmpty())
-        lines += "\ticon=" + icon + ", \\\n";
-    return lines + "\tclass=" + name + ".Main\n";
+    return "suite=" + name + ", \\\n\troot=" + root +
+           ", \\\n\tnum=1, \\\n\tdomain=untrusted\nmidlet=" + name + ", \\\n" +
+           (icon.isEmpty() ? QByteArray() : "\ticon=" + icon + ", \\\n") + "\tclass=" + name + ".Main\n";
 }
 
 QString fields(const QByteArrayList& values)
