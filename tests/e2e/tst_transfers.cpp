@@ -119,9 +119,10 @@ private slots:
         row("another size than listed", "CBC=error", Outcome::Failed, "T73 photo.jpg.", "photo.jpg", 7999);
         // A link under the name is never followed, not even to a file outside.
         row("link to a file outside", "link", Outcome::Failed, "T120 photo.jpg.");
-        // Names that would reach outside the folder.
+        // Names that would reach outside the folder, here or on another system.
         row("parent path", {}, Outcome::Failed, "T73 ../escape.txt.", "../escape.txt");
         row("dot dot", {}, Outcome::Failed, "T73 ...", "..");
+        row("backslash", {}, Outcome::Failed, "T73 ..\\escape.txt.", "..\\escape.txt");
     }
 
     void downloadLeavesTheDestinationAlone()
