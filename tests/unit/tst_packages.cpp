@@ -54,8 +54,7 @@ class PackagesTest : public QObject
 
     QString package(const QString& name, const QList<RarEntry>& entries)
     {
-        const QString path = folder_.filePath(name);
-        return writeStoredRar4(path, entries) ? path : QString();
+        return writeLocal(folder_.filePath(name), storedRar4(entries));
     }
 
 private slots:
@@ -77,10 +76,7 @@ private slots:
         refused("a link", storedRar4({{"java.jar", "/etc/passwd", 0120777}, index}));
         refused("a device", storedRar4({index, {"java.jar", "", 020644}}));
         refused("more than the bytes allowed", storedRar4({index, {"java.jar", QByteArray(2000, 'j')}}));
-        QList<RarEntry> many;
-        for (int entry = 0; entry < 9; ++entry)
-            many << RarEntry{"java." + QByteArray::number(entry), "x"};
-        refused("more entries than allowed", storedRar4(many));
+        refused("more entries than allowed", storedRar4({index, {"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}}));
         refused("no entries", storedRar4({}));
         refused("a ZIP archive", kJar);
         // Stored entries carry no check the reader makes; only the size shows a short one.
@@ -97,9 +93,7 @@ private slots:
         QTemporaryDir area;
         const QString target = area.filePath(QStringLiteral("deep/inside"));
         QVERIFY(QDir().mkpath(target));
-        UnpackLimits limits;
-        limits.maxEntries = 8;
-        limits.maxBytes = 1500;
+        const UnpackLimits limits{.maxEntries = 4, .maxBytes = 1500}; // entries: as many as the first row has
         QCOMPARE(UnpackArchive(writeLocal(area.filePath(QStringLiteral("p.vnj")), archive), target, limits),
                  unpacked.size() > 1);
         // Nothing lands beside or above the folder.
@@ -164,7 +158,6 @@ private slots:
         failing("comma before the equals sign", {{"vnjava.ini", "suite=S\nclass,x=Y\n"}, jar});
         failing("no suite name", {{"vnjava.ini", "midlet=M\r\n"}, jar});
         failing("no suite files", {{"vnjava.ini", kIndex}});
-        failing("a hostile entry", {{"vnjava.ini", kIndex}, jar, {"../../s9_suite.jar", "x"}});
         failing("a folder the menu does not have", {{"vnjava.ini", kIndex}, jar}, 3);
     }
     // Each package unpacks into a folder of its own: nothing of one installed
