@@ -55,10 +55,10 @@ private slots:
         if (gesture == "download") {
             fixture.press(u"tlbMain_Download"_s);
         } else if (gesture == "delete") {
-            QString asked;
-            answerNextMessageBox(QMessageBox::Yes, &asked);
+            QStringList asked;
+            answerBoxes({u"Yes"_s}, &asked);
             fixture.press(u"tlbMain_Delete"_s);
-            QCOMPARE(asked, fixture.text(471) + u" 2."_s);
+            QCOMPARE(asked, QStringList{fixture.text(471) + u" 2."_s});
             QVERIFY(fixture.phone.hasFile(u"ml/a.txt"_s));
             QVERIFY(!fixture.phone.hasFile(u"ml/b.txt"_s));
             QCOMPARE(fixture.rowNames(), QStringList{"a.txt"}); // the phone's files after the command
@@ -100,21 +100,20 @@ private slots:
             expected.removeOne(folder.mid(1) + file + QLatin1Char('=') + file);
             QVERIFY(fixture.showActive());
             fixture.clickRow(file);
-            QString asked;
-            answerNextMessageBox(QMessageBox::No, &asked);
+            QStringList asked;
+            answerBoxes({u"No"_s}, &asked);
             QTest::keyClick(fixture.list(), Qt::Key_Delete);
-            QCOMPARE(asked, fixture.text(470) + QLatin1Char(' ') + folder + file + QLatin1Char('?'));
+            QCOMPARE(asked,
+                     QStringList{fixture.text(470) + QLatin1Char(' ') + folder + file + QLatin1Char('?')});
             QVERIFY(fixture.phone.hasFile(folder.mid(1) + file));
-            answerNextMessageBox(QMessageBox::Yes);
+            answerBoxes({u"Yes"_s});
             fixture.press(u"tlbMain_Delete"_s);
             QCOMPARE(readTree(fixture.phone.root()).filter(file), expected);
         };
         QVERIFY(fixture.showActive());
         fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
         fixture.clickNode(u"/ml/ci/"_s, Qt::RightButton);
-        QMenu* menu = fixture.folderMenu(u"/ml/ci/"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
-        QTest::keyClick(menu, Qt::Key_Escape);
+        fixture.useFolderMenu(u"/ml/ci/"_s);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.currentTag(), u"/ml/im/"_s, 5000);
         // As the window manager does once the menu is gone (offscreen leaves the menu active).
         QApplication::setActiveWindow(fixture.window.get());
@@ -154,10 +153,10 @@ private slots:
         QVERIFY(fixture.start());
         const QString source = fixture.folder.filePath(u"source"_s);
         const QString first = writeLocal(source + u"/one.bin"_s, patterned(25000, 3));
-        QString said;
-        answerNextMessageBox(QMessageBox::Ok, &said);
+        QStringList said;
+        answerBoxes({u"Ok"_s}, &said);
         QCOMPARE(dropOnto(fixture.list()->viewport(), fileDrop({first})), Qt::CopyAction);
-        QTRY_COMPARE(said, fixture.text(109));
+        QTRY_COMPARE(said, QStringList{fixture.text(109)});
         auto* text = new QMimeData;
         text->setText(first);
         QCOMPARE(dropOnto(fixture.list()->viewport(), text), Qt::IgnoreAction);

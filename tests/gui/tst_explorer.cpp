@@ -44,7 +44,7 @@ private slots:
         menu->hide();
 
         const auto imKey = [&] { return fixture.treeNode(u"/ml/im/"_s)->data(0, Qt::UserRole).toString(); };
-        fixture.clickFolder(u"/ml/"_s);
+        fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.rowNames(), QStringList());
         emit fixture.list()->customContextMenuRequested(QPoint(5, 5));
         QVERIFY(!menu->isVisible());
@@ -52,23 +52,23 @@ private slots:
         QCOMPARE(names, (QStringList{"ci", "im", "ri", "vd"}));
         const QString firstKey = imKey();
         // A second click rebuilds the sub-tree under new keys.
-        fixture.clickFolder(u"/ml/"_s);
+        fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.childNames(u"/ml/"_s), names);
         QVERIFY(imKey() != firstKey);
         QCOMPARE(fixture.window->ImNodeKey, imKey());
-        fixture.clickFolder(u"/ml/im/"_s);
+        fixture.clickNode(u"/ml/im/"_s);
         QCOMPARE(fixture.rowNames(), (QStringList{"beach.png", "sunset.png"}));
         QCOMPARE(fixture.rowFolders(), QStringList{"/ml/im/"});
         // Control characters in names show visibly; the row still stands for the phone's own name.
-        fixture.clickFolder(u"/ml/vd/"_s);
+        fixture.clickNode(u"/ml/vd/"_s);
         QCOMPARE(fixture.rowNames(), QStringList{u"a\uFFFDb.txt"_s});
         QCOMPARE(fixture.childNames(u"/ml/vd/"_s), QStringList{u"\uFFFD[2J"_s});
         fixture.clickRow(u"a\uFFFDb.txt"_s);
-        answerNextMessageBox(QMessageBox::Yes);
+        answerBoxes({u"Yes"_s});
         fixture.press(u"tlbMain_Delete"_s);
         QVERIFY(!fixture.phone.hasFile(u"ml/vd/a\nb.txt"_s));
         // The root's click drops everything deeper.
-        fixture.clickFolder(u"/"_s);
+        fixture.clickNode(u"/"_s);
         QVERIFY(!fixture.treeNode(u"/ml/im/"_s));
         QCOMPARE(fixture.childNames(u"/ml/"_s), QStringList());
         QVERIFY(!fixture.window->nodeByKey(fixture.window->ImNodeKey));

@@ -153,20 +153,15 @@ private slots:
         QFETCH(QString, answer);
         ExplorerFixture fixture;
         writeLocal(fixture.local(u"im/Фото.png"_s), "mine");
-        onNextModal<QMessageBox>(
-            [answer](QMessageBox* box) { box->findChild<QPushButton*>(answer)->click(); });
+        answerBoxes({answer});
         QVERIFY(QDir().mkpath(fixture.phone.root() + u"/ml/im/Пусто"_s));
         QVERIFY(fixture.startWith({"ml/im/Фото.png", "ml/im/Отпуск/море.jpg", "ml/x.txt"}));
         QVERIFY(fixture.showActive());
         fixture.clickNode(u"/ml/"_s);
-        if (answer == "cmdSkip") {
-            QMenu* menu = fixture.folderMenu(u"/ml/im/"_s);
-            QTRY_VERIFY(menu->isVisible());
-            QAction* item = fixture.find<QAction>(u"mnuTDownloadFolder"_s);
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        } else {
+        if (answer == "cmdSkip")
+            fixture.useFolderMenu(u"/ml/im/"_s, u"mnuTDownloadFolder"_s);
+        else
             plainDrag(fixture.tree(), fixture.treeNode(u"/ml/im/"_s), fixture.pane());
-        }
         QTRY_VERIFY_WITH_TIMEOUT(fixture.panel().startsWith(fixture.text(153)), 10000);
         const QString kept = answer == "cmdSkip" ? u"mine"_s : u"Фото.png"_s;
         QCOMPARE(readTree(fixture.localFolder()),
