@@ -81,6 +81,18 @@ inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr
     });
 }
 
+// Types `names` into the next file dialog and clicks Open, as a user does; a dialog that
+// refuses the choice is given up after 10 s rather than hang the test.
+inline void chooseInFileDialog(const QString& names)
+{
+    onNextModal<QFileDialog>([names](QFileDialog* dialog) {
+        QTimer::singleShot(10000, dialog, &QDialog::reject);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(u"fileNameEdit"_s), names);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
+                          Qt::LeftButton);
+    });
+}
+
 // Any question or warning that no `onNextModal` waits for fails the test at once.
 struct UnexpectedBoxGuard
 {

@@ -2,6 +2,7 @@
 #include "dialogs/FolderChooser.h"
 #include "dialogs/SettingsDialog.h"
 #include "explorer/LineLogWindow.h"
+#include "phone/NameCodec.h"
 
 namespace {
 
@@ -10,8 +11,7 @@ QStringList uploadedNames(const QStringList& commands)
     QStringList names;
     const QRegularExpression write(u"^AT\\+QFWF=\"[0-9A-F]*\",0,\"([0-9A-F]*)\",1,\\d+,1,0$"_s);
     for (const QString& command : commands.filter(write))
-        names << QStringDecoder(QStringDecoder::Utf16BE)(
-            QByteArray::fromHex(write.match(command).captured(1).toLatin1()));
+        names << DecodeName(write.match(command).captured(1));
     return names;
 }
 

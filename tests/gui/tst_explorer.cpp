@@ -43,19 +43,15 @@ private slots:
         QTRY_VERIFY(menu->isVisible());
         menu->hide();
 
-        const auto imKey = [&] { return fixture.treeNode(u"/ml/im/"_s)->data(0, Qt::UserRole).toString(); };
         fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.rowNames(), QStringList());
         emit fixture.list()->customContextMenuRequested(QPoint(5, 5));
         QVERIFY(!menu->isVisible());
         const QStringList names = fixture.childNames(u"/ml/"_s);
         QCOMPARE(names, (QStringList{"ci", "im", "ri", "vd"}));
-        const QString firstKey = imKey();
-        // A second click rebuilds the sub-tree under new keys.
+        // A second click lists the sub-tree anew, not beside the first.
         fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.childNames(u"/ml/"_s), names);
-        QVERIFY(imKey() != firstKey);
-        QCOMPARE(fixture.window->ImNodeKey, imKey());
         fixture.clickNode(u"/ml/im/"_s);
         QCOMPARE(fixture.rowNames(), (QStringList{"beach.png", "sunset.png"}));
         QCOMPARE(fixture.rowFolders(), QStringList{"/ml/im/"});
@@ -71,7 +67,6 @@ private slots:
         fixture.clickNode(u"/"_s);
         QVERIFY(!fixture.treeNode(u"/ml/im/"_s));
         QCOMPARE(fixture.childNames(u"/ml/"_s), QStringList());
-        QVERIFY(!fixture.window->nodeByKey(fixture.window->ImNodeKey));
         // The charge display is off: nothing asks for it.
         QCOMPARE(fixture.phone.commands().filter(u"AT+CBC"_s), QStringList());
 
@@ -163,12 +158,8 @@ private slots:
             std::reverse(names.begin(), names.end());
             return names;
         };
-        QStringList root = order.mid(0, 4), ml = order.mid(4);
+        const QStringList root = order.mid(0, 4), ml = order.mid(4);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
-        if (fixture.rowNames() != root) {
-            root = flip(root);
-            ml = flip(ml);
-        }
         QCOMPARE(fixture.rowNames(), root);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
         QCOMPARE(fixture.rowNames(), flip(root));
@@ -222,18 +213,10 @@ private slots:
 
     // A screen reader names every button and control in the interface
     // language, and Tab walks the phone's side, then the local one.
-    void everyControlIsNamedAndReachable_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("English") << u"english.lng"_s;
-        QTest::newRow("Russian") << u"russian.lng"_s;
-    }
-
     void everyControlIsNamedAndReachable()
     {
-        QFETCH(QString, language);
         ExplorerFixture fixture;
-        fixture.store->write(u"sysLanguage"_s, language);
+        fixture.store->write(u"sysLanguage"_s, u"russian.lng"_s);
         QVERIFY(fixture.start());
         QWidgetList controls = {fixture.tree(), fixture.list(), fixture.find<QWidget>(u"txtURL"_s),
                                 fixture.find<QWidget>(u"wbDisk"_s)};

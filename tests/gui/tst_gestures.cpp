@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(fixture.currentTag(), u"/ml/"_s);
     }
 
-    // Ctrl+U: the files chosen in a file dialog go into the phone folder shown.
+    // Ctrl+U: the files chosen in a file dialog (in the local pane's folder) go into the phone folder shown.
     void uploadCommandSendsChosenFiles()
     {
         ExplorerFixture fixture;
@@ -181,20 +181,7 @@ private slots:
             writeLocal(fixture.local(QLatin1String(name)), name);
         QVERIFY(fixture.showActive());
         fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
-        onNextModal<QFileDialog>([&fixture](QFileDialog* dialog) {
-            // A dialog that refuses the choice must not hang the test.
-            QTimer::singleShot(10000, dialog, &QDialog::reject);
-            auto* view = dialog->findChild<QListView*>(u"listView"_s);
-            auto* files = qobject_cast<QFileSystemModel*>(view->model());
-            for (const char* name : {"one.txt", "two.txt"}) {
-                const QModelIndex row = files->index(fixture.local(QLatin1String(name)));
-                QTRY_VERIFY(!view->visualRect(row).isEmpty());
-                QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                                  view->visualRect(row).center());
-            }
-            QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
-                              Qt::LeftButton);
-        });
+        chooseInFileDialog(u"\"one.txt\" \"two.txt\""_s);
         QTest::keyClick(fixture.list(), Qt::Key_U, Qt::ControlModifier);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(65), 10000);
         QCOMPARE(fixture.phone.fileContent(u"ml/im/one.txt"_s), QByteArray("one.txt"));

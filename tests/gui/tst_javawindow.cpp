@@ -95,11 +95,7 @@ bool installHello(QWidget* window, const QString& localFolder, const QString& ch
     const qsizetype before = shownSuites(window).size();
     if (!clickNode(window, chosen))
         return false;
-    onNextModal<QFileDialog>([](QFileDialog* dialog) {
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(u"fileNameEdit"_s), u"hello-java.vnj"_s);
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(u"buttonBox"_s);
-        QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
-    });
+    chooseInFileDialog(u"hello-java.vnj"_s);
     clickButton(window, "tlbJava_Install");
     return shownSuites(window).size() > before;
 }
