@@ -118,8 +118,7 @@ private slots:
         } else {
             const std::unique_ptr<QMimeData> data(rows->rowsDragData());
             // Hovering asks only whether files come; the drop asks for them, once.
-            QVERIFY(data->hasUrls());
-            QVERIFY(!QFile::exists(folder + u"/sunset.png"_s));
+            QVERIFY(data->hasUrls() && !QFile::exists(folder + u"/sunset.png"_s));
             const QList<QUrl> urls = data->urls();
             QCOMPARE(urls, (QList<QUrl>{QUrl::fromLocalFile(folder + u"/sunset.png"_s),
                                         QUrl::fromLocalFile(folder + u"/Фото моря.png"_s)}));

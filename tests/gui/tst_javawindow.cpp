@@ -196,12 +196,10 @@ private slots:
         // Not even the menu's reading leaves its percentage behind.
         QCOMPARE(fixture.window->panelText(3), QString());
         QStringList queued;
-        for (const UploadItem& item : fixture.window->UploadList) {
-            QCOMPARE(item.PhoneFolder, u"</java>"_s);
-            queued << QFileInfo(item.LocalPath).fileName();
-        }
-        QCOMPARE(queued, (QStringList{"selector.utf", "s2_suite.jad", "s2_suite.jar", "s3_suite.jad",
-                                      "s3_suite.jar"}));
+        for (const UploadItem& item : fixture.window->UploadList)
+            queued << item.PhoneFolder + QFileInfo(item.LocalPath).fileName();
+        QCOMPARE(queued, (QStringList{"</java>selector.utf", "</java>s2_suite.jad", "</java>s2_suite.jar",
+                                      "</java>s3_suite.jad", "</java>s3_suite.jar"}));
 
         // Meanwhile the phone's menu changes; the copy kept must be of that one.
         const QByteArray menu = fixture.phone.fileContent(u"java/selector.utf"_s) + "folder=Elsewhere\n";

@@ -15,13 +15,13 @@ void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
     fixture.clickNode(u"/ml/"_s);
     if (way == Upload) {
         dropOnto(fixture.list()->viewport(), fileDrop(items));
-    } else if (way == Download) {
+    } else if (way == FolderDownload) {
+        fixture.useFolderMenu(u"/ml/"_s, u"mnuTDownloadFolder"_s);
+    } else {
         QTRY_VERIFY_WITH_TIMEOUT(fixture.rowNames().size() >= items.size(), 10000);
         for (qsizetype i = 0; i < items.size(); ++i)
             fixture.clickRow(items.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
         fixture.press(u"tlbMain_Download"_s);
-    } else {
-        fixture.useFolderMenu(u"/ml/"_s, u"mnuTDownloadFolder"_s);
     }
 }
 
