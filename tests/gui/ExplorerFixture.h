@@ -1,17 +1,53 @@
 #pragma once
 
-#include "GuiFiles.h"
 #include "explorer/ExplorerWindow.h"
 #include "phone/PhoneLink.h"
 #include "platform/OpenWith.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
+#include "support/LocalFiles.h"
 #include "support/SimulatedPhone.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 using namespace Qt::StringLiterals;
+
+// A drag event as a file manager delivers it between folders of one disk:
+// copy or move allowed, move proposed (and honoured by deleting the originals).
+template <typename Event> struct ProposingMove : Event
+{
+    ProposingMove(const QPoint& at, QMimeData* data)
+        : Event(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier)
+    {
+        this->m_defaultAction = Qt::MoveAction;
+        this->m_dropAction = Qt::MoveAction;
+    }
+};
+
+// Delivers a drop of file URLs and plain text; returns the action the target accepted.
+// The drop owns its data, as a real drag's does.
+inline Qt::DropAction dropOnto(QWidget* target, QMimeData* data)
+{
+    const std::unique_ptr<QMimeData> owned(data);
+    const QPoint centre = target->rect().center();
+    ProposingMove<QDragEnterEvent> enter(centre, data);
+    QCoreApplication::sendEvent(target, &enter);
+    ProposingMove<QDropEvent> drop(centre, data);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+}
+
+inline QMimeData* fileDrop(const QStringList& paths)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    data->setText(paths.join(QLatin1Char('\n')));
+    return data;
+}
 
 // The modal window types tests have said they expect, one entry per pending `onNextModal`.
 inline QList<const QMetaObject*>& expectedModals()
@@ -59,16 +95,37 @@ inline void refuseBox(QMessageBox* box, const char* why)
     box->reject();
 }
 
-// Answers the next message box with `button`, keeping its text in `text`.
-inline QTimer* answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
+// Answers the boxes that come one after another, each with its button in turn: a standard one
+// ("Yes", "No", "Ok") or one of that object name. Keeps their texts; `tick` ticks a check box first.
+inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr, bool tick = false)
 {
-    return onNextModal<QMessageBox>([button, text](QMessageBox* box) {
-        if (text)
-            *text = box->text();
-        if (QAbstractButton* answer = box->button(button))
-            answer->click();
+    onNextModal<QMessageBox>([=](QMessageBox* box) {
+        if (texts)
+            *texts << box->text();
+        if (tick && box->checkBox())
+            QTest::mouseClick(box->checkBox(), Qt::LeftButton, {}, QPoint(8, box->checkBox()->height() / 2));
+        if (buttons.size() > 1)
+            answerBoxes(buttons.mid(1), texts, tick);
+        const int standard =
+            QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(buttons.first()));
+        QAbstractButton* answer = standard > 0 ? box->button(QMessageBox::StandardButton(standard))
+                                               : box->findChild<QAbstractButton*>(buttons.first());
+        if (answer)
+            QTest::mouseClick(answer, Qt::LeftButton);
         else
             refuseBox(box, "a box without the expected button");
+    });
+}
+
+// Types `names` into the next file dialog and clicks Open, as a user does; a dialog that
+// refuses the choice is given up after 10 s rather than hang the test.
+inline void chooseInFileDialog(const QString& names)
+{
+    onNextModal<QFileDialog>([names](QFileDialog* dialog) {
+        QTimer::singleShot(10000, dialog, &QDialog::reject);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(u"fileNameEdit"_s), names);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
+                          Qt::LeftButton);
     });
 }
 
@@ -178,7 +235,6 @@ struct ExplorerFixture
         return texts;
     }
     QStringList rowNames() const { return rowTexts(0); }
-    void clickFolder(const QString& tag) const { window->FolderClick(treeNode(tag)); }
 
     // What the user does with the mouse: press on a folder or a row where it is drawn.
     void clickNode(const QString& tag, Qt::MouseButton button = Qt::LeftButton) const
@@ -202,13 +258,19 @@ struct ExplorerFixture
     }
     void press(const QString& name) const { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
     QWidget* pane() const { return find<QAbstractItemView>(QStringLiteral("wbDisk"))->viewport(); }
-    // A right click's menu request at a folder, as the window system sends it.
-    QMenu* folderMenu(const QString& tag) const
+    // A right click's menu request at a folder, as the window system sends it; then the menu
+    // entry `item` clicked, or no choice (Escape).
+    void useFolderMenu(const QString& tag, const QString& item = {}) const
     {
         const QPoint at = tree()->visualItemRect(treeNode(tag)).center();
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, tree()->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(tree()->viewport(), &request);
-        return find<QMenu>(QStringLiteral("mnuFolderOp"));
+        auto* menu = find<QMenu>(u"mnuFolderOp"_s);
+        QTRY_VERIFY(menu->isVisible());
+        if (item.isEmpty())
+            QTest::keyClick(menu, Qt::Key_Escape);
+        else
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(find<QAction>(item)).center());
     }
     QStringList rowFolders() const
     {

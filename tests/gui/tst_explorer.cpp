@@ -33,50 +33,42 @@ private slots:
         QTest::mouseClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
         QTest::mouseDClick(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
         QTest::mouseRelease(fixture.list()->viewport(), Qt::LeftButton, {}, onRow);
-        QTRY_COMPARE(fixture.panel(),
-                     fixture.text(88) + QLatin1Char(' ') +
-                         QDir::toNativeSeparators(fixture.window->TempFolder() + u"alpha.txt"_s) +
-                         QLatin1Char('.'));
+        QTRY_COMPARE(fixture.panel(), fixture.text(88) + u" "_s +
+                                          QDir::toNativeSeparators(fixture.window->TempFolder()) +
+                                          u"alpha.txt."_s);
         fixture.clickRow(u"alpha.txt"_s, Qt::ControlModifier);
         auto* menu = fixture.find<QMenu>(u"mnuFileOp"_s);
         emit fixture.list()->customContextMenuRequested(QPoint(5, 5));
         QTRY_VERIFY(menu->isVisible());
         menu->hide();
 
-        const auto imKey = [&] { return fixture.treeNode(u"/ml/im/"_s)->data(0, Qt::UserRole).toString(); };
-        fixture.clickFolder(u"/ml/"_s);
+        fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.rowNames(), QStringList());
         emit fixture.list()->customContextMenuRequested(QPoint(5, 5));
         QVERIFY(!menu->isVisible());
         const QStringList names = fixture.childNames(u"/ml/"_s);
         QCOMPARE(names, (QStringList{"ci", "im", "ri", "vd"}));
-        const QString firstKey = imKey();
-        // A second click rebuilds the sub-tree under new keys.
-        fixture.clickFolder(u"/ml/"_s);
+        // A second click lists the sub-tree anew, not beside the first.
+        fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.childNames(u"/ml/"_s), names);
-        QVERIFY(imKey() != firstKey);
-        QCOMPARE(fixture.window->ImNodeKey, imKey());
-        fixture.clickFolder(u"/ml/im/"_s);
+        fixture.clickNode(u"/ml/im/"_s);
         QCOMPARE(fixture.rowNames(), (QStringList{"beach.png", "sunset.png"}));
         QCOMPARE(fixture.rowFolders(), QStringList{"/ml/im/"});
         // Control characters in names show visibly; the row still stands for the phone's own name.
-        fixture.clickFolder(u"/ml/vd/"_s);
+        fixture.clickNode(u"/ml/vd/"_s);
         QCOMPARE(fixture.rowNames(), QStringList{u"a\uFFFDb.txt"_s});
         QCOMPARE(fixture.childNames(u"/ml/vd/"_s), QStringList{u"\uFFFD[2J"_s});
         fixture.clickRow(u"a\uFFFDb.txt"_s);
-        answerNextMessageBox(QMessageBox::Yes);
+        answerBoxes({u"Yes"_s});
         fixture.press(u"tlbMain_Delete"_s);
         QVERIFY(!fixture.phone.hasFile(u"ml/vd/a\nb.txt"_s));
         // The root's click drops everything deeper.
-        fixture.clickFolder(u"/"_s);
-        QVERIFY(!fixture.treeNode(u"/ml/im/"_s));
+        fixture.clickNode(u"/"_s);
         QCOMPARE(fixture.childNames(u"/ml/"_s), QStringList());
-        QVERIFY(!fixture.window->nodeByKey(fixture.window->ImNodeKey));
         // The charge display is off: nothing asks for it.
         QCOMPARE(fixture.phone.commands().filter(u"AT+CBC"_s), QStringList());
 
         // Closing empties the working folder (of alpha.txt) again and lets the port go.
-        QVERIFY(fixture.window->link().isOpen());
         QVERIFY(fixture.window->close());
         QVERIFY(!fixture.window->link().isOpen());
         QCOMPARE(working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"keep"});
@@ -159,21 +151,13 @@ private slots:
         QHeaderView* header = fixture.list()->header();
         const QPoint title(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                            header->height() / 2);
-        const auto flip = [](QStringList names) {
-            std::reverse(names.begin(), names.end());
-            return names;
-        };
-        QStringList root = order.mid(0, 4), ml = order.mid(4);
+        const QStringList downwards(order.crbegin(), order.crend()); // /ml/'s rows, then the root's
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
-        if (fixture.rowNames() != root) {
-            root = flip(root);
-            ml = flip(ml);
-        }
-        QCOMPARE(fixture.rowNames(), root);
+        QCOMPARE(fixture.rowNames(), order.first(4));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
-        QCOMPARE(fixture.rowNames(), flip(root));
+        QCOMPARE(fixture.rowNames(), downwards.sliced(3));
         fixture.clickNode(u"/ml/"_s);
-        QCOMPARE(fixture.rowNames(), flip(ml));
+        QCOMPARE(fixture.rowNames(), downwards.first(3));
 
         fixture.window->resize(1100, 720);
         QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
@@ -200,7 +184,7 @@ private slots:
         QCOMPARE(fixture.window->size(), QSize(1100, 720));
         columns = fixture.find<QSplitter>(u"columns"_s);
         QCOMPARE(columns->sizes(), split);
-        QCOMPARE(fixture.rowNames(), flip(root));
+        QCOMPARE(fixture.rowNames(), downwards.sliced(3));
 
         // The window keeps a least size, where a long status text is cut in its
         // middle, whole in its tooltip, and every panel stays inside the window.
@@ -222,18 +206,10 @@ private slots:
 
     // A screen reader names every button and control in the interface
     // language, and Tab walks the phone's side, then the local one.
-    void everyControlIsNamedAndReachable_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("English") << u"english.lng"_s;
-        QTest::newRow("Russian") << u"russian.lng"_s;
-    }
-
     void everyControlIsNamedAndReachable()
     {
-        QFETCH(QString, language);
         ExplorerFixture fixture;
-        fixture.store->write(u"sysLanguage"_s, language);
+        fixture.store->write(u"sysLanguage"_s, u"russian.lng"_s);
         QVERIFY(fixture.start());
         QWidgetList controls = {fixture.tree(), fixture.list(), fixture.find<QWidget>(u"txtURL"_s),
                                 fixture.find<QWidget>(u"wbDisk"_s)};
@@ -266,13 +242,10 @@ private slots:
         fixture.store->write(u"sieTimeOut"_s, u"15000"_s);
         QVERIFY(fixture.phone.start());
         fixture.store->writePortDevice(4, fixture.phone.device());
-        QElapsedTimer clock;
-        clock.start();
         // The root listing waits for a silent phone; the close ends it.
         QTimer::singleShot(200, fixture.window.get(), [&] { fixture.window->close(); });
         fixture.window->StartUp();
         QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible(), 5000);
-        QVERIFY(clock.elapsed() < 10000);
         QVERIFY(!fixture.window->link().isOpen());
     }
 };

@@ -118,8 +118,7 @@ private slots:
         } else {
             const std::unique_ptr<QMimeData> data(rows->rowsDragData());
             // Hovering asks only whether files come; the drop asks for them, once.
-            QVERIFY(data->hasUrls());
-            QVERIFY(!QFile::exists(folder + u"/sunset.png"_s));
+            QVERIFY(data->hasUrls() && !QFile::exists(folder + u"/sunset.png"_s));
             const QList<QUrl> urls = data->urls();
             QCOMPARE(urls, (QList<QUrl>{QUrl::fromLocalFile(folder + u"/sunset.png"_s),
                                         QUrl::fromLocalFile(folder + u"/Фото моря.png"_s)}));
@@ -153,20 +152,15 @@ private slots:
         QFETCH(QString, answer);
         ExplorerFixture fixture;
         writeLocal(fixture.local(u"im/Фото.png"_s), "mine");
-        onNextModal<QMessageBox>(
-            [answer](QMessageBox* box) { box->findChild<QPushButton*>(answer)->click(); });
+        answerBoxes({answer});
         QVERIFY(QDir().mkpath(fixture.phone.root() + u"/ml/im/Пусто"_s));
         QVERIFY(fixture.startWith({"ml/im/Фото.png", "ml/im/Отпуск/море.jpg", "ml/x.txt"}));
         QVERIFY(fixture.showActive());
         fixture.clickNode(u"/ml/"_s);
-        if (answer == "cmdSkip") {
-            QMenu* menu = fixture.folderMenu(u"/ml/im/"_s);
-            QTRY_VERIFY(menu->isVisible());
-            QAction* item = fixture.find<QAction>(u"mnuTDownloadFolder"_s);
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        } else {
+        if (answer == "cmdSkip")
+            fixture.useFolderMenu(u"/ml/im/"_s, u"mnuTDownloadFolder"_s);
+        else
             plainDrag(fixture.tree(), fixture.treeNode(u"/ml/im/"_s), fixture.pane());
-        }
         QTRY_VERIFY_WITH_TIMEOUT(fixture.panel().startsWith(fixture.text(153)), 10000);
         const QString kept = answer == "cmdSkip" ? u"mine"_s : u"Фото.png"_s;
         QCOMPARE(readTree(fixture.localFolder()),
@@ -177,7 +171,7 @@ private slots:
         QCOMPARE(fixture.currentTag(), u"/ml/"_s);
     }
 
-    // Ctrl+U: the files chosen in a file dialog go into the phone folder shown.
+    // Ctrl+U: the files chosen in a file dialog (in the local pane's folder) go into the phone folder shown.
     void uploadCommandSendsChosenFiles()
     {
         ExplorerFixture fixture;
@@ -186,20 +180,7 @@ private slots:
             writeLocal(fixture.local(QLatin1String(name)), name);
         QVERIFY(fixture.showActive());
         fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
-        onNextModal<QFileDialog>([&fixture](QFileDialog* dialog) {
-            // A dialog that refuses the choice must not hang the test.
-            QTimer::singleShot(10000, dialog, &QDialog::reject);
-            auto* view = dialog->findChild<QListView*>(u"listView"_s);
-            auto* files = qobject_cast<QFileSystemModel*>(view->model());
-            for (const char* name : {"one.txt", "two.txt"}) {
-                const QModelIndex row = files->index(fixture.local(QLatin1String(name)));
-                QTRY_VERIFY(!view->visualRect(row).isEmpty());
-                QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                                  view->visualRect(row).center());
-            }
-            QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
-                              Qt::LeftButton);
-        });
+        chooseInFileDialog(u"\"one.txt\" \"two.txt\""_s);
         QTest::keyClick(fixture.list(), Qt::Key_U, Qt::ControlModifier);
         QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(65), 10000);
         QCOMPARE(fixture.phone.fileContent(u"ml/im/one.txt"_s), QByteArray("one.txt"));

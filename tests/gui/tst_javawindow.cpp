@@ -1,13 +1,6 @@
 #include "ExplorerFixture.h"
 #include "javawindow/JavaWindow.h"
 
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPointer>
-#include <QToolButton>
-
 namespace {
 
 QByteArray sampleFile(const QString& name)
@@ -22,21 +15,21 @@ struct JavaFixture : ExplorerFixture
     {
         for (const char* name :
              {"selector.utf", "s0_suite.jad", "s0_suite.jar", "s1_suite.jad", "s1_suite.jar"})
-            phone.putFile(QStringLiteral("java/") + QLatin1String(name), sampleFile(QLatin1String(name)));
+            phone.putFile(u"java/"_s + QLatin1String(name), sampleFile(QLatin1String(name)));
     }
 
     // The copy of the phone's menu kept in the user's data folder, which outlives the program.
     QString menuCopy() const
     {
-        QDirIterator it(folder.filePath(QStringLiteral("data")), {QStringLiteral("selector-*.utf")},
-                        QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(folder.filePath(u"data"_s), {u"selector-*.utf"_s}, QDir::Files,
+                        QDirIterator::Subdirectories);
         return it.hasNext() ? it.next() : QString();
     }
 };
 
 QTreeWidget* javaTree(QWidget* window)
 {
-    return window->findChild<QTreeWidget*>(QStringLiteral("tvJava"));
+    return window->findChild<QTreeWidget*>(u"tvJava"_s);
 }
 
 // Clicks a node where the user sees it, unfolding its suite first if needed.
@@ -68,7 +61,7 @@ QString enabledButtons(QWidget* window)
     for (const char* name :
          {"tlbJava_Download", "tlbJava_Install", "tlbJava_Delete", "tlbJava_Export", "tlbJava_Send"}) {
         auto* button = window->findChild<QToolButton*>(QLatin1String(name));
-        shown += button && button->isEnabled() ? QString::number(shown.size() + 1) : QStringLiteral("-");
+        shown += button && button->isEnabled() ? QString::number(shown.size() + 1) : u"-"_s;
     }
     return shown;
 }
@@ -90,10 +83,8 @@ bool readMenu(QWidget* window)
 {
     clickButton(window, "tlbJava_Download");
     // A failed reading closes the manager: no use waiting on.
-    return QTest::qWaitFor(
-               [window] { return enabledButtons(window) == QLatin1String("1---5") || !window->isVisible(); },
-               10000) &&
-           window->isVisible();
+    const auto read = [window] { return enabledButtons(window) == "1---5" || !window->isVisible(); };
+    return QTest::qWaitFor(read, 10000) && window->isVisible();
 }
 
 // Installs the sample package with the node `chosen` selected, choosing it in
@@ -104,31 +95,9 @@ bool installHello(QWidget* window, const QString& localFolder, const QString& ch
     const qsizetype before = shownSuites(window).size();
     if (!clickNode(window, chosen))
         return false;
-    onNextModal<QFileDialog>([](QFileDialog* dialog) {
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")),
-                         QStringLiteral("hello-java.vnj"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
-    });
+    chooseInFileDialog(u"hello-java.vnj"_s);
     clickButton(window, "tlbJava_Install");
     return shownSuites(window).size() > before;
-}
-
-// Answers the boxes that come one after another, each with its button in
-// turn, keeping their texts; `tick` ticks a box's check box first.
-void answerBoxes(const QList<QMessageBox::StandardButton>& buttons, QStringList* texts, bool tick = false)
-{
-    onNextModal<QMessageBox>([=](QMessageBox* box) {
-        *texts << box->text();
-        if (tick && box->checkBox())
-            QTest::mouseClick(box->checkBox(), Qt::LeftButton, {}, QPoint(8, box->checkBox()->height() / 2));
-        if (buttons.size() > 1)
-            answerBoxes(buttons.mid(1), texts, tick);
-        if (QAbstractButton* answer = box->button(buttons.first()))
-            answer->click();
-        else
-            refuseBox(box, "a box without the expected button");
-    });
 }
 
 // Runs the Java command, driving the manager it opens; the manager is closed
@@ -170,95 +139,88 @@ private slots:
         QVERIFY(fixture.start());
         QStringList said;
         runJavaCommand(fixture, [&](JavaWindow* window) {
-            QCOMPARE(enabledButtons(window), QStringLiteral("1----"));
+            QCOMPARE(enabledButtons(window), u"1----"_s);
             // Delete on the empty tree does nothing.
             QTest::mouseClick(javaTree(window)->viewport(), Qt::LeftButton);
             QTest::keyClick(javaTree(window), Qt::Key_Delete);
-            QCOMPARE(enabledButtons(window), QStringLiteral("1----"));
+            QCOMPARE(enabledButtons(window), u"1----"_s);
             QVERIFY(readMenu(window));
             QCOMPARE(shownSuites(window), (QStringList{"Games/Snake", "Tools/Calculator"}));
+            const QTreeWidgetItem* snake =
+                javaTree(window)->findItems(u"Snake"_s, Qt::MatchRecursive).value(0);
             QStringList details;
-            for (const QTreeWidgetItem* suite : javaTree(window)->findItems(
-                     QStringLiteral("Snake"), Qt::MatchExactly | Qt::MatchRecursive)) {
-                for (int i = 0; i < suite->childCount(); ++i)
-                    details << suite->child(i)->text(0);
-            }
+            for (int i = 0; snake && i < snake->childCount(); ++i)
+                details << snake->child(i)->text(0);
             QCOMPARE(details, (QStringList{"Class: snake.Main", "Domain: untrusted", "Icon: /icon.png",
                                            "Midlet: Snake", "Num: 1", "Root: s0_"}));
 
-            QVERIFY(clickNode(window, QStringLiteral("Snake")));
-            answerBoxes({QMessageBox::Ok}, &said);
+            QVERIFY(clickNode(window, u"Snake"_s));
+            answerBoxes({u"Ok"_s}, &said);
             clickButton(window, "tlbJava_Export");
             QVERIFY(window->isEnabled());
 
             // Into the folder chosen, or the chosen suite's; NextRoot was 2.
-            QVERIFY(installHello(window, fixture.localFolder(), QStringLiteral("Tools")));
-            QVERIFY(installHello(window, fixture.localFolder(), QStringLiteral("Snake")));
+            QVERIFY(installHello(window, fixture.localFolder(), u"Tools"_s));
+            QVERIFY(installHello(window, fixture.localFolder(), u"Snake"_s));
             QCOMPARE(shownSuites(window), (QStringList{"Games/Snake", "Games/Hello Vantrel",
                                                        "Tools/Calculator", "Tools/Hello Vantrel"}));
 
             // Back from the dialogs, as a window manager brings it back (the offscreen platform does not).
             QApplication::setActiveWindow(window);
-            const std::pair<const char*, const char*> choices[] = {{"/java/selector.utf", "1---5"},
-                                                                   {"Games", "12--5"},
-                                                                   {"Root: s0_", "1---5"},
-                                                                   {"Snake", "12345"}};
-            for (const auto& [node, buttons] : choices) {
-                QVERIFY2(clickNode(window, QLatin1String(node)), node);
-                QCOMPARE(enabledButtons(window), QLatin1String(buttons));
+            const QStringList choices{
+                "/java/selector.utf", "1---5", "Games", "12--5",
+                "Root: s0_",          "1---5", "Snake", "12345"}; // each node, then the buttons it enables
+            for (qsizetype i = 0; i < choices.size(); i += 2) {
+                QVERIFY2(clickNode(window, choices[i]), qPrintable(choices[i]));
+                QCOMPARE(enabledButtons(window), choices[i + 1]);
                 QTest::keyClick(javaTree(window), Qt::Key_Delete);
-                // The buttons follow the node the selection moved on to (F a folder, M a suite): never an
-                // install into no folder.
+                // The buttons follow the node the selection moved on to (F folder, M suite), or none.
                 const QTreeWidgetItem* at = javaTree(window)->currentItem();
                 const QString kind = at ? at->data(0, Qt::UserRole).toString().left(1) : QString();
                 QCOMPARE(enabledButtons(window)[1] == QLatin1Char('2'), kind == "F" || kind == "M");
             }
-            QVERIFY(clickNode(window, QStringLiteral("Calculator")));
+            QVERIFY(clickNode(window, u"Calculator"_s));
             clickButton(window, "tlbJava_Delete");
             QCOMPARE(shownSuites(window), (QStringList{"Games/Hello Vantrel", "Tools/Hello Vantrel"}));
-            answerBoxes({QMessageBox::No}, &said);
+            answerBoxes({u"No"_s}, &said);
             clickButton(window, "tlbJava_Send");
         });
 
-        const QDir package(fixture.localFolder() + QStringLiteral("/Snake"));
+        const QDir package(fixture.localFolder() + u"/Snake"_s);
         QVERIFY(said.value(0).contains(QDir::toNativeSeparators(package.path())));
         QCOMPARE(package.entryList(QDir::Files), (QStringList{"java.jad", "java.jar", "vnjava.ini"}));
-        QCOMPARE(readLocal(package.filePath(QStringLiteral("java.jar"))),
-                 sampleFile(QStringLiteral("s0_suite.jar")));
+        QCOMPARE(readLocal(package.filePath(u"java.jar"_s)), sampleFile(u"s0_suite.jar"_s));
         // No to the question after the manager closed: the queue waits, the menu first.
         QCOMPARE(said.value(1), fixture.text(111));
         QCOMPARE(fixture.window->panelText(1), fixture.text(424));
         // Not even the menu's reading leaves its percentage behind.
         QCOMPARE(fixture.window->panelText(3), QString());
         QStringList queued;
-        for (const UploadItem& item : fixture.window->UploadList) {
-            QCOMPARE(item.PhoneFolder, QStringLiteral("</java>"));
-            queued << QFileInfo(item.LocalPath).fileName();
-        }
-        QCOMPARE(queued, (QStringList{"selector.utf", "s2_suite.jad", "s2_suite.jar", "s3_suite.jad",
-                                      "s3_suite.jar"}));
+        for (const UploadItem& item : fixture.window->UploadList)
+            queued << item.PhoneFolder + QFileInfo(item.LocalPath).fileName();
+        QCOMPARE(queued, (QStringList{"</java>selector.utf", "</java>s2_suite.jad", "</java>s2_suite.jar",
+                                      "</java>s3_suite.jad", "</java>s3_suite.jar"}));
 
         // Meanwhile the phone's menu changes; the copy kept must be of that one.
-        const QByteArray menu =
-            fixture.phone.fileContent(QStringLiteral("java/selector.utf")) + "folder=Elsewhere\n";
-        fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        const QByteArray menu = fixture.phone.fileContent(u"java/selector.utf"_s) + "folder=Elsewhere\n";
+        fixture.phone.putFile(u"java/selector.utf"_s, menu);
         QStringList reopened;
         runJavaCommand(fixture, [&](JavaWindow* window) {
             reopened = shownSuites(window);
-            answerBoxes({QMessageBox::Yes}, &said, deleteFiles);
+            answerBoxes({u"Yes"_s}, &said, deleteFiles);
         }); // closed by its close box
         QCOMPARE(reopened, (QStringList{"Games/Hello Vantrel", "Tools/Hello Vantrel"}));
         QCOMPARE(said.value(2), fixture.text(111));
-        const QByteArray sent = fixture.phone.fileContent(QStringLiteral("java/selector.utf"));
+        const QByteArray sent = fixture.phone.fileContent(u"java/selector.utf"_s);
         QVERIFY(sent.contains("Hello Vantrel") && !sent.contains("Snake") && !sent.contains("Elsewhere"));
         QCOMPARE(fixture.window->panelText(1), fixture.text(422));
-        QCOMPARE(fixture.phone.hasFile(QStringLiteral("java/s0_suite.jar")), !deleteFiles);
-        QCOMPARE(fixture.phone.hasFile(QStringLiteral("java/s1_suite.jar")), !deleteFiles);
-        QVERIFY(fixture.phone.hasFile(QStringLiteral("java/s3_suite.jar")));
+        QCOMPARE(fixture.phone.hasFile(u"java/s0_suite.jar"_s), !deleteFiles);
+        QCOMPARE(fixture.phone.hasFile(u"java/s1_suite.jar"_s), !deleteFiles);
+        QVERIFY(fixture.phone.hasFile(u"java/s3_suite.jar"_s));
         QCOMPARE(readLocal(fixture.menuCopy()), menu);
-        QCOMPARE(fixture.window->UploadList.value(0).PhoneFolder, QStringLiteral("/java"));
+        QCOMPARE(fixture.window->UploadList.value(0).PhoneFolder, u"/java"_s);
         // The sending is over: no Stop button, no progress left standing.
-        QVERIFY(fixture.window->findChild<QWidget*>(QStringLiteral("fraTransfer"))->isHidden());
+        QVERIFY(fixture.window->findChild<QWidget*>(u"fraTransfer"_s)->isHidden());
         QVERIFY(fixture.window->panelText(3).isEmpty());
     }
 
@@ -269,23 +231,23 @@ private slots:
     {
         JavaFixture fixture({"--fault", "QFWF=error"});
         // Suites outside any folder and twin folders show as the file holds them.
-        QByteArray menu = sampleFile(QStringLiteral("selector.utf"));
+        QByteArray menu = sampleFile(u"selector.utf"_s);
         menu.replace(menu.lastIndexOf("num=1"), 5, "num=")
             .replace("folder=Tools", "folder=Games")
             .replace("nextroot=2\n", "nextroot=2\nsuite=Lone, \\\n\troot=s5_, \\\n\tnum=1, \\\n\tdomain=d\n");
-        fixture.phone.putFile(QStringLiteral("java/selector.utf"), menu);
+        fixture.phone.putFile(u"java/selector.utf"_s, menu);
         QVERIFY(fixture.start());
         QStringList said;
         runJavaCommand(fixture, [&](JavaWindow* window) {
-            answerBoxes({QMessageBox::Ok}, &said);
+            answerBoxes({u"Ok"_s}, &said);
             QVERIFY(readMenu(window));
             QCOMPARE(shownSuites(window), (QStringList{"/Lone", "Games/Snake", "Games/Calculator"}));
-            answerBoxes({QMessageBox::No}, &said);
+            answerBoxes({u"No"_s}, &said);
             clickButton(window, "tlbJava_Send");
             QVERIFY(window->isVisible() && fixture.window->UploadList.isEmpty());
             // Yes to sending the damaged menu, Yes to the question after the
             // manager closes, then the report of the failed upload.
-            answerBoxes({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok}, &said);
+            answerBoxes({"Yes", "Yes", "Ok"}, &said);
             clickButton(window, "tlbJava_Send");
         });
         QCOMPARE(said.mid(0, 4),

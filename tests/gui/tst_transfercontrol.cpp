@@ -1,16 +1,5 @@
 #include "ExplorerFixture.h"
-#include "GuiFiles.h"
-#include "phone/RepairRecord.h"
 #include "support/RecordingObserver.h"
-
-#include <QContextMenuEvent>
-#include <QLabel>
-#include <QLocale>
-#include <QMenu>
-#include <QProgressBar>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
 
 namespace {
 
@@ -18,43 +7,21 @@ namespace {
 constexpr int Upload = 0, Download = 1, FolderDownload = 2;
 constexpr int StopButton = 0, Escape = 1, CloseNo = 2, CloseYes = 3;
 
-// Answers the coming overwrite questions with a click on the buttons named,
-// one question each, and keeps the questions asked.
-void answerOverwriteQuestions(const QStringList& buttons,
-                              std::shared_ptr<QStringList> asked = std::make_shared<QStringList>())
-{
-    if (buttons.isEmpty())
-        return;
-    onNextModal<QMessageBox>([buttons, asked](QMessageBox* box) {
-        *asked << box->text();
-        auto* button = box->findChild<QPushButton*>(buttons.first());
-        QVERIFY2(button, qPrintable(buttons.first()));
-        QTest::mouseClick(button, Qt::LeftButton);
-        answerOverwriteQuestions(buttons.mid(1), asked);
-    });
-}
-
 // Lists /ml/ and starts a transfer as the user does: drops the local `items`
 // on the list, selects the rows `items` and clicks Download, or picks
 // "Download folder" in the tree's context menu of /ml/.
 void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
 {
-    fixture.clickNode(QStringLiteral("/ml/"));
+    fixture.clickNode(u"/ml/"_s);
     if (way == Upload) {
         dropOnto(fixture.list()->viewport(), fileDrop(items));
-    } else if (way == Download) {
+    } else if (way == FolderDownload) {
+        fixture.useFolderMenu(u"/ml/"_s, u"mnuTDownloadFolder"_s);
+    } else {
         QTRY_VERIFY_WITH_TIMEOUT(fixture.rowNames().size() >= items.size(), 10000);
         for (qsizetype i = 0; i < items.size(); ++i)
             fixture.clickRow(items.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
-        QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("tlbMain_Download")), Qt::LeftButton);
-    } else {
-        const QPoint at = fixture.tree()->visualItemRect(fixture.treeNode(QStringLiteral("/ml/"))).center();
-        QContextMenuEvent request(QContextMenuEvent::Mouse, at, fixture.tree()->viewport()->mapToGlobal(at));
-        QCoreApplication::sendEvent(fixture.tree()->viewport(), &request);
-        auto* menu = fixture.find<QMenu>(QStringLiteral("mnuFolderOp"));
-        QTRY_VERIFY(menu->isVisible());
-        QAction* item = fixture.find<QAction>(QStringLiteral("mnuTDownloadFolder"));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        fixture.press(u"tlbMain_Download"_s);
     }
 }
 
@@ -63,8 +30,8 @@ void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
 // the check runs from a timer there.
 void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act, const QString& status = {})
 {
-    auto* bar = fixture.find<QProgressBar>(QStringLiteral("pgbMain"));
-    auto* details = fixture.find<QLabel>(QStringLiteral("lblTransfer"));
+    auto* bar = fixture.find<QProgressBar>(u"pgbMain"_s);
+    auto* details = fixture.find<QLabel>(u"lblTransfer"_s);
     ExplorerWindow* window = fixture.window.get();
     auto* poll = new QTimer(window);
     QObject::connect(poll, &QTimer::timeout, [=] {
@@ -117,36 +84,36 @@ private slots:
         QFETCH(int, status);
         ExplorerFixture fixture;
         const QByteArray oldA("old"), newA("new"), oldB("old"), newB("newer");
-        fixture.phone.putFile(QStringLiteral("ml/a.txt"), upload ? oldA : newA);
-        fixture.phone.putFile(QStringLiteral("ml/b.txt"), upload ? oldB : newB);
+        fixture.phone.putFile(u"ml/a.txt"_s, upload ? oldA : newA);
+        fixture.phone.putFile(u"ml/b.txt"_s, upload ? oldB : newB);
         const QString local = upload ? fixture.folder.filePath("source") : fixture.localFolder();
-        const QString localA = writeLocal(local + QStringLiteral("/a.txt"), upload ? newA : oldA);
-        const QString localB = writeLocal(local + QStringLiteral("/b.txt"), upload ? newB : oldB);
+        const QString localA = writeLocal(local + u"/a.txt"_s, upload ? newA : oldA);
+        const QString localB = writeLocal(local + u"/b.txt"_s, upload ? newB : oldB);
         QVERIFY(fixture.start());
-        auto questions = std::make_shared<QStringList>();
-        answerOverwriteQuestions(answers, questions);
+        QStringList questions;
+        answerBoxes(answers, &questions);
         startTransfer(fixture, upload ? Upload : Download,
                       upload ? QStringList{localA, localB} : QStringList{"a.txt", "b.txt"});
         QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(status), 10000);
-        QCOMPARE(questions->size(), answers.size());
+        QCOMPARE(questions.size(), answers.size());
         // The question says where the file lies, and compares the two: the
         // local one has a date.
-        const QString& first = questions->first();
+        const QString& first = questions.first();
         const QString date =
             QLocale(fixture.text(138)).toString(QFileInfo(localA).lastModified(), QLocale::ShortFormat);
-        const QString where = upload ? fixture.text(465) + QStringLiteral(" /ml/.")
+        const QString where = upload ? fixture.text(465) + u" /ml/."_s
                                      : fixture.text(466) + QLatin1Char(' ') + local + QLatin1Char('.');
-        QVERIFY2(first.startsWith(QStringLiteral("a.txt ") + where), qPrintable(first));
-        const QString withDate = QStringLiteral(" 3 B, ") + date, without = QStringLiteral(" 3 B");
+        QVERIFY2(first.startsWith(u"a.txt "_s + where), qPrintable(first));
+        const QString withDate = u" 3 B, "_s + date, without = u" 3 B"_s;
         QVERIFY2(first.contains(fixture.text(467) + (upload ? without : withDate)), qPrintable(first));
         QVERIFY2(first.contains(fixture.text(468) + (upload ? withDate : without)), qPrintable(first));
         QCOMPARE(first.contains(fixture.text(463)), upload);
         auto contentOf = [&](const QString& name) {
-            return upload ? fixture.phone.fileContent(QStringLiteral("ml/") + name)
+            return upload ? fixture.phone.fileContent(u"ml/"_s + name)
                           : readLocal(local + QLatin1Char('/') + name);
         };
-        QCOMPARE(contentOf(QStringLiteral("a.txt")), replaced.contains(QLatin1Char('a')) ? newA : oldA);
-        QCOMPARE(contentOf(QStringLiteral("b.txt")), replaced.contains(QLatin1Char('b')) ? newB : oldB);
+        QCOMPARE(contentOf(u"a.txt"_s), replaced.contains(QLatin1Char('a')) ? newA : oldA);
+        QCOMPARE(contentOf(u"b.txt"_s), replaced.contains(QLatin1Char('b')) ? newB : oldB);
     }
 
     // Stop (the button or Escape) mid-transfer: an upload's partial file is
@@ -177,20 +144,20 @@ private slots:
         QFETCH(bool, replacing);
         const bool upload = way == Upload;
         // A phone at a real line's pace leaves time to act during a transfer.
-        ExplorerFixture fixture({QStringLiteral("--baud"), QStringLiteral("115200")});
-        fixture.store->write(QStringLiteral("sieSliceSize"), QStringLiteral("2048"));
+        ExplorerFixture fixture({u"--baud"_s, u"115200"_s});
+        fixture.store->write(u"sieSliceSize"_s, u"2048"_s);
         // A download's rest takes the phone long enough to see the window wait
         // for it, or to see the window close before it is over.
         const QByteArray onPhone(upload ? 8000 : 16000, 'p'), sent(12000, 'u');
-        fixture.phone.putFile(QStringLiteral("ml/big.bin"), onPhone);
-        const QString name = replacing ? QStringLiteral("big.bin") : QStringLiteral("up.bin");
-        const QString source = writeLocal(fixture.folder.filePath(QStringLiteral("source/") + name), sent);
+        fixture.phone.putFile(u"ml/big.bin"_s, onPhone);
+        const QString name = replacing ? u"big.bin"_s : u"up.bin"_s;
+        const QString source = writeLocal(fixture.folder.filePath(u"source/"_s + name), sent);
         QVERIFY(fixture.start());
         fixture.window->show();
         bool acted = false;
-        QString asked;
+        QStringList asked;
         if (action == CloseNo || action == CloseYes)
-            answerNextMessageBox(action == CloseYes ? QMessageBox::Yes : QMessageBox::No, &asked);
+            answerBoxes({action == CloseYes ? u"Yes"_s : u"No"_s}, &asked);
         whenTransferShows(
             fixture,
             [&] {
@@ -202,11 +169,12 @@ private slots:
                 else if (action == Escape)
                     QTest::keyClick(fixture.window.get(), Qt::Key_Escape);
                 else
-                    QTest::mouseClick(fixture.find<QToolButton>(QStringLiteral("cmdStop")), Qt::LeftButton);
+                    QTest::mouseClick(fixture.find<QToolButton>(u"cmdStop"_s), Qt::LeftButton);
             },
             upload ? fixture.text(58) : QString());
-        answerOverwriteQuestions(replacing ? QStringList{"cmdOverwrite"} : QStringList());
-        startTransfer(fixture, way, upload ? QStringList{source} : QStringList{QStringLiteral("big.bin")});
+        if (replacing)
+            answerBoxes({u"cmdOverwrite"_s});
+        startTransfer(fixture, way, upload ? QStringList{source} : QStringList{u"big.bin"_s});
         QTRY_VERIFY_WITH_TIMEOUT(acted, 10000);
         if (action == CloseYes) {
             QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
@@ -215,39 +183,38 @@ private slots:
             RepairRecord record(fixture.repairRecordFile());
             PhoneLink next(fixture.texts, observer);
             next.setRepairRecord(&record);
-            QVERIFY(next.OpenPort(QStringLiteral("COM4"), fixture.phone.device()));
+            QVERIFY(next.OpenPort(u"COM4"_s, fixture.phone.device()));
             next.CarryOutRepairs();
-            QCOMPARE(next.ListFolder(QStringLiteral("/ml/")).entries,
-                     (QList<PhoneEntry>{{QStringLiteral("big.bin"), false, onPhone.size()}}));
+            QCOMPARE(next.ListFolder(u"/ml/"_s).entries,
+                     (QList<PhoneEntry>{{u"big.bin"_s, false, onPhone.size()}}));
         }
-        QCOMPARE(asked, action == CloseNo || action == CloseYes ? fixture.text(144) : QString());
+        QCOMPARE(asked.value(0), action == CloseNo || action == CloseYes ? fixture.text(144) : QString());
         if (action == CloseYes)
             return;
         if (action == CloseNo) {
             QVERIFY(fixture.window->isVisible());
             QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)),
                                      15000);
-            QCOMPARE(upload ? fixture.phone.fileContent(QStringLiteral("ml/up.bin"))
-                            : readLocal(fixture.localFolder() + QStringLiteral("/ml/big.bin")),
+            QCOMPARE(upload ? fixture.phone.fileContent(u"ml/up.bin"_s)
+                            : readLocal(fixture.localFolder() + u"/ml/big.bin"_s),
                      upload ? sent : onPhone);
             return;
         }
         QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isCommandRunning(), 15000);
         // Stopped with nothing copied; what was deleted on the phone and put back is said.
-        QString stopped = way == FolderDownload ? fixture.text(440) + QStringLiteral(" 0 ") +
-                                                      fixture.text(122) + QStringLiteral(" 1.")
+        QString stopped = way == FolderDownload ? fixture.text(440) + u" 0 "_s + fixture.text(122) + u" 1."_s
                                                 : fixture.text(141);
         if (upload)
             stopped += QLatin1Char(' ') + fixture.text(142) + QLatin1Char(' ') + name + QLatin1Char('.');
         if (replacing)
-            stopped += QLatin1Char(' ') + fixture.text(460) + QStringLiteral(" big.bin.");
+            stopped += QLatin1Char(' ') + fixture.text(460) + u" big.bin."_s;
         QCOMPARE(fixture.window->panelText(1), stopped);
         // The local folder made by the command stays empty.
         QCOMPARE(readTree(fixture.localFolder()), way == FolderDownload ? QStringList{"ml/"} : QStringList());
         QVERIFY(fixture.window->panelText(3).isEmpty());
-        QVERIFY(!fixture.find<QWidget>(QStringLiteral("fraTransfer"))->isVisible());
-        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/up.bin")));
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("ml/big.bin")), onPhone);
+        QVERIFY(!fixture.find<QWidget>(u"fraTransfer"_s)->isVisible());
+        QVERIFY(!fixture.phone.hasFile(u"ml/up.bin"_s));
+        QCOMPARE(fixture.phone.fileContent(u"ml/big.bin"_s), onPhone);
         QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
 
         // At once another folder: the window says what it waits for while the
@@ -257,7 +224,7 @@ private slots:
         connect(&watch, &QTimer::timeout,
                 [&] { waitSaid = waitSaid || fixture.window->panelText(1).startsWith(fixture.text(400)); });
         watch.start(20);
-        fixture.clickNode(QStringLiteral("/ml/"));
+        fixture.clickNode(u"/ml/"_s);
         QCOMPARE(waitSaid, !upload);
         QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
         QCOMPARE(fixture.rowNames(), QStringList{"big.bin"});
