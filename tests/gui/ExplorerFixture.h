@@ -49,6 +49,16 @@ inline QMimeData* fileDrop(const QStringList& paths)
     return data;
 }
 
+// Wait for a condition up to `ms` and fail right then. QTRY_ waits twice as
+// long again before failing (only to say how long would have been enough),
+// which makes every failing row of a broken build cost half a minute.
+#define WAIT_VERIFY(condition, ms) QVERIFY2(QTest::qWaitFor([&] { return bool(condition); }, ms), #condition)
+#define WAIT_COMPARE(actual, expected, ms)                                                                   \
+    do {                                                                                                     \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, ms);                                   \
+        QCOMPARE(actual, expected);                                                                          \
+    } while (false)
+
 // The modal window types tests have said they expect, one entry per pending `onNextModal`.
 inline QList<const QMetaObject*>& expectedModals()
 {
@@ -123,6 +133,9 @@ inline void chooseInFileDialog(const QString& names)
 {
     onNextModal<QFileDialog>([names](QFileDialog* dialog) {
         QTimer::singleShot(10000, dialog, &QDialog::reject);
+        // The folder is read in the background; names typed before it shows may be refused.
+        auto* view = dialog->findChild<QListView*>(u"listView"_s);
+        (void)QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000);
         QTest::keyClicks(dialog->findChild<QLineEdit*>(u"fileNameEdit"_s), names);
         QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
                           Qt::LeftButton);

@@ -73,7 +73,7 @@ private slots:
         }
         // The first reason, then how many files failed.
         if (failed == 0) {
-            QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(summary), 10000);
+            WAIT_COMPARE(fixture.panel(), fixture.text(summary), 10000);
             QCOMPARE(uploadedNames(fixture.phone.commands()), QStringList());
             return;
         }
@@ -93,7 +93,7 @@ private slots:
                                    "ml/ri/tone.mid", "ml/im/p.png", "other/im/p.png"}));
         // The question names the file; No keeps it, Yes deletes it there alone.
         const auto deleteShown = [&](const QString& folder, const QString& file) {
-            QTRY_COMPARE_WITH_TIMEOUT(fixture.rowFolders(), QStringList{folder}, 5000);
+            WAIT_COMPARE(fixture.rowFolders(), QStringList{folder}, 5000);
             QCOMPARE(fixture.currentTag(), folder);
             QStringList expected = readTree(fixture.phone.root()).filter(file);
             expected.removeOne(folder.mid(1) + file + QLatin1Char('=') + file);
@@ -111,7 +111,7 @@ private slots:
         fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
         fixture.clickNode(u"/ml/ci/"_s, Qt::RightButton);
         fixture.useFolderMenu(u"/ml/ci/"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.currentTag(), u"/ml/im/"_s, 5000);
+        WAIT_COMPARE(fixture.currentTag(), u"/ml/im/"_s, 5000);
         // As the window manager does once the menu is gone (offscreen leaves the menu active).
         QApplication::setActiveWindow(fixture.window.get());
         QTest::keyClick(fixture.tree(), Qt::Key_F5);
@@ -181,7 +181,7 @@ private slots:
         });
         // Taken as a copy: the file manager must keep the originals.
         QCOMPARE(dropOnto(fixture.list()->viewport(), fileDrop({first, second, album})), Qt::CopyAction);
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(65), 20000);
+        WAIT_COMPARE(fixture.panel(), fixture.text(65), 20000);
         QCOMPARE(listed, (QStringList{"p1.png", "p2.png", "p3.png"}));
         QCOMPARE(uploadedNames(fixture.phone.commands()),
                  (QStringList{"one.bin", "two words.txt", "p1.png", "p3.png"}));
@@ -207,10 +207,10 @@ private slots:
         fixture.clickNode(u"/ml/"_s);
         fixture.clickRow(u"notes.txt"_s);
         fixture.press(u"tlbMain_Download"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(71), 10000);
+        WAIT_COMPARE(fixture.panel(), fixture.text(71), 10000);
         const QString upload = writeLocal(fixture.folder.filePath(u"up.bin"_s), patterned(300, 7));
         QCOMPARE(dropOnto(fixture.list()->viewport(), fileDrop({upload})), Qt::CopyAction);
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(65), 10000);
+        WAIT_COMPARE(fixture.panel(), fixture.text(65), 10000);
         const QString lines = log->toPlainText();
         for (const char* expected :
              {"→ AT+QFSL=", "← +QFRF: 3000\\r\\n", "← [3000 B] 6E 6E 6E 6E 6E 6E 6E 6E",

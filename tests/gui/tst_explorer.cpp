@@ -106,7 +106,7 @@ private slots:
             fixture.store->writePortDevice(4, u"/dev/ttyNONE9"_s);
             fixture.window->StartUp();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(fixture.panel().startsWith(fixture.text(lineDropped ? 76 : 64)), 5000);
+        WAIT_VERIFY(fixture.panel().startsWith(fixture.text(lineDropped ? 76 : 64)), 5000);
         const QString said = fixture.panel();
         // Nothing the phone told before the loss is shown as if still true.
         QCOMPARE(fixture.tree()->topLevelItemCount() + fixture.list()->topLevelItemCount(), 0);
@@ -245,7 +245,7 @@ private slots:
         // The root listing waits for a silent phone; the close ends it.
         QTimer::singleShot(200, fixture.window.get(), [&] { fixture.window->close(); });
         fixture.window->StartUp();
-        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible(), 5000);
+        WAIT_VERIFY(!fixture.window->isVisible(), 5000);
         QVERIFY(!fixture.window->link().isOpen());
     }
 };

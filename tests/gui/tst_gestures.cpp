@@ -113,21 +113,22 @@ private slots:
             // The window system ends the drag, and deletes its data, while the
             // files still come: nothing is handed over, nothing breaks.
             QMimeData* data = rows->rowsDragData();
+            QVERIFY(data);
             QTimer::singleShot(0, fixture.window.get(), [data] { delete data; });
             QCOMPARE(data->urls(), QList<QUrl>());
         } else {
             const std::unique_ptr<QMimeData> data(rows->rowsDragData());
             // Hovering asks only whether files come; the drop asks for them, once.
-            QVERIFY(data->hasUrls() && !QFile::exists(folder + u"/sunset.png"_s));
+            QVERIFY(data && data->hasUrls() && !QFile::exists(folder + u"/sunset.png"_s));
             const QList<QUrl> urls = data->urls();
             QCOMPARE(urls, (QList<QUrl>{QUrl::fromLocalFile(folder + u"/sunset.png"_s),
                                         QUrl::fromLocalFile(folder + u"/Фото моря.png"_s)}));
             QCOMPARE(data->urls(), urls);
             QCOMPARE(fixture.phone.commands().filter(u"AT+QFRF"_s).size(), 2);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(readLocal(folder + u"/sunset.png"_s), patterned(15000, 1), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(readLocal(folder + u"/Фото моря.png"_s), patterned(300, 2), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(71), 10000);
+        WAIT_COMPARE(readLocal(folder + u"/sunset.png"_s), patterned(15000, 1), 10000);
+        WAIT_COMPARE(readLocal(folder + u"/Фото моря.png"_s), patterned(300, 2), 10000);
+        WAIT_COMPARE(fixture.panel(), fixture.text(71), 10000);
         QVERIFY(!QFile::exists(folder + u"/skip.png"_s));
         QCOMPARE(opened_, gesture == "Enter" ? QStringList{fixture.window->TempFolder() + u"Фото моря.png"_s}
                                              : QStringList());
@@ -161,7 +162,7 @@ private slots:
             fixture.useFolderMenu(u"/ml/im/"_s, u"mnuTDownloadFolder"_s);
         else
             plainDrag(fixture.tree(), fixture.treeNode(u"/ml/im/"_s), fixture.pane());
-        QTRY_VERIFY_WITH_TIMEOUT(fixture.panel().startsWith(fixture.text(153)), 10000);
+        WAIT_VERIFY(fixture.panel().startsWith(fixture.text(153)), 10000);
         const QString kept = answer == "cmdSkip" ? u"mine"_s : u"Фото.png"_s;
         QCOMPARE(readTree(fixture.localFolder()),
                  (QStringList{"im/", "im/Отпуск/", "im/Отпуск/море.jpg=море.jpg", "im/Пусто/",
@@ -182,7 +183,7 @@ private slots:
         fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
         chooseInFileDialog(u"\"one.txt\" \"two.txt\""_s);
         QTest::keyClick(fixture.list(), Qt::Key_U, Qt::ControlModifier);
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.panel(), fixture.text(65), 10000);
+        WAIT_COMPARE(fixture.panel(), fixture.text(65), 10000);
         QCOMPARE(fixture.phone.fileContent(u"ml/im/one.txt"_s), QByteArray("one.txt"));
         QCOMPARE(fixture.phone.fileContent(u"ml/im/two.txt"_s), QByteArray("two.txt"));
         QVERIFY(!fixture.phone.hasFile(u"ml/im/left.txt"_s));

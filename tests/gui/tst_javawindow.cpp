@@ -262,7 +262,7 @@ private slots:
         // Reading the menu the phone no longer holds closes the manager: the copy it read before is gone.
         runJavaCommand(fixture, [&](JavaWindow* window) {
             clickButton(window, "tlbJava_Download");
-            QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 10000);
+            WAIT_VERIFY(!window->isVisible(), 10000);
         });
     }
 };

@@ -18,7 +18,7 @@ void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
     } else if (way == FolderDownload) {
         fixture.useFolderMenu(u"/ml/"_s, u"mnuTDownloadFolder"_s);
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(fixture.rowNames().size() >= items.size(), 10000);
+        WAIT_VERIFY(fixture.rowNames().size() >= items.size(), 10000);
         for (qsizetype i = 0; i < items.size(); ++i)
             fixture.clickRow(items.at(i), i == 0 ? Qt::NoModifier : Qt::ControlModifier);
         fixture.press(u"tlbMain_Download"_s);
@@ -94,7 +94,9 @@ private slots:
         answerBoxes(answers, &questions);
         startTransfer(fixture, upload ? Upload : Download,
                       upload ? QStringList{localA, localB} : QStringList{"a.txt", "b.txt"});
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.window->panelText(1), fixture.text(status), 10000);
+        if (QTest::currentTestFailed())
+            return;
+        WAIT_COMPARE(fixture.window->panelText(1), fixture.text(status), 10000);
         QCOMPARE(questions.size(), answers.size());
         // The question says where the file lies, and compares the two: the
         // local one has a date.
@@ -175,9 +177,11 @@ private slots:
         if (replacing)
             answerBoxes({u"cmdOverwrite"_s});
         startTransfer(fixture, way, upload ? QStringList{source} : QStringList{u"big.bin"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(acted, 10000);
+        if (QTest::currentTestFailed())
+            return;
+        WAIT_VERIFY(acted, 10000);
         if (action == CloseYes) {
-            QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
+            WAIT_VERIFY(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
             QCOMPARE(readTree(fixture.localFolder()), QStringList());
             RecordingObserver observer;
             RepairRecord record(fixture.repairRecordFile());
@@ -193,14 +197,13 @@ private slots:
             return;
         if (action == CloseNo) {
             QVERIFY(fixture.window->isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)),
-                                     15000);
+            WAIT_VERIFY(fixture.window->panelText(1).startsWith(fixture.text(upload ? 65 : 153)), 15000);
             QCOMPARE(upload ? fixture.phone.fileContent(u"ml/up.bin"_s)
                             : readLocal(fixture.localFolder() + u"/ml/big.bin"_s),
                      upload ? sent : onPhone);
             return;
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!fixture.window->isCommandRunning(), 15000);
+        WAIT_VERIFY(!fixture.window->isCommandRunning(), 15000);
         // Stopped with nothing copied; what was deleted on the phone and put back is said.
         QString stopped = way == FolderDownload ? fixture.text(440) + u" 0 "_s + fixture.text(122) + u" 1."_s
                                                 : fixture.text(141);
@@ -226,7 +229,7 @@ private slots:
         watch.start(20);
         fixture.clickNode(u"/ml/"_s);
         QCOMPARE(waitSaid, !upload);
-        QTRY_VERIFY_WITH_TIMEOUT(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
+        WAIT_VERIFY(fixture.window->panelText(1).startsWith(fixture.text(52)), 15000);
         QCOMPARE(fixture.rowNames(), QStringList{"big.bin"});
     }
 };
