@@ -127,16 +127,23 @@ inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr
     });
 }
 
-// Types `names` into the next file dialog and clicks Open, as a user does; a dialog that
-// refuses the choice is given up after 10 s rather than hang the test.
-inline void chooseInFileDialog(const QString& names)
+// Picks `names` in the next file dialog's folder as a user does, Ctrl held, and clicks Open; a
+// dialog that refuses the choice is given up after 10 s rather than hang the test. (Names typed
+// into it were refused now and then under load.)
+inline void chooseInFileDialog(const QStringList& names)
 {
     onNextModal<QFileDialog>([names](QFileDialog* dialog) {
         QTimer::singleShot(10000, dialog, &QDialog::reject);
-        // The folder is read in the background; names typed before it shows may be refused.
         auto* view = dialog->findChild<QListView*>(u"listView"_s);
-        (void)QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000);
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(u"fileNameEdit"_s), names);
+        auto* files = qobject_cast<QFileSystemModel*>(view->model());
+        for (const QString& name : names) {
+            const QModelIndex row = files->index(dialog->directory().filePath(name));
+            // The folder is read in the background.
+            if (!QTest::qWaitFor([&] { return !view->visualRect(row).isEmpty(); }, 5000))
+                return;
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              view->visualRect(row).center());
+        }
         QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
                           Qt::LeftButton);
     });

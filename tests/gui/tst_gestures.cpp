@@ -181,7 +181,7 @@ private slots:
             writeLocal(fixture.local(QLatin1String(name)), name);
         QVERIFY(fixture.showActive());
         fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
-        chooseInFileDialog(u"\"one.txt\" \"two.txt\""_s);
+        chooseInFileDialog({u"one.txt"_s, u"two.txt"_s});
         QTest::keyClick(fixture.list(), Qt::Key_U, Qt::ControlModifier);
         WAIT_COMPARE(fixture.panel(), fixture.text(65), 10000);
         QCOMPARE(fixture.phone.fileContent(u"ml/im/one.txt"_s), QByteArray("one.txt"));

@@ -95,7 +95,7 @@ bool installHello(QWidget* window, const QString& localFolder, const QString& ch
     const qsizetype before = shownSuites(window).size();
     if (!clickNode(window, chosen))
         return false;
-    chooseInFileDialog(u"hello-java.vnj"_s);
+    chooseInFileDialog({u"hello-java.vnj"_s});
     clickButton(window, "tlbJava_Install");
     return shownSuites(window).size() > before;
 }
