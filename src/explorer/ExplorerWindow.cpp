@@ -70,7 +70,6 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     setWindowTitle(QStringLiteral("Vantrel"));
     setWindowIcon(Icons::application());
     link_ = std::make_unique<PhoneLink>(texts_, *this);
-    link_->setRepairRecord(&repairs_);
 
     buildMenus();
     buildToolbars();

@@ -3,7 +3,7 @@
 
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
-#include "phone/RepairRecord.h"
+#include "phone/KeptCopy.h"
 #include "platform/ScratchFolder.h"
 #include "settings/Settings.h"
 
@@ -49,7 +49,7 @@ public:
     // Where downloads are received; the platform's place unless set (tests).
     void setWorkingFolder(const QString& folder) { workingFolderOverride_ = folder; }
     // Where repairs that must outlive a run are kept (tests keep their own).
-    void setRepairRecordFile(const QString& path) { repairs_ = RepairRecord(path); }
+    void setRepairJournalFile(const QString& path);
     // The whole start-up; safe to repeat on a filled window.
     void StartUp();
     void ApplyLanguage();
@@ -156,15 +156,10 @@ private:
     void showFileMenu(const QPoint& position);
     QList<PhoneRow> selectedRows() const;
     // The phone's file an upload replaces, kept on disk until the new one is complete.
-    struct KeptFile
-    {
-        QString copyPath;
-        QString repairId;
-    };
+    using KeptFile = KeptCopy;
     std::optional<KeptFile> keepPhoneFile(const UploadItem& item);
     // Forgets the copy when the new file arrived; otherwise puts it back, or says where it is.
     void settleKeptFile(const KeptFile& kept, const UploadItem& item, Outcome outcome);
-    void dropKeptFile(const KeptFile& kept);
     // The files the user picks from a dropped local folder become the upload list.
     void queueChosenFiles(const QString& folder);
     Outcome uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
@@ -241,7 +236,6 @@ private:
 
     SettingsStore& store_;
     LanguageTable& texts_;
-    RepairRecord repairs_;
     std::unique_ptr<PhoneLink> link_;
     Settings settings_;
     QString tempFolder_;

@@ -136,7 +136,7 @@ void ExplorerWindow::sendJavaQueue(bool deleteRemovedFiles)
     {
         const auto transfersOver = qScopeGuard([this] { endTransfers(); });
         report = SendQueue(
-            *link_, UploadList, *phoneMenu, menuCopiesFolder(), repairs_,
+            *link_, UploadList, *phoneMenu, menuCopiesFolder(),
             [&](const UploadItem& item) { return uploadOne(item, ++fileNumber, fileCount, false); });
     }
     markSent(UploadList);

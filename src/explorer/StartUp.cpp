@@ -41,9 +41,8 @@ void ExplorerWindow::StartUp()
     }
     setPhoneCommandsEnabled(true);
     // What an earlier run left on the phone is put right before anything else.
-    const bool repairsWaited = !repairs_.pending(link_->device()).isEmpty();
     link_->CarryOutRepairs();
-    const QString repaired = repairsWaited ? panelText(1) : QString();
+    const QString repaired = link_->repairReport();
     if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
         picBattery_->show();
     setUpFileListColumns();

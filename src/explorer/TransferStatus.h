@@ -26,6 +26,8 @@ public:
     // The command is over: hidden until the next one.
     void finish();
     bool isRunning() const { return running_; }
+    int fileNumber() const { return fileNumber_; }
+    int fileCount() const { return fileCount_; }
     QString detailsText() const;
 
 signals:

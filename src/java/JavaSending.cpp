@@ -3,8 +3,8 @@
 #include "JavaTexts.h"
 #include "MenuCopies.h"
 #include "SelectorFile.h"
+#include "phone/KeptCopy.h"
 #include "phone/PhoneLink.h"
-#include "phone/RepairRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,15 +45,31 @@ QByteArray rootOf(const QString& suiteFile)
     return suiteFile.left(suiteFile.indexOf(QLatin1String("suite."))).toUtf8();
 }
 
-// Puts the saved copy back under the menu's name; the record entry goes once it is there.
-bool restoreMenu(PhoneLink& link, const QString& copy, RepairRecord& repairs, const QString& repairId)
+// Puts the saved copy back under the menu's name; the journal entry goes once it is there.
+bool restoreMenu(PhoneLink& link, const QString& copy, const QString& repairId)
 {
     // A Stop ended the new menu, not the repair: the phone needs a menu.
     link.forgetStop();
-    if (!link.isOpen() || link.SendFile(forPhone(copy, kMenuName)) != Outcome::Done)
+    UploadItem item = forPhone(copy, kMenuName);
+    item.puttingBack = true;
+    if (!link.isOpen() || link.SendFile(item) != Outcome::Done)
         return false;
-    repairs.remove(repairId);
+    link.journal().remove(repairId);
     return true;
+}
+
+// The names "/java" holds now; nullopt when it could not be listed.
+std::optional<QStringList> javaFileNames(PhoneLink& link)
+{
+    const ListingResult listing = link.ListFolder(kJavaFolder + QLatin1Char('/'));
+    if (listing.outcome != Outcome::Done)
+        return std::nullopt;
+    QStringList names;
+    for (const PhoneEntry& entry : listing.entries) {
+        if (!entry.isFolder)
+            names << entry.name;
+    }
+    return names;
 }
 
 } // namespace
@@ -103,7 +119,7 @@ JavaQueue QueueForPhone(const SelectorModel& model, const QString& workingFolder
 }
 
 SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByteArray& phoneMenu,
-                     const QString& copiesFolder, RepairRecord& repairs, const SendOne& sendOne)
+                     const QString& copiesFolder, const SendOne& sendOne)
 {
     const SendOne send = sendOne ? sendOne : [&link](const UploadItem& item) { return link.SendFile(item); };
     SendReport report;
@@ -120,31 +136,40 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
         return report;
     }
     report.text = JavaTexts::SendFailed;
+    // A file of a new suite's name already there (left by an earlier suite) is kept until the end.
+    const std::optional<QStringList> onPhone = javaFileNames(link);
+    if (!onPhone)
+        return report;
     // New suites' files that no menu on the phone names once the sending failed.
     QStringList sentSuiteFiles;
+    QList<QPair<KeptCopy, UploadItem>> replaced;
     const auto withdrawSuiteFiles = [&] {
         for (const QString& name : std::as_const(sentSuiteFiles)) {
             if (link.isOpen())
                 link.DeleteFile(name, kJavaFolder + QLatin1Char('/'));
         }
+        for (const auto& [kept, item] : std::as_const(replaced))
+            SettleKeptCopy(link, kept, item, Outcome::Failed);
         return report;
     };
     for (const UploadItem& item : queue) {
         const QString name = QFileInfo(item.LocalPath).fileName();
         if (name == kMenuName)
             continue;
-        if (send(forPhone(item.LocalPath, name)) != Outcome::Done)
+        const UploadItem suiteFile = forPhone(item.LocalPath, name);
+        std::optional<KeptCopy> kept;
+        if (onPhone->contains(name) && !(kept = KeepPhoneFile(link, suiteFile)))
             return withdrawSuiteFiles();
-        sentSuiteFiles << name;
+        if (kept)
+            replaced.append({*kept, suiteFile});
+        if (send(suiteFile) != Outcome::Done)
+            return withdrawSuiteFiles();
+        if (!kept)
+            sentSuiteFiles << name;
     }
     // Noted before the deletion: from here on a lost line or a killed program
-    // would leave the phone without a menu.
-    RepairRecord::Repair restore;
-    restore.kind = RepairRecord::Kind::RestoreFile;
-    restore.folder = kJavaFolder;
-    restore.name = kMenuName;
-    restore.copyPath = report.menuCopy;
-    const QString repairId = repairs.add(restore);
+    // would leave the phone without a menu. The copy stays as the menu's history.
+    const QString repairId = RecordPutBack(link, kJavaFolder, kMenuName, report.menuCopy, false);
     if (repairId.isEmpty())
         return withdrawSuiteFiles();
     // A refusal means there was none; a phone that does not answer may still hold it.
@@ -155,26 +180,28 @@ SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByt
     }
     const Outcome sent = send(forPhone(menu->LocalPath, kMenuName));
     if (sent == Outcome::Done) {
-        repairs.remove(repairId);
+        link.journal().remove(repairId);
+        for (const auto& [kept, item] : std::as_const(replaced))
+            DropKeptCopy(link, kept);
         report.text = 0;
         report.holds = PhoneHolds::NewMenu;
         return report;
     }
-    const bool restored = sent != Outcome::Cancelled && restoreMenu(link, report.menuCopy, repairs, repairId);
+    const bool restored = sent != Outcome::Cancelled && restoreMenu(link, report.menuCopy, repairId);
     report.holds = restored ? PhoneHolds::EarlierMenu : PhoneHolds::NoMenu;
     return withdrawSuiteFiles();
 }
 
 SendReport SendToPhone(PhoneLink& link, const SelectorModel& model, const QString& workingFolder,
                        const PhoneMenu& menu, bool readHadError, bool lossConfirmed,
-                       const QString& copiesFolder, RepairRecord& repairs)
+                       const QString& copiesFolder)
 {
     if (!menu.downloaded)
         return SendReport{JavaTexts::OpenFailed, QString(), PhoneHolds::EarlierMenu};
     const JavaQueue queue = QueueForPhone(model, workingFolder, readHadError, lossConfirmed);
     if (queue.text != 0)
         return SendReport{queue.text, QString(), PhoneHolds::EarlierMenu};
-    return SendQueue(link, queue.items, menu.content, copiesFolder, repairs);
+    return SendQueue(link, queue.items, menu.content, copiesFolder);
 }
 
 int holdsText(const SendReport& report)

@@ -11,7 +11,6 @@
 #include <functional>
 
 class PhoneLink;
-class RepairRecord;
 
 // The phone's menu file as fetched for one editing session.
 struct PhoneMenu
@@ -62,13 +61,14 @@ using SendOne = std::function<Outcome(const UploadItem&)>;
 // so its menu must be deleted before the new one is written; the order keeps
 // that gap short and repairable. A copy of `phoneMenu` is saved in
 // `copiesFolder`; the suite files go first (a cut one leaves only a partial
-// file, and the old menu still works); then the copy is noted in `repairs`,
+// file, and the old menu still works; one that replaces a file is kept until
+// the end); then the copy is noted in the link's repair journal,
 // the old menu is deleted and the new one sent. If that fails while the line
 // works, the copy goes back at once; otherwise the record has the next
 // connection put it back. Stops at the first failed upload; the new suites'
 // files already sent are deleted again then, as no menu names them.
 SendReport SendQueue(PhoneLink& link, const QList<UploadItem>& queue, const QByteArray& phoneMenu,
-                     const QString& copiesFolder, RepairRecord& repairs, const SendOne& sendOne = {});
+                     const QString& copiesFolder, const SendOne& sendOne = {});
 
 // The language text that says which menu the phone holds.
 int holdsText(const SendReport& report);
@@ -77,7 +77,7 @@ int holdsText(const SendReport& report);
 // Queues and sends, as the client runs it.
 SendReport SendToPhone(PhoneLink& link, const SelectorModel& model, const QString& workingFolder,
                        const PhoneMenu& menu, bool readHadError, bool lossConfirmed,
-                       const QString& copiesFolder, RepairRecord& repairs);
+                       const QString& copiesFolder);
 
 QString sendingText(const PhoneLink& link, const SendReport& report);
 

@@ -1,65 +1,207 @@
 #include "PhoneLink.h"
 #include "PhoneTexts.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 
+namespace {
+
+using Entry = RepairJournal::Entry;
+using Kind = RepairJournal::Kind;
+
+// An entry tried at this many connections, or whose phone has not been seen
+// for this long, ends: the journal must not grow for ever.
+constexpr int kMostTries = 10;
+constexpr qint64 kLongestAbsenceMillis = 30LL * 24 * 60 * 60 * 1000;
+
+enum class RepairEnd
+{
+    Done,     // the phone confirmed it and its listing agrees
+    NotOurs,  // the phone holds something this program did not leave: left as it is
+    CopyGone, // the saved copy is missing or changed: nothing to put back
+    Nothing,  // what the entry was for is gone already
+    Left      // not possible now: tried again at the next connection
+};
+
+// What the phone's folders hold, listed once per folder and again after a change.
+class FolderView
+{
+public:
+    explicit FolderView(PhoneLink& link) : link_(link) {}
+
+    // The listed size of `name`: nullopt when absent; false when the folder could not be listed.
+    bool sizeOf(const QString& folder, const QString& name, std::optional<qint64>& size)
+    {
+        if (!listings_.contains(folder)) {
+            const ListingResult listing = link_.ListFolder(folder + QLatin1Char('/'));
+            if (listing.outcome != Outcome::Done)
+                return false;
+            listings_.insert(folder, listing.entries);
+        }
+        size.reset();
+        for (const PhoneEntry& entry : listings_.value(folder)) {
+            if (!entry.isFolder && entry.name == name)
+                size = entry.size;
+        }
+        return true;
+    }
+    void changed(const QString& folder) { listings_.remove(folder); }
+
+private:
+    PhoneLink& link_;
+    QHash<QString, QList<PhoneEntry>> listings_;
+};
+
+bool copyIsIntact(const Entry& entry)
+{
+    return QFileInfo(entry.copyPath).isFile() && QFileInfo(entry.copyPath).size() == entry.copySize &&
+           RepairJournal::checksumOf(entry.copyPath) == entry.copySum;
+}
+
+RepairEnd deletePartial(PhoneLink& link, FolderView& view, const Entry& entry)
+{
+    std::optional<qint64> size;
+    if (!view.sizeOf(entry.folder, entry.name, size))
+        return RepairEnd::Left;
+    if (!size)
+        return RepairEnd::Nothing;
+    if (!entry.fitsPartial(*size))
+        return RepairEnd::NotOurs;
+    const Outcome deleted = link.DeleteFile(entry.name, entry.folder + QLatin1Char('/'));
+    view.changed(entry.folder);
+    if (deleted != Outcome::Done || !view.sizeOf(entry.folder, entry.name, size))
+        return RepairEnd::Left;
+    return size ? RepairEnd::Left : RepairEnd::Done;
+}
+
+RepairEnd putBack(PhoneLink& link, FolderView& view, const Entry& entry)
+{
+    if (!copyIsIntact(entry))
+        return RepairEnd::CopyGone;
+    std::optional<qint64> size;
+    if (!view.sizeOf(entry.folder, entry.name, size))
+        return RepairEnd::Left;
+    // The name holds a file the partial-file repair did not take for its own.
+    if (size)
+        return RepairEnd::NotOurs;
+    UploadItem item;
+    item.LocalPath = entry.copyPath;
+    item.PhoneFolder = entry.folder;
+    item.FileName = entry.name;
+    item.FileSize = entry.copySize;
+    item.puttingBack = true;
+    const Outcome sent = link.SendFile(item);
+    view.changed(entry.folder);
+    if (sent != Outcome::Done || !view.sizeOf(entry.folder, entry.name, size))
+        return RepairEnd::Left;
+    return size == entry.copySize ? RepairEnd::Done : RepairEnd::Left;
+}
+
+// Copies the journal made for itself go once they are back on the phone:
+// their own folder in the copies folder, never anything else a journal names.
+void dropCopy(const RepairJournal& journal, const Entry& entry)
+{
+    if (!entry.ownsCopy || entry.copyPath.isEmpty())
+        return;
+    const QString folder = QFileInfo(entry.copyPath).absolutePath();
+    if (QFileInfo(folder).absolutePath() == QFileInfo(journal.copiesFolder()).absoluteFilePath())
+        QDir(folder).removeRecursively();
+    else
+        QFile::remove(entry.copyPath);
+}
+
+} // namespace
+
 int PhoneLink::CarryOutRepairs()
 {
-    if (!repairRecord_ || !isOpen())
+    repairReport_.clear();
+    if (!isOpen() || !IdentifyPhone())
         return 0;
-    QList<RepairRecord::Repair> repairs = repairRecord_->pending(device_);
-    if (repairs.isEmpty())
-        return 0;
-    // A killed upload may have left the phone waiting for the rest of its slice.
-    for (const RepairRecord::Repair& repair : repairs)
-        sliceToFill_ = qMax(sliceToFill_, repair.sliceLength);
-    // Partial files go first: putting an old file back may itself have been cut short.
-    std::stable_partition(repairs.begin(), repairs.end(), [](const RepairRecord::Repair& repair) {
-        return repair.kind == RepairRecord::Kind::DeletePartial;
-    });
-    QStringList done;
-    QStringList left;
-    for (const RepairRecord::Repair& repair : repairs) {
-        const QString path = shownName(repair.folder + QLatin1Char('/') + repair.name);
-        if (isOpen() && repairOne(repair)) {
-            repairRecord_->remove(repair.id);
-            done << text(repair.kind == RepairRecord::Kind::DeletePartial ? PhoneTexts::RepairDeleted
-                                                                          : PhoneTexts::RepairRestored) +
-                        QLatin1Char(' ') + path;
-        } else {
-            left << path;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    QList<Entry> mine;
+    QStringList ended; // sentences on entries that end without being carried out
+    for (Entry entry : journal_.entries()) {
+        // The line is in step now: no phone on it waits for a slice any more.
+        if (entry.device == device_ && entry.sliceOpen) {
+            entry.sliceOpen = false;
+            journal_.update(entry);
+        }
+        if (entry.phone == identity_.key()) {
+            mine << entry;
+        } else if (now - entry.lastSeenAt > kLongestAbsenceMillis) {
+            journal_.remove(entry.id);
+            ended << endedText(PhoneTexts::RepairPhoneGone, entry);
         }
     }
-    QString said;
+    // Partial files first: putting an old file back may itself have been cut short.
+    std::stable_partition(mine.begin(), mine.end(),
+                          [](const Entry& entry) { return entry.kind == Kind::DeletePartial; });
+    FolderView view(*this);
+    QStringList done;
+    QStringList left;
+    for (Entry entry : mine) {
+        if (!isOpen()) {
+            left << shownName(entry.phonePath());
+            continue;
+        }
+        const RepairEnd end = entry.kind == Kind::DeletePartial ? deletePartial(*this, view, entry)
+                                                                : putBack(*this, view, entry);
+        switch (end) {
+        case RepairEnd::Done:
+            done << text(entry.kind == Kind::DeletePartial ? PhoneTexts::RepairDeleted
+                                                           : PhoneTexts::RepairRestored) +
+                        QLatin1Char(' ') + shownName(entry.phonePath());
+            dropCopy(journal_, entry);
+            journal_.remove(entry.id);
+            break;
+        case RepairEnd::Nothing:
+            journal_.remove(entry.id);
+            break;
+        case RepairEnd::NotOurs:
+            ended << endedText(PhoneTexts::RepairNotOurs, entry);
+            journal_.remove(entry.id);
+            break;
+        case RepairEnd::CopyGone:
+            ended << text(PhoneTexts::RepairCopyGone) + QLatin1Char(' ') + shownName(entry.phonePath()) +
+                         QLatin1Char('.');
+            journal_.remove(entry.id);
+            break;
+        case RepairEnd::Left:
+            entry.lastSeenAt = now;
+            if (++entry.tries >= kMostTries) {
+                ended << endedText(PhoneTexts::RepairGaveUp, entry);
+                journal_.remove(entry.id);
+            } else {
+                journal_.update(entry);
+                left << shownName(entry.phonePath());
+            }
+            break;
+        }
+    }
+    QStringList said;
     if (!done.isEmpty())
-        said = text(PhoneTexts::Repaired) + QLatin1Char(' ') + done.join(QStringLiteral("; ")) + QLatin1Char('.');
+        said << text(PhoneTexts::Repaired) + QLatin1Char(' ') + done.join(QStringLiteral("; ")) +
+                    QLatin1Char('.');
+    said << ended;
     if (!left.isEmpty())
-        said += (said.isEmpty() ? QString() : QStringLiteral(" ")) + text(PhoneTexts::RepairPending) +
-                QLatin1Char(' ') + left.join(QStringLiteral(", ")) + QLatin1Char('.');
-    setStatus(1, said);
+        said << text(PhoneTexts::RepairPending) + QLatin1Char(' ') + left.join(QStringLiteral(", ")) +
+                    QLatin1Char('.');
+    repairReport_ = said.join(QLatin1Char(' '));
+    if (!said.isEmpty())
+        setStatus(1, repairReport_);
     return static_cast<int>(done.size());
 }
 
-bool PhoneLink::repairOne(const RepairRecord::Repair& repair)
+QString PhoneLink::endedText(int textNumber, const RepairJournal::Entry& entry) const
 {
-    const QString folder = repair.folder + QLatin1Char('/');
-    if (repair.kind == RepairRecord::Kind::DeletePartial) {
-        const Outcome deleted = DeleteFile(repair.name, folder);
-        // Refused: the phone has no such file, so no part of it either.
-        return deleted == Outcome::Done || deleted == Outcome::Failed;
-    }
-    // Without its copy there is nothing to put back; the entry has done what it could.
-    if (!QFileInfo(repair.copyPath).isFile())
-        return true;
-    const Outcome deleted = DeleteFile(repair.name, folder);
-    if (deleted != Outcome::Done && deleted != Outcome::Failed)
-        return false;
-    UploadItem item;
-    item.LocalPath = repair.copyPath;
-    item.PhoneFolder = repair.folder;
-    item.FileName = repair.name;
-    item.FileSize = QFileInfo(repair.copyPath).size();
-    return SendFile(item) == Outcome::Done;
+    QString sentence = text(textNumber) + QLatin1Char(' ') + shownName(entry.phonePath()) + QLatin1Char('.');
+    if (entry.kind == Kind::RestoreFile && QFileInfo::exists(entry.copyPath))
+        sentence += QLatin1Char(' ') + text(PhoneTexts::RepairCopyKept) + QLatin1Char(' ') +
+                    QDir::toNativeSeparators(entry.copyPath) + QLatin1Char('.');
+    return sentence;
 }

@@ -10,11 +10,13 @@
 #include "platform/SerialPortSetup.h"
 #include "settings/LanguageTable.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QEventLoop>
 
 #include <chrono>
-#include <utility>
 #include <limits>
+#include <utility>
 
 PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObject* parent)
     : QObject(parent), texts_(texts), observer_(observer)
@@ -115,11 +117,9 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);
     port_.clearError();
-    if (repairRecord_)
-        repairRecord_->setDevice(device);
-    // A run that was killed may have left the phone still sending.
-    if (repairRecord_ && !repairRecord_->takeLineInStep(device))
-        markOutOfStep(timing_.LineSettle);
+    identity_ = PhoneIdentity{};
+    phoneSilent_ = settlingAfterTimeOut_ = false;
+    takeLineMark();
     setStatus(1, text(PhoneTexts::OpenedBefore) + QLatin1Char(' ') + portLabel + QLatin1Char(' ') +
                      text(PhoneTexts::OpenedAfter) + QStringLiteral("."));
     return true;
@@ -150,14 +150,72 @@ QString PhoneLink::openFailureText(const QString& portLabel, const QString& devi
     return failure + QLatin1Char(' ') + text(PhoneTexts::ChooseAnotherPort);
 }
 
+void PhoneLink::takeLineMark()
+{
+    pauseAfterSettle_ = true;
+    markedQuiet_ = -1;
+    const std::optional<RepairJournal::LineMark> mark = journal_.lineMark(device_);
+    if (!mark) {
+        // A port never seen: another program may have left it talking, but
+        // no phone's pause is owed to us.
+        markOutOfStep(timing_.LineSettle);
+        pauseAfterSettle_ = false;
+    } else if (mark->pid != 0) {
+        // The run that held the line was killed or lost it: an answer may still be coming.
+        markOutOfStep(qMax<qint64>(timing_.LineSettle, mark->quietMillis));
+    } else {
+        // An answer due when that run ended may come until its quiet is over.
+        const qint64 since = qMax<qint64>(0, QDateTime::currentMSecsSinceEpoch() - mark->endedAt);
+        if (mark->quietMillis > 0)
+            markOutOfStep(qMax<qint64>(timing_.LineSettle, mark->quietMillis - since));
+        else if (mark->pauseMillis > since) {
+            pauseEnd_ =
+                QDeadlineTimer(std::chrono::milliseconds(mark->pauseMillis - since), Qt::PreciseTimer);
+            Processing = true;
+        }
+    }
+    // An upload cut on this line may have left the phone waiting for the rest of its slice.
+    for (const RepairJournal::Entry& entry : journal_.entries()) {
+        if (entry.kind == RepairJournal::Kind::DeletePartial && entry.device == device_ && entry.sliceOpen)
+            sliceToFill_ = qMax(sliceToFill_, entry.onTheWay);
+    }
+    markLineHeld(timing_.LineSettle);
+}
+
+void PhoneLink::markLineHeld(qint64 quietMillis)
+{
+    // Only changes are written: a killed run's successor needs the latest.
+    if (quietMillis == markedQuiet_ || device_.isEmpty())
+        return;
+    RepairJournal::LineMark mark;
+    mark.pid = QCoreApplication::applicationPid();
+    mark.quietMillis = quietMillis;
+    journal_.setLineMark(device_, mark);
+    markedQuiet_ = quietMillis;
+}
+
+qint64 PhoneLink::quietNeededAfterClose() const
+{
+    qint64 quiet = settleQuiet_;
+    if (answerOutstanding_)
+        quiet = qMax(quiet, answerTimedOut_ ? 2 * exchangeBound_ : qint64(timing_.LineSettle));
+    if (draining_ || sliceToFill_ > 0)
+        quiet = qMax<qint64>(quiet, timing_.LineSettle);
+    return quiet;
+}
+
 void PhoneLink::ClosePort()
 {
     if (!port_.isOpen())
         return;
-    const bool inStep = !exchangeRunning_ && !answerOutstanding_ && !draining_ && settleQuiet_ == 0 &&
-                        sliceToFill_ == 0 && (!Processing || pauseEnd_.hasExpired());
-    if (inStep && repairRecord_)
-        repairRecord_->noteLineInStep(device_);
+    RepairJournal::LineMark mark;
+    mark.quietMillis = quietNeededAfterClose();
+    mark.endedAt = QDateTime::currentMSecsSinceEpoch();
+    // The phone's pause runs on after this run; the next one waits for its end.
+    if (mark.quietMillis == 0 && Processing)
+        mark.pauseMillis = pauseEnd_.remainingTime();
+    journal_.setLineMark(device_, mark);
+    markedQuiet_ = -1;
     port_.close();
 }
 
@@ -196,8 +254,9 @@ void PhoneLink::beginBusy()
 {
     if (busyDepth_++ > 0)
         return;
-    // A Stop belongs to the command it was given in.
+    // A Stop belongs to the command it was given in; so does a phone found silent.
     stopRequested_ = false;
+    phoneSilent_ = false;
     observer_.busyChanged(true);
 }
 
@@ -240,10 +299,12 @@ void PhoneLink::discardStaleInput()
     LastChunk.clear();
 }
 
-PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
+PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command, qint64 boundMillis)
 {
     // A command sent again (a listing's retry) follows its own unfinished answer.
     noteUnfinishedAnswer();
+    if (phoneSilent_)
+        return WaitEnd::TimedOut;
     const WaitEnd inStep = bringLineInStep();
     if (inStep != WaitEnd::Satisfied)
         return inStep;
@@ -256,7 +317,7 @@ PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command)
     writeToLine(command.toLatin1() + "\r\n");
     answerOutstanding_ = true;
     answerTimedOut_ = false;
-    startTimeOut();
+    startTimeOut(boundMillis);
     return WaitEnd::Satisfied;
 }
 
@@ -270,11 +331,18 @@ void PhoneLink::noteUnfinishedAnswer()
     if (!answerOutstanding_)
         return;
     answerOutstanding_ = false;
+    if (!answerTimedOut_) {
+        markOutOfStep(timing_.LineSettle);
+        return;
+    }
     // A phone that was slow once may be slow again: after a time-out the line
     // must stay quiet longer than the time-out (twice: an answer late by more
-    // than the time-out itself is what caused it).
-    markOutOfStep(answerTimedOut_ ? qMax<qint64>(2LL * timing_.TimeOutTime, timing_.LineSettle)
-                                  : timing_.LineSettle);
+    // than the time-out itself is what caused it). A run killed now leaves
+    // the same need to the next one.
+    markOutOfStep(qMax<qint64>(2 * exchangeBound_, timing_.LineSettle));
+    settlingAfterTimeOut_ = true;
+    heardSinceTimeOut_ = false;
+    markLineHeld(settleQuiet_);
 }
 
 PhoneLink::WaitEnd PhoneLink::bringLineInStep()
@@ -283,6 +351,8 @@ PhoneLink::WaitEnd PhoneLink::bringLineInStep()
         return WaitEnd::Satisfied;
     const QString before = panel1_;
     settleNoticeShown_ = false;
+    if (sliceToFill_ > 0 || draining_)
+        settlingAfterTimeOut_ = false; // what we hear then is ours
     settleNotice_.start(kSettleNoticeMillis);
     WaitEnd end = drainAbandonedAnswer();
     if (end == WaitEnd::Satisfied && sliceToFill_ > 0)
@@ -345,8 +415,17 @@ PhoneLink::WaitEnd PhoneLink::settleLine()
         return WaitEnd::Cancelled;
     }
     settleQuiet_ = 0;
+    const bool afterTimeOut = std::exchange(settlingAfterTimeOut_, false);
+    if (markedQuiet_ > timing_.LineSettle)
+        markLineHeld(timing_.LineSettle);
+    // Not a byte since a time-out, however long we listened: the phone is not
+    // there to answer, and a clean-up sent now would only wait in vain.
+    if (afterTimeOut && !heardSinceTimeOut_) {
+        phoneSilent_ = true;
+        return WaitEnd::TimedOut;
+    }
     // The phone's breathing space runs from the end of what it sent.
-    if (timing_.DelayTime > quiet) {
+    if (std::exchange(pauseAfterSettle_, true) && timing_.DelayTime > quiet) {
         pauseEnd_ = QDeadlineTimer(std::chrono::milliseconds(timing_.DelayTime - quiet), Qt::PreciseTimer);
         Processing = true;
     }
@@ -361,12 +440,13 @@ void PhoneLink::writeToLine(const QByteArray& bytes)
     port_.write(bytes);
 }
 
-void PhoneLink::startTimeOut()
+void PhoneLink::startTimeOut(qint64 boundMillis)
 {
     TimedOut = false;
     measureSilence_ = false;
     exchangeClock_.restart();
-    deadline_ = timing_.TimeOutTime;
+    deadline_ = exchangeBound_ =
+        boundMillis > 0 ? qMin<qint64>(boundMillis, timing_.TimeOutTime) : timing_.TimeOutTime;
     armTimeOut();
 }
 
@@ -453,6 +533,7 @@ void PhoneLink::readWaiting()
         return;
     }
     LastChunk = port_.readAll();
+    heardSinceTimeOut_ = heardSinceTimeOut_ || !LastChunk.isEmpty();
     if (trace_ && !LastChunk.isEmpty())
         trace_->received(LastChunk);
     if (draining_)

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "PhoneIdentity.h"
 #include "PhoneTypes.h"
-#include "RepairRecord.h"
+#include "RepairJournal.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
@@ -63,10 +64,10 @@ public:
     const Timing& timing() const { return timing_; }
     void setTempFolder(const QString& folder) { TempFolder = folder; }
     QString tempFolder() const { return TempFolder; }
-    // Where repairs that must outlive the run are recorded; without one,
-    // nothing is known of earlier runs.
-    void setRepairRecord(RepairRecord* record) { repairRecord_ = record; }
-    RepairRecord* repairRecord() const { return repairRecord_; }
+    // Where repairs that must outlive the run are recorded, and how the line
+    // was left: the one journal of the process.
+    RepairJournal& journal() { return journal_; }
+    const RepairJournal& journal() const { return journal_; }
     void setDisplayCharge(bool on) { displayCharge_ = on; }
     void setShowInternal(bool on) { showInternal_ = on; }
     // Every byte written and read passes it; none (nullptr) costs nothing.
@@ -76,9 +77,16 @@ public:
     bool OpenPort(const QString& portLabel, const QString& device);
     // Closes the line; one left in step is noted as such for the next run.
     void ClosePort();
-    // Carries out what the repair record holds (partial uploads to delete, old
-    // files to put back); says so in the status. The number of repairs done.
+    // Asks the phone who it is (once per connection); false when it did not answer.
+    bool IdentifyPhone();
+    const PhoneIdentity& identity() const { return identity_; }
+    // Carries out what the journal holds for the phone on the line (partial
+    // uploads to delete, old files to put back), each only after a listing
+    // shows that what it finds is this program's leftover; says so in the
+    // status. The number of repairs done.
     int CarryOutRepairs();
+    // What the last CarryOutRepairs said; empty when it had nothing to say.
+    const QString& repairReport() const { return repairReport_; }
     // For a program that ends at once (Ctrl-C, the window closed during a
     // transfer): the exchange in progress is cancelled and the line let go
     // without waiting for the phone; the next run brings it back in step.
@@ -123,6 +131,10 @@ public:
     Outcome DeleteFile(const QString& name, const QString& folder);
 
     QString text(int number) const;
+    // The operation text shown last, and a new one for steps built on the
+    // link's operations (keeping a replaced file, the Java sending).
+    const QString& operationText() const { return panel1_; }
+    void setOperationText(const QString& text) { setStatus(1, text); }
     // Names from the phone in status texts never carry a raw control
     // character: the window shows them as replacement characters, a
     // terminal quotes them as `ls` does.
@@ -162,7 +174,9 @@ private:
     void setStatus(int panel, const QString& text);
     // Waits out the previous exchange's pause, drops what is left of earlier
     // answers, writes the command and starts the time-out from its sending.
-    WaitEnd startExchange(const QString& command);
+    // `boundMillis`: a short answer's own bound (negative: the time-out).
+    WaitEnd startExchange(const QString& command, qint64 boundMillis = -1);
+    WaitEnd askIdentity(const QByteArray& command, QString& text);
     // Before a command: waits out the rest of an abandoned answer and a line
     // that must settle, saying so when it lasts.
     WaitEnd bringLineInStep();
@@ -176,11 +190,17 @@ private:
     // An exchange that ends before its answer did leaves the line out of step.
     void noteUnfinishedAnswer();
     void completeInterruptedSlice();
-    bool repairOne(const RepairRecord::Repair& repair);
+    // How long the line must stay quiet before the next command, once this
+    // run lets go of it; 0 when it is in step.
+    qint64 quietNeededAfterClose() const;
+    void markLineHeld(qint64 quietMillis);
+    // A sentence on a journal entry that ends without being carried out.
+    QString endedText(int textNumber, const RepairJournal::Entry& entry) const;
+    void takeLineMark();
     void discardStaleInput();
     void writeToLine(const QByteArray& bytes);
     // A short answer: bounded by the time-out from the command's sending.
-    void startTimeOut();
+    void startTimeOut(qint64 boundMillis = -1);
     // An answer that grows with its content: the time-out measures the line's
     // silence, within `capMillis` from now (negative: no cap).
     void measureSilenceFor(qint64 capMillis);
@@ -209,8 +229,13 @@ private:
     void abandonAnswer(qint64 remaining);
     void dropAbandonedBytes(QByteArray& chunk);
     WaitEnd drainAbandonedAnswer();
-    Outcome sendSlices(const UploadItem& item, bool& phoneFileStarted);
+    // Opens the file to send; says so when it is missing or unreadable.
+    bool openUploadFile(QFile& file);
+    Outcome sendSlices(const UploadItem& item, QFile& file, bool& phoneFileStarted, const QString& entryId);
+    // The journal's entry for the partial file, written before the first slice.
     QString recordPartialUpload(const UploadItem& item);
+    bool recordSlice(const QString& entryId, qint64 confirmed, qint64 onTheWay);
+    void forgetPartialUploads(const UploadItem& item);
     // True when no part of the file is left on the phone.
     bool removePartialUpload(const UploadItem& item);
     Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
@@ -234,7 +259,19 @@ private:
     QString device_;
     bool answerOutstanding_ = false;
     bool answerTimedOut_ = false;
-    RepairRecord* repairRecord_ = nullptr;
+    RepairJournal journal_;
+    PhoneIdentity identity_;
+    QString repairReport_;
+    // The bound of the exchange in progress: a time-out then asks for twice it of quiet.
+    qint64 exchangeBound_ = 0;
+    // The quiet the line mark in the journal asks for now.
+    qint64 markedQuiet_ = -1;
+    // A settle after a time-out heard nothing: the phone is not asked again in this command.
+    bool phoneSilent_ = false;
+    bool settlingAfterTimeOut_ = false;
+    bool heardSinceTimeOut_ = false;
+    // A fresh port needs quiet, not the phone's full pause after it.
+    bool pauseAfterSettle_ = true;
     static constexpr int kBatchMillis = 20;
     static constexpr int kLargestBatch = 3072;
     bool batchWanted_ = false;

@@ -48,5 +48,17 @@ enum : int
     RepairDeleted = 403,
     RepairRestored = 404,
     RepairPending = 405,
+    RepairNotOurs = 406,
+    RepairCopyKept = 407,
+    RepairCopyGone = 408,
+    RepairGaveUp = 409,
+    RepairPhoneGone = 410,
+    JournalUnwritable = 411,
+    PuttingBack = 412,
+    PhoneSilent = 413,
+    PutBack = 460,
+    CopyKeptIn = 461,
+    NotKept = 462,
+    PutBackLater = 464,
 };
 }

@@ -45,4 +45,5 @@ struct UploadItem
     QString PhoneFolder; // without its closing "/"; "</java>" marks the Java manager's entries
     QString FileName;
     qint64 FileSize = 0;
+    bool puttingBack = false; // the phone's earlier file going back: said as such
 };

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 Outcome PhoneLink::SendFile(const UploadItem& item)
 {
     if (!isOpen() || exchangeRunning_ || abandoned_)
@@ -15,46 +17,108 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
     // the slices still holds when they are done.
     beginBusy();
     const auto idle = qScopeGuard([this] { endBusy(); });
+    QFile file(item.LocalPath);
+    if (!openUploadFile(file))
+        return Outcome::Failed;
+    // The entry names the phone, so it must have said who it is.
+    if (!IdentifyPhone())
+        return isOpen() ? Outcome::TimedOut : Outcome::LineLost;
     // Recorded before the first slice: a lost line or a killed program leaves
-    // the partial file to the next connection.
+    // the partial file to the next connection. Without the record nothing is sent.
     const QString recorded = recordPartialUpload(item);
+    if (recorded.isEmpty()) {
+        setStatus(1, text(PhoneTexts::JournalUnwritable) + QLatin1Char(' ') + journal_.filePath() +
+                         QStringLiteral(": ") + journal_.lastError());
+        return Outcome::Failed;
+    }
     bool phoneFileStarted = false;
-    const Outcome outcome = sendSlices(item, phoneFileStarted);
+    const Outcome outcome = sendSlices(item, file, phoneFileStarted, recorded);
     // A part of a file is worse than none: the user would take it for the file.
     const bool partial =
         outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
     const bool tidy = outcome == Outcome::Done || !phoneFileStarted ||
-                      (partial && isOpen() && removePartialUpload(item));
-    if (tidy && repairRecord_)
-        repairRecord_->remove(recorded);
+                      (partial && isOpen() && !phoneSilent_ && removePartialUpload(item));
+    if (outcome == Outcome::Done)
+        forgetPartialUploads(item);
+    else if (tidy)
+        journal_.remove(recorded);
+    else if (partial)
+        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::RepairPending) + QLatin1Char(' ') +
+                         shownName(item.PhoneFolder + QLatin1Char('/') + item.FileName) + QLatin1Char('.'));
     return outcome;
 }
 
 QString PhoneLink::recordPartialUpload(const UploadItem& item)
 {
-    if (!repairRecord_)
-        return QString();
-    RepairRecord::Repair repair;
-    repair.kind = RepairRecord::Kind::DeletePartial;
-    repair.folder = item.PhoneFolder;
-    repair.name = item.FileName;
-    repair.sliceLength = qMin<qint64>(timing_.SliceSize, qMax<qint64>(item.FileSize, QFileInfo(item.LocalPath).size()));
-    return repairRecord_->add(repair);
+    RepairJournal::Entry entry;
+    entry.kind = RepairJournal::Kind::DeletePartial;
+    entry.phone = identity_.key();
+    entry.phoneShown = identity_.shown();
+    entry.device = device_;
+    entry.folder = item.PhoneFolder;
+    entry.name = item.FileName;
+    entry.onTheWay = qMin<qint64>(timing_.SliceSize, QFileInfo(item.LocalPath).size());
+    return journal_.add(entry);
+}
+
+void PhoneLink::forgetPartialUploads(const UploadItem& item)
+{
+    // A whole file of this name supersedes every part an earlier upload left of it.
+    for (const RepairJournal::Entry& entry : journal_.entries()) {
+        if (entry.kind == RepairJournal::Kind::DeletePartial && entry.phone == identity_.key() &&
+            entry.folder == item.PhoneFolder && entry.name == item.FileName)
+            journal_.remove(entry.id);
+    }
+}
+
+bool PhoneLink::recordSlice(const QString& entryId, qint64 confirmed, qint64 onTheWay)
+{
+    std::optional<RepairJournal::Entry> entry = journal_.entry(entryId);
+    if (!entry)
+        return false;
+    entry->confirmed = confirmed;
+    entry->onTheWay = onTheWay;
+    return journal_.update(*entry);
 }
 
 bool PhoneLink::removePartialUpload(const UploadItem& item)
 {
     const QString reason = panel1_;
-    const Outcome deleted = DeleteFile(item.FileName, item.PhoneFolder + QLatin1Char('/'));
+    const QString folder = item.PhoneFolder + QLatin1Char('/');
+    const Outcome deleted = DeleteFile(item.FileName, folder);
+    if (deleted == Outcome::Failed) {
+        // Refused: either there is no such file, or the phone keeps it; its listing tells.
+        const ListingResult listing = ListFolder(folder);
+        const bool absent =
+            listing.outcome == Outcome::Done &&
+            std::none_of(listing.entries.begin(), listing.entries.end(),
+                         [&](const PhoneEntry& entry) { return entry.name == item.FileName; });
+        setStatus(1, absent ? reason
+                            : reason + QLatin1Char(' ') + text(PhoneTexts::PartialKept) + QLatin1Char(' ') +
+                                  shownName(item.FileName) + QLatin1Char('!'));
+        return absent;
+    }
     const bool removed = deleted == Outcome::Done;
     setStatus(1, reason + QLatin1Char(' ') +
                      text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
                      shownName(item.FileName) + (removed ? QStringLiteral(".") : QStringLiteral("!")));
-    // Refused means there is no such file: nothing is left to tidy up either.
-    return removed || deleted == Outcome::Failed;
+    return removed;
 }
 
-Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)
+bool PhoneLink::openUploadFile(QFile& file)
+{
+    const QString path = file.fileName();
+    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
+        return true;
+    // A file that is there but cannot be opened is not "no longer there".
+    const int why = QFileInfo(path).isFile() ? PhoneTexts::UnreadableFileAfter : PhoneTexts::MissingFileAfter;
+    observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + path + QLatin1Char(' ') +
+                      text(why));
+    return false;
+}
+
+Outcome PhoneLink::sendSlices(const UploadItem& item, QFile& file, bool& phoneFileStarted,
+                              const QString& entryId)
 {
     ExchangeScope scope(*this);
     if (!scope.admitted())
@@ -62,15 +126,6 @@ Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)
     transferRunning_ = true;
     const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
 
-    QFile file(item.LocalPath);
-    if (!QFileInfo(item.LocalPath).isFile() || !file.open(QIODevice::ReadOnly)) {
-        // A file that is there but cannot be opened is not "no longer there".
-        const int why = QFileInfo(item.LocalPath).isFile() ? PhoneTexts::UnreadableFileAfter
-                                                           : PhoneTexts::MissingFileAfter;
-        observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + item.LocalPath +
-                          QLatin1Char(' ') + text(why));
-        return Outcome::Failed;
-    }
     // The bytes on disk now are what gets sent, whatever size was noted earlier.
     const qint64 total = file.size();
     reportProgress(0, total);
@@ -83,6 +138,12 @@ Outcome PhoneLink::sendSlices(const UploadItem& item, bool& phoneFileStarted)
         if (stopRequested_) {
             setStatus(1, text(PhoneTexts::Stopped));
             return Outcome::Stopped;
+        }
+        // What the phone may hold from here on, so that a repair knows its own leftover.
+        if (index > 0 && !recordSlice(entryId, offset, qMin(slice, total - offset))) {
+            setStatus(1, text(PhoneTexts::JournalUnwritable) + QLatin1Char(' ') + journal_.filePath() +
+                             QStringLiteral(": ") + journal_.lastError());
+            return Outcome::Failed;
         }
         const Outcome sent = writeSlice(item, file, offset, qMin(slice, total - offset), phoneFileStarted);
         if (sent == Outcome::Done) {
@@ -116,6 +177,8 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     CommandDone = false;
     if (end == WaitEnd::Stopped)
         return Outcome::Stopped;
+    if (end == WaitEnd::TimedOut)
+        return Outcome::TimedOut;
     if (end != WaitEnd::Satisfied)
         return end == WaitEnd::LineLost ? Outcome::LineLost : Outcome::Cancelled;
     // From here the phone may start a file of this name, or wait for this slice's bytes.
@@ -141,8 +204,8 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     }
 
     CommandDone = true;
-    setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
-                     QStringLiteral("..."));
+    setStatus(1, text(item.puttingBack ? PhoneTexts::PuttingBack : PhoneTexts::Sending) + QLatin1Char(' ') +
+                     shownName(item.FileName) + QStringLiteral("..."));
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.

@@ -1,7 +1,10 @@
+#include "phone/RepairJournal.h"
 #include "support/LocalFiles.h"
 #include "support/SimulatedPhone.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -10,6 +13,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
@@ -72,10 +76,32 @@ class CliTest : public QObject
         return QStringList{u"--port"_s, phone.device(), u"--delay"_s, u"50"_s} + command;
     }
 
+    QString journalPath() const { return config_.filePath(u"data/Vantrel/Vantrel/repair-journal.json"_s); }
+
+    // A run under way: the client started, and `underWay` true within a bound.
+    bool startUnderWay(QProcess& process, const QStringList& arguments, const std::function<bool()>& underWay)
+    {
+        process.setProcessEnvironment(environment());
+        process.start(SimulatedPhone::binary(u"vantrel-cli"_s), arguments);
+        QDeadlineTimer bound(15000);
+        while (!underWay() && !bound.hasExpired())
+            process.waitForFinished(20);
+        return underWay();
+    }
+
 private slots:
+    // Pseudo-terminal names come again: no test inherits another's repairs.
+    void init()
+    {
+        RepairJournal journal(journalPath());
+        for (const RepairJournal::Entry& entry : journal.entries())
+            journal.remove(entry.id);
+        QDir(journal.copiesFolder()).removeRecursively();
+    }
+
     void listsAndReadsTheBattery()
     {
-        SimulatedPhone phone({u"--battery"_s, u"1,64"_s});
+        SimulatedPhone phone({u"--battery"_s, u"1,64"_s, u"--serial"_s, u"42"_s});
         phone.putFile(u"ml/im/a b.jpg"_s, "12345");
         phone.putFile(u"ml/Мелодия.mid"_s, "12");
         phone.putFile(u"ml/a\nfake\t9.txt"_s, "123");
@@ -96,7 +122,8 @@ private slots:
             cli(QStringList{"--trace", trace} + onPhone(phone, {"get", "/ml/im/a b.jpg", "--to", scratch()}));
         QCOMPARE(run.status, 0);
         const QString lines = QString::fromUtf8(readLocal(trace));
-        QVERIFY2(lines.startsWith(u"   0.000 → AT+QFRF="_s) && lines.endsWith(u"← OK\\r\\n\n"_s),
+        QVERIFY2(lines.startsWith(u"   0.000 → AT+CGSN\\r\\n"_s) && lines.contains(u" → AT+QFRF="_s) &&
+                     lines.endsWith(u"← OK\\r\\n\n"_s),
                  qPrintable(lines));
         QVERIFY2(lines.contains(u"← [5 B] 31 32 33 34 35\n"_s) && !lines.contains(u"12345"_s),
                  qPrintable(lines));
@@ -113,12 +140,13 @@ private slots:
         const QStringList get{u"--port"_s, phone.device(), u"--delay"_s, u"400"_s, u"get"_s, u"/a.txt"_s};
         QCOMPARE(cli(get, here.path()).status, 0);
         QCOMPARE(cli(get, here.path()).status, 0);
+        // Each run: who the phone is, the folder's listing, the download.
         const auto events = phone.timeline();
-        QCOMPARE(events.size(), 4);
-        QCOMPARE(events.at(1).first, u"answer"_s);
-        QCOMPARE(events.at(2).first, u"command"_s);
-        QVERIFY2(events.at(2).second - events.at(1).second >= 400,
-                 qPrintable(QString::number(events.at(2).second - events.at(1).second)));
+        QCOMPARE(events.size(), 12);
+        QCOMPARE(events.at(5).first, u"answer"_s);
+        QCOMPARE(events.at(6).first, u"command"_s);
+        QVERIFY2(events.at(6).second - events.at(5).second >= 400,
+                 qPrintable(QString::number(events.at(6).second - events.at(5).second)));
     }
 
     // A second backup with --update reads only what changed; the first one
@@ -398,6 +426,151 @@ private slots:
         QCOMPARE(next.status, 0);
         QCOMPARE(next.out, u"big.bin\t16000\n"_s);
         QCOMPARE(next.err.contains(u"deleted the incomplete file /ml/up.bin"_s), !get);
+    }
+
+    // A put over a file the phone holds, cut however it is: the next connection to that phone, on
+    // whatever port, leaves it holding the old file; another phone on the same port path and a file
+    // someone replaced meanwhile are left as they are, the copy kept.
+    void putOverAFileKeepsTheOldOne_data()
+    {
+        QTest::addColumn<int>("cut"); // a signal, or 0: the line lost
+        QTest::addColumn<QStringList>("nextPhone");
+        QTest::addColumn<QByteArray>("replacedBy");
+        QTest::addColumn<QString>("said");
+        const QStringList same;
+        QTest::newRow("killed") << SIGKILL << same << QByteArray() << "put back the earlier /ml/f.bin";
+        QTest::newRow("Ctrl-C") << SIGINT << same << QByteArray() << "put back the earlier /ml/f.bin";
+        QTest::newRow("line lost") << 0 << same << QByteArray() << "put back the earlier /ml/f.bin";
+        QTest::newRow("another phone on the port")
+            << SIGKILL << QStringList{"--serial", "999"} << QByteArray() << "";
+        QTest::newRow("replaced meanwhile") << SIGKILL << same << QByteArray(7777, 'r') << "Left as it is";
+    }
+    void putOverAFileKeepsTheOldOne()
+    {
+        QFETCH(int, cut);
+        QFETCH(QStringList, nextPhone);
+        QFETCH(QByteArray, replacedBy);
+        QFETCH(QString, said);
+        QTemporaryDir here;
+        const QString port = here.filePath(u"phone"_s);
+        const QStringList paced{"--baud", "115200", "--link", port};
+        SimulatedPhone phone(paced + (cut ? QStringList() : QStringList{"--fault", "QFWF=drop:500#3"}));
+        const QByteArray old(9000, 'o');
+        phone.putFile(u"ml/f.bin"_s, old);
+        QVERIFY(phone.start());
+        const QString source = writeLocal(here.filePath(u"f.bin"_s), QByteArray(30000, 'n'));
+        QProcess client;
+        const QStringList put{"--port", port, "--delay", "50", "--slice", "2048", "put", source, "/ml"};
+        QVERIFY(startUnderWay(client, put, [&] {
+            return phone.commands().filter(u"AT+QFWF="_s).size() >= 3 ||
+                   client.state() == QProcess::NotRunning;
+        }));
+        if (cut)
+            ::kill(static_cast<pid_t>(client.processId()), cut);
+        QVERIFY(client.waitForFinished(5000));
+        QCOMPARE(RepairJournal(journalPath()).entries().size(), 2); // the partial file, the old one's copy
+        QVERIFY(phone.restart(paced + nextPhone));
+        if (!replacedBy.isEmpty())
+            phone.putFile(u"ml/f.bin"_s, replacedBy);
+        const QByteArray before = phone.fileContent(u"ml/f.bin"_s);
+        const Run next = cli({"--port", port, "--delay", "50", "ls", "/ml"});
+        QCOMPARE(next.status, 0);
+        QVERIFY2(said.isEmpty() ? !next.err.contains(u"/ml/f.bin"_s) : next.err.contains(said),
+                 qPrintable(next.err));
+        const bool otherPhone = !nextPhone.isEmpty();
+        QCOMPARE(phone.fileContent(u"ml/f.bin"_s), otherPhone || !replacedBy.isEmpty() ? before : old);
+        QCOMPARE(RepairJournal(journalPath()).entries().size(), otherPhone ? 2 : 0);
+        // The copy goes once it is back on the phone; otherwise it stays.
+        QCOMPARE(QDir(config_.filePath(u"data/Vantrel/Vantrel/replaced"_s))
+                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                     .size(),
+                 otherPhone || !replacedBy.isEmpty() ? 1 : 0);
+    }
+
+    // Nothing risky starts without its journal entry, and the texts say what is true: a refused
+    // clean-up stays for the next connection, which does it; a mute phone is not asked again.
+    void journalEntriesComeFirstAndTellTheTruth_data()
+    {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QString>("dataHome"); // "file": the data folder cannot be made
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("nextSaid");
+        QTest::newRow("data folder impossible")
+            << QStringList() << "file" << 0 << "repair journal could not be written"
+            << "";
+        QTest::newRow("file size limit")
+            << QStringList() << "" << 200 << "repair journal could not be written"
+            << "";
+        QTest::newRow("clean-up refused") << QStringList{"--fault", "QFWF=error#2", "--fault", "QFDF=error"}
+                                          << "" << 0 << "Still to tidy up"
+                                          << "deleted the incomplete file /ml/up.bin";
+        QTest::newRow("mute phone") << QStringList{"--fault", "CGSN=silent", "--fault", "QFSL=silent"} << ""
+                                    << 0 << "does not answer"
+                                    << "";
+    }
+    void journalEntriesComeFirstAndTellTheTruth()
+    {
+        QFETCH(QStringList, faults);
+        QFETCH(QString, dataHome);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QString, said);
+        QFETCH(QString, nextSaid);
+        SimulatedPhone phone(faults);
+        phone.putFile(u"ml/other"_s, "x");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        const QString source = writeLocal(here.filePath(u"up.bin"_s), QByteArray(5000, 'u'));
+        if (dataHome == QLatin1String("file"))
+            writeLocal(config_.filePath(u"data-file"_s), "not a folder");
+        QElapsedTimer clock;
+        clock.start();
+        QProcessEnvironment env = environment();
+        if (!dataHome.isEmpty())
+            env.insert(u"XDG_DATA_HOME"_s, config_.filePath(u"data-file/x"_s));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        if (fileSizeLimit > 0)
+            process.setChildProcessModifier([fileSizeLimit] {
+                const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        process.start(SimulatedPhone::binary(u"vantrel-cli"_s),
+                      {"--port", phone.device(), "--delay", "50", "--timeout", "1500", "--slice", "2048",
+                       "put", source, "/ml"});
+        QVERIFY(process.waitForFinished(30000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(err.contains(said) && !err.contains(u"Tidied up"_s), qPrintable(err));
+        if (said.contains(u"journal"_s))
+            QCOMPARE(phone.commands().filter(u"AT+QFWF"_s), QStringList());
+        // A silent phone costs its first question and one settling, not a time-out per clean-up step.
+        if (faults.contains(u"CGSN=silent"_s))
+            QVERIFY2(clock.elapsed() < 3 * 1500, qPrintable(QString::number(clock.elapsed())));
+        if (nextSaid.isEmpty())
+            return;
+        QVERIFY(phone.hasFile(u"ml/up.bin"_s));
+        QVERIFY(phone.restart({}));
+        const Run next = cli(onPhone(phone, {u"ls"_s, u"/ml"_s}));
+        QVERIFY2(next.status == 0 && next.err.contains(nextSaid), qPrintable(next.err));
+        QVERIFY(!phone.hasFile(u"ml/up.bin"_s));
+        QCOMPARE(RepairJournal(journalPath()).entries().size(), 0);
+    }
+
+    // An answer that came after the run gave up waiting is the next run's to let pass: its get
+    // of another file writes that file's own bytes.
+    void aLateAnswerIsNotTheNextRunsData()
+    {
+        SimulatedPhone phone({u"--fault"_s, u"QFRF=late:2500#1"_s});
+        phone.putFile(u"d/a1.txt"_s, QByteArray(3000, 'a'));
+        phone.putFile(u"d/b1.txt"_s, QByteArray(3000, 'b'));
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        const QStringList timing{"--port", phone.device(), "--delay", "50", "--timeout", "1000"};
+        QCOMPARE(cli(timing + QStringList{"get", "/d/a1.txt"}, here.path()).status, 1);
+        const Run next = cli(timing + QStringList{"get", "/d/b1.txt"}, here.path());
+        QCOMPARE(next.status, 0);
+        QCOMPARE(readTree(here.path()), QStringList{"b1.txt=" + QString(3000, QLatin1Char('b'))});
     }
 };
 

@@ -1,5 +1,5 @@
 #include "phone/NameCodec.h"
-#include "phone/RepairRecord.h"
+#include "phone/RepairJournal.h"
 #include "support/LocalFiles.h"
 #include "support/ProgramRun.h"
 #include "support/SimulatedPhone.h"
@@ -163,7 +163,7 @@ private slots:
         QFETCH(bool, install);
         QFETCH(bool, restored);
         const bool kill = fault.contains(QLatin1String("late")); // killed while it waits for the phone
-        const QString record = home_.filePath(QStringLiteral("data/Vantrel/Vantrel/repairs.ini"));
+        const QString record = home_.filePath(QStringLiteral("data/Vantrel/Vantrel/repair-journal.json"));
         // What this phone left to repair is no other test's: pseudo-terminal names come again.
         const auto forget = qScopeGuard([&] { QFile::remove(record); });
         SimulatedPhone phone({QStringLiteral("--fault"), fault});
@@ -187,10 +187,10 @@ private slots:
                 (restored ? "its earlier Java menu." : "no Java menu now");
             QVERIFY2(run.status == 1 && run.err.contains(told), qPrintable(run.err));
         }
-        QList<RepairRecord::Repair> repairs = RepairRecord(record).pending();
+        QList<RepairJournal::Entry> repairs = RepairJournal(record).entries();
         // The menu's own partial upload is recorded beside it.
-        repairs.removeIf([](const RepairRecord::Repair& r) {
-            return r.kind == RepairRecord::Kind::DeletePartial && r.name == QLatin1String("selector.utf");
+        repairs.removeIf([](const RepairJournal::Entry& r) {
+            return r.kind == RepairJournal::Kind::DeletePartial && r.name == QLatin1String("selector.utf");
         });
         QCOMPARE(repairs.size(), restored ? 0 : 1);
         if (restored) {
@@ -199,12 +199,22 @@ private slots:
                                                  .entryList(QDir::Files, QDir::Name));
             return;
         }
-        const RepairRecord::Repair& repair = repairs.first();
-        QCOMPARE(repair.kind, RepairRecord::Kind::RestoreFile);
-        QCOMPARE(repair.folder + QLatin1Char('/') + repair.name, QStringLiteral("/java/selector.utf"));
+        const RepairJournal::Entry& repair = repairs.first();
+        QCOMPARE(repair.kind, RepairJournal::Kind::RestoreFile);
+        QCOMPARE(repair.phonePath(), QStringLiteral("/java/selector.utf"));
         // The copy lies in the user's data folder, which outlives the run.
         QVERIFY(repair.copyPath.startsWith(home_.filePath(QStringLiteral("data/"))));
         QCOMPARE(readLocal(repair.copyPath), sampleFile());
+        // The next connection to the same phone, whatever its port, puts the earlier menu back.
+        QVERIFY(phone.restart({}));
+        const ProgramRun next = java(phone, {"list"});
+        QVERIFY2(next.status == 0 &&
+                     next.err.contains(QStringLiteral("put back the earlier /java/selector.utf")),
+                 qPrintable(next.err));
+        QCOMPARE(phone.fileContent(QStringLiteral("java/selector.utf")), sampleFile());
+        QCOMPARE(RepairJournal(record).entries().size(), 0);
+        // The copy is the menu's history: it stays.
+        QVERIFY(QFileInfo::exists(repair.copyPath));
     }
 
     // A menu read only up to an error loses the suites after it: sent only with --force.

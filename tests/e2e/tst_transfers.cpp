@@ -159,37 +159,82 @@ private slots:
         QCOMPARE(fixture.phone.commands().isEmpty(), link || name != QLatin1String("photo.jpg"));
     }
 
-    // What an earlier run on this line recorded is put right at the next
-    // connection, partial files first, and said; another line's is left.
-    void repairsOfAnEarlierRunAreCarriedOut()
+    // What an earlier run left on this phone is put right at the next connection, but only once a
+    // listing shows it is the program's own leftover; what is not is left, its copy kept, and said.
+    void repairsActOnlyOnTheirOwnLeftovers_data()
     {
-        LinkFixture fixture;
-        fixture.phone.putFile(QStringLiteral("ml/part.bin"), "half");
-        fixture.phone.putFile(QStringLiteral("java/selector.utf"), "cut");
-        QVERIFY(fixture.phone.start());
-        const QString copy = writeLocal(fixture.temp.filePath(QStringLiteral("old.utf")), "the old menu");
-        RepairRecord record(fixture.temp.filePath(QStringLiteral("repairs.ini")));
-        const auto add = [&](RepairRecord::Kind kind, const QString& folder, const QString& name) {
-            return record.add({kind, folder, name, copy, 100, {}, {}});
-        };
-        record.setDevice(QStringLiteral("/dev/another"));
-        const QString elsewhere = add(RepairRecord::Kind::DeletePartial, "/ml", "x");
-        record.setDevice(fixture.phone.device());
-        add(RepairRecord::Kind::RestoreFile, QStringLiteral("/java"), QStringLiteral("selector.utf"));
-        add(RepairRecord::Kind::DeletePartial, QStringLiteral("/java"), QStringLiteral("selector.utf"));
-        add(RepairRecord::Kind::DeletePartial, QStringLiteral("/ml"), QStringLiteral("part.bin"));
-        fixture.link->setRepairRecord(&record);
-        QVERIFY(fixture.link->OpenPort(QStringLiteral("COM9"), fixture.phone.device()));
+        QTest::addColumn<int>("phoneSize"); // of ml/f.bin; -1: none
+        QTest::addColumn<bool>("partial");  // an upload left 2048 bytes confirmed, 2048 on their way
+        QTest::addColumn<QString>("copy");  // "kept", "gone" or none
+        QTest::addColumn<QStringList>("phoneOptions");
+        QTest::addColumn<int>("sizeAfter");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("entriesLeft");
+        const QStringList none;
+        QTest::newRow("partial of the size written")
+            << 3000 << true << "" << none << -1 << "T402 T403 /ml/f.bin." << 0;
+        QTest::newRow("partial of another size")
+            << 9000 << true << "" << none << 9000 << "T406 /ml/f.bin." << 0;
+        QTest::newRow("partial, delete refused")
+            << 3000 << true << "" << QStringList{"--fault", "QFDF=error"} << 3000 << "T405 /ml/f.bin." << 1;
+        QTest::newRow("another phone's partial")
+            << 3000 << true << "" << QStringList{"--serial", "999"} << 3000 << "" << 1;
+        QTest::newRow("partial, then the copy")
+            << 3000 << true << "kept" << none << 500 << "T402 T403 /ml/f.bin; T404 /ml/f.bin." << 0;
+        QTest::newRow("copy, name missing")
+            << -1 << false << "kept" << none << 500 << "T402 T404 /ml/f.bin." << 0;
+        QTest::newRow("copy, name holds another file")
+            << 9000 << false << "kept" << none << 9000 << "T406 /ml/f.bin. T407 COPY." << 0;
+        QTest::newRow("copy gone") << -1 << false << "gone" << none << -1 << "T408 /ml/f.bin." << 0;
+    }
 
-        QCOMPARE(fixture.link->CarryOutRepairs(), 3);
-        QVERIFY(!fixture.phone.hasFile(QStringLiteral("ml/part.bin")));
-        QCOMPARE(fixture.phone.fileContent(QStringLiteral("java/selector.utf")), QByteArray("the old menu"));
-        QCOMPARE(fixture.observer.lastStatus(1),
-                 QStringLiteral("T402 T403 /java/selector.utf; T403 /ml/part.bin; T404 /java/selector.utf."));
-        QCOMPARE(record.pending().size(), 1);
-        QCOMPARE(record.pending().first().id, elsewhere);
+    void repairsActOnlyOnTheirOwnLeftovers()
+    {
+        QFETCH(int, phoneSize);
+        QFETCH(bool, partial);
+        QFETCH(QString, copy);
+        QFETCH(QStringList, phoneOptions);
+        QFETCH(int, sizeAfter);
+        QFETCH(QString, status);
+        QFETCH(int, entriesLeft);
+        LinkFixture fixture(phoneOptions);
+        if (phoneSize >= 0)
+            fixture.phone.putFile(QStringLiteral("ml/f.bin"), QByteArray(phoneSize, 'p'));
+        fixture.phone.putFile(QStringLiteral("ml/other"), "x");
+        RepairJournal& journal = fixture.link->journal();
+        RepairJournal::Entry entry;
+        entry.phone = QStringLiteral("serial:351234567890123");
+        entry.folder = QStringLiteral("/ml");
+        entry.name = QStringLiteral("f.bin");
+        entry.sliceOpen = false;
+        if (partial) {
+            entry.confirmed = entry.onTheWay = 2048;
+            QVERIFY(!journal.add(entry).isEmpty());
+        }
+        const QString copyPath = fixture.temp.filePath(QStringLiteral("copy/f.bin"));
+        if (!copy.isEmpty()) {
+            writeLocal(copyPath, QByteArray(500, 'o'));
+            entry.kind = RepairJournal::Kind::RestoreFile;
+            entry.copyPath = copyPath;
+            entry.copySize = 500;
+            entry.copySum = RepairJournal::checksumOf(copyPath);
+            QVERIFY(!journal.add(entry).isEmpty());
+        }
+        if (copy == QLatin1String("gone"))
+            QFile::remove(copyPath);
+        QVERIFY(fixture.connect());
+
+        fixture.link->CarryOutRepairs();
+        QCOMPARE(fixture.phone.hasFile(QStringLiteral("ml/f.bin"))
+                     ? fixture.phone.fileContent(QStringLiteral("ml/f.bin")).size()
+                     : -1,
+                 sizeAfter);
+        QCOMPARE(fixture.link->repairReport(), QString(status).replace(QStringLiteral("COPY"), copyPath));
+        QCOMPARE(journal.entries().size(), entriesLeft);
+        // A copy goes only once it is back on the phone.
+        QCOMPARE(QFileInfo::exists(copyPath), copy == QLatin1String("kept") && sizeAfter != 500);
         // The line is in step again: the next listing is exact.
-        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).entries, QList<PhoneEntry>());
+        QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).entries.size(), sizeAfter >= 0 ? 2 : 1);
     }
 
     // Names that differ only by case, copied onto a disk that ignores case:
@@ -279,6 +324,7 @@ private slots:
         for (const auto& [event, at] : fixture.phone.timeline())
             if (event == QLatin1String("command"))
                 commands << at;
+        commands.removeFirst();       // who the phone is, asked before the first upload
         QCOMPARE(commands.size(), 4); // three slices, a delete
         // The data follows its command, so command to command.
         for (int i = 0; i < 3; ++i)

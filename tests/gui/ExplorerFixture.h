@@ -186,7 +186,7 @@ struct ExplorerFixture
         store->write(QStringLiteral("sysLastFolder"), localFolder());
         window = std::make_unique<ExplorerWindow>(*store, texts);
         window->setWorkingFolder(workingFolder());
-        window->setRepairRecordFile(repairRecordFile());
+        window->setRepairJournalFile(repairJournalFile());
     }
 
     ~ExplorerFixture()
@@ -202,7 +202,8 @@ struct ExplorerFixture
         if (!phone.start())
             return false;
         store->writePortDevice(4, phone.device());
-        RepairRecord(repairRecordFile()).noteLineInStep(phone.device());
+        RepairJournal(repairJournalFile())
+            .setLineMark(phone.device(), {0, 0, QDateTime::currentMSecsSinceEpoch(), 0});
         window->StartUp();
         return true;
     }
@@ -221,7 +222,7 @@ struct ExplorerFixture
         return QTest::qWaitForWindowActive(window.get());
     }
 
-    QString repairRecordFile() const { return folder.filePath(QStringLiteral("repairs.ini")); }
+    QString repairJournalFile() const { return folder.filePath(QStringLiteral("repair-journal.json")); }
 
     QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
     QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }

@@ -184,9 +184,8 @@ private slots:
             WAIT_VERIFY(!fixture.window->isVisible() && !fixture.window->link().isOpen(), 700);
             QCOMPARE(readTree(fixture.localFolder()), QStringList());
             RecordingObserver observer;
-            RepairRecord record(fixture.repairRecordFile());
             PhoneLink next(fixture.texts, observer);
-            next.setRepairRecord(&record);
+            next.journal().setFilePath(fixture.repairJournalFile());
             QVERIFY(next.OpenPort(u"COM4"_s, fixture.phone.device()));
             next.CarryOutRepairs();
             QCOMPARE(next.ListFolder(u"/ml/"_s).entries,
@@ -218,7 +217,7 @@ private slots:
         QVERIFY(!fixture.find<QWidget>(u"fraTransfer"_s)->isVisible());
         QVERIFY(!fixture.phone.hasFile(u"ml/up.bin"_s));
         QCOMPARE(fixture.phone.fileContent(u"ml/big.bin"_s), onPhone);
-        QVERIFY(RepairRecord(fixture.repairRecordFile()).pending().isEmpty());
+        QVERIFY(RepairJournal(fixture.repairJournalFile()).entries().isEmpty());
 
         // At once another folder: the window says what it waits for while the
         // phone finishes the stopped download, then lists the folder.

@@ -5,6 +5,7 @@
 #include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -23,9 +24,19 @@ struct LinkFixture
         timing.DelayTime = 50;
         link->setTiming(timing);
         link->setTempFolder(temp.path() + QLatin1Char('/'));
+        link->journal().setFilePath(journalFile());
     }
 
-    bool connect() { return phone.start() && link->OpenPort(QStringLiteral("COM9"), phone.device()); }
+    // As after a run that left the line in step.
+    bool connect()
+    {
+        if (!phone.start())
+            return false;
+        link->journal().setLineMark(phone.device(), {0, 0, QDateTime::currentMSecsSinceEpoch(), 0});
+        return link->OpenPort(QStringLiteral("COM9"), phone.device());
+    }
+
+    QString journalFile() const { return temp.filePath(QStringLiteral("journal/repair-journal.json")); }
 
     // Files left in the working folder after an operation.
     QStringList leftovers() const { return QDir(temp.path()).entryList(QDir::Files | QDir::Hidden); }

@@ -39,6 +39,13 @@ bool SimulatedPhone::start()
     return !device_.isEmpty();
 }
 
+bool SimulatedPhone::restart(const QStringList& extraArguments)
+{
+    stop();
+    arguments_ = extraArguments;
+    return start();
+}
+
 void SimulatedPhone::stop()
 {
     if (process_.state() == QProcess::NotRunning)

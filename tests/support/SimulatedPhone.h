@@ -14,6 +14,8 @@ public:
     // Starts the simulator; false (with a test failure message) when it did not come up.
     bool start();
     void stop();
+    // The same phone's files served again by a simulator of other options, on a new terminal.
+    bool restart(const QStringList& extraArguments);
 
     QString device() const { return device_; }
     QString root() const { return folder_.path() + QStringLiteral("/phone"); }

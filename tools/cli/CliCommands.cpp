@@ -2,12 +2,13 @@
 
 #include "FolderCommands.h"
 #include "phone/DisplayName.h"
+#include "phone/KeptCopy.h"
 #include "phone/LocalNames.h"
 #include "phone/PhoneLink.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
+#include <QHash>
 #include <QTextStream>
 
 #include <cstdio>
@@ -62,6 +63,15 @@ int forEachPhoneFile(PhoneLink& link, const QStringList& files,
 bool takeNoClobber(QStringList& arguments)
 {
     return arguments.removeAll(QStringLiteral("--no-clobber")) > 0;
+}
+
+std::optional<qint64> sizeListed(const ListingResult& listing, const QString& name)
+{
+    for (const PhoneEntry& entry : listing.entries) {
+        if (!entry.isFolder && entry.name == name)
+            return entry.size;
+    }
+    return std::nullopt;
 }
 
 void sayKept(const PhoneLink& link, const QString& name)
@@ -155,15 +165,24 @@ int runGet(PhoneLink& link, const QStringList& givenArguments)
     const QString localFolder = QDir(destination).absolutePath();
     // Two files of one name from two folders both stay.
     LocalNames names(foldsCase(localFolder));
+    // Each folder's listing gives the size an answer must announce: an earlier
+    // run's late answer is then never taken for this file.
+    QHash<QString, ListingResult> listings;
     return forEachPhoneFile(link, files, [&](const QString& folder, const QString& name) {
         const QString localName = names.take(localFolder, name);
         if (noClobber && QFileInfo::exists(QDir(localFolder).filePath(localName))) {
             sayKept(link, localName);
             return Outcome::Done;
         }
+        if (!listings.contains(folder))
+            listings.insert(folder, link.ListFolder(folder));
+        const ListingResult& listing = listings[folder];
+        if (listing.outcome != Outcome::Done)
+            return listing.outcome;
+        const std::optional<qint64> listedSize = sizeListed(listing, name);
         // The phone takes a file's folder without its closing "/"; the root as "".
-        const Outcome outcome =
-            link.ReadFile(folder.chopped(1), name, localFolder, localName == name ? QString() : localName);
+        const Outcome outcome = link.ReadFile(folder.chopped(1), name, localFolder,
+                                              localName == name ? QString() : localName, listedSize);
         if (outcome == Outcome::Done && localName != name)
             QTextStream(stderr) << "name taken, kept as " << link.shownName(localName) << ": "
                                 << link.shownName(folder + name) << Qt::endl;
@@ -180,22 +199,19 @@ int runPut(PhoneLink& link, const QStringList& givenArguments)
         return ExitUsage;
     }
     QString phoneFolder = normalisedPhoneFolder(arguments.last());
-    // Which names the phone folder holds; without knowing, nothing is sent.
-    QSet<QString> onPhone;
-    if (noClobber) {
-        const ListingResult listing = link.ListFolder(phoneFolder);
-        if (listing.outcome != Outcome::Done)
-            return statusFor(listing.outcome);
-        for (const PhoneEntry& entry : listing.entries)
-            onPhone.insert(entry.name);
-    }
+    // Which names the phone folder holds: a file replaced is kept until the new
+    // one is whole. Without knowing, nothing is sent.
+    const ListingResult listing = link.ListFolder(phoneFolder);
+    if (listing.outcome != Outcome::Done)
+        return statusFor(listing.outcome);
     phoneFolder.chop(1);
     int status = ExitSuccess;
     for (const QString& path : arguments.mid(0, arguments.size() - 1)) {
         if (link.stopRequested())
             break;
         const QFileInfo info(path);
-        if (onPhone.contains(info.fileName())) {
+        const bool replacing = sizeListed(listing, info.fileName()).has_value();
+        if (replacing && noClobber) {
             sayKept(link, info.fileName());
             continue;
         }
@@ -204,7 +220,7 @@ int runPut(PhoneLink& link, const QStringList& givenArguments)
         item.PhoneFolder = phoneFolder;
         item.FileName = info.fileName();
         item.FileSize = info.size();
-        status = combined(status, link.SendFile(item));
+        status = combined(status, replacing ? SendReplacing(link, item) : link.SendFile(item));
     }
     return status;
 }

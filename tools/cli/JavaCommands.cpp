@@ -7,7 +7,6 @@
 #include "java/Packages.h"
 #include "java/SelectorFile.h"
 #include "phone/PhoneLink.h"
-#include "phone/RepairRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -157,8 +156,7 @@ void printMenu(const SelectorModel& model)
 class JavaSession
 {
 public:
-    JavaSession(PhoneLink& link, const JavaRequest& request, RepairRecord& repairs)
-        : link_(link), request_(request), repairs_(repairs)
+    JavaSession(PhoneLink& link, const JavaRequest& request) : link_(link), request_(request)
     {}
 
     int run()
@@ -250,7 +248,7 @@ private:
     int send()
     {
         const SendReport report = SendToPhone(link_, model_, working_.path(), menu_, !readOk_, request_.force,
-                                              menuCopiesFolder(), repairs_);
+                                              menuCopiesFolder());
         say(sendingText(link_, report));
         return report.text == 0 ? ExitSuccess : ExitPhoneFailed;
     }
@@ -282,7 +280,6 @@ private:
 
     PhoneLink& link_;
     const JavaRequest& request_;
-    RepairRecord& repairs_;
     QTemporaryDir working_;
     PhoneMenu menu_;
     SelectorModel model_;
@@ -297,6 +294,5 @@ int runJava(PhoneLink& link, const QStringList& arguments)
     const int parsed = parseRequest(arguments, request);
     if (parsed != ExitSuccess)
         return parsed;
-    RepairRecord repairs;
-    return JavaSession(link, request, repairs).run();
+    return JavaSession(link, request).run();
 }

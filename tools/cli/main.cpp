@@ -3,11 +3,11 @@
 #include "CliCommands.h"
 #include "FolderCommands.h"
 #include "JavaCommands.h"
+#include "RepairCommands.h"
 #include "phone/DisplayName.h"
 #include "phone/LineLogFormat.h"
 #include "phone/PhoneLink.h"
 #include "phone/PhoneObserver.h"
-#include "phone/RepairRecord.h"
 #include "phone/TransferMeter.h"
 #include "platform/Folders.h"
 #include "platform/ScratchFolder.h"
@@ -50,6 +50,9 @@ const char* const kUsage =
     "                                  Both replace files of the same name unless\n"
     "                                  --no-clobber skips them.\n"
     "  rm PHONEFILE...                 delete phone files\n"
+    "  repairs [--forget ID]           list what is still to be put right on a phone\n"
+    "                                  after a run that ended early, or forget one\n"
+    "                                  entry (a saved copy stays where it is)\n"
     "\n"
     "Options not given come from Vantrel's settings. --port takes a device path\n"
     "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
@@ -255,7 +258,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("ls"), runList},       {QStringLiteral("battery"), runBattery},
         {QStringLiteral("get"), runGet},       {QStringLiteral("put"), runPut},
         {QStringLiteral("rm"), runRemove},     {QStringLiteral("java"), runJava},
-        {QStringLiteral("backup"), runBackup},
+        {QStringLiteral("backup"), runBackup},   {QStringLiteral("repairs"), nullptr},
     };
     const auto command = commands.find(options.command);
     if (command == commands.end()) {
@@ -322,8 +325,9 @@ int main(int argc, char* argv[])
     Folders::removeAbandonedScratchFolders();
     const Folders::ScratchFolder reception;
     link.setTempFolder(reception.path() + QLatin1Char('/'));
-    RepairRecord repairs;
-    link.setRepairRecord(&repairs);
+    // The journal is read without the phone.
+    if (options.command == QLatin1String("repairs"))
+        return runRepairs(link, options.arguments);
     if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
     link.CarryOutRepairs();
@@ -332,9 +336,10 @@ int main(int argc, char* argv[])
         // Nothing waits for the phone: the next run brings the line back in step.
         QTextStream(stderr) << texts.GetString(141) << Qt::endl;
         QStringList left;
-        for (const RepairRecord::Repair& repair : repairs.pending(device))
-            left << (isatty(fileno(stderr)) ? quotedForTerminal : escapedForPipe)(repair.folder + QLatin1Char('/') +
-                                                                          repair.name);
+        for (const RepairJournal::Entry& entry : link.journal().entries()) {
+            if (link.identity().answered && entry.phone == link.identity().key())
+                left << link.shownName(entry.phonePath());
+        }
         if (!left.isEmpty())
             QTextStream(stderr) << texts.GetString(405) << ' ' << left.join(QStringLiteral(", ")) << Qt::endl;
         link.ClosePort();

@@ -21,7 +21,7 @@ std::vector<std::string> splitAt(const std::string& text, char separator)
 // A fault for any other command would never be taken.
 bool isFaultableCommand(const std::string& command)
 {
-    for (const char* known : {"QFSL", "QFRF", "QFWF", "QFDF", "CBC", "AT"}) {
+    for (const char* known : {"QFSL", "QFRF", "QFWF", "QFDF", "CBC", "CGSN", "CGMM", "CGMR", "AT"}) {
         if (command == known)
             return true;
     }

@@ -222,6 +222,9 @@ void PhoneSimulator::handleCommand(const std::string& line)
         reply = deleteAnswer(arguments, fault);
     else if (kind == "CBC")
         reply = kCrLf + "+CBC: " + options_.battery + kCrLf + kOk;
+    else if (kind == "CGSN" || kind == "CGMM" || kind == "CGMR")
+        reply = kCrLf + (kind == "CGSN" ? options_.serial : kind == "CGMM" ? options_.model : options_.firmware) +
+                kCrLf + kOk;
     else
         reply = kError;
     answer(reply, fault);

@@ -16,6 +16,10 @@ struct SimulatorOptions
     long chunkPause = 0; // milliseconds between the pieces
     bool echo = false;
     std::string battery = "0,85";
+    // What the phone says of itself (AT+CGSN, AT+CGMM, AT+CGMR).
+    std::string serial = "351234567890123";
+    std::string model = "ST60";
+    std::string firmware = "21";
     std::FILE* log = nullptr;
     std::FILE* timeline = nullptr; // when each command came and each answer went out
     long ringEvery = 0;            // milliseconds between unsolicited RINGs (0: none)

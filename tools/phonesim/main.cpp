@@ -45,6 +45,9 @@ void printHelp()
                 "  --chunk-pause MS    pause between those pieces\n"
                 "  --echo              echo every command line, as a phone with ATE1 does\n"
                 "  --battery TEXT      the +CBC answer's fields (default \"0,85\")\n"
+                "  --serial TEXT       the serial number AT+CGSN gives (default 351234567890123)\n"
+                "  --model TEXT        the model AT+CGMM gives (default ST60)\n"
+                "  --firmware TEXT     the firmware AT+CGMR gives (default 21)\n"
                 "  --log FILE          append every command line received to FILE\n"
                 "  --timeline FILE     append \"<ms> command\" when a command came and\n"
                 "                      \"<ms> answer\" when its answer (or the answer's last\n"
@@ -53,7 +56,7 @@ void printHelp()
                 "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
                 "  --help              show this text\n"
                 "\n"
-                "CMD is QFSL, QFRF, QFWF, QFDF, CBC or AT. KIND is one of:\n"
+                "CMD is QFSL, QFRF, QFWF, QFDF, CBC, CGSN, CGMM, CGMR or AT. KIND is one of:\n"
                 "  error               answer ERROR (QFWF: after taking the data)\n"
                 "  refuse              QFWF only: ERROR instead of the \"> \" prompt\n"
                 "  silent              never answer (QFWF: never prompt)\n"
@@ -112,6 +115,12 @@ int main(int argc, char* argv[])
             ok = number(options.chunkPause);
         } else if (option == "--battery") {
             options.battery = argv[++i];
+        } else if (option == "--serial") {
+            options.serial = argv[++i];
+        } else if (option == "--model") {
+            options.model = argv[++i];
+        } else if (option == "--firmware") {
+            options.firmware = argv[++i];
         } else if (option == "--log") {
             options.log = std::fopen(argv[++i], "a");
             ok = options.log != nullptr;

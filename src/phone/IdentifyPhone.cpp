@@ -1,0 +1,79 @@
+#include "ExchangeScope.h"
+#include "PhoneTexts.h"
+#include "UnsolicitedCodes.h"
+
+namespace {
+
+// A phone answers these at once; a phone that does not is not there.
+constexpr int kIdentityBoundMillis = 1000;
+constexpr qsizetype kLongestIdentityText = 64;
+
+// The answer's one line of information: not the echoed command, not the result code.
+QString informationLine(const QByteArray& answer, const QByteArray& command)
+{
+    for (QByteArray line : answer.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line == "OK" || line == command || isUnsolicitedCode(line))
+            continue;
+        QString text;
+        // Printable ASCII only: the text lands in file names' neighbours and on screens.
+        for (const char c : line.left(kLongestIdentityText)) {
+            if (c >= 0x20 && c < 0x7f)
+                text += QLatin1Char(c);
+        }
+        return text.trimmed();
+    }
+    return {};
+}
+
+// A line of its own reading OK or ERROR: a model name may well hold "OK".
+bool finalResultArrived(const QByteArray& answer)
+{
+    const QByteArrayList lines = answer.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // The last piece may be the start of a longer line.
+        const bool ended = i + 1 < lines.size() || lines.at(i).endsWith('\r');
+        const QByteArray trimmed = lines.at(i).trimmed();
+        if (ended && (trimmed == "OK" || trimmed == "ERROR"))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+PhoneLink::WaitEnd PhoneLink::askIdentity(const QByteArray& command, QString& text)
+{
+    WaitEnd end = startExchange(QString::fromLatin1(command), kIdentityBoundMillis);
+    if (end == WaitEnd::Satisfied)
+        end = waitUntil([this] { return finalResultArrived(ReceiveBuffer); });
+    if (end != WaitEnd::Satisfied)
+        return end;
+    answerEnded();
+    text = informationLine(ReceiveBuffer, command);
+    if (text == QLatin1String("ERROR"))
+        text.clear();
+    return end;
+}
+
+bool PhoneLink::IdentifyPhone()
+{
+    if (identity_.answered)
+        return true;
+    ExchangeScope scope(*this);
+    if (!scope.admitted())
+        return false;
+    PhoneIdentity identity;
+    identity.device = device_;
+    WaitEnd end = askIdentity("AT+CGSN", identity.serial);
+    // Without a serial number the model and the port name the phone: one more question.
+    if (end == WaitEnd::Satisfied && identity.serial.isEmpty())
+        end = askIdentity("AT+CGMM", identity.model);
+    if (end == WaitEnd::TimedOut)
+        setStatus(1, text(PhoneTexts::PhoneSilent) + QLatin1Char(' ') + portLabel_ + QLatin1Char('.'));
+    if (end != WaitEnd::Satisfied)
+        return false;
+    identity.answered = true;
+    identity_ = identity;
+    return true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// Which phone hangs on the line: what it says of itself (AT+CGSN, else
+// AT+CGMM). Repairs are kept per phone, so another phone on the same port
+// never gets this one's files.
+struct PhoneIdentity
+{
+    bool answered = false; // false: the phone was not asked yet, or did not answer
+    QString serial;        // empty: the phone refused to tell
+    QString model;         // asked only when there is no serial number
+    QString device;
+
+    // The serial number where the phone gives one; else its model on its port.
+    QString key() const
+    {
+        if (!serial.isEmpty())
+            return QStringLiteral("serial:") + serial;
+        return QStringLiteral("model:") + modelOrPhone() + QLatin1Char('@') + device;
+    }
+    // How the user knows it: "ST60 …7890" or "ST60 on /dev/ttyUSB0".
+    QString shown() const
+    {
+        if (!serial.isEmpty())
+            return modelOrPhone() + QStringLiteral(" \u2026") + serial.right(4);
+        return modelOrPhone() + QStringLiteral(" @ ") + device;
+    }
+    QString modelOrPhone() const { return model.isEmpty() ? QStringLiteral("phone") : model; }
+};
