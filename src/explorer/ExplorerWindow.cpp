@@ -339,6 +339,7 @@ void ExplorerWindow::ApplyLanguage()
     auto text = [this](int number) { return texts_.GetString(number); };
     mnuFile_->setTitle(text(1));
     mnuFileExit_->setText(text(2));
+    mnuFileRepairs_->setText(text(414));
     mnuHelp_->setTitle(text(3));
     mnuHelpAbout_->setText(text(4));
     mnuFDownload_->setText(text(5));

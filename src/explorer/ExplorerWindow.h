@@ -81,6 +81,8 @@ public:
     void ExitCommand();
     // View > Line log: shows the line's traffic while its window is open.
     void LineLogCommand();
+    // What the repair journal still holds, from the File menu.
+    void RepairsCommand();
 
     // State others read.
     PhoneLink& link() const { return *link_; }
@@ -245,6 +247,7 @@ private:
 
     QMenu* mnuFile_ = nullptr;
     QAction* mnuFileExit_ = nullptr;
+    QAction* mnuFileRepairs_ = nullptr;
     QMenu* mnuView_ = nullptr;
     QAction* mnuViewLineLog_ = nullptr;
     QPointer<LineLogWindow> lineLog_;

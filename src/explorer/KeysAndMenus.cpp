@@ -67,6 +67,10 @@ void ExplorerWindow::buildKeysAndMenus()
     mnuFile_->insertSeparator(mnuFileExit_);
     // Settings and Java live on the toolbar, which the keyboard does not reach.
     mnuFile_->insertActions(mnuFileExit_, {mainButtons_[5], mainButtons_[6]});
+    mnuFileRepairs_ = new QAction(QString(), this);
+    mnuFileRepairs_->setObjectName(QStringLiteral("mnuFileRepairs"));
+    connect(mnuFileRepairs_, &QAction::triggered, this, &ExplorerWindow::RepairsCommand);
+    mnuFile_->insertAction(mnuFileExit_, mnuFileRepairs_);
     mnuFile_->insertSeparator(mnuFileExit_);
 
     mnuView_ = new QMenu(this);

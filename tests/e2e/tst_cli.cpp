@@ -480,6 +480,16 @@ private slots:
         const bool otherPhone = !nextPhone.isEmpty();
         QCOMPARE(phone.fileContent(u"ml/f.bin"_s), otherPhone || !replacedBy.isEmpty() ? before : old);
         QCOMPARE(RepairJournal(journalPath()).entries().size(), otherPhone ? 2 : 0);
+        if (otherPhone) {
+            // The first phone's entries wait for it; the user may list and forget them.
+            const QStringList listed = cli({u"repairs"_s}).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(listed.size(), 2);
+            QVERIFY(listed.at(0).contains(u"\tput-back\t/ml/f.bin\t"_s) &&
+                    listed.at(1).contains(u"\tdelete-partial\t"_s));
+            QCOMPARE(cli({u"repairs"_s, u"--forget"_s, listed.at(0).section(QLatin1Char('\t'), 0, 0)}).status,
+                     0);
+            QCOMPARE(RepairJournal(journalPath()).entries().size(), 1);
+        }
         // The copy goes once it is back on the phone; otherwise it stays.
         QCOMPARE(QDir(config_.filePath(u"data/Vantrel/Vantrel/replaced"_s))
                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot)

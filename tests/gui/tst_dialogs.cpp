@@ -1,6 +1,8 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/FolderChooser.h"
+#include "dialogs/RepairsDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "phone/RepairJournal.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 #include "support/LocalFiles.h"
@@ -159,6 +161,34 @@ private slots:
         QCOMPARE(clickAndRead(1, QStyle::SE_ItemViewItemText), QStringList());
         QCOMPARE(clickAndRead(0, QStyle::SE_ItemViewItemCheckIndicator), QStringList{"a.png"});
         QCOMPARE(clickAndRead(1, QStyle::SE_ItemViewItemText), (QStringList{"a.png", "b.txt"}));
+    }
+
+    // The journal's entries as the user sees them; Forget drops the one clicked, and only that one.
+    void repairsDialogForgetsTheChosenEntry()
+    {
+        RepairJournal journal(folder_.filePath(u"journal/repair-journal.json"_s));
+        RepairJournal::Entry entry;
+        entry.phone = u"serial:1"_s;
+        entry.phoneShown = u"ST60 \u20261234"_s;
+        entry.folder = u"/ml"_s;
+        entry.name = u"a.bin"_s;
+        const QString first = journal.add(entry);
+        entry.kind = RepairJournal::Kind::RestoreFile;
+        entry.name = u"b\nfake.bin"_s;
+        QVERIFY(!first.isEmpty() && !journal.add(entry).isEmpty());
+        RepairsDialog dialog(journal, texts_);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* list = child<QTreeWidget>(dialog, "tvRepairs");
+        QCOMPARE(list->topLevelItemCount(), 2);
+        // A name from the phone never carries a control character onto the screen.
+        QCOMPARE(list->topLevelItem(1)->text(2).contains(QLatin1Char('\n')), false);
+        const QRect row = list->visualItemRect(list->topLevelItem(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseClick(child<QPushButton>(dialog, "cmdForget"), Qt::LeftButton);
+        QCOMPARE(journal.entries().size(), 1);
+        QCOMPARE(journal.entries().first().id, first);
+        QCOMPARE(list->topLevelItemCount(), 1);
     }
 };
 
