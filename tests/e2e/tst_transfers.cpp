@@ -167,25 +167,34 @@ private slots:
         QTest::addColumn<bool>("partial");  // an upload left 2048 bytes confirmed, 2048 on their way
         QTest::addColumn<QString>("copy");  // "kept", "gone" or none
         QTest::addColumn<QStringList>("phoneOptions");
+        QTest::addColumn<int>("age"); // connections that tried it, or days its phone was away (negative)
         QTest::addColumn<int>("sizeAfter");
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("entriesLeft");
         const QStringList none;
         QTest::newRow("partial of the size written")
-            << 3000 << true << "" << none << -1 << "T402 T403 /ml/f.bin." << 0;
+            << 3000 << true << "" << none << 0 << -1 << "T402 T403 /ml/f.bin." << 0;
         QTest::newRow("partial of another size")
-            << 9000 << true << "" << none << 9000 << "T406 /ml/f.bin." << 0;
-        QTest::newRow("partial, delete refused")
-            << 3000 << true << "" << QStringList{"--fault", "QFDF=error"} << 3000 << "T405 /ml/f.bin." << 1;
+            << 9000 << true << "" << none << 0 << 9000 << "T406 /ml/f.bin." << 0;
+        QTest::newRow("partial, delete refused") << 3000 << true << "" << QStringList{"--fault", "QFDF=error"}
+                                                 << 0 << 3000 << "T405 /ml/f.bin." << 1;
         QTest::newRow("another phone's partial")
-            << 3000 << true << "" << QStringList{"--serial", "999"} << 3000 << "" << 1;
+            << 3000 << true << "" << QStringList{"--serial", "999"} << 0 << 3000 << "" << 1;
         QTest::newRow("partial, then the copy")
-            << 3000 << true << "kept" << none << 500 << "T402 T403 /ml/f.bin; T404 /ml/f.bin." << 0;
+            << 3000 << true << "kept" << none << 0 << 500 << "T402 T403 /ml/f.bin; T404 /ml/f.bin." << 0;
         QTest::newRow("copy, name missing")
-            << -1 << false << "kept" << none << 500 << "T402 T404 /ml/f.bin." << 0;
+            << -1 << false << "kept" << none << 0 << 500 << "T402 T404 /ml/f.bin." << 0;
         QTest::newRow("copy, name holds another file")
-            << 9000 << false << "kept" << none << 9000 << "T406 /ml/f.bin. T407 COPY." << 0;
-        QTest::newRow("copy gone") << -1 << false << "gone" << none << -1 << "T408 /ml/f.bin." << 0;
+            << 9000 << false << "kept" << none << 0 << 9000 << "T406 /ml/f.bin. T407 COPY." << 0;
+        QTest::newRow("refused at the tenth connection")
+            << 3000 << true << "" << QStringList{"--fault", "QFDF=error"} << 9 << 3000 << "T409 /ml/f.bin."
+            << 0;
+        QTest::newRow("another phone away 31 days")
+            << 3000 << true << "" << QStringList{"--serial", "999"} << -31 << 3000 << "T410 /ml/f.bin." << 0;
+        QTest::newRow("a phone without a serial number")
+            << 3000 << true << "" << QStringList{"--fault", "CGSN=error"} << 0 << -1 << "T402 T403 /ml/f.bin."
+            << 0;
+        QTest::newRow("copy gone") << -1 << false << "gone" << none << 0 << -1 << "T408 /ml/f.bin." << 0;
     }
 
     void repairsActOnlyOnTheirOwnLeftovers()
@@ -194,6 +203,7 @@ private slots:
         QFETCH(bool, partial);
         QFETCH(QString, copy);
         QFETCH(QStringList, phoneOptions);
+        QFETCH(int, age);
         QFETCH(int, sizeAfter);
         QFETCH(QString, status);
         QFETCH(int, entriesLeft);
@@ -201,9 +211,14 @@ private slots:
         if (phoneSize >= 0)
             fixture.phone.putFile(QStringLiteral("ml/f.bin"), QByteArray(phoneSize, 'p'));
         fixture.phone.putFile(QStringLiteral("ml/other"), "x");
+        QVERIFY(fixture.phone.start());
         RepairJournal& journal = fixture.link->journal();
         RepairJournal::Entry entry;
-        entry.phone = QStringLiteral("serial:351234567890123");
+        // A phone that keeps its serial number to itself is known by its model on its port.
+        entry.phone = phoneOptions.contains(QStringLiteral("CGSN=error"))
+                          ? QStringLiteral("model:ST60@") + fixture.phone.device()
+                          : QStringLiteral("serial:351234567890123");
+        entry.tries = qMax(age, 0);
         entry.folder = QStringLiteral("/ml");
         entry.name = QStringLiteral("f.bin");
         entry.sliceOpen = false;
@@ -222,7 +237,11 @@ private slots:
         }
         if (copy == QLatin1String("gone"))
             QFile::remove(copyPath);
-        QVERIFY(fixture.connect());
+        for (RepairJournal::Entry added : journal.entries()) {
+            added.lastSeenAt += qMin(age, 0) * 24LL * 60 * 60 * 1000;
+            journal.update(added);
+        }
+        QVERIFY(fixture.open());
 
         fixture.link->CarryOutRepairs();
         QCOMPARE(fixture.phone.hasFile(QStringLiteral("ml/f.bin"))

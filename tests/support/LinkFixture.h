@@ -28,10 +28,9 @@ struct LinkFixture
     }
 
     // As after a run that left the line in step.
-    bool connect()
+    bool connect() { return phone.start() && open(); }
+    bool open()
     {
-        if (!phone.start())
-            return false;
         link->journal().setLineMark(phone.device(), {0, 0, QDateTime::currentMSecsSinceEpoch(), 0});
         return link->OpenPort(QStringLiteral("COM9"), phone.device());
     }
