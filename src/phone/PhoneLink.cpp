@@ -390,6 +390,7 @@ PhoneLink::WaitEnd PhoneLink::settleLine()
 {
     if (settleQuiet_ <= 0 || !port_.isOpen()) {
         settleQuiet_ = 0;
+        pauseAfterSettle_ = true;
         return WaitEnd::Satisfied;
     }
     // Whatever comes now belongs to no command of ours and is dropped.
