@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
 #include "phone/RepairRecord.h"
@@ -46,8 +45,8 @@ public:
     ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidget* parent = nullptr);
     ~ExplorerWindow() override;
 
-    // Where downloads are received; the platform's place unless set (tests).
-    void setWorkingFolder(const QString& folder) { workingFolderOverride_ = folder; }
+    // Where the window makes its own working folder; the user's cache folder unless set (tests).
+    void setCacheFolder(const QString& folder) { cacheFolderOverride_ = folder; }
     // Where repairs that must outlive a run are kept (tests keep their own).
     void setRepairRecordFile(const QString& path) { repairs_ = RepairRecord(path); }
     // The whole start-up; safe to repeat on a filled window.
@@ -132,6 +131,8 @@ private:
     void buildCentre();
 
     void loadSettingsStep();
+    void prepareWorkingFolder();
+    void removeWorkingFolder();
     bool loadLanguageStep();
     bool openPortStep();
     // The device the stored port number opens.
@@ -244,9 +245,11 @@ private:
     RepairRecord repairs_;
     std::unique_ptr<PhoneLink> link_;
     Settings settings_;
+    // The window's own working folder, from its first start-up to its end: no
+    // other window and no later start-up empties it.
+    std::unique_ptr<Folders::ScratchFolder> workingFolder_;
     QString tempFolder_;
-    QString workingFolderOverride_;
-    Folders::FolderClaim workingFolderClaim_;
+    QString cacheFolderOverride_;
     QString languageWarningShown_;
 
     QMenu* mnuFile_ = nullptr;

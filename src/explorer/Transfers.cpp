@@ -47,6 +47,7 @@ void ExplorerWindow::ExitCommand()
     // otherwise it closes the window, which asks and tidies up.
     if (!transferStatus_->isRunning() && !link_->isDraining()) {
         saveWindowState();
+        removeWorkingFolder();
         std::exit(0);
     }
     close();

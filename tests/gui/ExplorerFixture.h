@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/SettingsDialog.h"
 #include "explorer/ExplorerWindow.h"
 #include "phone/PhoneLink.h"
 #include "platform/OpenWith.h"
@@ -185,7 +186,7 @@ struct ExplorerFixture
         store->write(QStringLiteral("sieTimeOut"), QStringLiteral("3000"));
         store->write(QStringLiteral("sysLastFolder"), localFolder());
         window = std::make_unique<ExplorerWindow>(*store, texts);
-        window->setWorkingFolder(workingFolder());
+        window->setCacheFolder(cacheFolder());
         window->setRepairRecordFile(repairRecordFile());
     }
 
@@ -224,7 +225,8 @@ struct ExplorerFixture
     QString repairRecordFile() const { return folder.filePath(QStringLiteral("repairs.ini")); }
 
     QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
-    QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }
+    // Where the windows of a test make their working folders.
+    QString cacheFolder() const { return folder.filePath(QStringLiteral("cache")); }
     QString local(const QString& name) const { return localFolder() + QLatin1Char('/') + name; }
     QString panel() const { return window->panelText(1); }
 
@@ -304,6 +306,14 @@ struct ExplorerFixture
                                      : QString();
     }
     QString text(int number) const { return texts.GetString(number); }
+    // Settings, then OK with nothing changed.
+    void confirmSettings() const
+    {
+        onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+        });
+        press(u"tlbMain_Settings"_s);
+    }
 
     UnexpectedBoxGuard guard;
     QTemporaryDir folder;
