@@ -201,9 +201,11 @@ private:
     void beginTransferOf(int fileNumber, int fileCount);
     void endTransfers();
     void noteStop(Outcome outcome);
+    void noteStopTooLate(const QString& name);
     void sayStopped();
     bool quitDespiteTransfer();
     bool refuseWhileBusy() const;
+    QString javaFolder() const;
     bool askToSendJava(bool& deleteRemovedFiles);
     void sendJavaQueue(bool deleteRemovedFiles);
     FolderCopyOptions folderDownloadOptions();

@@ -21,5 +21,6 @@ enum : int
     AlsoDeleteFiles = 423,
     EditsKept = 424,
     SuiteFilesLeft = 425,
+    SuiteFilesMissing = 534,
 };
 }

@@ -25,6 +25,8 @@ struct JavaEdits
     SelectorModel model;
     PhoneMenu menu;
     bool readHadError = false;
+    // The files installations left in the manager's folder for the phone.
+    QStringList stagedFiles;
 };
 
 // The Java suite manager: shows the phone's Java menu as a tree and binds the
@@ -69,6 +71,7 @@ private:
     void buildToolbar();
     void buildTree();
     void deleteLeftoverSuiteFiles();
+    void noteStagedFiles(int slot);
     void setButtons(std::initializer_list<Button> on);
     void followSelection(const QTreeWidgetItem* node);
     QString selectedKey() const;
@@ -91,6 +94,7 @@ private:
     SelectorModel model_;
     PhoneMenu menu_;
     bool readHadError_ = false;
+    QStringList stagedFiles_;
 
     QToolBar* tlbJava_ = nullptr;
     QList<QAction*> buttons_;
