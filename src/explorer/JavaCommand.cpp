@@ -65,6 +65,7 @@ void ExplorerWindow::JavaCommand()
     {
         JavaWindow frmJava(*link_, texts_, javaFolder(), UploadList, *javaEdits_, localPane_->currentFolder(),
                            this);
+        connect(&frmJava, &JavaWindow::said, this, [this](const QString& text) { statusText(1, text); });
         frmJava.exec();
     }
     if (closing_ || !isJavaQueue(UploadList))

@@ -245,6 +245,16 @@ void JavaWindow::OpenSelector(const QString& path)
     if (readHadError_)
         showFailure(JavaTexts::ReadFailed);
     BuildTree();
+    sayWhatWasRead();
+}
+
+// Said instead of the download's own "finished": the menu and what it lists.
+void JavaWindow::sayWhatWasRead()
+{
+    const auto suites = std::count_if(model_.JavaSuites.begin() + 1, model_.JavaSuites.end(),
+                                      [this](const JavaSuite& suite) { return model_.isListed(suite); });
+    emit said(texts_.GetString(JavaTexts::MenuRead) + QLatin1Char(' ') + QString::number(suites) +
+              QLatin1Char('.'));
 }
 
 void JavaWindow::BuildTree()
@@ -318,7 +328,7 @@ void JavaWindow::InstallPackage()
     if (folder == 0)
         return;
 
-    QFileDialog cdgMain(this, QString(), packageFolder_,
+    QFileDialog cdgMain(this, texts_.GetString(JavaTexts::ChoosePackage), packageFolder_,
                         texts_.GetString(kPackageFilter) + QStringLiteral(" (*.vnj)"));
     cdgMain.setObjectName(QStringLiteral("cdgMain"));
     cdgMain.setFileMode(QFileDialog::ExistingFile);

@@ -54,6 +54,11 @@ public:
     // Closing ends a download in progress first.
     void reject() override;
 
+signals:
+    // What the manager did, for the main window's status bar.
+    void said(const QString& text);
+
+public:
     // The phone's menu as downloaded last, for the copy kept before it is replaced.
     const PhoneMenu& phoneMenu() const { return menu_; }
     QString SelectorPath;
@@ -72,6 +77,7 @@ private:
     void buildTree();
     void deleteLeftoverSuiteFiles();
     void noteStagedFiles(int slot);
+    void sayWhatWasRead();
     void setButtons(std::initializer_list<Button> on);
     void followSelection(const QTreeWidgetItem* node);
     QString selectedKey() const;

@@ -130,10 +130,12 @@ inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr
 
 // Picks `names` in the next file dialog's folder as a user does, Ctrl held, and clicks Open; a
 // dialog that refuses the choice is given up after 10 s rather than hang the test. (Names typed
-// into it were refused now and then under load.)
-inline void chooseInFileDialog(const QStringList& names)
+// into it were refused now and then under load.) Keeps the dialog's title in `title`.
+inline void chooseInFileDialog(const QStringList& names, QString* title = nullptr)
 {
-    onNextModal<QFileDialog>([names](QFileDialog* dialog) {
+    onNextModal<QFileDialog>([names, title](QFileDialog* dialog) {
+        if (title)
+            *title = dialog->windowTitle();
         QTimer::singleShot(10000, dialog, &QDialog::reject);
         auto* view = dialog->findChild<QListView*>(u"listView"_s);
         auto* files = qobject_cast<QFileSystemModel*>(view->model());

@@ -88,16 +88,17 @@ bool readMenu(QWidget* window)
 }
 
 // Installs the sample package with the node `chosen` selected, choosing it in
-// the package dialog as a user does: its name typed, Open clicked.
-bool installHello(QWidget* window, const QString& localFolder, const QString& chosen)
+// the package dialog (titled `title`) as a user does: its row clicked, Open clicked.
+bool installHello(QWidget* window, const QString& localFolder, const QString& chosen, const QString& title)
 {
     QFile::copy(VANTREL_SOURCE_DIR "/samples/hello-java.vnj", localFolder + "/hello-java.vnj");
     const qsizetype before = shownSuites(window).size();
     if (!clickNode(window, chosen))
         return false;
-    chooseInFileDialog({u"hello-java.vnj"_s});
+    QString shownTitle;
+    chooseInFileDialog({u"hello-java.vnj"_s}, &shownTitle);
     clickButton(window, "tlbJava_Install");
-    return shownSuites(window).size() > before;
+    return shownTitle == title && shownSuites(window).size() > before;
 }
 
 // Runs the Java command, driving the manager it opens; the manager is closed
@@ -149,6 +150,7 @@ private slots:
             QCOMPARE(enabledButtons(window), u"1----"_s);
             QVERIFY(readMenu(window));
             QCOMPARE(shownSuites(window), (QStringList{"Games/Snake", "Tools/Calculator"}));
+            QCOMPARE(fixture.window->panelText(1), fixture.text(531) + u" 2."_s);
             const QTreeWidgetItem* snake =
                 javaTree(window)->findItems(u"Snake"_s, Qt::MatchRecursive).value(0);
             QStringList details;
@@ -163,8 +165,8 @@ private slots:
             QVERIFY(window->isEnabled());
 
             // Into the folder chosen, or the chosen suite's; NextRoot was 2.
-            QVERIFY(installHello(window, fixture.localFolder(), u"Tools"_s));
-            QVERIFY(installHello(window, fixture.localFolder(), u"Snake"_s));
+            QVERIFY(installHello(window, fixture.localFolder(), u"Tools"_s, fixture.text(533)));
+            QVERIFY(installHello(window, fixture.localFolder(), u"Snake"_s, fixture.text(533)));
             QCOMPARE(shownSuites(window), (QStringList{"Games/Snake", "Games/Hello Vantrel",
                                                        "Tools/Calculator", "Tools/Hello Vantrel"}));
 
