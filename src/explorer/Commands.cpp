@@ -228,6 +228,8 @@ Outcome ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount
     noteStop(outcome);
     if (kept)
         settleKeptFile(*kept, item, outcome);
+    if (outcome == Outcome::Done && commandStopped_)
+        noteStopTooLate(item.FileName);
     if (outcome == Outcome::Done)
         ++sentFiles_;
     else if (outcome != Outcome::Stopped)
