@@ -373,8 +373,7 @@ bool ExplorerWindow::ListFavourite(int button)
     const Favourite& chosen = favourites[button - 1];
     if (!known(*chosen.key)) {
         // The tree shows what the list shows, and the status why it is not the favourite.
-        if (QTreeWidgetItem* shown = nodes_.value(listedKey_))
-            tvFolders_->setCurrentItem(shown);
+        highlightListedFolder();
         if (link_->isOpen())
             statusText(1, texts_.GetString(kNoSuchFolder) + QLatin1Char(' ') + QLatin1String(chosen.folder) +
                               QLatin1Char('.'));

@@ -224,6 +224,8 @@ private:
     void describeControls();
     void setKeyboardOrder();
     void showFolderMenu(const QPoint& position);
+    // Download and Delete act on the folder the list shows: the tree highlights it.
+    void highlightListedFolder();
     void goToParentFolder();
     void selectAllRows();
     // The drag of the selected rows; a file manager receiving it gets them

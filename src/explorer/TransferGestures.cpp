@@ -66,6 +66,8 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
                           withVisibleControls(phoneFolder) + QLatin1Char('.'));
         return;
     }
+    // The tree shows the folder the list shows again, whichever folder was copied.
+    const auto treeAgrees = qScopeGuard([this] { highlightListedFolder(); });
     FolderCopyTally tally;
     int fileCount = 0;
     startTally();
