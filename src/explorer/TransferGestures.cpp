@@ -1,6 +1,7 @@
 #include "CommandScope.h"
 #include "DownloadTexts.h"
 #include "ExplorerWindow.h"
+#include "FoldersBeforeCopy.h"
 #include "LocalPane.h"
 #include "PhoneRowsMimeData.h"
 #include "TransferStatus.h"
@@ -68,6 +69,7 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
     }
     // The tree shows the folder the list shows again, whichever folder was copied.
     const auto treeAgrees = qScopeGuard([this] { highlightListedFolder(); });
+    const FoldersBeforeCopy before(destination, QDir(destination).filePath(phoneFolderName(phoneFolder)));
     FolderCopyTally tally;
     int fileCount = 0;
     startTally();
@@ -88,7 +90,8 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         (endsTheCommand(tally.end) && !commandStopped_))
         return;
     if (tally.end != Outcome::Done || commandStopped_) {
-        // What is there stays; the status says how much that is.
+        // The files copied stay, and the status says how many; folders made for nothing go.
+        before.removeEmptyFoldersMade();
         QString copied = texts_.GetString(kFolderStopped) + QLatin1Char(' ') + QString::number(tally.files);
         if (fileCount > 0)
             copied +=
