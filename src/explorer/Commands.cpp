@@ -40,6 +40,7 @@ constexpr int kDeleteOneQuestion = 470;
 constexpr int kDeleteManyQuestion = 471;
 constexpr int kAllSkippedNothingCopied = 472;
 constexpr int kAllSkippedNothingSent = 473;
+constexpr int kFilesDeleted = 532;
 
 // A phone folder as the transfer commands name it: without its closing "/",
 // the root as the empty text.
@@ -199,11 +200,16 @@ void ExplorerWindow::DeleteCommand()
                 noteFailure(panelText(1));
         }
     }
+    const QString deleted = rows.size() == 1 ? panelText(1)
+                                             : texts_.GetString(kFilesDeleted) + QLatin1Char(' ') +
+                                                   QString::number(rows.size()) + QLatin1Char('.');
     // The folder shown is listed again, so the deleted files vanish from it.
-    FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
-    // A refusal outlasts the listing's own status text.
+    const bool listed = FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
+    // What the delete did outlasts the listing's own status text (not its failure).
     if (failedFiles_ > 0)
         showFailures(kDeleteFailed, kDeletesFailed);
+    else if (listed)
+        statusText(1, deleted);
 }
 
 Outcome ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)

@@ -67,7 +67,8 @@ public:
     void UploadDroppedPaths(const QStringList& paths);
     // How many queued files did not reach the phone.
     int SendQueuedFiles();
-    void FolderClick(QTreeWidgetItem* node);
+    // Lists the node's folder; false when it could not be listed.
+    bool FolderClick(QTreeWidgetItem* node);
     void OpenSelectedRows();
     // Local files chosen in a file dialog, into the phone folder shown.
     void UploadCommand();

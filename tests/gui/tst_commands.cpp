@@ -105,6 +105,8 @@ private slots:
             QVERIFY(fixture.phone.hasFile(folder.mid(1) + file));
             fixture.press(u"tlbMain_Delete"_s);
             QCOMPARE(asked, QStringList(2, fixture.text(470) + u" "_s + folder + file + u"?"_s));
+            // Said by the delete, not replaced by the listing after it.
+            QCOMPARE(fixture.panel(), fixture.text(68));
             QCOMPARE(readTree(fixture.phone.root()).filter(file), expected);
         };
         QVERIFY(fixture.showActive());
