@@ -169,6 +169,7 @@ private:
     void dropKeptFile(const KeptFile& kept);
     // The files the user picks from a dropped local folder become the upload list.
     void queueChosenFiles(const QString& folder);
+    QStringList chooseUploads();
     Outcome uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
 
     // What the user wants done with a file the destination holds already.

@@ -11,6 +11,8 @@
 #include "phone/PhoneTexts.h"
 #include "settings/LanguageTable.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -49,12 +51,22 @@ void ExplorerWindow::UploadCommand()
         QMessageBox::critical(this, QStringLiteral("Vantrel"), texts_.GetString(kRootRefusesUploads));
         return;
     }
+    const QStringList chosen = chooseUploads();
+    if (!chosen.isEmpty())
+        UploadDroppedPaths(chosen);
+}
+
+// The dialog is gone, its name box's suggestions with it, before the files go.
+QStringList ExplorerWindow::chooseUploads()
+{
     QFileDialog dialog(this, texts_.GetString(kChooseUploads), localPane_->currentFolder());
     dialog.setObjectName(QStringLiteral("cdgUpload"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    UploadDroppedPaths(dialog.selectedFiles());
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    // A suggestion list is a window of its own: closing the dialog leaves it open.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+        completer->popup()->hide();
+    return chosen ? dialog.selectedFiles() : QStringList();
 }
 
 void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
