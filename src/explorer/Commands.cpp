@@ -4,11 +4,11 @@
 #include "FileList.h"
 #include "LocalPane.h"
 #include "TransferStatus.h"
-#include "phone/DisplayName.h"
-#include "phone/FolderCopy.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/FolderChooser.h"
 #include "dialogs/SettingsDialog.h"
+#include "phone/DisplayName.h"
+#include "phone/FolderCopy.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "platform/OpenWith.h"
@@ -40,6 +40,7 @@ constexpr int kDeleteOneQuestion = 470;
 constexpr int kDeleteManyQuestion = 471;
 constexpr int kAllSkippedNothingCopied = 472;
 constexpr int kAllSkippedNothingSent = 473;
+constexpr int kFilesDeleted = 532;
 
 // A phone folder as the transfer commands name it: without its closing "/",
 // the root as the empty text.
@@ -199,11 +200,16 @@ void ExplorerWindow::DeleteCommand()
                 noteFailure(panelText(1));
         }
     }
+    const QString deleted = rows.size() == 1 ? panelText(1)
+                                             : texts_.GetString(kFilesDeleted) + QLatin1Char(' ') +
+                                                   QString::number(rows.size()) + QLatin1Char('.');
     // The folder shown is listed again, so the deleted files vanish from it.
-    FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
-    // A refusal outlasts the listing's own status text.
+    const bool listed = FolderClick(nodes_.value(listedKey_, tvFolders_->currentItem()));
+    // What the delete did outlasts the listing's own status text (not its failure).
     if (failedFiles_ > 0)
         showFailures(kDeleteFailed, kDeletesFailed);
+    else if (listed)
+        statusText(1, deleted);
 }
 
 Outcome ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount, bool askBeforeReplacing)
@@ -228,6 +234,8 @@ Outcome ExplorerWindow::uploadOne(UploadItem item, int fileNumber, int fileCount
     noteStop(outcome);
     if (kept)
         settleKeptFile(*kept, item, outcome);
+    if (outcome == Outcome::Done && commandStopped_)
+        noteStopTooLate(item.FileName);
     if (outcome == Outcome::Done)
         ++sentFiles_;
     else if (outcome != Outcome::Stopped)
@@ -371,8 +379,7 @@ bool ExplorerWindow::ListFavourite(int button)
     const Favourite& chosen = favourites[button - 1];
     if (!known(*chosen.key)) {
         // The tree shows what the list shows, and the status why it is not the favourite.
-        if (QTreeWidgetItem* shown = nodes_.value(listedKey_))
-            tvFolders_->setCurrentItem(shown);
+        highlightListedFolder();
         if (link_->isOpen())
             statusText(1, texts_.GetString(kNoSuchFolder) + QLatin1Char(' ') + QLatin1String(chosen.folder) +
                               QLatin1Char('.'));

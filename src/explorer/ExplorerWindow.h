@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
 #include "phone/KeptCopy.h"
@@ -46,8 +45,8 @@ public:
     ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidget* parent = nullptr);
     ~ExplorerWindow() override;
 
-    // Where downloads are received; the platform's place unless set (tests).
-    void setWorkingFolder(const QString& folder) { workingFolderOverride_ = folder; }
+    // Where the window makes its own working folder; the user's cache folder unless set (tests).
+    void setCacheFolder(const QString& folder) { cacheFolderOverride_ = folder; }
     // Where repairs that must outlive a run are kept (tests keep their own).
     void setRepairJournalFile(const QString& path);
     // The whole start-up; safe to repeat on a filled window.
@@ -68,7 +67,8 @@ public:
     void UploadDroppedPaths(const QStringList& paths);
     // How many queued files did not reach the phone.
     int SendQueuedFiles();
-    void FolderClick(QTreeWidgetItem* node);
+    // Lists the node's folder; false when it could not be listed.
+    bool FolderClick(QTreeWidgetItem* node);
     void OpenSelectedRows();
     // Local files chosen in a file dialog, into the phone folder shown.
     void UploadCommand();
@@ -134,6 +134,8 @@ private:
     void buildCentre();
 
     void loadSettingsStep();
+    void prepareWorkingFolder();
+    void removeWorkingFolder();
     bool loadLanguageStep();
     bool openPortStep();
     // The device the stored port number opens.
@@ -164,6 +166,7 @@ private:
     void settleKeptFile(const KeptFile& kept, const UploadItem& item, Outcome outcome);
     // The files the user picks from a dropped local folder become the upload list.
     void queueChosenFiles(const QString& folder);
+    QStringList chooseUploads();
     Outcome uploadOne(UploadItem item, int fileNumber = 1, int fileCount = 1, bool askBeforeReplacing = true);
 
     // What the user wants done with a file the destination holds already.
@@ -197,9 +200,11 @@ private:
     void beginTransferOf(int fileNumber, int fileCount);
     void endTransfers();
     void noteStop(Outcome outcome);
+    void noteStopTooLate(const QString& name);
     void sayStopped();
     bool quitDespiteTransfer();
     bool refuseWhileBusy() const;
+    QString javaFolder() const;
     bool askToSendJava(bool& deleteRemovedFiles);
     void sendJavaQueue(bool deleteRemovedFiles);
     FolderCopyOptions folderDownloadOptions();
@@ -218,6 +223,8 @@ private:
     void describeControls();
     void setKeyboardOrder();
     void showFolderMenu(const QPoint& position);
+    // Download and Delete act on the folder the list shows: the tree highlights it.
+    void highlightListedFolder();
     void goToParentFolder();
     void selectAllRows();
     // The drag of the selected rows; a file manager receiving it gets them
@@ -240,9 +247,11 @@ private:
     LanguageTable& texts_;
     std::unique_ptr<PhoneLink> link_;
     Settings settings_;
+    // The window's own working folder, from its first start-up to its end: no
+    // other window and no later start-up empties it.
+    std::unique_ptr<Folders::ScratchFolder> workingFolder_;
     QString tempFolder_;
-    QString workingFolderOverride_;
-    Folders::FolderClaim workingFolderClaim_;
+    QString cacheFolderOverride_;
     QString languageWarningShown_;
 
     QMenu* mnuFile_ = nullptr;

@@ -63,8 +63,9 @@ void ExplorerWindow::JavaCommand()
     if (!javaEdits_)
         javaEdits_ = std::make_unique<JavaEdits>();
     {
-        JavaWindow frmJava(*link_, texts_, tempFolder_, UploadList, *javaEdits_, localPane_->currentFolder(),
+        JavaWindow frmJava(*link_, texts_, javaFolder(), UploadList, *javaEdits_, localPane_->currentFolder(),
                            this);
+        connect(&frmJava, &JavaWindow::said, this, [this](const QString& text) { statusText(1, text); });
         frmJava.exec();
     }
     if (closing_ || !isJavaQueue(UploadList))
@@ -82,6 +83,15 @@ void ExplorerWindow::JavaCommand()
         return;
     }
     sendJavaQueue(deleteRemovedFiles);
+}
+
+// The manager's own folder in the window's: the menu it read and the suites it
+// staged stay there, with the unsent edits, until the window ends.
+QString ExplorerWindow::javaFolder() const
+{
+    const QString folder = QDir(tempFolder_).filePath(QStringLiteral("java"));
+    QDir().mkpath(folder);
+    return folder;
 }
 
 bool ExplorerWindow::askToSendJava(bool& deleteRemovedFiles)

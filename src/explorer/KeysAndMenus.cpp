@@ -104,8 +104,8 @@ void ExplorerWindow::buildKeysAndMenus()
     // Closed without a choice, the menu leaves the highlight where the list is.
     connect(mnuFolderOp_, &QMenu::aboutToHide, this, [this] {
         QTimer::singleShot(0, this, [this] {
-            if (QTreeWidgetItem* shown = nodeByKey(listedKey_); shown && !isCommandRunning())
-                tvFolders_->setCurrentItem(shown);
+            if (!isCommandRunning())
+                highlightListedFolder();
         });
     });
     tvFolders_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -156,6 +156,12 @@ void ExplorerWindow::showFolderMenu(const QPoint& position)
         return;
     folderMenuKey_ = node->data(0, Qt::UserRole).toString();
     mnuFolderOp_->popup(tvFolders_->viewport()->mapToGlobal(position));
+}
+
+void ExplorerWindow::highlightListedFolder()
+{
+    if (QTreeWidgetItem* shown = nodeByKey(listedKey_))
+        tvFolders_->setCurrentItem(shown);
 }
 
 void ExplorerWindow::goToParentFolder()

@@ -127,10 +127,10 @@ void ExplorerWindow::removeNode(QTreeWidgetItem* node)
     delete node;
 }
 
-void ExplorerWindow::FolderClick(QTreeWidgetItem* node)
+bool ExplorerWindow::FolderClick(QTreeWidgetItem* node)
 {
     if (!node || refuseWithoutLine() || refuseWhileBusy())
-        return;
+        return false;
     const QString key = node->data(0, kKeyRole).toString();
     const QString tag = node->data(0, kTagRole).toString();
     // Tree and list stay disabled throughout (DisableControls), which also
@@ -142,10 +142,11 @@ void ExplorerWindow::FolderClick(QTreeWidgetItem* node)
     // The line may have gone while the charge was read, and the tree with it.
     node = nodes_.value(key);
     if (!node)
-        return;
+        return false;
     removeChildren(node);
-    ListFolder(tag, key);
+    const bool listed = ListFolder(tag, key);
     tvFolders_->viewport()->update();
+    return listed;
 }
 
 void ExplorerWindow::listFolderReachedByKeyboard(const QString& key)

@@ -67,14 +67,31 @@ void ExplorerWindow::loadSettingsStep()
         QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
     settingsMessagePending_ = loaded.hadUnreadableValue && !tellNow;
 
-    const QString workingFolder =
-        workingFolderOverride_.isEmpty() ? Folders::workingFolderPath() : workingFolderOverride_;
-    // Another window still working there keeps its files.
-    tempFolder_ = Folders::prepareWorkingFolder(workingFolder, workingFolderClaim_.claim(workingFolder));
-    link_->setTempFolder(tempFolder_);
+    prepareWorkingFolder();
     workingFolderMessagePending_ = tempFolder_.isEmpty();
     if (!localPane_->navigate(store_.read(QLatin1String(SettingsKeys::LastFolder))))
         localPane_->navigate(Folders::defaultLastFolder());
+}
+
+// Made once; a later start-up (Settings > OK) finds it as the window left it,
+// with what it still needs (files to open, the Java manager's suites).
+void ExplorerWindow::prepareWorkingFolder()
+{
+    if (workingFolder_ && workingFolder_->isValid())
+        return;
+    const QString cache = cacheFolderOverride_.isEmpty() ? Folders::cacheFolder() : cacheFolderOverride_;
+    // What windows that died left behind goes; a running window's folder stays.
+    Folders::removeAbandonedScratchFolders(cache);
+    workingFolder_ = std::make_unique<Folders::ScratchFolder>(cache);
+    tempFolder_ = workingFolder_->isValid() ? workingFolder_->path() + QLatin1Char('/') : QString();
+    link_->setTempFolder(tempFolder_);
+}
+
+void ExplorerWindow::removeWorkingFolder()
+{
+    workingFolder_.reset();
+    tempFolder_.clear();
+    link_->setTempFolder(tempFolder_);
 }
 
 bool ExplorerWindow::loadLanguageStep()
@@ -198,8 +215,7 @@ void ExplorerWindow::applyBatteryRule()
 
 void ExplorerWindow::shutdown()
 {
-    if (workingFolderClaim_.held())
-        Folders::emptyWorkingFolder(tempFolder_);
+    removeWorkingFolder();
     // What the phone may still send is the next start's to wait out.
     link_->ClosePort();
 }

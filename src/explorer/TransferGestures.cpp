@@ -1,6 +1,7 @@
 #include "CommandScope.h"
 #include "DownloadTexts.h"
 #include "ExplorerWindow.h"
+#include "FoldersBeforeCopy.h"
 #include "LocalPane.h"
 #include "PhoneRowsMimeData.h"
 #include "TransferStatus.h"
@@ -10,6 +11,8 @@
 #include "phone/PhoneTexts.h"
 #include "settings/LanguageTable.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -48,12 +51,22 @@ void ExplorerWindow::UploadCommand()
         QMessageBox::critical(this, QStringLiteral("Vantrel"), texts_.GetString(kRootRefusesUploads));
         return;
     }
+    const QStringList chosen = chooseUploads();
+    if (!chosen.isEmpty())
+        UploadDroppedPaths(chosen);
+}
+
+// The dialog is gone, its name box's suggestions with it, before the files go.
+QStringList ExplorerWindow::chooseUploads()
+{
     QFileDialog dialog(this, texts_.GetString(kChooseUploads), localPane_->currentFolder());
     dialog.setObjectName(QStringLiteral("cdgUpload"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    UploadDroppedPaths(dialog.selectedFiles());
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    // A suggestion list is a window of its own: closing the dialog leaves it open.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+        completer->popup()->hide();
+    return chosen ? dialog.selectedFiles() : QStringList();
 }
 
 void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
@@ -66,6 +79,9 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
                           withVisibleControls(phoneFolder) + QLatin1Char('.'));
         return;
     }
+    // The tree shows the folder the list shows again, whichever folder was copied.
+    const auto treeAgrees = qScopeGuard([this] { highlightListedFolder(); });
+    const FoldersBeforeCopy before(destination, QDir(destination).filePath(phoneFolderName(phoneFolder)));
     FolderCopyTally tally;
     int fileCount = 0;
     startTally();
@@ -86,7 +102,8 @@ void ExplorerWindow::DownloadFolderCommand(const QString& phoneFolder)
         (endsTheCommand(tally.end) && !commandStopped_))
         return;
     if (tally.end != Outcome::Done || commandStopped_) {
-        // What is there stays; the status says how much that is.
+        // The files copied stay, and the status says how many; folders made for nothing go.
+        before.removeEmptyFoldersMade();
         QString copied = texts_.GetString(kFolderStopped) + QLatin1Char(' ') + QString::number(tally.files);
         if (fileCount > 0)
             copied +=

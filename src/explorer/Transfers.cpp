@@ -1,6 +1,7 @@
 #include "ExplorerWindow.h"
 #include "FileList.h"
 #include "TransferStatus.h"
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 #include "phone/TransferMeter.h"
 #include "settings/LanguageTable.h"
@@ -21,6 +22,7 @@ constexpr int kOverwrite = 146;
 constexpr int kSkip = 147;
 constexpr int kOverwriteAll = 148;
 constexpr int kStopped = 141;
+constexpr int kStoppedTooLate = 530;
 constexpr int kNameRole = Qt::UserRole + 2;
 constexpr int kKeptBeforeReplacing = 463;
 constexpr int kOnThePhone = 465;
@@ -47,6 +49,7 @@ void ExplorerWindow::ExitCommand()
     // otherwise it closes the window, which asks and tidies up.
     if (!transferStatus_->isRunning() && !link_->isDraining()) {
         saveWindowState();
+        removeWorkingFolder();
         std::exit(0);
     }
     close();
@@ -212,6 +215,14 @@ void ExplorerWindow::noteStop(Outcome outcome)
     commandStopped_ = true;
     // Said by the link, with what became of a partial copy; kept past the re-listing.
     stopReport_ = panelText(1);
+}
+
+// A Stop during the last slice comes after the slice has gone: the phone
+// holds the new file whole (and the file it replaced is gone), not the old one.
+void ExplorerWindow::noteStopTooLate(const QString& name)
+{
+    stopReport_ =
+        texts_.GetString(kStoppedTooLate) + QLatin1Char(' ') + withVisibleControls(name) + QLatin1Char('.');
 }
 
 void ExplorerWindow::transferProgress(qint64 done, qint64 total)

@@ -21,5 +21,8 @@ enum : int
     AlsoDeleteFiles = 423,
     EditsKept = 424,
     SuiteFilesLeft = 425,
+    MenuRead = 531,
+    ChoosePackage = 533,
+    SuiteFilesMissing = 534,
 };
 }

@@ -3,6 +3,7 @@
 #include "JavaIcons.h"
 #include "java/JavaTexts.h"
 #include "java/Packages.h"
+#include "java/QueueCheck.h"
 #include "java/SelectorFile.h"
 #include "phone/PhoneLink.h"
 #include "settings/LanguageTable.h"
@@ -83,6 +84,7 @@ void JavaWindow::openKeptEdits()
     model_ = edits_.model;
     menu_ = edits_.menu;
     readHadError_ = edits_.readHadError;
+    stagedFiles_ = edits_.stagedFiles;
     SelectorPath = QDir(workingFolder_).filePath(QStringLiteral("selector.utf"));
     setButtons({Download, Send});
     BuildTree();
@@ -156,6 +158,7 @@ void JavaWindow::ApplyLanguage()
 
 void JavaWindow::deleteLeftoverSuiteFiles()
 {
+    stagedFiles_.clear();
     const QDir working(workingFolder_);
     bool failed = false;
     for (const QString& name : working.entryList({QStringLiteral("s*_suite.*")}, QDir::Files))
@@ -212,6 +215,8 @@ void JavaWindow::reject()
 void JavaWindow::DownloadSelector()
 {
     discardKeptEdits();
+    // A new reading replaces every edit, installations too: their files go with them.
+    deleteLeftoverSuiteFiles();
     setWorking(true);
     menu_ = ::DownloadSelector(link_, workingFolder_);
     if (!isVisible())
@@ -240,6 +245,16 @@ void JavaWindow::OpenSelector(const QString& path)
     if (readHadError_)
         showFailure(JavaTexts::ReadFailed);
     BuildTree();
+    sayWhatWasRead();
+}
+
+// Said instead of the download's own "finished": the menu and what it lists.
+void JavaWindow::sayWhatWasRead()
+{
+    const auto suites = std::count_if(model_.JavaSuites.begin() + 1, model_.JavaSuites.end(),
+                                      [this](const JavaSuite& suite) { return model_.isListed(suite); });
+    emit said(texts_.GetString(JavaTexts::MenuRead) + QLatin1Char(' ') + QString::number(suites) +
+              QLatin1Char('.'));
 }
 
 void JavaWindow::BuildTree()
@@ -313,7 +328,7 @@ void JavaWindow::InstallPackage()
     if (folder == 0)
         return;
 
-    QFileDialog cdgMain(this, QString(), packageFolder_,
+    QFileDialog cdgMain(this, texts_.GetString(JavaTexts::ChoosePackage), packageFolder_,
                         texts_.GetString(kPackageFilter) + QStringLiteral(" (*.vnj)"));
     cdgMain.setObjectName(QStringLiteral("cdgMain"));
     cdgMain.setFileMode(QFileDialog::ExistingFile);
@@ -333,8 +348,16 @@ void JavaWindow::InstallPackage()
         showFailure(result.text);
         return;
     }
+    noteStagedFiles(result.slot);
     BuildTree();
     selectNode(QStringLiteral("M%1").arg(result.slot));
+}
+
+// The files an installation left for the phone: a Send makes sure each one goes.
+void JavaWindow::noteStagedFiles(int slot)
+{
+    const QString prefix = displayText(model_.JavaSuites[slot].Root) + QStringLiteral("suite.");
+    stagedFiles_ << QDir(workingFolder_).entryList({prefix + QLatin1Char('*')}, QDir::Files);
 }
 
 // Only into a folder the user chose: the phone's menu groups new suites in folders.
@@ -385,7 +408,13 @@ void JavaWindow::SendToPhone()
         showFailure(queue.text);
         return;
     }
+    // A menu naming a suite whose files the phone will not hold never goes.
+    const QStringList missing = missingSuiteFiles(model_, queue.items, stagedFiles_, link_.javaFileNames());
+    if (!missing.isEmpty()) {
+        showFailure(JavaTexts::SuiteFilesMissing, QLatin1Char('\n') + missing.join(QStringLiteral(", ")));
+        return;
+    }
     uploadList_ = queue.items;
-    edits_ = JavaEdits{true, model_, menu_, readHadError_};
+    edits_ = JavaEdits{true, model_, menu_, readHadError_, stagedFiles_};
     accept();
 }

@@ -25,6 +25,8 @@ struct JavaEdits
     SelectorModel model;
     PhoneMenu menu;
     bool readHadError = false;
+    // The files installations left in the manager's folder for the phone.
+    QStringList stagedFiles;
 };
 
 // The Java suite manager: shows the phone's Java menu as a tree and binds the
@@ -52,6 +54,11 @@ public:
     // Closing ends a download in progress first.
     void reject() override;
 
+signals:
+    // What the manager did, for the main window's status bar.
+    void said(const QString& text);
+
+public:
     // The phone's menu as downloaded last, for the copy kept before it is replaced.
     const PhoneMenu& phoneMenu() const { return menu_; }
     QString SelectorPath;
@@ -69,6 +76,8 @@ private:
     void buildToolbar();
     void buildTree();
     void deleteLeftoverSuiteFiles();
+    void noteStagedFiles(int slot);
+    void sayWhatWasRead();
     void setButtons(std::initializer_list<Button> on);
     void followSelection(const QTreeWidgetItem* node);
     QString selectedKey() const;
@@ -91,6 +100,7 @@ private:
     SelectorModel model_;
     PhoneMenu menu_;
     bool readHadError_ = false;
+    QStringList stagedFiles_;
 
     QToolBar* tlbJava_ = nullptr;
     QList<QAction*> buttons_;

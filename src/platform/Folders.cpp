@@ -1,25 +1,11 @@
 #include "Folders.h"
-#include "ScratchFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace Folders {
-
-namespace {
-
-bool folderIsWritable(const QString& folder)
-{
-    if (!QDir().mkpath(folder))
-        return false;
-    QTemporaryFile probe(folder + QStringLiteral("/.probe-XXXXXX"));
-    return probe.open();
-}
-
-} // namespace
 
 QString programFolder()
 {
@@ -37,41 +23,14 @@ QString languageFolder()
     return beside;
 }
 
-QString workingFolderPath()
+QString cacheFolder()
 {
-    // An installed program (its languages under share/, not beside it) never
-    // writes into its bin folder, even when run by root.
-    const QString beside = programFolder() + QStringLiteral("/Temp");
-    const bool installed = languageFolder() != programFolder() + QStringLiteral("/lng");
-    if (!installed && folderIsWritable(beside))
-        return beside;
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/Temp");
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
 }
 
 QString defaultLastFolder()
 {
     return QDir::toNativeSeparators(QDir::homePath());
-}
-
-void emptyWorkingFolder(const QString& folder)
-{
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
-        return;
-    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : files) {
-        if (name != inUseLockName())
-            dir.remove(name);
-    }
-}
-
-QString prepareWorkingFolder(const QString& folder, bool empty)
-{
-    if (empty)
-        emptyWorkingFolder(folder);
-    if (!QDir().mkpath(folder))
-        return QString();
-    return QDir::cleanPath(folder) + QLatin1Char('/');
 }
 
 void giveNormalMode(const QString& folder)

@@ -8,14 +8,23 @@ namespace {
 
 const QString kLockName = QStringLiteral(".in-use.lock");
 
-QString scratchTemplate()
+QString placeOrTemp(const QString& parent)
 {
-    return QDir::tempPath() + QStringLiteral("/Vantrel-XXXXXX");
+    return parent.isEmpty() ? QDir::tempPath() : parent;
+}
+
+// The place may not exist yet (a fresh user's cache folder).
+QString scratchTemplate(const QString& parent)
+{
+    QDir().mkpath(placeOrTemp(parent));
+    return QDir(placeOrTemp(parent)).filePath(QStringLiteral("Vantrel-XXXXXX"));
 }
 
 } // namespace
 
-ScratchFolder::ScratchFolder() : folder_(scratchTemplate())
+ScratchFolder::ScratchFolder() : ScratchFolder(QString()) {}
+
+ScratchFolder::ScratchFolder(const QString& parent) : folder_(scratchTemplate(parent))
 {
     if (!folder_.isValid())
         return;
@@ -25,34 +34,13 @@ ScratchFolder::ScratchFolder() : folder_(scratchTemplate())
     inUse_->tryLock(0);
 }
 
-QString inUseLockName()
+void removeAbandonedScratchFolders(const QString& parent)
 {
-    return kLockName;
-}
-
-bool FolderClaim::claim(const QString& folder)
-{
-    if (lock_ && QDir(folder) == QDir(folder_))
-        return true;
-    lock_.reset();
-    folder_ = folder;
-    if (!QDir().mkpath(folder))
-        return false;
-    auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(kLockName));
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return false;
-    lock_ = std::move(lock);
-    return true;
-}
-
-void removeAbandonedScratchFolders()
-{
-    const QDir temp(QDir::tempPath());
+    const QDir place(placeOrTemp(parent));
     const QStringList candidates =
-        temp.entryList({QStringLiteral("Vantrel-??????")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        place.entryList({QStringLiteral("Vantrel-??????")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString& name : candidates) {
-        QDir folder(temp.filePath(name));
+        QDir folder(place.filePath(name));
         // Only folders that carry our lock are ours to judge.
         if (!folder.exists(kLockName))
             continue;

@@ -8,13 +8,15 @@
 
 namespace Folders {
 
-// A run's own temporary folder ("Vantrel-XXXXXX" in the system's temporary
-// folder), removed at the run's end. A lock inside tells a running program's
-// folder from one that a killed run left behind.
+// A run's own folder ("Vantrel-XXXXXX", in the system's temporary folder
+// unless another place is given), removed when the object ends. A lock inside
+// tells a running program's folder from one that a killed run left behind.
 class ScratchFolder
 {
 public:
     ScratchFolder();
+    explicit ScratchFolder(const QString& parent);
+    bool isValid() const { return folder_.isValid(); }
     QString path() const { return folder_.path(); }
 
 private:
@@ -22,25 +24,9 @@ private:
     std::unique_ptr<QLockFile> inUse_;
 };
 
-// Removes the scratch folders of runs that ended without removing their own;
-// never one whose program is still running.
-void removeAbandonedScratchFolders();
-
-// The name of the lock a running program holds in a folder it works in.
-QString inUseLockName();
-
-// A folder this run works in, claimed for as long as the run lasts: a second
-// program finds it in use and leaves its files alone.
-class FolderClaim
-{
-public:
-    // Makes the folder when needed. True when it is this run's (now or already).
-    bool claim(const QString& folder);
-    bool held() const { return lock_ != nullptr; }
-
-private:
-    QString folder_;
-    std::unique_ptr<QLockFile> lock_;
-};
+// Removes the scratch folders in `parent` (the system's temporary folder when
+// empty) of runs that ended without removing their own; never one whose
+// program is still running.
+void removeAbandonedScratchFolders(const QString& parent = QString());
 
 } // namespace Folders

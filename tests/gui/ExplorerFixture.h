@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/SettingsDialog.h"
 #include "explorer/ExplorerWindow.h"
 #include "phone/PhoneLink.h"
 #include "platform/OpenWith.h"
@@ -129,10 +130,12 @@ inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr
 
 // Picks `names` in the next file dialog's folder as a user does, Ctrl held, and clicks Open; a
 // dialog that refuses the choice is given up after 10 s rather than hang the test. (Names typed
-// into it were refused now and then under load.)
-inline void chooseInFileDialog(const QStringList& names)
+// into it were refused now and then under load.) Keeps the dialog's title in `title`.
+inline void chooseInFileDialog(const QStringList& names, QString* title = nullptr)
 {
-    onNextModal<QFileDialog>([names](QFileDialog* dialog) {
+    onNextModal<QFileDialog>([names, title](QFileDialog* dialog) {
+        if (title)
+            *title = dialog->windowTitle();
         QTimer::singleShot(10000, dialog, &QDialog::reject);
         auto* view = dialog->findChild<QListView*>(u"listView"_s);
         auto* files = qobject_cast<QFileSystemModel*>(view->model());
@@ -185,7 +188,7 @@ struct ExplorerFixture
         store->write(QStringLiteral("sieTimeOut"), QStringLiteral("3000"));
         store->write(QStringLiteral("sysLastFolder"), localFolder());
         window = std::make_unique<ExplorerWindow>(*store, texts);
-        window->setWorkingFolder(workingFolder());
+        window->setCacheFolder(cacheFolder());
         window->setRepairJournalFile(repairJournalFile());
     }
 
@@ -225,7 +228,8 @@ struct ExplorerFixture
     QString repairJournalFile() const { return folder.filePath(QStringLiteral("repair-journal.json")); }
 
     QString localFolder() const { return folder.filePath(QStringLiteral("local")); }
-    QString workingFolder() const { return folder.filePath(QStringLiteral("Temp")); }
+    // Where the windows of a test make their working folders.
+    QString cacheFolder() const { return folder.filePath(QStringLiteral("cache")); }
     QString local(const QString& name) const { return localFolder() + QLatin1Char('/') + name; }
     QString panel() const { return window->panelText(1); }
 
@@ -279,15 +283,18 @@ struct ExplorerFixture
     }
     void press(const QString& name) const { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
     QWidget* pane() const { return find<QAbstractItemView>(QStringLiteral("wbDisk"))->viewport(); }
-    // A right click's menu request at a folder, as the window system sends it; then the menu
-    // entry `item` clicked, or no choice (Escape).
+    // A right click at a folder: the press (which highlights it) and the menu request, as the
+    // window system sends them; then the menu entry `item` clicked, or no choice (Escape).
     void useFolderMenu(const QString& tag, const QString& item = {}) const
     {
         const QPoint at = tree()->visualItemRect(treeNode(tag)).center();
+        QTest::mousePress(tree()->viewport(), Qt::RightButton, {}, at);
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, tree()->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(tree()->viewport(), &request);
         auto* menu = find<QMenu>(u"mnuFolderOp"_s);
         QTRY_VERIFY(menu->isVisible());
+        // The button comes up over the menu, which takes the release for no choice.
+        QTest::mouseRelease(menu, Qt::RightButton, {}, QPoint(1, 1));
         if (item.isEmpty())
             QTest::keyClick(menu, Qt::Key_Escape);
         else
@@ -305,6 +312,14 @@ struct ExplorerFixture
                                      : QString();
     }
     QString text(int number) const { return texts.GetString(number); }
+    // Settings, then OK with nothing changed.
+    void confirmSettings() const
+    {
+        onNextModal<SettingsDialog>([](SettingsDialog* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+        });
+        press(u"tlbMain_Settings"_s);
+    }
 
     UnexpectedBoxGuard guard;
     QTemporaryDir folder;

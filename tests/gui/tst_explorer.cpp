@@ -8,14 +8,10 @@ private slots:
     {
         ExplorerFixture fixture;
         fixture.phone.putFile(u"readme.txt"_s, QByteArray(2048, 'r'));
-        // Left-overs in the working folder go; a sub-folder stays.
-        QDir().mkpath(fixture.workingFolder() + u"/keep"_s);
-        writeLocal(fixture.workingFolder() + u"/old.tmp"_s, "");
         QVERIFY(
             fixture.startWith({"ml/im/sunset.png", "ml/im/beach.png", "ml/ci/cam.png", "ml/ri/tone.mid",
                                "ml/vd/a\nb.txt", "ml/vd/\x1b[2J/c.txt", "java/selector.utf", "alpha.txt"}));
-        const QDir working(fixture.workingFolder());
-        QCOMPARE(working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"keep"});
+        const QString working = fixture.window->TempFolder();
         QCOMPARE(fixture.currentTag(), u"/"_s);
         QCOMPARE(fixture.childNames(u"/"_s), (QStringList{"java", "ml"}));
         QCOMPARE(fixture.rowNames(), (QStringList{"alpha.txt", "readme.txt"}));
@@ -68,10 +64,43 @@ private slots:
         // The charge display is off: nothing asks for it.
         QCOMPARE(fixture.phone.commands().filter(u"AT+CBC"_s), QStringList());
 
-        // Closing empties the working folder (of alpha.txt) again and lets the port go.
+        // Closing removes the window's working folder (with alpha.txt) and lets the port go.
+        QVERIFY(QFileInfo::exists(working + u"alpha.txt"_s));
         QVERIFY(fixture.window->close());
         QVERIFY(!fixture.window->link().isOpen());
-        QCOMPARE(working.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"keep"});
+        QVERIFY(!QFileInfo::exists(working));
+    }
+
+    // Each window works in a folder of its own in the user's cache folder: another window's
+    // start-up and its own Settings > OK leave it as it is, and it goes with its window. One
+    // that a window which died left behind goes at the next start.
+    void everyWindowWorksInAFolderOfItsOwn()
+    {
+        ExplorerFixture first, second;
+        second.window->setCacheFolder(first.cacheFolder());
+        const QDir cache(first.cacheFolder());
+        QProcess ended;
+        ended.start(u"true"_s);
+        QVERIFY(ended.waitForStarted());
+        const QByteArray deadProgram = QByteArray::number(ended.processId());
+        QVERIFY(ended.waitForFinished());
+        writeLocal(cache.filePath(u"Vantrel-dead01/.in-use.lock"_s), deadProgram + "\nvantrel\n\n");
+        writeLocal(cache.filePath(u"Vantrel-dead01/left.jpg"_s), "left");
+        QVERIFY(first.start());
+        QVERIFY(!cache.exists(u"Vantrel-dead01"_s));
+        const QString firstFolder = first.window->TempFolder();
+        writeLocal(firstFolder + u"opened.txt"_s, "1");
+        QVERIFY(second.start());
+        const QString secondFolder = second.window->TempFolder();
+        QVERIFY(secondFolder.startsWith(cache.path()) && secondFolder != firstFolder);
+        writeLocal(secondFolder + u"opened.txt"_s, "2");
+        first.confirmSettings();
+        second.confirmSettings();
+        QCOMPARE(readLocal(firstFolder + u"opened.txt"_s), QByteArray("1"));
+        QCOMPARE(readLocal(secondFolder + u"opened.txt"_s), QByteArray("2"));
+        QVERIFY(second.window->close());
+        QVERIFY(!QFileInfo::exists(secondFolder));
+        QCOMPARE(readLocal(firstFolder + u"opened.txt"_s), QByteArray("1"));
     }
 
     void lostLineOrFailedOpenClearsTheWindow_data()
@@ -179,7 +208,7 @@ private slots:
         const QList<int> split = columns->sizes();
         QVERIFY(fixture.window->close());
         fixture.window = std::make_unique<ExplorerWindow>(*fixture.store, fixture.texts);
-        fixture.window->setWorkingFolder(fixture.workingFolder());
+        fixture.window->setCacheFolder(fixture.cacheFolder());
         fixture.window->StartUp();
         QCOMPARE(fixture.window->size(), QSize(1100, 720));
         columns = fixture.find<QSplitter>(u"columns"_s);

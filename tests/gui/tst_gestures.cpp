@@ -99,7 +99,7 @@ private slots:
         fixture.clickRow(u"sunset.png"_s);
         fixture.clickRow(u"Фото моря.png"_s, Qt::ControlModifier);
         const bool toPane = gesture.contains("drag");
-        const QString folder = toPane ? fixture.localFolder() : fixture.workingFolder();
+        const QString folder = toPane ? fixture.localFolder() : fixture.window->TempFolder().chopped(1);
         auto* rows = static_cast<FileList*>(fixture.list());
         if (gesture == "Enter") {
             QTest::keyClick(fixture.list(), Qt::Key_Enter);
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(opened_, gesture == "Enter" ? QStringList{fixture.window->TempFolder() + u"Фото моря.png"_s}
                                              : QStringList());
         if (toPane)
-            QCOMPARE(QDir(fixture.workingFolder()).entryList(QDir::Files), QStringList());
+            QCOMPARE(QDir(fixture.window->TempFolder()).entryList(QDir::Files), QStringList());
         // The focus stays where the user works.
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(fixture.list()));
         QVERIFY(!fixture.find<QLineEdit>(u"txtURL"_s)->hasSelectedText());

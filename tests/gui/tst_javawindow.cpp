@@ -88,16 +88,17 @@ bool readMenu(QWidget* window)
 }
 
 // Installs the sample package with the node `chosen` selected, choosing it in
-// the package dialog as a user does: its name typed, Open clicked.
-bool installHello(QWidget* window, const QString& localFolder, const QString& chosen)
+// the package dialog (titled `title`) as a user does: its row clicked, Open clicked.
+bool installHello(QWidget* window, const QString& localFolder, const QString& chosen, const QString& title)
 {
     QFile::copy(VANTREL_SOURCE_DIR "/samples/hello-java.vnj", localFolder + "/hello-java.vnj");
     const qsizetype before = shownSuites(window).size();
     if (!clickNode(window, chosen))
         return false;
-    chooseInFileDialog({u"hello-java.vnj"_s});
+    QString shownTitle;
+    chooseInFileDialog({u"hello-java.vnj"_s}, &shownTitle);
     clickButton(window, "tlbJava_Install");
-    return shownSuites(window).size() > before;
+    return shownTitle == title && shownSuites(window).size() > before;
 }
 
 // Runs the Java command, driving the manager it opens; the manager is closed
@@ -123,18 +124,21 @@ private slots:
     void editsTheMenuAndSendsIt_data()
     {
         QTest::addColumn<bool>("deleteFiles");
-        QTest::newRow("the removed suites' files kept") << false;
-        QTest::newRow("the removed suites' files deleted") << true;
+        QTest::addColumn<bool>("sendAgain");
+        QTest::newRow("the removed suites' files kept, closed") << false << false;
+        QTest::newRow("the removed suites' files deleted, sent again") << true << true;
     }
 
     // The manager opens with only Read; the menu read shows its suites and
     // their details, the buttons follow the chosen node, the chosen suite is
     // exported, packages go into the chosen folder and Delete takes suites
-    // off. No to sending keeps the edits for the next opening, whose closing
-    // asks again; Yes sends, deleting the removed suites' files only when asked.
+    // off. No to sending keeps the edits, with the new suites' files, past
+    // Settings > OK for the next opening, whose closing or Send asks again;
+    // Yes sends, deleting the removed suites' files only when asked.
     void editsTheMenuAndSendsIt()
     {
         QFETCH(bool, deleteFiles);
+        QFETCH(bool, sendAgain);
         JavaFixture fixture;
         QVERIFY(fixture.start());
         QStringList said;
@@ -146,6 +150,7 @@ private slots:
             QCOMPARE(enabledButtons(window), u"1----"_s);
             QVERIFY(readMenu(window));
             QCOMPARE(shownSuites(window), (QStringList{"Games/Snake", "Tools/Calculator"}));
+            QCOMPARE(fixture.window->panelText(1), fixture.text(531) + u" 2."_s);
             const QTreeWidgetItem* snake =
                 javaTree(window)->findItems(u"Snake"_s, Qt::MatchRecursive).value(0);
             QStringList details;
@@ -160,8 +165,8 @@ private slots:
             QVERIFY(window->isEnabled());
 
             // Into the folder chosen, or the chosen suite's; NextRoot was 2.
-            QVERIFY(installHello(window, fixture.localFolder(), u"Tools"_s));
-            QVERIFY(installHello(window, fixture.localFolder(), u"Snake"_s));
+            QVERIFY(installHello(window, fixture.localFolder(), u"Tools"_s, fixture.text(533)));
+            QVERIFY(installHello(window, fixture.localFolder(), u"Snake"_s, fixture.text(533)));
             QCOMPARE(shownSuites(window), (QStringList{"Games/Snake", "Games/Hello Vantrel",
                                                        "Tools/Calculator", "Tools/Hello Vantrel"}));
 
@@ -204,11 +209,14 @@ private slots:
         // Meanwhile the phone's menu changes; the copy kept must be of that one.
         const QByteArray menu = fixture.phone.fileContent(u"java/selector.utf"_s) + "folder=Elsewhere\n";
         fixture.phone.putFile(u"java/selector.utf"_s, menu);
+        fixture.confirmSettings();
         QStringList reopened;
         runJavaCommand(fixture, [&](JavaWindow* window) {
             reopened = shownSuites(window);
             answerBoxes({u"Yes"_s}, &said, deleteFiles);
-        }); // closed by its close box
+            if (sendAgain)
+                clickButton(window, "tlbJava_Send");
+        }); // else closed by its close box
         QCOMPARE(reopened, (QStringList{"Games/Hello Vantrel", "Tools/Hello Vantrel"}));
         QCOMPARE(said.value(2), fixture.text(111));
         const QByteArray sent = fixture.phone.fileContent(u"java/selector.utf"_s);
@@ -216,7 +224,12 @@ private slots:
         QCOMPARE(fixture.window->panelText(1), fixture.text(422));
         QCOMPARE(fixture.phone.hasFile(u"java/s0_suite.jar"_s), !deleteFiles);
         QCOMPARE(fixture.phone.hasFile(u"java/s1_suite.jar"_s), !deleteFiles);
-        QVERIFY(fixture.phone.hasFile(u"java/s3_suite.jar"_s));
+        const QString hello = QStringLiteral(VANTREL_SOURCE_DIR "/samples/hello-java/java.");
+        for (const QString& root : {u"s2_"_s, u"s3_"_s}) {
+            for (const QString& kind : {u"jad"_s, u"jar"_s})
+                QCOMPARE(fixture.phone.fileContent(u"java/"_s + root + u"suite."_s + kind),
+                         readLocal(hello + kind));
+        }
         QCOMPARE(readLocal(fixture.menuCopy()), menu);
         QCOMPARE(fixture.window->UploadList.value(0).PhoneFolder, u"/java"_s);
         // The sending is over: no Stop button, no progress left standing.
@@ -245,14 +258,21 @@ private slots:
             answerBoxes({u"No"_s}, &said);
             clickButton(window, "tlbJava_Send");
             QVERIFY(window->isVisible() && fixture.window->UploadList.isEmpty());
+            // A suite whose files are nowhere keeps the menu from going.
+            answerBoxes({"Yes", "Ok"}, &said);
+            clickButton(window, "tlbJava_Send");
+            QVERIFY(window->isVisible() && fixture.window->UploadList.isEmpty());
+            QVERIFY(clickNode(window, u"Lone"_s));
+            clickButton(window, "tlbJava_Delete");
             // Yes to sending the damaged menu, Yes to the question after the
             // manager closes, then the report of the failed upload.
             answerBoxes({"Yes", "Yes", "Ok"}, &said);
             clickButton(window, "tlbJava_Send");
         });
-        QCOMPARE(said.mid(0, 4),
-                 (QStringList{fixture.text(266), fixture.text(273), fixture.text(273), fixture.text(111)}));
-        const QString reported = said.value(4);
+        QCOMPARE(said.mid(0, 6),
+                 (QStringList{fixture.text(266), fixture.text(273), fixture.text(273),
+                              fixture.text(534) + u"\ns5_suite.*"_s, fixture.text(273), fixture.text(111)}));
+        const QString reported = said.value(6);
         QVERIFY(!fixture.menuCopy().isEmpty());
         QVERIFY2(reported.startsWith(fixture.text(263)) && reported.contains(fixture.text(421)) &&
                      reported.contains(fixture.text(274) + QLatin1Char(' ') +

@@ -26,9 +26,11 @@ void startTransfer(ExplorerFixture& fixture, int way, const QStringList& items)
 }
 
 // Runs `act` once the transfer shows its progress (and the status begins
-// with `status`). A command waits for the phone inside the event loop, so
-// the check runs from a timer there.
-void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act, const QString& status = {})
+// with `status`, and `ready` holds). A command waits for the phone inside the
+// event loop, so the check runs from a timer there.
+void whenTransferShows(
+    const ExplorerFixture& fixture, std::function<void()> act, const QString& status = {},
+    std::function<bool()> ready = [] { return true; })
 {
     auto* bar = fixture.find<QProgressBar>(u"pgbMain"_s);
     auto* details = fixture.find<QLabel>(u"lblTransfer"_s);
@@ -36,7 +38,7 @@ void whenTransferShows(const ExplorerFixture& fixture, std::function<void()> act
     auto* poll = new QTimer(window);
     QObject::connect(poll, &QTimer::timeout, [=] {
         if (!bar->isVisible() || bar->value() <= 0 || details->text().isEmpty() ||
-            !window->panelText(1).startsWith(status))
+            !window->panelText(1).startsWith(status) || !ready())
             return;
         poll->stop();
         poll->deleteLater();
@@ -119,8 +121,9 @@ private slots:
     }
 
     // Stop (the button or Escape) mid-transfer: an upload's partial file is
-    // deleted on the phone, and the phone file it was replacing is put back; a
-    // download leaves the local folder as it was; the next command works.
+    // deleted on the phone, and the phone file it was replacing is put back
+    // (but a Stop while the last slice is on its way comes too late, and says
+    // so); a download leaves the local folder as it was; the next command works.
     // Closing the window meanwhile asks first; No lets the transfer finish, Yes
     // lets the line go at once: the next program on it waits until the phone
     // has finished, gets its own answers and deletes a partial upload.
@@ -129,14 +132,17 @@ private slots:
         QTest::addColumn<int>("way");
         QTest::addColumn<int>("action");
         QTest::addColumn<bool>("replacing");
-        QTest::newRow("upload, Stop button") << Upload << StopButton << false;
-        QTest::newRow("upload over a phone file, Escape") << Upload << Escape << true;
-        QTest::newRow("download, Stop button") << Download << StopButton << false;
-        QTest::newRow("folder download, Escape") << FolderDownload << Escape << false;
-        QTest::newRow("upload, closing, No") << Upload << CloseNo << false;
-        QTest::newRow("upload, closing, Yes") << Upload << CloseYes << false;
-        QTest::newRow("folder download, closing, No") << FolderDownload << CloseNo << false;
-        QTest::newRow("download, closing, Yes") << Download << CloseYes << false;
+        QTest::addColumn<bool>("lastSlice");
+        QTest::newRow("upload, Stop button") << Upload << StopButton << false << false;
+        QTest::newRow("upload over a phone file, Escape") << Upload << Escape << true << false;
+        QTest::newRow("upload over a phone file, Stop in the last slice")
+            << Upload << StopButton << true << true;
+        QTest::newRow("download, Stop button") << Download << StopButton << false << false;
+        QTest::newRow("folder download, Escape") << FolderDownload << Escape << false << false;
+        QTest::newRow("upload, closing, No") << Upload << CloseNo << false << false;
+        QTest::newRow("upload, closing, Yes") << Upload << CloseYes << false << false;
+        QTest::newRow("folder download, closing, No") << FolderDownload << CloseNo << false << false;
+        QTest::newRow("download, closing, Yes") << Download << CloseYes << false << false;
     }
 
     void interruptingATransfer()
@@ -144,6 +150,7 @@ private slots:
         QFETCH(int, way);
         QFETCH(int, action);
         QFETCH(bool, replacing);
+        QFETCH(bool, lastSlice);
         const bool upload = way == Upload;
         // A phone at a real line's pace leaves time to act during a transfer.
         ExplorerFixture fixture({u"--baud"_s, u"115200"_s});
@@ -173,7 +180,9 @@ private slots:
                 else
                     QTest::mouseClick(fixture.find<QToolButton>(u"cmdStop"_s), Qt::LeftButton);
             },
-            upload ? fixture.text(58) : QString());
+            upload ? fixture.text(58) : QString(),
+            // The phone has the last slice's command: its bytes are on their way.
+            [&] { return !lastSlice || fixture.phone.commands().filter(u"AT+QFWF="_s).size() == 6; });
         if (replacing)
             answerBoxes({u"cmdOverwrite"_s});
         startTransfer(fixture, way, upload ? QStringList{source} : QStringList{u"big.bin"_s});
@@ -210,13 +219,13 @@ private slots:
             stopped += QLatin1Char(' ') + fixture.text(142) + QLatin1Char(' ') + name + QLatin1Char('.');
         if (replacing)
             stopped += QLatin1Char(' ') + fixture.text(460) + u" big.bin."_s;
-        QCOMPARE(fixture.window->panelText(1), stopped);
-        // The local folder made by the command stays empty.
-        QCOMPARE(readTree(fixture.localFolder()), way == FolderDownload ? QStringList{"ml/"} : QStringList());
+        QCOMPARE(fixture.window->panelText(1), lastSlice ? fixture.text(530) + u" big.bin."_s : stopped);
+        // A local folder the command made goes again, as it stayed empty.
+        QCOMPARE(readTree(fixture.localFolder()), QStringList());
         QVERIFY(fixture.window->panelText(3).isEmpty());
         QVERIFY(!fixture.find<QWidget>(u"fraTransfer"_s)->isVisible());
         QVERIFY(!fixture.phone.hasFile(u"ml/up.bin"_s));
-        QCOMPARE(fixture.phone.fileContent(u"ml/big.bin"_s), onPhone);
+        QCOMPARE(fixture.phone.fileContent(u"ml/big.bin"_s), lastSlice ? sent : onPhone);
         QVERIFY(RepairJournal(fixture.repairJournalFile()).entries().isEmpty());
 
         // At once another folder: the window says what it waits for while the

@@ -105,9 +105,12 @@ private slots:
         };
         QTRY_VERIFY_WITH_TIMEOUT(listedRoot(), kProcessBound);
         QCOMPARE(window.state(), QProcess::Running);
-        // Its working folder is the user's, not one beside the installed program.
+        // Its working folder is its own in the user's cache, not one beside the installed program.
         QVERIFY(!QFileInfo::exists(installed(u"bin/Temp"_s)));
-        QVERIFY(QFileInfo(home_.filePath(u"cache/Vantrel/Vantrel/Temp"_s)).isDir());
+        QCOMPARE(QDir(home_.filePath(u"cache/Vantrel/Vantrel"_s))
+                     .entryList({u"Vantrel-??????"_s}, QDir::Dirs)
+                     .size(),
+                 1);
         window.terminate();
         QVERIFY(window.waitForFinished(kProcessBound));
     }

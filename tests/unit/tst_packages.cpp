@@ -1,5 +1,6 @@
 #include "java/JavaTexts.h"
 #include "java/Packages.h"
+#include "java/QueueCheck.h"
 #include "java/SelectorFile.h"
 #include "support/LocalFiles.h"
 #include "support/StoredRar.h"
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -188,6 +191,40 @@ private slots:
         const QStringList folders{"Snake_Game_2", ".._.._etc_x", "__", "_", "_", "a_b_", "Spél", "Spél"};
         for (qsizetype i = 0; i < midlets.size(); ++i)
             QCOMPARE(packageFolderName(midlets[i]), folders.value(i));
+    }
+
+    // A menu goes only when each suite it lists will have its files on the phone: some
+    // there already or queued, and every file an installation staged for it.
+    void findsTheSuiteFilesAMenuWouldLack_data()
+    {
+        QTest::addColumn<QStringList>("onPhone");
+        QTest::addColumn<QStringList>("queued");
+        QTest::addColumn<QStringList>("missing");
+        const QStringList phone{"s0_suite.jad", "s0_suite.jar", "s1_suite.jar", "selector.utf"};
+        const QStringList staged{"s2_suite.jad", "s2_suite.jar"};
+        QTest::newRow("all there or queued") << phone << staged << QStringList();
+        QTest::newRow("a staged file lost")
+            << phone << QStringList{"s2_suite.jar"} << QStringList{"s2_suite.jad"};
+        QTest::newRow("a staged file on the phone already")
+            << phone + QStringList{"s2_suite.jad"} << QStringList{"s2_suite.jar"} << QStringList();
+        QTest::newRow("a suite without files")
+            << QStringList{"s0_suite.jar"} << staged << QStringList{"s1_suite.*"};
+        QTest::newRow("nothing anywhere")
+            << QStringList() << QStringList() << QStringList{"s0_suite.*", "s1_suite.*", "s2_suite.*"};
+    }
+
+    void findsTheSuiteFilesAMenuWouldLack()
+    {
+        QFETCH(QStringList, onPhone);
+        QFETCH(QStringList, queued);
+        QFETCH(QStringList, missing);
+        SelectorModel model = gamesMenu();
+        // Not on the menu: its folder is gone.
+        model.JavaSuites[4] = {3, "Gone", "s9_", 1, "", "Gone", "", "x.Main"};
+        QList<UploadItem> queue{{u"/w/selector.utf"_s, u"</java>"_s, u"selector.utf"_s, 9}};
+        for (const QString& name : queued)
+            queue << UploadItem{u"/w/"_s + name, u"</java>"_s, name, 9};
+        QCOMPARE(missingSuiteFiles(model, queue, {"s2_suite.jad", "s2_suite.jar"}, onPhone), missing);
     }
 };
 
