@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -24,7 +25,7 @@ enum class RepairEnd
     Done,     // the phone confirmed it and its listing agrees
     NotOurs,  // the phone holds something this program did not leave: left as it is
     CopyGone, // the saved copy is missing or changed: nothing to put back
-    Nothing,  // what the entry was for is gone already
+    Nothing,  // what the entry was for is gone already, or was never lost
     Left      // not possible now: tried again at the next connection
 };
 
@@ -79,6 +80,16 @@ RepairEnd deletePartial(PhoneLink& link, FolderView& view, const Entry& entry)
     return size ? RepairEnd::Left : RepairEnd::Done;
 }
 
+// True when the phone's file has the copy's bytes: read once more and compared.
+bool phoneHoldsCopy(PhoneLink& link, const Entry& entry)
+{
+    QDir().mkpath(link.journal().copiesFolder());
+    QTemporaryDir scratch(link.journal().copiesFolder() + QStringLiteral("/check-XXXXXX"));
+    return scratch.isValid() &&
+           link.ReadFile(entry.folder, entry.name, scratch.path(), {}, entry.copySize) == Outcome::Done &&
+           RepairJournal::checksumOf(QDir(scratch.path()).filePath(entry.name)) == entry.copySum;
+}
+
 RepairEnd putBack(PhoneLink& link, FolderView& view, const Entry& entry)
 {
     if (!copyIsIntact(entry))
@@ -86,9 +97,11 @@ RepairEnd putBack(PhoneLink& link, FolderView& view, const Entry& entry)
     std::optional<qint64> size;
     if (!view.sizeOf(entry.folder, entry.name, size))
         return RepairEnd::Left;
-    // The name holds a file the partial-file repair did not take for its own.
+    // The name holds a file the partial-file repair did not take for its own:
+    // the earlier file itself when the upload never reached the phone.
     if (size)
-        return RepairEnd::NotOurs;
+        return size == entry.copySize && phoneHoldsCopy(link, entry) ? RepairEnd::Nothing
+                                                                     : RepairEnd::NotOurs;
     UploadItem item;
     item.LocalPath = entry.copyPath;
     item.PhoneFolder = entry.folder;
@@ -113,6 +126,15 @@ void dropCopy(const RepairJournal& journal, const Entry& entry)
         QDir(folder).removeRecursively();
     else
         QFile::remove(entry.copyPath);
+}
+
+bool putBackFollows(const QList<Entry>& entries, const Entry& partial)
+{
+    return partial.kind == Kind::DeletePartial &&
+           std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+               return entry.kind == Kind::RestoreFile && entry.folder == partial.folder &&
+                      entry.name == partial.name;
+           });
 }
 
 } // namespace
@@ -160,10 +182,13 @@ int PhoneLink::CarryOutRepairs()
             journal_.remove(entry.id);
             break;
         case RepairEnd::Nothing:
+            dropCopy(journal_, entry);
             journal_.remove(entry.id);
             break;
         case RepairEnd::NotOurs:
-            ended << endedText(PhoneTexts::RepairNotOurs, entry);
+            // The put-back of the same file says it, with where the copy is.
+            if (!putBackFollows(mine, entry))
+                ended << endedText(PhoneTexts::RepairNotOurs, entry);
             journal_.remove(entry.id);
             break;
         case RepairEnd::CopyGone:

@@ -163,7 +163,7 @@ private slots:
     // listing shows it is the program's own leftover; what is not is left, its copy kept, and said.
     void repairsActOnlyOnTheirOwnLeftovers_data()
     {
-        QTest::addColumn<int>("phoneSize"); // of ml/f.bin; -1: none
+        QTest::addColumn<int>("phoneSize"); // of ml/f.bin; -1: none; -2: the earlier file itself
         QTest::addColumn<bool>("partial");  // an upload left 2048 bytes confirmed, 2048 on their way
         QTest::addColumn<QString>("copy");  // "kept", "gone" or none
         QTest::addColumn<QStringList>("phoneOptions");
@@ -194,6 +194,10 @@ private slots:
         QTest::newRow("a phone without a serial number")
             << 3000 << true << "" << QStringList{"--fault", "CGSN=error"} << 0 << -1 << "T402 T403 /ml/f.bin."
             << 0;
+        QTest::newRow("copy, the phone still holds the earlier file")
+            << -2 << true << "kept" << none << 0 << 500 << "" << 0;
+        QTest::newRow("partial of another size, then the copy")
+            << 9000 << true << "kept" << none << 0 << 9000 << "T406 /ml/f.bin. T407 COPY." << 0;
         QTest::newRow("copy gone") << -1 << false << "gone" << none << 0 << -1 << "T408 /ml/f.bin." << 0;
     }
 
@@ -208,8 +212,9 @@ private slots:
         QFETCH(QString, status);
         QFETCH(int, entriesLeft);
         LinkFixture fixture(phoneOptions);
-        if (phoneSize >= 0)
-            fixture.phone.putFile(QStringLiteral("ml/f.bin"), QByteArray(phoneSize, 'p'));
+        if (phoneSize != -1)
+            fixture.phone.putFile(QStringLiteral("ml/f.bin"),
+                                  phoneSize < 0 ? QByteArray(500, 'o') : QByteArray(phoneSize, 'p'));
         fixture.phone.putFile(QStringLiteral("ml/other"), "x");
         QVERIFY(fixture.phone.start());
         RepairJournal& journal = fixture.link->journal();
