@@ -248,6 +248,8 @@ private:
     QString workingFolderOverride_;
     Folders::FolderClaim workingFolderClaim_;
     QString languageWarningShown_;
+    // The language file the window's texts come from.
+    QString languageLoaded_;
 
     QMenu* mnuFile_ = nullptr;
     QAction* mnuFileExit_ = nullptr;

@@ -14,6 +14,8 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
+#include <utility>
+
 namespace {
 constexpr int kSettingsUnreadable = 101;
 constexpr int kWorkingFolderUnprepared = 102;
@@ -86,6 +88,9 @@ bool ExplorerWindow::loadLanguageStep()
         emit fatalLanguageError(language.fatalMessage);
         return false;
     }
+    // What the status says was said in the language before: it goes with it.
+    if (std::exchange(languageLoaded_, language.loadedPath) != language.loadedPath)
+        statusText(1, QString());
     // A missing language is said once, not at every start-up run.
     if (!language.warning.isEmpty() && languageWarningShown_ != language.warning) {
         languageWarningShown_ = language.warning;
