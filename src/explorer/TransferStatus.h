@@ -27,6 +27,8 @@ public:
     void finish();
     bool isRunning() const { return running_; }
     QString detailsText() const;
+    // The width of the shortest wording of the figures, with the Stop button.
+    int leastWidth() const;
 
 signals:
     void stopClicked();
@@ -35,6 +37,8 @@ signals:
 
 private:
     void showFigures();
+    // The figures from the fullest wording to the bytes alone.
+    QStringList figureWordings() const;
 
     const LanguageTable& texts_;
     ElidedLabel* details_ = nullptr;
