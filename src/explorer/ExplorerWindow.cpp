@@ -379,8 +379,11 @@ void ExplorerWindow::ApplyLanguage()
     applyKeysAndMenusLanguage();
     localPane_->ApplyLanguage(texts_);
     transferStatus_->ApplyLanguage();
-    // The headers follow the language even while no phone answers.
+    // The headers follow the language even while no phone answers; a title
+    // cut short by its column is whole in its tooltip.
     lstFiles_->setHeaderLabels({text(200), text(201), text(202)});
+    for (int column = 0; column < 3; ++column)
+        lstFiles_->headerItem()->setToolTip(column, text(200 + column));
 }
 
 QString ExplorerWindow::panelText(int panel) const
