@@ -49,6 +49,9 @@ constexpr int kStatusPanel2 = twips(1000);
 constexpr int kStatusPanel3 = twips(3000);
 constexpr int kProgressShortOfPanel3 = twips(1024);
 constexpr int kRefreshMenuText = 484;
+constexpr int kSettingsMenuText = 556;
+constexpr int kJavaMenuText = 557;
+constexpr int kFirstFavouriteMenuText = 558;
 // The progress panel at its narrowest: a bar still worth looking at beside the percentage.
 constexpr int kProgressPanelFloor = kProgressShortOfPanel3 + twips(900);
 
@@ -365,15 +368,20 @@ void ExplorerWindow::ApplyLanguage()
         mainButtons_[i]->setText(text(captions[i]));
         mainButtons_[i]->setToolTip(text(captions[i]));
     }
-    // The File menu shows these buttons with mnemonics; the toolbar keeps the plain captions.
-    const std::pair<int, int> menuTexts[] = {{0, kRefreshMenuText}, {2, 5}, {3, 6}};
+    // Menus show these with mnemonics (older language files have none: the
+    // plain caption then); the toolbars keep the plain captions.
+    auto menuText = [&](int number, int plain) {
+        return text(number).isEmpty() ? text(plain) : text(number);
+    };
+    const std::pair<int, int> menuTexts[] = {
+        {0, kRefreshMenuText}, {2, 5}, {3, 6}, {5, kSettingsMenuText}, {6, kJavaMenuText}};
     for (const auto& [button, number] : menuTexts) {
-        mainButtons_[button]->setText(text(number));
+        mainButtons_[button]->setText(menuText(number, captions[button]));
         mainButtons_[button]->setIconText(text(captions[button]));
     }
     // The favourites show pictures only; their text names them in the View menu.
     for (int i = 0; i < 5; ++i) {
-        favButtons_[i]->setText(text(191 + i));
+        favButtons_[i]->setText(menuText(kFirstFavouriteMenuText + i, 191 + i));
         favButtons_[i]->setToolTip(text(191 + i));
     }
     applyKeysAndMenusLanguage();
