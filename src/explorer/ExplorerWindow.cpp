@@ -90,7 +90,8 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     buildStatusBar();
     buildKeysAndMenus();
     setKeyboardOrder();
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    designedMinimum_ = QSize(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(designedMinimum_);
     resize(1000, 680);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
 #include "phone/RepairRecord.h"
@@ -141,8 +140,11 @@ private:
     void setUpFileListColumns();
     // The window's size, bars, columns and sort orders, kept between runs.
     void saveWindowState();
-    void restoreWindowState();
+    // True the first time, as the window opens; later runs leave it as it is.
+    bool restoreWindowState();
     void restoreFileColumns();
+    // Shrinks and moves the window into its screen's free area.
+    void fitToScreen();
     void applyBatteryRule();
     void shutdown();
 
@@ -305,6 +307,7 @@ private:
     // Notes what must be put right on the phone should a sending end early.
     bool closing_ = false;
     bool windowStateRestored_ = false;
+    QSize designedMinimum_;
     // The user stopped the command (Stop, Escape, Cancel in a question).
     bool commandStopped_ = false;
     bool overwriteAll_ = false;

@@ -31,8 +31,11 @@ void ExplorerWindow::StartUp()
     localPane_->buildDriveToolbar(texts_.GetString(47));
     describeControls();
     clearPhoneView();
-    restoreWindowState();
+    const bool opening = restoreWindowState();
     show();
+    // Shown, the window's frame may be known: the first fit only guessed it.
+    if (opening)
+        fitToScreen();
     repaint();
 
     pgbMain_->hide();

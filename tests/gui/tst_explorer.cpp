@@ -177,7 +177,7 @@ private slots:
         fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.rowNames(), downwards.first(3));
 
-        fixture.window->resize(1100, 720);
+        fixture.window->resize(760, 540);
         QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
         auto* columns = fixture.find<QSplitter>(u"columns"_s);
         const int before = columns->sizes().at(0);
@@ -199,7 +199,7 @@ private slots:
         fixture.window = std::make_unique<ExplorerWindow>(*fixture.store, fixture.texts);
         fixture.window->setWorkingFolder(fixture.workingFolder());
         fixture.window->StartUp();
-        QCOMPARE(fixture.window->size(), QSize(1100, 720));
+        QCOMPARE(fixture.window->size(), QSize(760, 540));
         columns = fixture.find<QSplitter>(u"columns"_s);
         QCOMPARE(columns->sizes(), split);
         QCOMPARE(fixture.rowNames(), downwards.sliced(3));
@@ -220,6 +220,14 @@ private slots:
         QVERIFY(panel3->mapTo(&window, QPoint(panel3->width(), 0)).x() <= window.width());
         columns->setSizes({0, 2000});
         QVERIFY(columns->sizes().at(0) >= 2000 / 15);
+
+        // Kept from a larger screen, the window opens inside this one.
+        window.resize(1600, 1200);
+        QVERIFY(window.close());
+        fixture.window = std::make_unique<ExplorerWindow>(*fixture.store, fixture.texts);
+        fixture.window->setWorkingFolder(fixture.workingFolder());
+        fixture.window->StartUp();
+        QVERIFY(fixture.window->screen()->availableGeometry().contains(fixture.window->frameGeometry()));
     }
 
     // A title wider than its column ends in "…" and is whole in its tooltip.
