@@ -14,7 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(result.status != LanguageTable::LoadStatus::FormatError || result.errorLine > 0);
     FUZZ_CHECK((result.status == LanguageTable::LoadStatus::TooLarge) ==
                (static_cast<qint64>(size) > LanguageTable::kLargestFile));
-    for (int number = -1; number <= LanguageTable::kLastNumber + 1; ++number)
+    for (int number = -1; number <= LanguageTable::kLastNumber + 1; ++number) {
         (void)table.GetString(number);
+        (void)table.GetPlural(number, number - 3);
+    }
     return 0;
 }

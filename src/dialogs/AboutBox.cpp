@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QVersionNumber>
 
 namespace {
@@ -33,6 +34,22 @@ QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, QRec
     label->setGeometry(twips(twipsRect.x()), twips(twipsRect.y()), twips(twipsRect.width()),
                        twips(twipsRect.height()));
     return label;
+}
+
+// "&OK" with its mnemonic underlined, as rich text: a label standing for a
+// button shows its key as a button would.
+QString underlinedMnemonic(const QString& text)
+{
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool mnemonic = text.at(i) == QLatin1Char('&') && i + 1 < text.size();
+        if (mnemonic)
+            ++i;
+        const QString letter = QString(text.at(i)).toHtmlEscaped();
+        shown +=
+            mnemonic && text.at(i) != QLatin1Char('&') ? QStringLiteral("<u>%1</u>").arg(letter) : letter;
+    }
+    return shown;
 }
 
 void setTextColour(QLabel* label, const QColor& colour)
@@ -109,10 +126,18 @@ AboutBox::AboutBox(const LanguageTable& texts, QWidget* parent) : QDialog(parent
     barPalette.setColor(QPalette::Window, QColor(73, 65, 159));
     bar->setPalette(barPalette);
 
-    lblGreetings_ = placedLabel(this, "lblGreetings", QLatin1Char(' ') + texts.GetString(kGreetings),
+    lblGreetings_ = placedLabel(this, "lblGreetings",
+                                QStringLiteral("&nbsp;") + underlinedMnemonic(texts.GetString(kGreetings)),
                                 {675, 3495, 1200, 225});
-    lblOK_ = placedLabel(this, "lblOK", texts.GetString(kOK) + QStringLiteral("  "), {1905, 3495, 555, 225});
+    lblOK_ =
+        placedLabel(this, "lblOK", underlinedMnemonic(texts.GetString(kOK)) + QStringLiteral("&nbsp;&nbsp;"),
+                    {1905, 3495, 555, 225});
+    auto* greetingsKey = new QShortcut(QKeySequence::mnemonic(texts.GetString(kGreetings)), this);
+    connect(greetingsKey, &QShortcut::activated, this, &AboutBox::showGreetings);
+    auto* okKey = new QShortcut(QKeySequence::mnemonic(texts.GetString(kOK)), this);
+    connect(okKey, &QShortcut::activated, this, &QDialog::accept);
     for (QLabel* button : {lblGreetings_, lblOK_}) {
+        button->setTextFormat(Qt::RichText);
         QFont font = button->font();
         font.setBold(true);
         button->setFont(font);
@@ -213,5 +238,6 @@ void AboutBox::paintEvent(QPaintEvent*)
 
 void AboutBox::showGreetings()
 {
-    QMessageBox::information(this, texts_.GetString(kGreetings), acknowledgements(texts_));
+    QMessageBox::information(this, texts_.GetString(kGreetings).remove(QLatin1Char('&')),
+                             acknowledgements(texts_));
 }

@@ -95,8 +95,10 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
     connect(cmbDevice_, &QComboBox::currentTextChanged, this, &SettingsDialog::deviceChosen);
     showDeviceForPort();
     // As wide as the lists' contents: a window only gets two thirds of the
-    // screen by default, too little for a long device name.
-    resize(sizeHint().boundedTo(screen()->availableSize()));
+    // screen by default, too little for a long device name. Nothing in it
+    // gains from another size, and a window manager frames a window it may
+    // not resize without a resize handle, which showed as an empty strip.
+    setFixedSize(sizeHint().boundedTo(screen()->availableSize()));
 }
 
 void SettingsDialog::fillLists(const QString& languageFolder)

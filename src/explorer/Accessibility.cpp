@@ -40,7 +40,8 @@ void describe(QWidget* widget, const QString& name, const QString& description)
 
 void describeButton(QToolBar* bar, QAction* action, const QString& description)
 {
-    describe(bar->widgetForAction(action), action->text().remove(QLatin1Char('&')), description);
+    // The caption as the button shows it, without a menu's mnemonic or dots.
+    describe(bar->widgetForAction(action), action->iconText().remove(QLatin1Char('&')), description);
 }
 
 } // namespace

@@ -88,8 +88,7 @@ void ExplorerWindow::showFailures(int oneFailedText, int manyFailedText)
 {
     // The first reason stays in view; the tooltip holds every one.
     statusText(1, failureReasons_.first() + QLatin1Char(' ') + QString::number(failedFiles_) +
-                      QLatin1Char(' ') +
-                      texts_.GetString(failedFiles_ == 1 ? oneFailedText : manyFailedText));
+                      QLatin1Char(' ') + countedText(texts_, failedFiles_, oneFailedText, manyFailedText));
     panels_[0]->setToolTip(failureReasons_.join(QLatin1Char('\n')));
 }
 

@@ -1,19 +1,28 @@
 #include "ElidedLabel.h"
 
-void ElidedLabel::setFullText(const QString& text)
+void ElidedLabel::setWordings(const QStringList& longestFirst)
 {
-    if (text == full_)
+    if (longestFirst == wordings_)
         return;
-    full_ = text;
+    wordings_ = longestFirst;
     showFitting();
     updateGeometry();
 }
 
-QSize ElidedLabel::sizeHint() const
+int ElidedLabel::textWidth(const QString& text) const
 {
     const QMargins margins = contentsMargins();
-    return {fontMetrics().horizontalAdvance(full_) + margins.left() + margins.right() + 2 * margin() + 2,
-            QLabel::sizeHint().height()};
+    return fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 2 * margin() + 2;
+}
+
+int ElidedLabel::shortestWidth() const
+{
+    return wordings_.isEmpty() ? 0 : textWidth(wordings_.constLast());
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    return {textWidth(fullText()), QLabel::sizeHint().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const
@@ -30,5 +39,10 @@ void ElidedLabel::resizeEvent(QResizeEvent* event)
 
 void ElidedLabel::showFitting()
 {
-    QLabel::setText(fontMetrics().elidedText(full_, Qt::ElideMiddle, contentsRect().width() - 2 * margin()));
+    const int room = contentsRect().width() - 2 * margin();
+    for (const QString& wording : std::as_const(wordings_)) {
+        if (fontMetrics().horizontalAdvance(wording) <= room)
+            return QLabel::setText(wording);
+    }
+    QLabel::setText(fontMetrics().elidedText(wordings_.value(wordings_.size() - 1), Qt::ElideMiddle, room));
 }

@@ -49,10 +49,22 @@ constexpr int kStatusPanel2 = twips(1000);
 constexpr int kStatusPanel3 = twips(3000);
 constexpr int kProgressShortOfPanel3 = twips(1024);
 constexpr int kRefreshMenuText = 484;
-// The progress bar's panel at its narrowest: the percentage alone.
-constexpr int kProgressPanelFloor = kProgressShortOfPanel3;
-// The operation text at its narrowest, beside a transfer's figures.
-constexpr int kOperationFloor = twips(900);
+constexpr int kSettingsMenuText = 556;
+constexpr int kJavaMenuText = 557;
+constexpr int kFirstFavouriteMenuText = 558;
+// The progress panel at its narrowest: a bar still worth looking at beside the percentage.
+constexpr int kProgressPanelFloor = kProgressShortOfPanel3 + twips(900);
+
+// Hands `room` out to the asks in their order: each gets what it asks for, or what is left.
+QList<int> shareOut(int room, const QList<int>& asks)
+{
+    QList<int> given;
+    for (const int ask : asks) {
+        given << qBound(0, ask, room);
+        room -= given.constLast();
+    }
+    return given;
+}
 
 void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
 {
@@ -77,7 +89,8 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     buildStatusBar();
     buildKeysAndMenus();
     setKeyboardOrder();
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    designedMinimum_ = QSize(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(designedMinimum_);
     resize(1000, 680);
 }
 
@@ -310,21 +323,26 @@ void ExplorerWindow::buildStatusBar()
 
 void ExplorerWindow::fitStatusBar()
 {
-    // What gives way first when the bar is narrow: the progress bar (the
-    // percentage stays), then the operation text, cut in its middle; the
-    // transfer's figures (bytes, speed, time left) last.
+    // Who keeps room when the bar is narrow, first to last: a readable progress
+    // bar, the operation text with its file name (up to half the bar), the
+    // transfer's figures in their shortest wording, the whole progress bar, the
+    // whole figures, and the rest of a long operation text (cut in its middle).
     QStatusBar* bar = statusBar();
     // The battery panel, the gaps between the panels and the size grip.
     const int room = bar->width() - kStatusPanel2 - 48;
-    const int figures = transferStatus_->isVisible() ? transferStatus_->sizeHint().width() : 0;
+    const bool transfer = transferStatus_->isVisibleTo(bar);
+    const int figures = transfer ? transferStatus_->sizeHint().width() : 0;
+    const int leastFigures = transfer ? qMin(figures, transferStatus_->leastWidth()) : 0;
     const int operation = panel1_->sizeHint().width();
+    const int operationFirst = qMin(operation, qMax(kStatusPanel1Floor, room / 2));
     // Nothing to show there between transfers: the texts may have its room.
-    const int floor = pgbMain_->isVisible() || !panels_[2]->text().isEmpty() ? kProgressPanelFloor : 0;
-    const int progress = qBound(floor, room - figures - operation, kStatusPanel3);
-    progressPanel_->setFixedWidth(progress);
-    transferStatus_->setMinimumWidth(qMax(0, qMin(figures, room - progress - kOperationFloor)));
-    panel1_->setMinimumWidth(qMax(qMin(kOperationFloor, operation),
-                                  std::min({kStatusPanel1Floor, operation, room - progress - figures})));
+    const bool progressShown = pgbMain_->isVisibleTo(bar) || !panels_[2]->text().isEmpty();
+    const int progressFloor = progressShown ? kProgressPanelFloor : 0;
+    const QList<int> given = shareOut(room, {progressFloor, operationFirst, leastFigures,
+                                             kStatusPanel3 - progressFloor, figures - leastFigures});
+    progressPanel_->setFixedWidth(given[0] + given[3]);
+    transferStatus_->setFixedWidth(given[2] + given[4]);
+    panel1_->setMinimumWidth(given[1]);
 }
 
 bool ExplorerWindow::eventFilter(QObject* watched, QEvent* event)
@@ -351,22 +369,30 @@ void ExplorerWindow::ApplyLanguage()
         mainButtons_[i]->setText(text(captions[i]));
         mainButtons_[i]->setToolTip(text(captions[i]));
     }
-    // The File menu shows these buttons with mnemonics; the toolbar keeps the plain captions.
-    const std::pair<int, int> menuTexts[] = {{0, kRefreshMenuText}, {2, 5}, {3, 6}};
+    // Menus show these with mnemonics (older language files have none: the
+    // plain caption then); the toolbars keep the plain captions.
+    auto menuText = [&](int number, int plain) {
+        return text(number).isEmpty() ? text(plain) : text(number);
+    };
+    const std::pair<int, int> menuTexts[] = {
+        {0, kRefreshMenuText}, {2, 5}, {3, 6}, {5, kSettingsMenuText}, {6, kJavaMenuText}};
     for (const auto& [button, number] : menuTexts) {
-        mainButtons_[button]->setText(text(number));
+        mainButtons_[button]->setText(menuText(number, captions[button]));
         mainButtons_[button]->setIconText(text(captions[button]));
     }
     // The favourites show pictures only; their text names them in the View menu.
     for (int i = 0; i < 5; ++i) {
-        favButtons_[i]->setText(text(191 + i));
+        favButtons_[i]->setText(menuText(kFirstFavouriteMenuText + i, 191 + i));
         favButtons_[i]->setToolTip(text(191 + i));
     }
     applyKeysAndMenusLanguage();
     localPane_->ApplyLanguage(texts_);
     transferStatus_->ApplyLanguage();
-    // The headers follow the language even while no phone answers.
+    // The headers follow the language even while no phone answers; a title
+    // cut short by its column is whole in its tooltip.
     lstFiles_->setHeaderLabels({text(200), text(201), text(202)});
+    for (int column = 0; column < 3; ++column)
+        lstFiles_->headerItem()->setToolTip(column, text(200 + column));
 }
 
 QString ExplorerWindow::panelText(int panel) const

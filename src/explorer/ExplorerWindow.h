@@ -145,8 +145,11 @@ private:
     void setUpFileListColumns();
     // The window's size, bars, columns and sort orders, kept between runs.
     void saveWindowState();
-    void restoreWindowState();
+    // True the first time, as the window opens; later runs leave it as it is.
+    bool restoreWindowState();
     void restoreFileColumns();
+    // Shrinks and moves the window into its screen's free area.
+    void fitToScreen();
     void applyBatteryRule();
     void shutdown();
 
@@ -253,6 +256,8 @@ private:
     QString tempFolder_;
     QString cacheFolderOverride_;
     QString languageWarningShown_;
+    // The language file the window's texts come from.
+    QString languageLoaded_;
 
     QMenu* mnuFile_ = nullptr;
     QAction* mnuFileExit_ = nullptr;
@@ -309,6 +314,7 @@ private:
     // Notes what must be put right on the phone should a sending end early.
     bool closing_ = false;
     bool windowStateRestored_ = false;
+    QSize designedMinimum_;
     // The user stopped the command (Stop, Escape, Cancel in a question).
     bool commandStopped_ = false;
     bool overwriteAll_ = false;

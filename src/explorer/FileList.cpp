@@ -1,5 +1,6 @@
 #include "FileList.h"
 
+#include "ElidedHeader.h"
 #include "Icons.h"
 #include "LocalPane.h"
 
@@ -51,6 +52,8 @@ FileList::FileList(QWidget* parent) : QTreeWidget(parent)
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
     setDropIndicatorShown(false);
+    // Translated titles are often wider than their columns.
+    setHeader(new ElidedHeader(this));
 }
 
 QStringList FileList::localPathsOf(const QMimeData* data)

@@ -1,6 +1,5 @@
 #include "LocalFolderModel.h"
 
-#include "phone/TransferMeter.h"
 #include "settings/LanguageTable.h"
 
 #include <QDateTime>
@@ -10,7 +9,6 @@ namespace {
 constexpr int kNameTitle = 135;
 constexpr int kSizeTitle = 136;
 constexpr int kModifiedTitle = 137;
-constexpr int kLocaleName = 138;
 } // namespace
 
 LocalFolderModel::LocalFolderModel(QObject* parent) : QFileSystemModel(parent)
@@ -26,8 +24,7 @@ void LocalFolderModel::ApplyLanguage(const LanguageTable& texts)
 {
     titles_ = {texts.GetString(kNameTitle), texts.GetString(kSizeTitle), QString(),
                texts.GetString(kModifiedTitle)};
-    const QString localeName = texts.GetString(kLocaleName);
-    locale_ = localeName.isEmpty() ? QLocale() : QLocale(localeName);
+    units_ = sizeUnitsOf(texts);
     emit headerDataChanged(Qt::Horizontal, NameColumn, ModifiedColumn);
 }
 
@@ -48,9 +45,9 @@ QVariant LocalFolderModel::data(const QModelIndex& index, int role) const
         if (isDir(index))
             return QString();
         // Written as the phone's list writes them.
-        return sizeText(size(index), locale_);
+        return sizeInUnits(size(index), units_);
     case ModifiedColumn:
-        return locale_.toString(lastModified(index), QLocale::ShortFormat);
+        return units_.locale.toString(lastModified(index), QLocale::ShortFormat);
     default:
         return QFileSystemModel::data(index, role);
     }

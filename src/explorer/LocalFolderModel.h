@@ -1,7 +1,8 @@
 #pragma once
 
+#include "settings/SizeText.h"
+
 #include <QFileSystemModel>
-#include <QLocale>
 #include <QStringList>
 
 class LanguageTable;
@@ -29,5 +30,5 @@ public:
 
 private:
     QStringList titles_;
-    QLocale locale_;
+    SizeUnits units_;
 };

@@ -4,7 +4,9 @@
 #include "Icons.h"
 #include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
-#include "phone/TransferMeter.h"
+#include "phone/PhoneTexts.h"
+#include "settings/LanguageTable.h"
+#include "settings/SizeText.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -69,8 +71,11 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
     // Listed, a folder without sub-folders loses its expander.
     if (parent)
         parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    // The total in the language's own units.
+    const SizeUnits units = sizeUnitsOf(texts_);
+    statusText(1, texts_.GetString(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
+                      sizeInUnits(listing.totalBytes, units) + QLatin1Char('.'));
     lstFiles_->setUpdatesEnabled(false);
-    const QLocale locale = interfaceLocale(texts_);
     for (const PhoneEntry& entry : listing.entries) {
         if (entry.isFolder) {
             if (parent)
@@ -78,10 +83,10 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
             continue;
         }
         auto* row =
-            new FileRow(lstFiles_, {withVisibleControls(entry.name), folder, sizeText(entry.size, locale)});
+            new FileRow(lstFiles_, {withVisibleControls(entry.name), folder, sizeInUnits(entry.size, units)});
         row->setData(0, kNameRole, entry.name);
         row->setData(2, FileRow::BytesRole, entry.size);
-        row->setToolTip(2, locale.toString(entry.size) + QStringLiteral(" B"));
+        row->setToolTip(2, bytesInUnits(entry.size, units));
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
     keepSortOrder();

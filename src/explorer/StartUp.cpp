@@ -14,6 +14,8 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
+#include <utility>
+
 namespace {
 constexpr int kSettingsUnreadable = 101;
 constexpr int kWorkingFolderUnprepared = 102;
@@ -29,8 +31,11 @@ void ExplorerWindow::StartUp()
     localPane_->buildDriveToolbar(texts_.GetString(47));
     describeControls();
     clearPhoneView();
-    restoreWindowState();
+    const bool opening = restoreWindowState();
     show();
+    // Shown, the window's frame may be known: the first fit only guessed it.
+    if (opening)
+        fitToScreen();
     repaint();
 
     pgbMain_->hide();
@@ -102,6 +107,9 @@ bool ExplorerWindow::loadLanguageStep()
         emit fatalLanguageError(language.fatalMessage);
         return false;
     }
+    // What the status says was said in the language before: it goes with it.
+    if (std::exchange(languageLoaded_, language.loadedPath) != language.loadedPath)
+        statusText(1, QString());
     // A missing language is said once, not at every start-up run.
     if (!language.warning.isEmpty() && languageWarningShown_ != language.warning) {
         languageWarningShown_ = language.warning;

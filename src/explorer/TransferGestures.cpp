@@ -10,6 +10,7 @@
 #include "phone/PhoneLink.h"
 #include "phone/PhoneTexts.h"
 #include "settings/LanguageTable.h"
+#include "settings/SizeText.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr int kListedKB = 53;
 constexpr int kRootRefusesUploads = 109;
 constexpr int kFolderDownloaded = 153;
 constexpr int kOneFile = 154;
@@ -159,8 +159,8 @@ void ExplorerWindow::showFolderTally(const QString& phoneFolder, const FolderCop
     }
     QString done = texts_.GetString(kFolderDownloaded) + QLatin1Char(' ') + withVisibleControls(phoneFolder) +
                    QLatin1Char(' ') + QString::number(tally.files) + QLatin1Char(' ') +
-                   texts_.GetString(tally.files == 1 ? kOneFile : kManyFiles) + QLatin1Char(' ') +
-                   QString::number(tally.bytes / 1024) + QLatin1Char(' ') + texts_.GetString(kListedKB);
+                   countedText(texts_, tally.files, kOneFile, kManyFiles) + QLatin1Char(' ') +
+                   sizeInUnits(tally.bytes, sizeUnitsOf(texts_)) + QLatin1Char('.');
     if (!renamed.isEmpty())
         done += QStringLiteral(", ") + QString::number(renamed.size()) + QLatin1Char(' ') +
                 texts_.GetString(kUnderAnotherName);

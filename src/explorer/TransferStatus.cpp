@@ -1,7 +1,9 @@
 #include "TransferStatus.h"
 
 #include "ElidedLabel.h"
+#include "phone/PhoneTexts.h"
 #include "settings/LanguageTable.h"
+#include "settings/SizeText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,8 +48,9 @@ void TransferStatus::beginCommand()
         return;
     running_ = true;
     stop_->setEnabled(true);
-    details_->clear();
+    details_->setFullText(QString());
     show();
+    emit figuresShown();
 }
 
 void TransferStatus::beginFile(int number, int count)
@@ -82,15 +85,45 @@ QString TransferStatus::detailsText() const
     return details_->fullText();
 }
 
+int TransferStatus::leastWidth() const
+{
+    return details_->shortestWidth() + layout()->spacing() + stop_->sizeHint().width();
+}
+
+QStringList TransferStatus::figureWordings() const
+{
+    const SizeUnits units = sizeUnitsOf(texts_);
+    const QString of = QLatin1Char(' ') + texts_.GetString(PhoneTexts::Of) + QLatin1Char(' ');
+    QString bytes = sizeInUnits(meter_.done(), units);
+    if (meter_.total() >= 0)
+        bytes += of + sizeInUnits(meter_.total(), units);
+    QString files;
+    if (fileCount_ > 1)
+        files = texts_.GetString(PhoneTexts::File) + QLatin1Char(' ') + units.locale.toString(fileNumber_) +
+                of + units.locale.toString(fileCount_) + QStringLiteral(": ");
+    QString speed;
+    if (const double rate = meter_.bytesPerSecond(); rate > 0)
+        speed = QStringLiteral(", ") + speedInUnits(static_cast<qint64>(rate), units);
+    QString left;
+    if (const qint64 seconds = meter_.secondsLeft(); seconds >= 0 && meter_.done() < meter_.total())
+        left = QStringLiteral(", ") + durationText(seconds) + QLatin1Char(' ') +
+               texts_.GetString(PhoneTexts::Left);
+    // The speed goes first, then the time left, then which file: the bytes stay.
+    QStringList wordings{files + bytes + speed + left, files + bytes + left, files + bytes, bytes};
+    wordings.removeDuplicates();
+    return wordings;
+}
+
 void TransferStatus::showFigures()
 {
     lastShown_.start();
-    details_->setFullText(progressText(meter_, texts_, fileNumber_, fileCount_));
+    details_->setWordings(figureWordings());
     // The exact count for whoever wants it.
-    const QLocale locale = interfaceLocale(texts_);
-    QString exact = locale.toString(meter_.done());
+    const SizeUnits units = sizeUnitsOf(texts_);
+    QString exact = units.locale.toString(meter_.done());
     if (meter_.total() >= 0)
-        exact += QStringLiteral(" / ") + locale.toString(meter_.total());
-    details_->setToolTip(details_->fullText() + QLatin1Char('\n') + exact + QStringLiteral(" B"));
+        exact += QStringLiteral(" / ") + units.locale.toString(meter_.total());
+    details_->setToolTip(details_->fullText() + QLatin1Char('\n') + exact + QLatin1Char(' ') +
+                         units.names[0]);
     emit figuresShown();
 }

@@ -29,6 +29,8 @@ public:
     int fileNumber() const { return fileNumber_; }
     int fileCount() const { return fileCount_; }
     QString detailsText() const;
+    // The width of the shortest wording of the figures, with the Stop button.
+    int leastWidth() const;
 
 signals:
     void stopClicked();
@@ -37,6 +39,8 @@ signals:
 
 private:
     void showFigures();
+    // The figures from the fullest wording to the bytes alone.
+    QStringList figureWordings() const;
 
     const LanguageTable& texts_;
     ElidedLabel* details_ = nullptr;

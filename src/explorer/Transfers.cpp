@@ -3,8 +3,8 @@
 #include "TransferStatus.h"
 #include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
-#include "phone/TransferMeter.h"
 #include "settings/LanguageTable.h"
+#include "settings/SizeText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,13 +68,13 @@ bool ExplorerWindow::commandEnded() const
 
 QString ExplorerWindow::replaceQuestionText(const ReplaceQuestion& question) const
 {
-    const QLocale locale = interfaceLocale(texts_);
+    const SizeUnits units = sizeUnitsOf(texts_);
     auto describe = [&](int label, qint64 size, const QDateTime& date) {
         QStringList facts;
         if (size >= 0)
-            facts << sizeText(size, locale);
+            facts << sizeInUnits(size, units);
         if (date.isValid())
-            facts << locale.toString(date, QLocale::ShortFormat);
+            facts << units.locale.toString(date, QLocale::ShortFormat);
         return facts.isEmpty()
                    ? QString()
                    : texts_.GetString(label) + QLatin1Char(' ') + facts.join(QStringLiteral(", "));

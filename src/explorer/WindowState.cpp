@@ -4,8 +4,11 @@
 #include "settings/SettingsStore.h"
 
 #include <QHeaderView>
+#include <QScreen>
 #include <QSplitter>
 #include <QStringList>
+#include <QStyle>
+#include <QWindow>
 
 #include <utility>
 
@@ -66,14 +69,15 @@ void ExplorerWindow::saveWindowState()
     store_.sync();
 }
 
-void ExplorerWindow::restoreWindowState()
+bool ExplorerWindow::restoreWindowState()
 {
     // Once, as the window first opens: later start-up runs leave it as the user has it.
     if (std::exchange(windowStateRestored_, true))
-        return;
+        return false;
     const QByteArray geometry = QByteArray::fromBase64(store_.read(QLatin1String(kGeometryKey)).toLatin1());
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    fitToScreen();
     for (const auto& [splitter, key] :
          {std::pair{columns_, kColumnsSplitKey}, std::pair{rightColumn_, kRightSplitKey}}) {
         const QList<int> sizes = numbersIn(store_.read(QLatin1String(key)), splitter->count());
@@ -89,6 +93,33 @@ void ExplorerWindow::restoreWindowState()
     if (!local.isEmpty())
         localPane_->columnHeader()->setSortIndicator(local.at(0), local.at(1) == 0 ? Qt::AscendingOrder
                                                                                    : Qt::DescendingOrder);
+    return true;
+}
+
+void ExplorerWindow::fitToScreen()
+{
+    // A size kept from a larger screen or a smaller scale would reach past
+    // this screen, the status bar out of sight: the window takes at most the
+    // screen's free area, its designed least size included.
+    const QRect free = screen()->availableGeometry();
+    // The window system's frame is known once it has framed the window; until
+    // then a title bar's height above and a frame's width round it are kept free.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) {
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        frame = {border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), border, border};
+    }
+    const QSize room = free.size().shrunkBy(frame);
+    setMinimumSize(designedMinimum_.boundedTo(room));
+    if (size() != size().boundedTo(room))
+        resize(size().boundedTo(room));
+    // The position is the frame's. One that fits is left alone: the window
+    // manager places a window the program does not.
+    const QSize outer = size().grownBy(frame);
+    const QPoint inside(qBound(free.left(), x(), free.left() + free.width() - outer.width()),
+                        qBound(free.top(), y(), free.top() + free.height() - outer.height()));
+    if (inside != pos())
+        move(inside);
 }
 
 void ExplorerWindow::restoreFileColumns()

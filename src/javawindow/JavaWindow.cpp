@@ -152,6 +152,8 @@ void JavaWindow::ApplyLanguage()
     setWindowTitle(texts_.GetString(kTitle));
     for (int index = 0; index < buttons_.size(); ++index) {
         buttons_[index]->setText(texts_.GetString(kFirstCaption + index));
+        // The button shows its mnemonic, and Alt with it presses it, as in a dialog's button row.
+        buttons_[index]->setIconText(texts_.GetString(kFirstCaption + index));
         buttons_[index]->setToolTip(texts_.GetString(kFirstTooltip + index));
     }
 }

@@ -3,9 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QLocale>
 #include <QStringDecoder>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -39,6 +41,26 @@ QByteArray readAtMost(QIODevice& device, qint64 limit)
 bool isBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// "few 78" names the form "few" of text 78: the form's name, a blank, the
+// number. A program that knows no forms reads the name as no number, so the
+// line lands on text 0, which nothing shows.
+std::optional<LanguageTable::Plural> takePluralForm(QStringView& piece)
+{
+    using Plural = LanguageTable::Plural;
+    const std::pair<QLatin1StringView, Plural> names[] = {{QLatin1StringView("one"), Plural::One},
+                                                          {QLatin1StringView("few"), Plural::Few},
+                                                          {QLatin1StringView("many"), Plural::Many},
+                                                          {QLatin1StringView("other"), Plural::Other}};
+    const QStringView trimmed = piece.trimmed();
+    for (const auto& [name, form] : names) {
+        if (trimmed.size() > name.size() && trimmed.startsWith(name) && isBlank(trimmed.at(name.size()))) {
+            piece = trimmed.mid(name.size());
+            return form;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -90,13 +112,30 @@ void LanguageTable::storeLine(QStringView line)
 {
     const qsizetype firstEquals = line.indexOf(QLatin1Char('='));
     const qsizetype secondEquals = line.indexOf(QLatin1Char('='), firstEquals + 1);
-    const double number = parseNumberPiece(line.left(firstEquals));
+    QStringView numberPiece = line.left(firstEquals);
+    const std::optional<Plural> form = takePluralForm(numberPiece);
+    const double number = parseNumberPiece(numberPiece);
     // A number outside the table is skipped rather than written out of bounds.
     if (!(number >= 0 && number <= kLastNumber))
         return;
-    const QStringView text =
-        line.mid(firstEquals + 1, secondEquals < 0 ? -1 : secondEquals - firstEquals - 1);
-    texts_[static_cast<std::size_t>(number)] = text.trimmed().toString();
+    const int index = static_cast<int>(number);
+    forgetFormsOnce(index);
+    const QString text = line.mid(firstEquals + 1, secondEquals < 0 ? -1 : secondEquals - firstEquals - 1)
+                             .trimmed()
+                             .toString();
+    if (form)
+        forms_[index][static_cast<std::size_t>(*form)] = text;
+    else
+        texts_[static_cast<std::size_t>(index)] = text;
+}
+
+void LanguageTable::forgetFormsOnce(int number)
+{
+    // Another language's forms of a text this file words anew would be wrong.
+    if (definedByThisFile_.test(static_cast<std::size_t>(number)))
+        return;
+    definedByThisFile_.set(static_cast<std::size_t>(number));
+    forms_.remove(number);
 }
 
 LanguageTable::LoadResult LanguageTable::LoadLanguage(const QString& path)
@@ -123,6 +162,7 @@ LanguageTable::LoadResult LanguageTable::readLanguage(QIODevice& device, const Q
         return result;
     }
     const QString content = decodeLanguageBytes(bytes);
+    definedByThisFile_.reset();
 
     int lineNumber = 0;
     qsizetype start = 0;
@@ -154,6 +194,45 @@ QString LanguageTable::GetString(int number) const
     if (number < 0 || number > kLastNumber)
         return QString();
     return texts_[static_cast<std::size_t>(number)];
+}
+
+QString LanguageTable::GetPlural(int number, qint64 count) const
+{
+    const auto forms = forms_.constFind(number);
+    if (forms != forms_.cend()) {
+        const Plural category = pluralCategory(GetString(kLocaleText), count);
+        const QString& form = forms->at(static_cast<std::size_t>(category));
+        if (!form.isEmpty())
+            return form;
+    }
+    return GetString(number);
+}
+
+LanguageTable::Plural LanguageTable::pluralCategory(QStringView locale, qint64 count)
+{
+    // The sign says nothing about the form; unsigned, the lowest count has a magnitude too.
+    const quint64 n = count < 0 ? 0 - static_cast<quint64>(count) : static_cast<quint64>(count);
+    const quint64 lastDigit = n % 10, lastTwo = n % 100;
+    const bool fewEnding = lastDigit >= 2 && lastDigit <= 4 && (lastTwo < 12 || lastTwo > 14);
+    switch (QLocale(locale.toString()).language()) {
+    case QLocale::Russian:
+    case QLocale::Ukrainian:
+        if (lastDigit == 1 && lastTwo != 11)
+            return Plural::One;
+        return fewEnding ? Plural::Few : Plural::Many;
+    case QLocale::Polish:
+        if (n == 1)
+            return Plural::One;
+        return fewEnding ? Plural::Few : Plural::Many;
+    default:
+        // English, German and every language without a rule of its own here.
+        return n == 1 ? Plural::One : Plural::Other;
+    }
+}
+
+QString countedText(const LanguageTable& texts, qint64 count, int one, int many)
+{
+    return count == 1 ? texts.GetString(one) : texts.GetPlural(many, count);
 }
 
 QString languageOwnName(const QString& languageFolder, const QString& fileName)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringView>
 
 #include <array>
+#include <bitset>
 
 // The interface texts, numbered 0 to 1024. Loading a file only overwrites the
 // entries it defines; nothing ever clears the table.
@@ -13,6 +15,17 @@ class LanguageTable
 {
 public:
     static constexpr int kLastNumber = 1024;
+    // The locale the language writes numbers in ("pl_PL"); its language picks the plural rule.
+    static constexpr int kLocaleText = 138;
+
+    // The forms a counted text can take, as languages group their numbers.
+    enum class Plural
+    {
+        One,
+        Few,
+        Many,
+        Other
+    };
     // 1025 texts fill a few dozen KB; anything far beyond that is no language file.
     static constexpr qint64 kLargestFile = 1024 * 1024;
 
@@ -36,6 +49,12 @@ public:
     // Reads at most kLargestFile bytes from `device`; `path` names it in messages.
     LoadResult readLanguage(QIODevice& device, const QString& path);
     QString GetString(int number) const;
+    // Text `number` in the form its language uses for `count` things. A line
+    // "few 78 = ..." gives text 78's form for the counts the language calls
+    // "few"; without a form for the count the plain text stands.
+    QString GetPlural(int number, qint64 count) const;
+    // Which form `count` takes in the language whose code starts `locale` ("ru_RU").
+    static Plural pluralCategory(QStringView locale, qint64 count);
 
     // Reads the number piece the way the file format wants it: blanks anywhere are
     // skipped, reading stops at the first character that cannot continue the
@@ -44,9 +63,18 @@ public:
 
 private:
     void storeLine(QStringView line);
+    // A file that defines a text brings its own forms of it, or none.
+    void forgetFormsOnce(int number);
 
     std::array<QString, kLastNumber + 1> texts_;
+    QHash<int, std::array<QString, 4>> forms_;
+    // The texts the file being read has defined so far.
+    std::bitset<kLastNumber + 1> definedByThisFile_;
 };
+
+// The text that goes with `count` things: text `one` for a single one, else
+// text `many` in the form the language uses for that count.
+QString countedText(const LanguageTable& texts, qint64 count, int one, int many);
 
 // Decodes a language file: UTF-8 when the bytes are valid UTF-8, else Latin-1.
 QString decodeLanguageBytes(const QByteArray& bytes);

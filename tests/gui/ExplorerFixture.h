@@ -107,7 +107,8 @@ inline void refuseBox(QMessageBox* box, const char* why)
 }
 
 // Answers the boxes that come one after another, each with its button in turn: a standard one
-// ("Yes", "No", "Ok") or one of that object name. Keeps their texts; `tick` ticks a check box first.
+// ("Yes", "No", "Ok"), one of that object name, or the keys of a button's mnemonic ("Alt+O").
+// Keeps their texts; `tick` ticks a check box first.
 inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr, bool tick = false)
 {
     onNextModal<QMessageBox>([=](QMessageBox* box) {
@@ -115,6 +116,21 @@ inline void answerBoxes(const QStringList& buttons, QStringList* texts = nullptr
             *texts << box->text();
         if (tick && box->checkBox())
             QTest::mouseClick(box->checkBox(), Qt::LeftButton, {}, QPoint(8, box->checkBox()->height() / 2));
+        if (buttons.first().startsWith(u"Alt+"_s)) {
+            // Keys go to the active window, which a window manager makes of a new box; the
+            // button clicks itself a moment after them; only then may the next box come.
+            QApplication::setActiveWindow(box);
+            QTest::keySequence(box, QKeySequence(buttons.first()));
+            const QPointer<QMessageBox> asked(box);
+            expectedModals() << &QMessageBox::staticMetaObject;
+            const bool answered = QTest::qWaitFor([&] { return !asked || !asked->isVisible(); }, 3000);
+            expectedModals().removeOne(&QMessageBox::staticMetaObject);
+            if (!answered)
+                return refuseBox(box, "keys that pressed no button");
+            if (buttons.size() > 1)
+                answerBoxes(buttons.mid(1), texts, tick);
+            return;
+        }
         if (buttons.size() > 1)
             answerBoxes(buttons.mid(1), texts, tick);
         const int standard =

@@ -277,6 +277,9 @@ private slots:
                                 fixture.list()->headerItem()->text(2)};
         QCOMPARE(shown, (confirm ? QStringList{"Aktualisieren", "&Datei", "Größe"}
                                  : QStringList{"Refresh", "&File", "Size"}));
+        // Nothing the status said stays in the language before.
+        QVERIFY2(fixture.panel().isEmpty() || fixture.panel().startsWith(fixture.text(52)),
+                 qPrintable(fixture.panel()));
     }
 };
 

@@ -2,6 +2,8 @@
 #include "dialogs/FolderChooser.h"
 #include "dialogs/RepairsDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "explorer/ExplorerWindow.h"
+#include "explorer/LineLogWindow.h"
 #include "phone/RepairJournal.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
@@ -22,6 +24,29 @@ QString languageFolder()
 template <class Control = QComboBox> Control* child(const QWidget& window, const char* name)
 {
     return window.findChild<Control*>(QLatin1String(name));
+}
+
+// The captions Alt reaches in a window: its buttons and the labels of its fields.
+QStringList captionsIn(const QWidget& window)
+{
+    QStringList captions;
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        captions << button->text();
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->buddy())
+            captions << label->text();
+    }
+    return captions;
+}
+
+QStringList captionsOf(const QList<QAction*>& actions)
+{
+    QStringList captions;
+    for (const QAction* action : actions) {
+        if (!action->isSeparator())
+            captions << action->text();
+    }
+    return captions;
 }
 
 QStringList stored(const SettingsStore& store, const QStringList& keys)
@@ -102,6 +127,60 @@ private slots:
         QCOMPARE(stored(store, {"sieCOMPort", "sieSliceSize", "sieDelay", "sieTimeOut", "sysLanguage"}),
                  (QStringList{"20", "3000", "700", "4000", ""}));
         QCOMPARE(settings.LanguageFile, u"mine.lng"_s);
+    }
+
+    // Every menu item, dialog button and field label has its Alt key, and no
+    // two of one menu or window share one, in every shipped language.
+    void mnemonicsAreUniqueInEachMenuAndWindow_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const QString& file : QDir(languageFolder()).entryList({u"*.lng"_s}, QDir::Files))
+            QTest::newRow(qPrintable(file)) << file;
+    }
+
+    void mnemonicsAreUniqueInEachMenuAndWindow()
+    {
+        QFETCH(QString, file);
+        LanguageTable texts;
+        QVERIFY(texts.LoadLanguage(languageFolder() + u'/' + file).status ==
+                LanguageTable::LoadStatus::Loaded);
+        SettingsStore store(folder_.filePath(u"keys.conf"_s));
+        ExplorerWindow window(store, texts);
+        window.ApplyLanguage();
+        QList<std::pair<QString, QStringList>> groups{
+            {u"menu bar and folder label"_s, captionsOf(window.menuBar()->actions())
+                                                 << child<QLabel>(window, "lblP0")->text()}};
+        for (const QMenu* menu : window.findChildren<QMenu*>(QRegularExpression(u"^mnu"_s)))
+            groups << std::pair{menu->objectName(), captionsOf(menu->actions())};
+        Settings settings;
+        const SettingsDialog settingsDialog(store, settings, texts, languageFolder());
+        const FolderChooser chooser(folder_.path(), texts);
+        const LineLogWindow lineLog(window.link(), texts, &window);
+        for (const QWidget* dialog :
+             {static_cast<const QWidget*>(&settingsDialog), static_cast<const QWidget*>(&chooser),
+              static_cast<const QWidget*>(&lineLog)})
+            groups << std::pair{dialog->objectName(), captionsIn(*dialog)};
+        // Boxes and toolbars built as they open, by their texts.
+        const std::pair<const char*, QList<int>> numbered[] = {{"overwrite question", {146, 147, 148, 12}},
+                                                               {"Java manager", {281, 282, 283, 284, 285}},
+                                                               {"About box", {11, 475}},
+                                                               {"Java sending question", {423}}};
+        for (const auto& [name, numbers] : numbered) {
+            QStringList captions;
+            for (const int number : numbers)
+                captions << texts.GetString(number);
+            groups << std::pair{QString::fromLatin1(name), captions};
+        }
+        groups.last().second << u"&Yes"_s << u"&No"_s;
+        for (const auto& [group, captions] : std::as_const(groups)) {
+            QSet<QKeySequence> keys;
+            for (const QString& caption : captions) {
+                const QKeySequence key = QKeySequence::mnemonic(caption);
+                const QString where = group + u": "_s + caption;
+                QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(where));
+                keys << key;
+            }
+        }
     }
 
     // The labels answer the pointer; the revision takes four digits at least.

@@ -1,5 +1,23 @@
 #include "ExplorerFixture.h"
 
+namespace {
+
+// Records the column titles as the style is asked to draw them.
+struct TitleRecorder : QProxyStyle
+{
+    mutable QStringList drawn;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (const auto* header = qstyleoption_cast<const QStyleOptionHeader*>(option);
+            header && element == CE_HeaderLabel)
+            drawn << header->text;
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
 class ExplorerTest : public QObject
 {
     Q_OBJECT
@@ -188,7 +206,7 @@ private slots:
         fixture.clickNode(u"/ml/"_s);
         QCOMPARE(fixture.rowNames(), downwards.first(3));
 
-        fixture.window->resize(1100, 720);
+        fixture.window->resize(760, 540);
         QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
         auto* columns = fixture.find<QSplitter>(u"columns"_s);
         const int before = columns->sizes().at(0);
@@ -210,7 +228,7 @@ private slots:
         fixture.window = std::make_unique<ExplorerWindow>(*fixture.store, fixture.texts);
         fixture.window->setCacheFolder(fixture.cacheFolder());
         fixture.window->StartUp();
-        QCOMPARE(fixture.window->size(), QSize(1100, 720));
+        QCOMPARE(fixture.window->size(), QSize(760, 540));
         columns = fixture.find<QSplitter>(u"columns"_s);
         QCOMPARE(columns->sizes(), split);
         QCOMPARE(fixture.rowNames(), downwards.sliced(3));
@@ -231,6 +249,57 @@ private slots:
         QVERIFY(panel3->mapTo(&window, QPoint(panel3->width(), 0)).x() <= window.width());
         columns->setSizes({0, 2000});
         QVERIFY(columns->sizes().at(0) >= 2000 / 15);
+
+        // Kept from a larger screen, the window opens inside this one.
+        window.resize(1600, 1200);
+        QVERIFY(window.close());
+        fixture.window = std::make_unique<ExplorerWindow>(*fixture.store, fixture.texts);
+        fixture.window->setCacheFolder(fixture.cacheFolder());
+        fixture.window->setRepairJournalFile(fixture.repairJournalFile());
+        fixture.window->StartUp();
+        QVERIFY(fixture.window->screen()->availableGeometry().contains(fixture.window->frameGeometry()));
+    }
+
+    // A title wider than its column ends in "…" and is whole in its tooltip.
+    void columnTitlesFitTheirColumns_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const char* language : {"polish.lng", "russian.lng", "ukrainian.lng"})
+            QTest::newRow(language) << QString::fromLatin1(language);
+    }
+
+    void columnTitlesFitTheirColumns()
+    {
+        QFETCH(QString, language);
+        ExplorerFixture fixture;
+        fixture.store->write(u"sysLanguage"_s, language);
+        QVERIFY(fixture.startWith({"ml/a.txt"}));
+        fixture.window->resize(640, 480);
+        QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+        QHeaderView* header = fixture.list()->header();
+        // The user sorts by the folder column, then narrows it by its right edge.
+        const auto at = [header](int x) {
+            return QPoint(header->sectionViewportPosition(1) + x, header->height() / 2);
+        };
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at(20));
+        const QPoint edge = at(header->sectionSize(1) - 1);
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, edge);
+        QTest::mouseMove(header->viewport(), edge - QPoint(50, 0));
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, edge - QPoint(50, 0));
+        QCOMPARE(header->sortIndicatorSection(), 1);
+        QVERIFY(header->sectionSize(1) < header->fontMetrics().horizontalAdvance(fixture.text(201)));
+        TitleRecorder recorder;
+        header->setStyle(&recorder);
+        header->grab();
+        header->setStyle(nullptr);
+        // Cut with "…", clear of the sort arrow.
+        const QString shown = recorder.drawn.value(1);
+        const int arrow = header->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+        QVERIFY2(shown.endsWith(u"…"_s) && fixture.text(201).startsWith(shown.chopped(1)), qPrintable(shown));
+        QVERIFY(header->fontMetrics().horizontalAdvance(shown) + arrow <= header->sectionSize(1));
+        QHelpEvent hover(QEvent::ToolTip, at(20), header->viewport()->mapToGlobal(at(20)));
+        QCoreApplication::sendEvent(header->viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), fixture.text(201));
     }
 
     // A screen reader names every button and control in the interface

@@ -55,8 +55,8 @@ class TransferControlTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Overwrite, Skip, Overwrite all, Cancel, for a download onto local files
-    // and an upload onto names the phone folder lists.
+    // Overwrite, Skip, Overwrite all, Cancel, clicked or by their keys, for a
+    // download onto local files and an upload onto names the phone folder lists.
     void overwriteQuestionAnswers_data()
     {
         QTest::addColumn<bool>("upload");
@@ -70,9 +70,9 @@ private slots:
                     << upload << answers << replaced << status;
             };
             const int done = upload ? 65 : 71;
-            row("Overwrite", {"cmdOverwrite", "cmdOverwrite"}, "ab", done);
-            row("Skip", {"cmdSkip", "cmdOverwrite"}, "b", done);
-            row("Overwrite all", {"cmdOverwriteAll"}, "ab", done);
+            row("Overwrite", {"Alt+O", "cmdOverwrite"}, "ab", done);
+            row("Skip", {"Alt+S", "cmdOverwrite"}, "b", done);
+            row("Overwrite all", {"Alt+A"}, "ab", done);
             row("Cancel", {"cmdCancel"}, "", 141);
             row("Skip both", {"cmdSkip", "cmdSkip"}, "", upload ? 473 : 472);
         }

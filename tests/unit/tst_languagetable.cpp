@@ -1,4 +1,5 @@
 #include "settings/LanguageTable.h"
+#include "settings/SizeText.h"
 
 #include <QDir>
 #include <QStringDecoder>
@@ -114,6 +115,72 @@ private slots:
         QVERIFY(!result.warning.isEmpty());
         QVERIFY(result.fatalMessage.isEmpty());
         QCOMPARE(table.GetString(1), u"eins"_s);
+    }
+
+    // "few 78 = ..." is text 78 after the counts the language calls few; the
+    // plain text stands where the file gives no form, and goes with the file.
+    void pluralFormsFollowTheLanguagesRule_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* locale, qint64 count, const char* expected) {
+            QTest::addRow("%s %lld", locale, count) << QString::fromLatin1(locale) << count << expected;
+        };
+        for (const char* locale : {"en_GB", "de_DE"}) {
+            row(locale, 1, "one");
+            row(locale, 0, "plain");
+            row(locale, 21, "plain");
+        }
+        row("pl_PL", 1, "one");
+        row("pl_PL", 22, "few");
+        row("pl_PL", 21, "many");
+        row("pl_PL", 12, "many");
+        for (const char* locale : {"ru_RU", "uk_UA"}) {
+            row(locale, 21, "one");
+            row(locale, 11, "many");
+            row(locale, 104, "few");
+            row(locale, 114, "many");
+            row(locale, -2, "few");
+        }
+    }
+
+    void pluralFormsFollowTheLanguagesRule()
+    {
+        QFETCH(QString, locale);
+        QFETCH(qint64, count);
+        QFETCH(QString, expected);
+        LanguageTable table;
+        table.LoadLanguage(writeFile(
+            u"forms.lng"_s,
+            "one 78 = one\nfew 78=few\n  many  78 = many\n78 = plain\n138 = " + locale.toLatin1() + '\n'));
+        QCOMPARE(table.GetPlural(78, count), expected);
+        QCOMPARE(table.GetString(0), QString());
+        table.LoadLanguage(writeFile(u"plain.lng"_s, "78 = again\n"));
+        QCOMPARE(table.GetPlural(78, count), u"again"_s);
+    }
+
+    void sizesInTheLanguagesOwnUnits_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("expected"); // the size, then as a speed
+        QTest::newRow("bytes") << u"russian.lng"_s << 512LL << u"512 Б 512 Б/с"_s;
+        QTest::newRow("KB") << u"ukrainian.lng"_s << 1536LL << u"1,5 КБ 1,5 КБ/с"_s;
+        QTest::newRow("MB") << u"english.lng"_s << 3LL * 1024 * 1024 << u"3.0 MB 3.0 MB/s"_s;
+        QTest::newRow("a file without units") << QString() << 2048LL << u"2.0 KB 2.0 KB/s"_s;
+    }
+
+    void sizesInTheLanguagesOwnUnits()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, bytes);
+        QFETCH(QString, expected);
+        LanguageTable table;
+        table.LoadLanguage(file.isEmpty() ? writeFile(u"old.lng"_s, "138 = en_GB\n")
+                                          : QStringLiteral(VANTREL_SOURCE_DIR "/lng/") + file);
+        const SizeUnits units = sizeUnitsOf(table);
+        QCOMPARE(sizeInUnits(bytes, units) + u' ' + speedInUnits(bytes, units), expected);
     }
 
     void fallsBackToEnglish()
