@@ -9,7 +9,7 @@ class PhoneLink::ExchangeScope
 public:
     explicit ExchangeScope(PhoneLink& link) : link_(link)
     {
-        if (link_.exchangeRunning_ || !link_.port_.isOpen() || link_.abandoned_)
+        if (link_.exchangeRunning_ || !link_.line_.isOpen() || link_.abandoned_)
             return;
         admitted_ = true;
         link_.exchangeRunning_ = true;
@@ -25,7 +25,7 @@ public:
         link_.graceTimer_.stop();
         link_.tmrProcessing_.stop();
         link_.binarySink_ = nullptr;
-        link_.stopBatching();
+        link_.line_.stopBatching();
         link_.exchangeRunning_ = false;
         link_.endBusy();
     }

@@ -49,7 +49,7 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         if (end == WaitEnd::Satisfied)
             end = waitUntil([&] {
                 // A large folder is read in batches; a small one answers at once.
-                batchWanted_ = ReceiveBuffer.size() > kBatchAfter;
+                line_.wantBatches(ReceiveBuffer.size() > kBatchAfter);
                 return endMarkArrived(ReceiveBuffer, scanned);
             });
         if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {

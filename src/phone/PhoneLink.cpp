@@ -2,12 +2,9 @@
 
 #include "DisplayName.h"
 #include "ExchangeScope.h"
-#include "LineTrace.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
 #include "UnsolicitedCodes.h"
-#include "platform/PortOpenFailure.h"
-#include "platform/SerialPortSetup.h"
 #include "settings/LanguageTable.h"
 
 #include <QCoreApplication>
@@ -30,23 +27,18 @@ PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObjec
     connect(&tmrTimeout_, &QTimer::timeout, this, &PhoneLink::armTimeOut);
     connect(&tmrProcessing_, &QTimer::timeout, this, &PhoneLink::onPauseTick);
     connect(&graceTimer_, &QTimer::timeout, this, &PhoneLink::checkWait);
-    connect(&port_, &QSerialPort::readyRead, this, [this] {
-        // While batching, the byte that filled the port's buffer waits for the next batch.
-        if (batching_)
-            return;
+    connect(&line_, &Line::readable, this, [this] {
         readWaiting();
         checkWait();
-        followBatchWish();
     });
-    connect(&batchTimer_, &QTimer::timeout, this, &PhoneLink::takeBatch);
     settleNotice_.setSingleShot(true);
     connect(&settleNotice_, &QTimer::timeout, this, &PhoneLink::showSettleNotice);
-    connect(&port_, &QSerialPort::bytesWritten, this, [this] {
+    connect(&line_, &Line::written, this, [this] {
         // Bytes leaving for the phone show the line is alive.
         lineActivity_.restart();
         checkWait();
     });
-    connect(&port_, &QSerialPort::errorOccurred, this, &PhoneLink::onPortError);
+    connect(&line_, &Line::lost, this, &PhoneLink::onLineLost);
 }
 
 PhoneLink::~PhoneLink()
@@ -107,16 +99,10 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
     answerOutstanding_ = false;
     sliceToFill_ = 0;
     device_ = device;
-    port_.setPortName(device);
-    configurePhoneLine(port_);
-    if (!port_.open(QIODevice::ReadWrite)) {
+    if (!line_.open(device)) {
         setStatus(1, openFailureText(portLabel, device));
         return false;
     }
-    // A pseudo-terminal refuses these; a real cable wants them up.
-    port_.setDataTerminalReady(true);
-    port_.setRequestToSend(true);
-    port_.clearError();
     identity_ = PhoneIdentity{};
     phoneSilent_ = settlingAfterTimeOut_ = false;
     takeLineMark();
@@ -133,7 +119,7 @@ QString PhoneLink::openFailureText(const QString& portLabel, const QString& devi
     if (device != portLabel)
         failure += QStringLiteral(" (") + device + QLatin1Char(')');
     failure += QStringLiteral("! ");
-    switch (classifyOpenFailure(device, port_.error())) {
+    switch (line_.openFailure(device)) {
     case PortOpenFailure::NoSuchDevice:
         failure += text(PhoneTexts::NoSuchDevice);
         break;
@@ -144,7 +130,7 @@ QString PhoneLink::openFailureText(const QString& portLabel, const QString& devi
         failure += text(PhoneTexts::PortInUse);
         break;
     case PortOpenFailure::Other:
-        failure += port_.errorString() + QLatin1Char('.');
+        failure += line_.errorString() + QLatin1Char('.');
         break;
     }
     return failure + QLatin1Char(' ') + text(PhoneTexts::ChooseAnotherPort);
@@ -206,7 +192,7 @@ qint64 PhoneLink::quietNeededAfterClose() const
 
 void PhoneLink::ClosePort()
 {
-    if (!port_.isOpen())
+    if (!line_.isOpen())
         return;
     RepairJournal::LineMark mark;
     mark.quietMillis = quietNeededAfterClose();
@@ -216,7 +202,7 @@ void PhoneLink::ClosePort()
         mark.pauseMillis = pauseEnd_.remainingTime();
     journal_.setLineMark(device_, mark);
     markedQuiet_ = -1;
-    port_.close();
+    line_.close();
 }
 
 void PhoneLink::abandonLine()
@@ -228,7 +214,7 @@ void PhoneLink::abandonLine()
 
 bool PhoneLink::isOpen() const
 {
-    return port_.isOpen();
+    return line_.isOpen();
 }
 
 void PhoneLink::cancel()
@@ -266,14 +252,8 @@ void PhoneLink::endBusy()
         observer_.busyChanged(false);
 }
 
-void PhoneLink::onPortError(QSerialPort::SerialPortError error)
+void PhoneLink::onLineLost(bool wasOpen)
 {
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
-        error != QSerialPort::WriteError)
-        return;
-    // Closing here stops Qt from raising the same error over and over.
-    const bool wasOpen = port_.isOpen();
-    port_.close();
     if (wasOpen && !lineLost_) {
         lineLost_ = true;
         setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel_ + QStringLiteral("! ") +
@@ -293,8 +273,7 @@ void PhoneLink::discardStaleInput()
 {
     // Leftovers of an earlier answer (a late "OK", a RING) would otherwise end
     // the next exchange early.
-    if (port_.isOpen())
-        port_.readAll();
+    line_.discard();
     ReceiveBuffer.clear();
     LastChunk.clear();
 }
@@ -314,7 +293,7 @@ PhoneLink::WaitEnd PhoneLink::startExchange(const QString& command, qint64 bound
     if (transferRunning_ && stopRequested_)
         return WaitEnd::Stopped;
     discardStaleInput();
-    writeToLine(command.toLatin1() + "\r\n");
+    line_.write(command.toLatin1() + "\r\n");
     answerOutstanding_ = true;
     answerTimedOut_ = false;
     startTimeOut(boundMillis);
@@ -382,13 +361,13 @@ void PhoneLink::completeInterruptedSlice()
     // length is dropped up to the next command), and the line then settles.
     const qint64 fill = sliceToFill_ + 2;
     sliceToFill_ = 0;
-    writeToLine(QByteArray(fill, '\0') + "\r\n");
+    line_.write(QByteArray(fill, '\0') + "\r\n");
     markOutOfStep(qMax<qint64>(timing_.LineSettle, lineMillis(fill) + timing_.LineSettle));
 }
 
 PhoneLink::WaitEnd PhoneLink::settleLine()
 {
-    if (settleQuiet_ <= 0 || !port_.isOpen()) {
+    if (settleQuiet_ <= 0 || !line_.isOpen()) {
         settleQuiet_ = 0;
         return WaitEnd::Satisfied;
     }
@@ -432,14 +411,6 @@ PhoneLink::WaitEnd PhoneLink::settleLine()
     return WaitEnd::Satisfied;
 }
 
-void PhoneLink::writeToLine(const QByteArray& bytes)
-{
-    // Every byte for the phone leaves here.
-    if (trace_)
-        trace_->sent(bytes);
-    port_.write(bytes);
-}
-
 void PhoneLink::startTimeOut(qint64 boundMillis)
 {
     TimedOut = false;
@@ -478,7 +449,7 @@ void PhoneLink::armTimeOut()
 qint64 PhoneLink::lineMillis(qint64 bytes) const
 {
     // Ten bits a byte on an 8N1 line.
-    const qint64 baud = port_.baudRate() > 0 ? port_.baudRate() : 115200;
+    const qint64 baud = line_.baudRate() > 0 ? line_.baudRate() : 115200;
     return bytes * 10 * 1000 / baud;
 }
 
@@ -518,7 +489,7 @@ void PhoneLink::waitOutPause()
 {
     // A line out of step is the next run's to settle (it finds no note that
     // this one left it in step); only the phone's pause is waited out here.
-    if (exchangeRunning_ || !port_.isOpen() || !Processing || isDraining() || sliceToFill_ > 0)
+    if (exchangeRunning_ || !line_.isOpen() || !Processing || isDraining() || sliceToFill_ > 0)
         return;
     exchangeRunning_ = true;
     cancelled_ = false;
@@ -528,14 +499,8 @@ void PhoneLink::waitOutPause()
 
 void PhoneLink::readWaiting()
 {
-    if (!port_.isOpen()) {
-        LastChunk.clear();
-        return;
-    }
-    LastChunk = port_.readAll();
+    LastChunk = line_.read();
     heardSinceTimeOut_ = heardSinceTimeOut_ || !LastChunk.isEmpty();
-    if (trace_ && !LastChunk.isEmpty())
-        trace_->received(LastChunk);
     if (draining_)
         dropAbandonedBytes(LastChunk);
     if (LastChunk.isEmpty() || !exchangeRunning_)
@@ -550,49 +515,6 @@ void PhoneLink::readWaiting()
         ReceiveBuffer += LastChunk;
 }
 
-void PhoneLink::followBatchWish()
-{
-    const bool wanted = batchWanted_ && !batchDeclined_;
-    if (wanted == batching_ || !port_.isOpen())
-        return;
-    batching_ = wanted;
-    if (batching_) {
-        // A full buffer stops the port's reading until the next batch takes it.
-        port_.setReadBufferSize(1);
-        batchTimer_.start(kBatchMillis);
-        return;
-    }
-    batchTimer_.stop();
-    port_.setReadBufferSize(0);
-    readWaiting();
-    checkWait();
-}
-
-void PhoneLink::stopBatching()
-{
-    batchWanted_ = batching_ = batchDeclined_ = false;
-    batchTimer_.stop();
-    port_.setReadBufferSize(0);
-}
-
-void PhoneLink::takeBatch()
-{
-    if (!port_.isOpen())
-        return;
-    // Everything the driver holds, in one read.
-    port_.setReadBufferSize(0);
-    port_.waitForReadyRead(0);
-    readWaiting();
-    // A line fast enough to nearly fill the driver's buffer between batches
-    // arrives in large pieces anyway: read it as it comes.
-    if (LastChunk.size() >= kLargestBatch)
-        batchDeclined_ = true;
-    checkWait();
-    if (batching_ && port_.isOpen())
-        port_.setReadBufferSize(1);
-    followBatchWish();
-}
-
 void PhoneLink::checkWait()
 {
     if (!waitCondition_ || waitEnd_)
@@ -601,7 +523,7 @@ void PhoneLink::checkWait()
         waitEnd_ = WaitEnd::Cancelled;
     else if (waitCondition_())
         waitEnd_ = WaitEnd::Satisfied;
-    else if (!port_.isOpen())
+    else if (!line_.isOpen())
         waitEnd_ = WaitEnd::LineLost;
     else if (TimedOut)
         waitEnd_ = WaitEnd::TimedOut;
@@ -670,7 +592,7 @@ void PhoneLink::dropAbandonedBytes(QByteArray& chunk)
 
 PhoneLink::WaitEnd PhoneLink::drainAbandonedAnswer()
 {
-    if (!draining_ || !port_.isOpen()) {
+    if (!draining_ || !line_.isOpen()) {
         draining_ = false;
         return WaitEnd::Satisfied;
     }

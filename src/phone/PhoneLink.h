@@ -3,13 +3,13 @@
 #include "PhoneIdentity.h"
 #include "PhoneTypes.h"
 #include "RepairJournal.h"
+#include "SerialLine.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSerialPort>
 #include <QStringList>
 #include <QTimer>
 
@@ -71,7 +71,7 @@ public:
     void setDisplayCharge(bool on) { displayCharge_ = on; }
     void setShowInternal(bool on) { showInternal_ = on; }
     // Every byte written and read passes it; none (nullptr) costs nothing.
-    void setLineTrace(LineTrace* trace) { trace_ = trace; }
+    void setLineTrace(LineTrace* trace) { line_.setTrace(trace); }
 
     // Opens the device for a port number (the label in the texts) or a device path.
     bool OpenPort(const QString& portLabel, const QString& device);
@@ -198,7 +198,6 @@ private:
     QString endedText(int textNumber, const RepairJournal::Entry& entry) const;
     void takeLineMark();
     void discardStaleInput();
-    void writeToLine(const QByteArray& bytes);
     // A short answer: bounded by the time-out from the command's sending.
     void startTimeOut(qint64 boundMillis = -1);
     // An answer that grows with its content: the time-out measures the line's
@@ -210,16 +209,11 @@ private:
     WaitEnd pauseWait();
     void onPauseTick();
     void readWaiting();
-    // Long answers are read in batches: one wake-up every kBatchMillis instead
-    // of one for every few bytes the line delivers.
-    void followBatchWish();
-    void takeBatch();
-    void stopBatching();
     void checkWait();
     WaitEnd waitUntil(std::function<bool()> satisfied);
     void runEventsUntilWoken();
     void wake();
-    void onPortError(QSerialPort::SerialPortError error);
+    void onLineLost(bool wasOpen);
 
     void enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std::optional<qint64> listedSize);
     void reportProgress(qint64 done, qint64 total);
@@ -243,11 +237,10 @@ private:
 
     const LanguageTable& texts_;
     PhoneObserver& observer_;
-    QSerialPort port_;
+    SerialLine line_;
     QTimer tmrTimeout_;
     QTimer tmrProcessing_;
     QTimer graceTimer_;
-    QTimer batchTimer_;
     QTimer settleNotice_;
     bool settleNoticeShown_ = false;
     static constexpr int kSettleNoticeMillis = 1000;
@@ -272,11 +265,6 @@ private:
     bool heardSinceTimeOut_ = false;
     // A fresh port needs quiet, not the phone's full pause after it.
     bool pauseAfterSettle_ = true;
-    static constexpr int kBatchMillis = 20;
-    static constexpr int kLargestBatch = 3072;
-    bool batchWanted_ = false;
-    bool batchDeclined_ = false;
-    bool batching_ = false;
     QElapsedTimer exchangeClock_;
     QElapsedTimer lineActivity_;
     qint64 deadline_ = -1; // on exchangeClock_; -1: none
@@ -304,6 +292,5 @@ private:
     bool showInternal_ = false;
     // Bytes arriving on their own in binary reception go here instead of the buffer.
     std::function<void(const QByteArray&)> binarySink_;
-    LineTrace* trace_ = nullptr;
     std::function<QString(const QString&)> nameForm_;
 };

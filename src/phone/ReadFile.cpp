@@ -85,7 +85,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
             enterDataPhase(frame, dataPhase, listedSize);
         // Batches while much is still to come; at the end each byte counts again,
         // so the download ends the moment its frame is complete.
-        batchWanted_ = lineMillis(frame.contentRemaining()) > 2 * kBatchMillis;
+        line_.wantBatches(lineMillis(frame.contentRemaining()) > 2 * SerialLine::kBatchMillis);
     };
     WaitEnd end = startExchange(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
                                 EncodeName(name) + QStringLiteral(",1"));
@@ -110,7 +110,8 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     case WaitEnd::LineLost:
         return Outcome::LineLost;
     case WaitEnd::TimedOut:
-        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
+        setStatus(1,
+                  text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
         return Outcome::TimedOut;
     case WaitEnd::Satisfied:
         break;

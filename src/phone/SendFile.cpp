@@ -210,14 +210,14 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.
     ReceiveBuffer = wire.isEmpty() ? ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1) : QByteArray();
-    writeToLine(wire);
+    line_.write(wire);
     // The phone's pause runs alongside the data; the next command waits for its end.
     startPause();
     measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(wire.size()));
     // What arrives while our data is still leaving is not its confirmation.
     qsizetype confirmedFrom = wire.isEmpty() ? 0 : -1;
     auto noteHandOver = [&] {
-        if (confirmedFrom < 0 && port_.bytesToWrite() == 0)
+        if (confirmedFrom < 0 && line_.bytesToWrite() == 0)
             confirmedFrom = ReceiveBuffer.size();
     };
     binarySink_ = [&](const QByteArray& chunk) {
@@ -231,7 +231,7 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
     });
     binarySink_ = nullptr;
     tmrTimeout_.stop();
-    if (port_.bytesToWrite() == 0 && end != WaitEnd::Cancelled)
+    if (line_.bytesToWrite() == 0 && end != WaitEnd::Cancelled)
         sliceToFill_ = 0;
     if (end == WaitEnd::Satisfied)
         answerEnded();
