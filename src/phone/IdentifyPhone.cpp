@@ -1,4 +1,4 @@
-#include "ExchangeScope.h"
+#include "PhoneLink.h"
 #include "PhoneTexts.h"
 #include "UnsolicitedCodes.h"
 
@@ -42,15 +42,15 @@ bool finalResultArrived(const QByteArray& answer)
 
 } // namespace
 
-PhoneLink::WaitEnd PhoneLink::askIdentity(const QByteArray& command, QString& text)
+WaitEnd PhoneLink::askIdentity(const QByteArray& command, QString& text)
 {
-    WaitEnd end = startExchange(QString::fromLatin1(command), kIdentityBoundMillis);
+    WaitEnd end = exchange_.send(QString::fromLatin1(command), kIdentityBoundMillis);
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([this] { return finalResultArrived(ReceiveBuffer); });
+        end = exchange_.waitUntil([this] { return finalResultArrived(exchange_.answer()); });
     if (end != WaitEnd::Satisfied)
         return end;
-    answerEnded();
-    text = informationLine(ReceiveBuffer, command);
+    exchange_.answerEnded();
+    text = informationLine(exchange_.answer(), command);
     if (text == QLatin1String("ERROR"))
         text.clear();
     return end;
@@ -60,7 +60,7 @@ bool PhoneLink::IdentifyPhone()
 {
     if (identity_.answered)
         return true;
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange_);
     if (!scope.admitted())
         return false;
     PhoneIdentity identity;

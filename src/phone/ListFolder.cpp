@@ -1,8 +1,10 @@
-#include "ExchangeScope.h"
 #include "ListingAnswer.h"
 #include "NameCodec.h"
+#include "PhoneLink.h"
 #include "PhoneTexts.h"
 #include "TransferMeter.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -28,7 +30,7 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
     ListingResult result;
     if (folder == QLatin1String("/java/"))
         JavaFileNames.clear(); // a failed listing must not leave the names of an earlier one
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange_);
     if (!scope.admitted())
         return result;
 
@@ -41,37 +43,41 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
         setStatus(1,
                   text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));
-        WaitEnd end = startExchange(command);
+        WaitEnd end = exchange_.send(command);
         // A large folder's answer takes minutes at the line's rate: only
         // silence cuts it off.
-        measureSilenceFor(-1);
+        exchange_.measureSilenceFor(-1);
         qsizetype scanned = 0;
         if (end == WaitEnd::Satisfied)
-            end = waitUntil([&] {
+            end = exchange_.waitUntil([&] {
                 // A large folder is read in batches; a small one answers at once.
-                line_.wantBatches(ReceiveBuffer.size() > kBatchAfter);
-                return endMarkArrived(ReceiveBuffer, scanned);
+                exchange_.line().wantBatches(exchange_.answer().size() > kBatchAfter);
+                return endMarkArrived(exchange_.answer(), scanned);
             });
-        if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
-            answerEnded();
+        if (end == WaitEnd::Satisfied && exchange_.answer().contains("ERROR")) {
+            exchange_.answerEnded();
             setStatus(1, failedText);
             result.outcome = Outcome::Failed;
             return result;
         }
         ListingAnswer answer;
         if (end == WaitEnd::Satisfied) {
-            answer = parseListingAnswer(ReceiveBuffer);
+            answer = parseListingAnswer(exchange_.answer());
             if (answer.state == ListingAnswer::State::Incomplete) {
                 // Serial adapters cut answers anywhere: give the rest a short while.
-                graceTimer_.start(qMin(timing_.FinalLineGrace, timing_.TimeOutTime / 2));
-                end = waitUntil([&] {
-                    answer = parseListingAnswer(ReceiveBuffer);
-                    return answer.state != ListingAnswer::State::Incomplete || !graceTimer_.isActive();
+                QTimer grace;
+                grace.setSingleShot(true);
+                grace.setTimerType(Qt::PreciseTimer);
+                connect(&grace, &QTimer::timeout, &exchange_, &Exchange::check);
+                grace.start(qMin(timing().FinalLineGrace, timing().TimeOutTime / 2));
+                end = exchange_.waitUntil([&] {
+                    answer = parseListingAnswer(exchange_.answer());
+                    return answer.state != ListingAnswer::State::Incomplete || !grace.isActive();
                 });
-                graceTimer_.stop();
+                grace.stop();
             }
         }
-        tmrTimeout_.stop();
+        exchange_.stopTimeOut();
         switch (end) {
         case WaitEnd::Cancelled:
         case WaitEnd::Stopped:
@@ -89,7 +95,7 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         }
         if (answer.state != ListingAnswer::State::Complete)
             continue;
-        answerEnded();
+        exchange_.answerEnded();
 
         if (folder == QLatin1String("/java/")) {
             for (const PhoneEntry& entry : answer.entries) {
@@ -99,7 +105,7 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         }
         // The total as people read sizes ("1.5 MB"), in the interface language's numbers.
         setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
-                         sizeText(answer.totalBytes, interfaceLocale(texts_)) + QLatin1Char('.'));
+                         sizeText(answer.totalBytes, interfaceLocale(report_.texts())) + QLatin1Char('.'));
         result.outcome = Outcome::Done;
         result.entries = answer.entries;
         result.totalBytes = answer.totalBytes;

@@ -1,6 +1,6 @@
 #include "DownloadFrame.h"
-#include "ExchangeScope.h"
 #include "NameCodec.h"
+#include "PhoneLink.h"
 #include "PhoneTexts.h"
 
 #include <QDir>
@@ -27,18 +27,18 @@ void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std:
         frame.fail();
         return;
     }
-    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(*size));
-    reportProgress(frame.contentDelivered(), size.value_or(-1));
+    exchange_.measureSilenceFor(timing().TimeOutTime + 2 * exchange_.lineMillis(*size));
+    report_.progress(frame.contentDelivered(), size.value_or(-1));
 }
 
 Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder,
                             const QString& localName, std::optional<qint64> listedSize)
 {
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange_);
     if (!scope.admitted())
         return Outcome::NotRun;
-    transferRunning_ = true;
-    const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
+    exchange_.setTransferRunning(true);
+    const auto endOfTransfer = qScopeGuard([this] { exchange_.setTransferRunning(false); });
     CommandDone = false;
     const QString failedText =
         text(PhoneTexts::ReadError) + QLatin1Char(' ') + shownName(name) + QStringLiteral(".");
@@ -69,37 +69,39 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         if (!writeFailed && destination.write(bytes.data(), bytes.size()) != bytes.size())
             writeFailed = true;
     });
-    reportProgress(0, -1);
+    report_.progress(0, -1);
 
     qint64 received = 0;
     bool dataPhase = false;
-    binarySink_ = [&](const QByteArray& chunk) {
+    exchange_.setSink([&](const QByteArray& chunk) {
         received += chunk.size();
         const qint64 deliveredBefore = frame.contentDelivered();
         frame.feed(chunk);
         if (frame.contentDelivered() != deliveredBefore)
-            reportProgress(frame.contentDelivered(), frame.announcedSize().value_or(-1));
+            report_.progress(frame.contentDelivered(), frame.announcedSize().value_or(-1));
         if (received > kLargestDownloadFile + kLongestFraming)
             frame.fail();
         if (!dataPhase && frame.state() != DownloadFrameParser::State::Header)
             enterDataPhase(frame, dataPhase, listedSize);
         // Batches while much is still to come; at the end each byte counts again,
         // so the download ends the moment its frame is complete.
-        line_.wantBatches(lineMillis(frame.contentRemaining()) > 2 * SerialLine::kBatchMillis);
-    };
-    WaitEnd end = startExchange(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
-                                EncodeName(name) + QStringLiteral(",1"));
+        exchange_.line().wantBatches(exchange_.lineMillis(frame.contentRemaining()) >
+                                     2 * SerialLine::kBatchMillis);
+    });
+    WaitEnd end = exchange_.send(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
+                                 EncodeName(name) + QStringLiteral(",1"));
     // The framing ends the answer as soon as the announced bytes and the trailer are in.
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([&] { return frame.ended() || writeFailed || stopRequested_; });
-    binarySink_ = nullptr;
-    tmrTimeout_.stop();
+        end = exchange_.waitUntil([&] { return frame.ended() || writeFailed || exchange_.stopRequested(); });
+    exchange_.setSink(nullptr);
+    exchange_.stopTimeOut();
     // Stopped: the rest of the answer is dropped as it comes and the
     // temporary file goes, so the destination stays as it was.
-    if (end == WaitEnd::Stopped || (end == WaitEnd::Satisfied && stopRequested_ && !frame.ended())) {
+    if (end == WaitEnd::Stopped ||
+        (end == WaitEnd::Satisfied && exchange_.stopRequested() && !frame.ended())) {
         if (end == WaitEnd::Satisfied)
-            abandonAnswer(frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8
-                                                                               : -1);
+            exchange_.abandonAnswer(
+                frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8 : -1);
         setStatus(1, text(PhoneTexts::Stopped));
         return Outcome::Stopped;
     }
@@ -121,18 +123,18 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     if (frame.complete() && (!destination.flush() || destination.size() != frame.contentDelivered()))
         writeFailed = true;
     if (frame.complete() || frame.refused()) {
-        answerEnded();
-        startPause();
+        exchange_.answerEnded();
+        exchange_.startPause();
     } else {
         // A file that could not be written, or an answer of the wrong shape or
         // size: the rest that the phone still sends is dropped before the next command.
-        abandonAnswer(-1);
+        exchange_.abandonAnswer(-1);
     }
     if (!frame.complete() || writeFailed || !destination.commit()) {
         setStatus(1, failedText);
         return Outcome::Failed;
     }
-    reportProgress(frame.contentDelivered(), frame.contentDelivered());
+    report_.progress(frame.contentDelivered(), frame.contentDelivered());
     setStatus(1, text(PhoneTexts::ReadDone));
     CommandDone = true;
     return Outcome::Done;

@@ -1,5 +1,5 @@
-#include "ExchangeScope.h"
 #include "NameCodec.h"
+#include "PhoneLink.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
 
@@ -11,7 +11,7 @@
 
 Outcome PhoneLink::SendFile(const UploadItem& item)
 {
-    if (!isOpen() || exchangeRunning_ || abandoned_)
+    if (!isOpen() || exchange_.isRunning() || exchange_.lineLetGo())
         return Outcome::NotRun;
     // One busy span for the slices and the clean-up, so a Stop given during
     // the slices still holds when they are done.
@@ -37,13 +37,13 @@ Outcome PhoneLink::SendFile(const UploadItem& item)
     const bool partial =
         outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
     const bool tidy = outcome == Outcome::Done || !phoneFileStarted ||
-                      (partial && isOpen() && !phoneSilent_ && removePartialUpload(item));
+                      (partial && isOpen() && !exchange_.phoneSilent() && removePartialUpload(item));
     if (outcome == Outcome::Done)
         forgetPartialUploads(item);
     else if (tidy)
         journal_.remove(recorded);
     else if (partial)
-        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::RepairPending) + QLatin1Char(' ') +
+        setStatus(1, operationText() + QLatin1Char(' ') + text(PhoneTexts::RepairPending) + QLatin1Char(' ') +
                          shownName(item.PhoneFolder + QLatin1Char('/') + item.FileName) + QLatin1Char('.'));
     return outcome;
 }
@@ -57,7 +57,7 @@ QString PhoneLink::recordPartialUpload(const UploadItem& item)
     entry.device = device_;
     entry.folder = item.PhoneFolder;
     entry.name = item.FileName;
-    entry.onTheWay = qMin<qint64>(timing_.SliceSize, QFileInfo(item.LocalPath).size());
+    entry.onTheWay = qMin<qint64>(timing().SliceSize, QFileInfo(item.LocalPath).size());
     return journal_.add(entry);
 }
 
@@ -83,7 +83,7 @@ bool PhoneLink::recordSlice(const QString& entryId, qint64 confirmed, qint64 onT
 
 bool PhoneLink::removePartialUpload(const UploadItem& item)
 {
-    const QString reason = panel1_;
+    const QString reason = operationText();
     const QString folder = item.PhoneFolder + QLatin1Char('/');
     const Outcome deleted = DeleteFile(item.FileName, folder);
     if (deleted == Outcome::Failed) {
@@ -112,30 +112,30 @@ bool PhoneLink::openUploadFile(QFile& file)
         return true;
     // A file that is there but cannot be opened is not "no longer there".
     const int why = QFileInfo(path).isFile() ? PhoneTexts::UnreadableFileAfter : PhoneTexts::MissingFileAfter;
-    observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + path + QLatin1Char(' ') +
-                      text(why));
+    report_.observer().message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + path +
+                               QLatin1Char(' ') + text(why));
     return false;
 }
 
 Outcome PhoneLink::sendSlices(const UploadItem& item, QFile& file, bool& phoneFileStarted,
                               const QString& entryId)
 {
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange_);
     if (!scope.admitted())
         return Outcome::NotRun;
-    transferRunning_ = true;
-    const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
+    exchange_.setTransferRunning(true);
+    const auto endOfTransfer = qScopeGuard([this] { exchange_.setTransferRunning(false); });
 
     // The bytes on disk now are what gets sent, whatever size was noted earlier.
     const qint64 total = file.size();
-    reportProgress(0, total);
+    report_.progress(0, total);
 
-    const qint64 slice = timing_.SliceSize;
+    const qint64 slice = timing().SliceSize;
     const qint64 sliceCount = total == 0 ? 1 : (total + slice - 1) / slice;
     for (qint64 index = 0; index < sliceCount; ++index) {
         const qint64 offset = index * slice;
         // Between slices: the phone has stored every slice it confirmed.
-        if (stopRequested_) {
+        if (exchange_.stopRequested()) {
             setStatus(1, text(PhoneTexts::Stopped));
             return Outcome::Stopped;
         }
@@ -147,13 +147,14 @@ Outcome PhoneLink::sendSlices(const UploadItem& item, QFile& file, bool& phoneFi
         }
         const Outcome sent = writeSlice(item, file, offset, qMin(slice, total - offset), phoneFileStarted);
         if (sent == Outcome::Done) {
-            reportProgress(offset + qMin(slice, total - offset), total);
+            report_.progress(offset + qMin(slice, total - offset), total);
             continue;
         }
         if (sent == Outcome::Stopped)
             setStatus(1, text(PhoneTexts::Stopped));
         if (sent == Outcome::TimedOut)
-            setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadTimeOut) + QStringLiteral("!"));
+            setStatus(1, operationText() + QLatin1Char(' ') + text(PhoneTexts::UploadTimeOut) +
+                             QStringLiteral("!"));
         return sent;
     }
     return Outcome::Done;
@@ -164,16 +165,17 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
 {
     QByteArray buffer;
     if (!file.seek(offset) || (buffer = file.read(length)).size() != length) {
-        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
+        setStatus(1, operationText() + QLatin1Char(' ') + text(PhoneTexts::UploadWriteError) +
+                         QStringLiteral("!"));
         return Outcome::Failed;
     }
     // The phone takes the declared length; the copy of the last two bytes that
     // follows it is dropped on the phone's side.
     const QByteArray wire = buffer + buffer.right(2);
 
-    WaitEnd end = startExchange(QStringLiteral("AT+QFWF=") + EncodeName(item.PhoneFolder) +
-                                QStringLiteral(",0,") + EncodeName(item.FileName) + QStringLiteral(",1,") +
-                                QString::number(length) + QStringLiteral(",1,") + QString::number(offset));
+    WaitEnd end = exchange_.send(QStringLiteral("AT+QFWF=") + EncodeName(item.PhoneFolder) +
+                                 QStringLiteral(",0,") + EncodeName(item.FileName) + QStringLiteral(",1,") +
+                                 QString::number(length) + QStringLiteral(",1,") + QString::number(offset));
     CommandDone = false;
     if (end == WaitEnd::Stopped)
         return Outcome::Stopped;
@@ -183,19 +185,20 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
         return end == WaitEnd::LineLost ? Outcome::LineLost : Outcome::Cancelled;
     // From here the phone may start a file of this name, or wait for this slice's bytes.
     phoneFileStarted = true;
-    sliceToFill_ = length;
-    end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
+    exchange_.sliceOpened(length);
+    end = exchange_.waitUntil(
+        [this] { return exchange_.answer().contains('>') || exchange_.answer().contains("ERROR"); });
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)
         return Outcome::LineLost;
     if (end == WaitEnd::TimedOut)
         return Outcome::TimedOut;
-    if (!ReceiveBuffer.contains('>')) {
+    if (!exchange_.answer().contains('>')) {
         // Refused before any byte: the phone takes no data and, for the
         // first slice, keeps whatever file it had.
-        sliceToFill_ = 0;
-        answerEnded();
+        exchange_.sliceTaken();
+        exchange_.answerEnded();
         if (offset == 0)
             phoneFileStarted = false;
         setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
@@ -209,42 +212,44 @@ Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset
 
     // An "OK" that came with the prompt cannot confirm data not yet sent; only
     // a slice without data may be confirmed at once.
-    ReceiveBuffer = wire.isEmpty() ? ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1) : QByteArray();
-    line_.write(wire);
+    exchange_.answer() =
+        wire.isEmpty() ? exchange_.answer().mid(exchange_.answer().indexOf('>') + 1) : QByteArray();
+    exchange_.write(wire);
     // The phone's pause runs alongside the data; the next command waits for its end.
-    startPause();
-    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(wire.size()));
+    exchange_.startPause();
+    exchange_.measureSilenceFor(timing().TimeOutTime + 2 * exchange_.lineMillis(wire.size()));
     // What arrives while our data is still leaving is not its confirmation.
     qsizetype confirmedFrom = wire.isEmpty() ? 0 : -1;
     auto noteHandOver = [&] {
-        if (confirmedFrom < 0 && line_.bytesToWrite() == 0)
-            confirmedFrom = ReceiveBuffer.size();
+        if (confirmedFrom < 0 && exchange_.line().bytesToWrite() == 0)
+            confirmedFrom = exchange_.answer().size();
     };
-    binarySink_ = [&](const QByteArray& chunk) {
+    exchange_.setSink([&](const QByteArray& chunk) {
         noteHandOver();
-        ReceiveBuffer += chunk;
-    };
-    end = waitUntil([&] {
-        noteHandOver();
-        return ReceiveBuffer.contains("ERROR") ||
-               (confirmedFrom >= 0 && ReceiveBuffer.indexOf("OK", confirmedFrom) >= 0);
+        exchange_.answer() += chunk;
     });
-    binarySink_ = nullptr;
-    tmrTimeout_.stop();
-    if (line_.bytesToWrite() == 0 && end != WaitEnd::Cancelled)
-        sliceToFill_ = 0;
+    end = exchange_.waitUntil([&] {
+        noteHandOver();
+        return exchange_.answer().contains("ERROR") ||
+               (confirmedFrom >= 0 && exchange_.answer().indexOf("OK", confirmedFrom) >= 0);
+    });
+    exchange_.setSink(nullptr);
+    exchange_.stopTimeOut();
+    if (exchange_.line().bytesToWrite() == 0 && end != WaitEnd::Cancelled)
+        exchange_.sliceTaken();
     if (end == WaitEnd::Satisfied)
-        answerEnded();
+        exchange_.answerEnded();
     if (end == WaitEnd::Cancelled)
         return Outcome::Cancelled;
     if (end == WaitEnd::LineLost)
         return Outcome::LineLost;
-    if (ReceiveBuffer.contains("ERROR")) {
+    if (exchange_.answer().contains("ERROR")) {
         // A refused first slice was not stored: the phone holds no part of this file.
         if (offset == 0)
             phoneFileStarted = false;
         // A slice the phone did not store would leave a hole in the file.
-        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadPhoneError) + QStringLiteral("!"));
+        setStatus(1, operationText() + QLatin1Char(' ') + text(PhoneTexts::UploadPhoneError) +
+                         QStringLiteral("!"));
         return Outcome::Failed;
     }
     if (end == WaitEnd::TimedOut)

@@ -1,5 +1,5 @@
 #include "BatteryAnswer.h"
-#include "ExchangeScope.h"
+#include "PhoneLink.h"
 #include "PhoneObserver.h"
 #include "PhoneTexts.h"
 
@@ -17,34 +17,35 @@ BatteryResult PhoneLink::ShowBatteryCharge()
 BatteryResult PhoneLink::QueryBatteryCharge()
 {
     BatteryResult result;
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange_);
     if (!scope.admitted())
         return result;
 
     CommandDone = false;
-    WaitEnd end = startExchange(QStringLiteral("AT+CBC"));
+    WaitEnd end = exchange_.send(QStringLiteral("AT+CBC"));
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+        end = exchange_.waitUntil(
+            [this] { return exchange_.answer().contains("OK") || exchange_.answer().contains("ERROR"); });
     if (end == WaitEnd::Satisfied)
-        answerEnded();
+        exchange_.answerEnded();
     if (end == WaitEnd::Cancelled || end == WaitEnd::LineLost) {
         result.outcome = end == WaitEnd::Cancelled ? Outcome::Cancelled : Outcome::LineLost;
         return result;
     }
 
-    const std::optional<int> percent = end == WaitEnd::Satisfied && !ReceiveBuffer.contains("ERROR")
-                                           ? parseBatteryPercent(ReceiveBuffer)
+    const std::optional<int> percent = end == WaitEnd::Satisfied && !exchange_.answer().contains("ERROR")
+                                           ? parseBatteryPercent(exchange_.answer())
                                            : std::nullopt;
     const int level = percent ? batteryLevelFor(*percent) : 0;
     if (level == 0) {
         // A stale picture would claim a charge the phone did not report.
         setStatus(1, text(PhoneTexts::BatteryFailed));
-        observer_.batteryLevel(0);
+        report_.observer().batteryLevel(0);
         result.outcome = end == WaitEnd::TimedOut ? Outcome::TimedOut : Outcome::Failed;
         return result;
     }
     CommandDone = true;
-    observer_.batteryLevel(level);
+    report_.observer().batteryLevel(level);
     setStatus(2, QString::number(*percent) + QStringLiteral("% "));
     result.outcome = Outcome::Done;
     result.percent = *percent;
