@@ -1,12 +1,14 @@
 #include "Exchange.h"
 
 #include "Line.h"
+#include "PhoneObserver.h"
+#include "PhoneReport.h"
 #include "UnsolicitedCodes.h"
 
 using Kind = LineStand::Kind;
 
 Exchange::Exchange(Line& line, PhoneReport& report, QObject* parent)
-    : QObject(parent), line_(line), wait_(line), keeper_(line, report, wait_, timing_)
+    : QObject(parent), line_(line), report_(report), wait_(line), keeper_(line, report, wait_, timing_)
 {
     wait_.setBeforeWait([this] { takeArrived(); });
     connect(&line_, &Line::readable, this, [this] {
@@ -28,7 +30,7 @@ bool Exchange::begin()
         return false;
     running_ = true;
     wait_.admitAgain();
-    emit started();
+    beginCommand();
     return true;
 }
 
@@ -40,7 +42,22 @@ void Exchange::end()
     sink_ = nullptr;
     line_.stopBatching();
     running_ = false;
-    emit ended();
+    endCommand();
+}
+
+void Exchange::beginCommand()
+{
+    if (commandDepth_++ > 0)
+        return;
+    // A Stop belongs to the command it was given in; so does a phone found silent.
+    newCommand();
+    report_.observer().busyChanged(true);
+}
+
+void Exchange::endCommand()
+{
+    if (commandDepth_ > 0 && --commandDepth_ == 0)
+        report_.observer().busyChanged(false);
 }
 
 void Exchange::newCommand()

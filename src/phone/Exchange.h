@@ -28,8 +28,12 @@ public:
     const LineStand& stand() const { return keeper_.stand(); }
     Line& line() { return line_; }
 
+    // A whole command (several exchanges) begins and ends; the observer is
+    // told the link is busy meanwhile. Nests.
+    void beginCommand();
+    void endCommand();
     // An exchange begins (false: one runs already, or the line is closed or
-    // let go) and ends; `started`/`ended` tell the link to show it busy.
+    // let go) and ends; it is part of a command.
     bool begin();
     void end();
     bool isRunning() const { return running_; }
@@ -88,8 +92,6 @@ public:
     void forgetStop() { stopRequested_ = false; }
 
 signals:
-    void started();
-    void ended();
     void lineLost();
 
 private:
@@ -98,6 +100,7 @@ private:
     bool stopped() const { return transferRunning_ && stopRequested_; }
 
     Line& line_;
+    PhoneReport& report_;
     LinkTiming timing_;
     BoundedWait wait_;
     LineKeeper keeper_;
@@ -107,6 +110,7 @@ private:
     bool transferRunning_ = false;
     bool stopRequested_ = false;
     bool abandoned_ = false; // no exchange starts any more
+    int commandDepth_ = 0;
 };
 
 // One exchange, from its admission to its end; the link's controls stay

@@ -1,6 +1,9 @@
+#include "Exchange.h"
+#include "Line.h"
 #include "ListingAnswer.h"
 #include "NameCodec.h"
-#include "PhoneLink.h"
+#include "PhoneOperations.h"
+#include "PhoneReport.h"
 #include "PhoneTexts.h"
 #include "TransferMeter.h"
 
@@ -25,59 +28,57 @@ bool endMarkArrived(const QByteArray& buffer, qsizetype& scanned)
 
 } // namespace
 
-ListingResult PhoneLink::ListFolder(const QString& folder)
+ListingResult phone::ListFolder(Exchange& exchange, PhoneReport& report, const QString& folder,
+                                bool internalToo)
 {
     ListingResult result;
-    if (folder == QLatin1String("/java/"))
-        JavaFileNames.clear(); // a failed listing must not leave the names of an earlier one
-    ExchangeTurn scope(exchange_);
+    ExchangeTurn scope(exchange);
     if (!scope.admitted())
         return result;
 
-    const bool internalToo = showInternal_ && folder == QLatin1String("/");
     const QString command = QStringLiteral("AT+QFSL=") + EncodeName(folder) +
                             (internalToo ? QStringLiteral(",4") : QStringLiteral(",0"));
-    const QString failedText =
-        text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("!");
+    const QString failedText = report.text(PhoneTexts::ListingFailed) + QLatin1Char(' ') +
+                               report.shownName(folder) + QStringLiteral("!");
 
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
-        setStatus(1,
-                  text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));
-        WaitEnd end = exchange_.send(command);
+        report.setStatus(1, report.text(PhoneTexts::Listing) + QLatin1Char(' ') + report.shownName(folder) +
+                                QStringLiteral("..."));
+        WaitEnd end = exchange.send(command);
         // A large folder's answer takes minutes at the line's rate: only
         // silence cuts it off.
-        exchange_.measureSilenceFor(-1);
+        exchange.measureSilenceFor(-1);
         qsizetype scanned = 0;
         if (end == WaitEnd::Satisfied)
-            end = exchange_.waitUntil([&] {
+            end = exchange.waitUntil([&] {
                 // A large folder is read in batches; a small one answers at once.
-                exchange_.line().wantBatches(exchange_.answer().size() > kBatchAfter);
-                return endMarkArrived(exchange_.answer(), scanned);
+                exchange.line().wantBatches(exchange.answer().size() > kBatchAfter);
+                return endMarkArrived(exchange.answer(), scanned);
             });
-        if (end == WaitEnd::Satisfied && exchange_.answer().contains("ERROR")) {
-            exchange_.answerEnded();
-            setStatus(1, failedText);
+        if (end == WaitEnd::Satisfied && exchange.answer().contains("ERROR")) {
+            exchange.answerEnded();
+            report.setStatus(1, failedText);
             result.outcome = Outcome::Failed;
             return result;
         }
         ListingAnswer answer;
         if (end == WaitEnd::Satisfied) {
-            answer = parseListingAnswer(exchange_.answer());
+            answer = parseListingAnswer(exchange.answer());
             if (answer.state == ListingAnswer::State::Incomplete) {
                 // Serial adapters cut answers anywhere: give the rest a short while.
                 QTimer grace;
                 grace.setSingleShot(true);
                 grace.setTimerType(Qt::PreciseTimer);
-                connect(&grace, &QTimer::timeout, &exchange_, &Exchange::check);
-                grace.start(qMin(timing().FinalLineGrace, timing().TimeOutTime / 2));
-                end = exchange_.waitUntil([&] {
-                    answer = parseListingAnswer(exchange_.answer());
+                QObject::connect(&grace, &QTimer::timeout, &exchange, &Exchange::check);
+                grace.start(qMin(exchange.timing().FinalLineGrace, exchange.timing().TimeOutTime / 2));
+                end = exchange.waitUntil([&] {
+                    answer = parseListingAnswer(exchange.answer());
                     return answer.state != ListingAnswer::State::Incomplete || !grace.isActive();
                 });
                 grace.stop();
             }
         }
-        exchange_.stopTimeOut();
+        exchange.stopTimeOut();
         switch (end) {
         case WaitEnd::Cancelled:
         case WaitEnd::Stopped:
@@ -87,7 +88,8 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
             result.outcome = Outcome::LineLost;
             return result;
         case WaitEnd::TimedOut:
-            setStatus(1, text(PhoneTexts::PortTimeOut) + QLatin1Char(' ') + portLabel_ + QStringLiteral("."));
+            report.setStatus(1, report.text(PhoneTexts::PortTimeOut) + QLatin1Char(' ') + report.portLabel() +
+                                    QStringLiteral("."));
             result.outcome = Outcome::TimedOut;
             return result;
         case WaitEnd::Satisfied:
@@ -95,23 +97,18 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         }
         if (answer.state != ListingAnswer::State::Complete)
             continue;
-        exchange_.answerEnded();
+        exchange.answerEnded();
 
-        if (folder == QLatin1String("/java/")) {
-            for (const PhoneEntry& entry : answer.entries) {
-                if (!entry.isFolder)
-                    JavaFileNames << entry.name;
-            }
-        }
         // The total as people read sizes ("1.5 MB"), in the interface language's numbers.
-        setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
-                         sizeText(answer.totalBytes, interfaceLocale(report_.texts())) + QLatin1Char('.'));
+        report.setStatus(1, report.text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
+                                sizeText(answer.totalBytes, interfaceLocale(report.texts())) +
+                                QLatin1Char('.'));
         result.outcome = Outcome::Done;
         result.entries = answer.entries;
         result.totalBytes = answer.totalBytes;
         return result;
     }
-    setStatus(1, failedText);
+    report.setStatus(1, failedText);
     result.outcome = Outcome::Failed;
     return result;
 }

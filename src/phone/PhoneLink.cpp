@@ -1,14 +1,14 @@
 #include "PhoneLink.h"
 
+#include "CarryOutRepairs.h"
 #include "PhoneObserver.h"
+#include "PhoneOperations.h"
 #include "PhoneTexts.h"
 
 PhoneLink::PhoneLink(const LanguageTable& texts, PhoneObserver& observer, QObject* parent)
     : QObject(parent), report_(texts, observer), exchange_(line_, report_), marks_(journal_)
 {
     exchange_.setTiming(Timing{});
-    connect(&exchange_, &Exchange::started, this, &PhoneLink::beginBusy);
-    connect(&exchange_, &Exchange::ended, this, &PhoneLink::endBusy);
     connect(&exchange_.keeper(), &LineKeeper::quietOwed, this, [this](qint64 quiet) { marks_.hold(quiet); });
     connect(&exchange_, &Exchange::lineLost, this, &PhoneLink::onLineLost);
 }
@@ -28,7 +28,7 @@ bool PhoneLink::OpenPort(const QString& portLabel, const QString& device)
 {
     if (exchange_.isRunning())
         cancel();
-    portLabel_ = portLabel;
+    report_.setPortLabel(portLabel);
     setStatus(1, text(PhoneTexts::Opening) + QLatin1Char(' ') + portLabel + QStringLiteral("..."));
     ClosePort();
     exchange_.resume(LineStand{}, 0);
@@ -84,24 +84,70 @@ void PhoneLink::abandonLine()
     exchange_.letGo();
 }
 
-void PhoneLink::beginBusy()
-{
-    if (busyDepth_++ > 0)
-        return;
-    // A Stop belongs to the command it was given in; so does a phone found silent.
-    exchange_.newCommand();
-    report_.observer().busyChanged(true);
-}
-
-void PhoneLink::endBusy()
-{
-    if (busyDepth_ > 0 && --busyDepth_ == 0)
-        report_.observer().busyChanged(false);
-}
-
 void PhoneLink::onLineLost()
 {
-    setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel_ + QStringLiteral("! ") +
+    setStatus(1, text(PhoneTexts::LineLost) + QLatin1Char(' ') + portLabel() + QStringLiteral("! ") +
                      text(PhoneTexts::HowToReconnect));
     report_.observer().lineLost();
+}
+
+bool PhoneLink::IdentifyPhone()
+{
+    if (identity_.answered)
+        return true;
+    PhoneIdentity identity;
+    identity.device = device_;
+    if (!phone::IdentifyPhone(exchange_, report_, identity))
+        return false;
+    identity_ = identity;
+    return true;
+}
+
+int PhoneLink::CarryOutRepairs()
+{
+    return ::CarryOutRepairs(*this, repairReport_);
+}
+
+ListingResult PhoneLink::ListFolder(const QString& folder)
+{
+    const bool javaFolder = folder == QLatin1String("/java/");
+    // A failed listing must not leave the names of an earlier one.
+    if (javaFolder)
+        JavaFileNames.clear();
+    const ListingResult result =
+        phone::ListFolder(exchange_, report_, folder, showInternal_ && folder == QLatin1String("/"));
+    if (javaFolder && result.outcome == Outcome::Done) {
+        for (const PhoneEntry& entry : result.entries) {
+            if (!entry.isFolder)
+                JavaFileNames << entry.name;
+        }
+    }
+    return result;
+}
+
+BatteryResult PhoneLink::ShowBatteryCharge()
+{
+    if (!isOpen())
+        return {};
+    if (!displayCharge_) {
+        setStatus(2, QString());
+        return {};
+    }
+    return QueryBatteryCharge();
+}
+
+BatteryResult PhoneLink::QueryBatteryCharge()
+{
+    return phone::QueryBatteryCharge(exchange_, report_);
+}
+
+Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder,
+                            const QString& localName, std::optional<qint64> listedSize)
+{
+    return phone::ReadFile(exchange_, report_, folder, name, localFolder, localName, listedSize);
+}
+
+Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
+{
+    return phone::DeleteFile(exchange_, report_, name, folder);
 }

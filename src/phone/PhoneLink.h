@@ -16,11 +16,9 @@
 #include <functional>
 #include <optional>
 
-class DownloadFrameParser;
 class LanguageTable;
 class LineTrace;
 class PhoneObserver;
-class QFile;
 
 // The one object the window and the client hold for the phone. Each phone
 // operation writes its command and waits for the answer in a nested event
@@ -69,7 +67,7 @@ public:
     void abandonLine();
     bool isOpen() const { return line_.isOpen(); }
     bool isExchangeRunning() const { return exchange_.isRunning(); }
-    QString portLabel() const { return portLabel_; }
+    QString portLabel() const { return report_.portLabel(); }
     QString device() const { return device_; }
 
     // Ends the exchange in progress; it returns Cancelled and reports nothing more.
@@ -93,8 +91,8 @@ public:
     void waitOutPause() { exchange_.waitOutPause(); }
 
     // Busy state around a whole command (several exchanges); nests.
-    void beginBusy();
-    void endBusy();
+    void beginBusy() { exchange_.beginCommand(); }
+    void endBusy() { exchange_.endCommand(); }
 
     ListingResult ListFolder(const QString& folder);
     BatteryResult ShowBatteryCharge();
@@ -118,7 +116,7 @@ public:
     QString shownName(const QString& name) const { return report_.shownName(name); }
 
     // True once the last download, slice or battery query has succeeded.
-    bool commandDone() const { return CommandDone; }
+    bool commandDone() const { return report_.commandDone(); }
     // The file names of the last listing of "/java/".
     const QStringList& javaFileNames() const { return JavaFileNames; }
     // What the last exchange received.
@@ -128,22 +126,6 @@ private:
     QString openFailureText(const QString& portLabel, const QString& device) const;
     void setStatus(int panel, const QString& text) { report_.setStatus(panel, text); }
     void onLineLost();
-    WaitEnd askIdentity(const QByteArray& command, QString& text);
-    // A sentence on a journal entry that ends without being carried out.
-    QString endedText(int textNumber, const RepairJournal::Entry& entry) const;
-
-    void enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std::optional<qint64> listedSize);
-    // Opens the file to send; says so when it is missing or unreadable.
-    bool openUploadFile(QFile& file);
-    Outcome sendSlices(const UploadItem& item, QFile& file, bool& phoneFileStarted, const QString& entryId);
-    // The journal's entry for the partial file, written before the first slice.
-    QString recordPartialUpload(const UploadItem& item);
-    bool recordSlice(const QString& entryId, qint64 confirmed, qint64 onTheWay);
-    void forgetPartialUploads(const UploadItem& item);
-    // True when no part of the file is left on the phone.
-    bool removePartialUpload(const UploadItem& item);
-    Outcome writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
-                       bool& phoneFileStarted);
 
     PhoneReport report_;
     SerialLine line_;
@@ -155,9 +137,6 @@ private:
     QString TempFolder;
     QStringList JavaFileNames;
     QString device_;
-    QString portLabel_;
-    int busyDepth_ = 0;
-    bool CommandDone = false;
     bool displayCharge_ = false;
     bool showInternal_ = false;
 };

@@ -22,6 +22,12 @@ public:
     void setNameForm(std::function<QString(const QString&)> form) { nameForm_ = std::move(form); }
     QString shownName(const QString& name) const;
     void progress(qint64 done, qint64 total);
+    // The port as the user named it, for texts about the line.
+    void setPortLabel(const QString& label) { portLabel_ = label; }
+    const QString& portLabel() const { return portLabel_; }
+    // True once the last download, slice or battery query has succeeded.
+    void setCommandDone(bool done) { commandDone_ = done; }
+    bool commandDone() const { return commandDone_; }
 
 private:
     const LanguageTable& texts_;
@@ -29,4 +35,6 @@ private:
     QString panel1_;
     QString panel3_;
     std::function<QString(const QString&)> nameForm_;
+    QString portLabel_;
+    bool commandDone_ = false;
 };
