@@ -1,3 +1,5 @@
+#include "CarryOutRepairs.h"
+
 #include "PhoneLink.h"
 #include "PhoneTexts.h"
 
@@ -137,96 +139,99 @@ bool putBackFollows(const QList<Entry>& entries, const Entry& partial)
            });
 }
 
+// A sentence on a journal entry that ends without being carried out.
+QString endedText(const PhoneLink& link, int textNumber, const Entry& entry)
+{
+    QString sentence =
+        link.text(textNumber) + QLatin1Char(' ') + link.shownName(entry.phonePath()) + QLatin1Char('.');
+    if (entry.kind == Kind::RestoreFile && QFileInfo::exists(entry.copyPath))
+        sentence += QLatin1Char(' ') + link.text(PhoneTexts::RepairCopyKept) + QLatin1Char(' ') +
+                    QDir::toNativeSeparators(entry.copyPath) + QLatin1Char('.');
+    return sentence;
+}
+
 } // namespace
 
-int PhoneLink::CarryOutRepairs()
+int CarryOutRepairs(PhoneLink& link, QString& report)
 {
-    repairReport_.clear();
-    if (!isOpen() || !IdentifyPhone())
+    report.clear();
+    if (!link.isOpen() || !link.IdentifyPhone())
         return 0;
+    RepairJournal& journal = link.journal();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     QList<Entry> mine;
     QStringList ended; // sentences on entries that end without being carried out
-    for (Entry entry : journal_.entries()) {
+    for (Entry entry : journal.entries()) {
         // The line is in step now: no phone on it waits for a slice any more.
-        if (entry.device == device_ && entry.sliceOpen) {
+        if (entry.device == link.device() && entry.sliceOpen) {
             entry.sliceOpen = false;
-            journal_.update(entry);
+            journal.update(entry);
         }
-        if (entry.phone == identity_.key()) {
+        if (entry.phone == link.identity().key()) {
             mine << entry;
         } else if (now - entry.lastSeenAt > kLongestAbsenceMillis) {
-            journal_.remove(entry.id);
-            ended << endedText(PhoneTexts::RepairPhoneGone, entry);
+            journal.remove(entry.id);
+            ended << endedText(link, PhoneTexts::RepairPhoneGone, entry);
         }
     }
     // Partial files first: putting an old file back may itself have been cut short.
     std::stable_partition(mine.begin(), mine.end(),
                           [](const Entry& entry) { return entry.kind == Kind::DeletePartial; });
-    FolderView view(*this);
+    FolderView view(link);
     QStringList done;
     QStringList left;
     for (Entry entry : mine) {
-        if (!isOpen()) {
-            left << shownName(entry.phonePath());
+        if (!link.isOpen()) {
+            left << link.shownName(entry.phonePath());
             continue;
         }
-        const RepairEnd end = entry.kind == Kind::DeletePartial ? deletePartial(*this, view, entry)
-                                                                : putBack(*this, view, entry);
+        const RepairEnd end =
+            entry.kind == Kind::DeletePartial ? deletePartial(link, view, entry) : putBack(link, view, entry);
         switch (end) {
         case RepairEnd::Done:
-            done << text(entry.kind == Kind::DeletePartial ? PhoneTexts::RepairDeleted
-                                                           : PhoneTexts::RepairRestored) +
-                        QLatin1Char(' ') + shownName(entry.phonePath());
-            dropCopy(journal_, entry);
-            journal_.remove(entry.id);
+            done << link.text(entry.kind == Kind::DeletePartial ? PhoneTexts::RepairDeleted
+                                                                : PhoneTexts::RepairRestored) +
+                        QLatin1Char(' ') + link.shownName(entry.phonePath());
+            dropCopy(journal, entry);
+            journal.remove(entry.id);
             break;
         case RepairEnd::Nothing:
-            dropCopy(journal_, entry);
-            journal_.remove(entry.id);
+            dropCopy(journal, entry);
+            journal.remove(entry.id);
             break;
         case RepairEnd::NotOurs:
             // The put-back of the same file says it, with where the copy is.
             if (!putBackFollows(mine, entry))
-                ended << endedText(PhoneTexts::RepairNotOurs, entry);
-            journal_.remove(entry.id);
+                ended << endedText(link, PhoneTexts::RepairNotOurs, entry);
+            journal.remove(entry.id);
             break;
         case RepairEnd::CopyGone:
-            ended << text(PhoneTexts::RepairCopyGone) + QLatin1Char(' ') + shownName(entry.phonePath()) +
-                         QLatin1Char('.');
-            journal_.remove(entry.id);
+            ended << link.text(PhoneTexts::RepairCopyGone) + QLatin1Char(' ') +
+                         link.shownName(entry.phonePath()) + QLatin1Char('.');
+            journal.remove(entry.id);
             break;
         case RepairEnd::Left:
             entry.lastSeenAt = now;
             if (++entry.tries >= kMostTries) {
-                ended << endedText(PhoneTexts::RepairGaveUp, entry);
-                journal_.remove(entry.id);
+                ended << endedText(link, PhoneTexts::RepairGaveUp, entry);
+                journal.remove(entry.id);
             } else {
-                journal_.update(entry);
-                left << shownName(entry.phonePath());
+                journal.update(entry);
+                left << link.shownName(entry.phonePath());
             }
             break;
         }
     }
     QStringList said;
     if (!done.isEmpty())
-        said << text(PhoneTexts::Repaired) + QLatin1Char(' ') + done.join(QStringLiteral("; ")) +
+        said << link.text(PhoneTexts::Repaired) + QLatin1Char(' ') + done.join(QStringLiteral("; ")) +
                     QLatin1Char('.');
     said << ended;
     if (!left.isEmpty())
-        said << text(PhoneTexts::RepairPending) + QLatin1Char(' ') + left.join(QStringLiteral(", ")) +
+        said << link.text(PhoneTexts::RepairPending) + QLatin1Char(' ') + left.join(QStringLiteral(", ")) +
                     QLatin1Char('.');
-    repairReport_ = said.join(QLatin1Char(' '));
+    report = said.join(QLatin1Char(' '));
     if (!said.isEmpty())
-        setStatus(1, repairReport_);
+        link.setOperationText(report);
     return static_cast<int>(done.size());
-}
-
-QString PhoneLink::endedText(int textNumber, const RepairJournal::Entry& entry) const
-{
-    QString sentence = text(textNumber) + QLatin1Char(' ') + shownName(entry.phonePath()) + QLatin1Char('.');
-    if (entry.kind == Kind::RestoreFile && QFileInfo::exists(entry.copyPath))
-        sentence += QLatin1Char(' ') + text(PhoneTexts::RepairCopyKept) + QLatin1Char(' ') +
-                    QDir::toNativeSeparators(entry.copyPath) + QLatin1Char('.');
-    return sentence;
 }

@@ -1,20 +1,24 @@
-#include "ExchangeScope.h"
+#include "Exchange.h"
 #include "NameCodec.h"
+#include "PhoneOperations.h"
+#include "PhoneReport.h"
 #include "PhoneTexts.h"
 
-Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
+Outcome phone::DeleteFile(Exchange& exchange, PhoneReport& report, const QString& name, const QString& folder)
 {
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange);
     if (!scope.admitted())
         return Outcome::NotRun;
 
     // The phone wants a folder without its closing "/", but the root as "/".
     const QString folderArgument = folder.size() > 1 ? folder.left(folder.size() - 1) : QStringLiteral("/");
-    setStatus(1, text(PhoneTexts::Deleting) + QLatin1Char(' ') + shownName(name) + QStringLiteral("..."));
-    WaitEnd end = startExchange(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) +
+    report.setStatus(1, report.text(PhoneTexts::Deleting) + QLatin1Char(' ') + report.shownName(name) +
+                            QStringLiteral("..."));
+    WaitEnd end = exchange.send(QStringLiteral("AT+QFDF=") + EncodeName(folderArgument) +
                                 QStringLiteral(",0,") + EncodeName(name) + QStringLiteral(",1"));
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([this] { return ReceiveBuffer.contains("OK") || ReceiveBuffer.contains("ERROR"); });
+        end = exchange.waitUntil(
+            [&exchange] { return exchange.answer().contains("OK") || exchange.answer().contains("ERROR"); });
     switch (end) {
     case WaitEnd::Cancelled:
     case WaitEnd::Stopped:
@@ -22,17 +26,17 @@ Outcome PhoneLink::DeleteFile(const QString& name, const QString& folder)
     case WaitEnd::LineLost:
         return Outcome::LineLost;
     case WaitEnd::TimedOut:
-        setStatus(1, text(PhoneTexts::DeleteTimeOut));
+        report.setStatus(1, report.text(PhoneTexts::DeleteTimeOut));
         return Outcome::TimedOut;
     case WaitEnd::Satisfied:
-        answerEnded();
+        exchange.answerEnded();
         break;
     }
-    if (ReceiveBuffer.contains("ERROR")) {
-        setStatus(1,
-                  text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') + shownName(name) + QStringLiteral("!"));
+    if (exchange.answer().contains("ERROR")) {
+        report.setStatus(1, report.text(PhoneTexts::DeleteRefused) + QLatin1Char(' ') +
+                                report.shownName(name) + QStringLiteral("!"));
         return Outcome::Failed;
     }
-    setStatus(1, text(PhoneTexts::Deleted));
+    report.setStatus(1, report.text(PhoneTexts::Deleted));
     return Outcome::Done;
 }

@@ -1,4 +1,6 @@
-#include "ExchangeScope.h"
+#include "Exchange.h"
+#include "PhoneOperations.h"
+#include "PhoneReport.h"
 #include "PhoneTexts.h"
 #include "UnsolicitedCodes.h"
 
@@ -40,40 +42,36 @@ bool finalResultArrived(const QByteArray& answer)
     return false;
 }
 
-} // namespace
-
-PhoneLink::WaitEnd PhoneLink::askIdentity(const QByteArray& command, QString& text)
+WaitEnd askIdentity(Exchange& exchange, const QByteArray& command, QString& text)
 {
-    WaitEnd end = startExchange(QString::fromLatin1(command), kIdentityBoundMillis);
+    WaitEnd end = exchange.send(QString::fromLatin1(command), kIdentityBoundMillis);
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([this] { return finalResultArrived(ReceiveBuffer); });
+        end = exchange.waitUntil([&exchange] { return finalResultArrived(exchange.answer()); });
     if (end != WaitEnd::Satisfied)
         return end;
-    answerEnded();
-    text = informationLine(ReceiveBuffer, command);
+    exchange.answerEnded();
+    text = informationLine(exchange.answer(), command);
     if (text == QLatin1String("ERROR"))
         text.clear();
     return end;
 }
 
-bool PhoneLink::IdentifyPhone()
+} // namespace
+
+bool phone::IdentifyPhone(Exchange& exchange, PhoneReport& report, PhoneIdentity& identity)
 {
-    if (identity_.answered)
-        return true;
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange);
     if (!scope.admitted())
         return false;
-    PhoneIdentity identity;
-    identity.device = device_;
-    WaitEnd end = askIdentity("AT+CGSN", identity.serial);
+    WaitEnd end = askIdentity(exchange, "AT+CGSN", identity.serial);
     // Without a serial number the model and the port name the phone: one more question.
     if (end == WaitEnd::Satisfied && identity.serial.isEmpty())
-        end = askIdentity("AT+CGMM", identity.model);
+        end = askIdentity(exchange, "AT+CGMM", identity.model);
     if (end == WaitEnd::TimedOut)
-        setStatus(1, text(PhoneTexts::PhoneSilent) + QLatin1Char(' ') + portLabel_ + QLatin1Char('.'));
+        report.setStatus(1, report.text(PhoneTexts::PhoneSilent) + QLatin1Char(' ') + report.portLabel() +
+                                QLatin1Char('.'));
     if (end != WaitEnd::Satisfied)
         return false;
     identity.answered = true;
-    identity_ = identity;
     return true;
 }

@@ -1,8 +1,13 @@
-#include "ExchangeScope.h"
+#include "Exchange.h"
+#include "Line.h"
 #include "ListingAnswer.h"
 #include "NameCodec.h"
+#include "PhoneOperations.h"
+#include "PhoneReport.h"
 #include "PhoneTexts.h"
 #include "TransferMeter.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -23,55 +28,57 @@ bool endMarkArrived(const QByteArray& buffer, qsizetype& scanned)
 
 } // namespace
 
-ListingResult PhoneLink::ListFolder(const QString& folder)
+ListingResult phone::ListFolder(Exchange& exchange, PhoneReport& report, const QString& folder,
+                                bool internalToo)
 {
     ListingResult result;
-    if (folder == QLatin1String("/java/"))
-        JavaFileNames.clear(); // a failed listing must not leave the names of an earlier one
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange);
     if (!scope.admitted())
         return result;
 
-    const bool internalToo = showInternal_ && folder == QLatin1String("/");
     const QString command = QStringLiteral("AT+QFSL=") + EncodeName(folder) +
                             (internalToo ? QStringLiteral(",4") : QStringLiteral(",0"));
-    const QString failedText =
-        text(PhoneTexts::ListingFailed) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("!");
+    const QString failedText = report.text(PhoneTexts::ListingFailed) + QLatin1Char(' ') +
+                               report.shownName(folder) + QStringLiteral("!");
 
     for (int attempt = 1; attempt <= kListingAttempts; ++attempt) {
-        setStatus(1,
-                  text(PhoneTexts::Listing) + QLatin1Char(' ') + shownName(folder) + QStringLiteral("..."));
-        WaitEnd end = startExchange(command);
+        report.setStatus(1, report.text(PhoneTexts::Listing) + QLatin1Char(' ') + report.shownName(folder) +
+                                QStringLiteral("..."));
+        WaitEnd end = exchange.send(command);
         // A large folder's answer takes minutes at the line's rate: only
         // silence cuts it off.
-        measureSilenceFor(-1);
+        exchange.measureSilenceFor(-1);
         qsizetype scanned = 0;
         if (end == WaitEnd::Satisfied)
-            end = waitUntil([&] {
+            end = exchange.waitUntil([&] {
                 // A large folder is read in batches; a small one answers at once.
-                batchWanted_ = ReceiveBuffer.size() > kBatchAfter;
-                return endMarkArrived(ReceiveBuffer, scanned);
+                exchange.line().wantBatches(exchange.answer().size() > kBatchAfter);
+                return endMarkArrived(exchange.answer(), scanned);
             });
-        if (end == WaitEnd::Satisfied && ReceiveBuffer.contains("ERROR")) {
-            answerEnded();
-            setStatus(1, failedText);
+        if (end == WaitEnd::Satisfied && exchange.answer().contains("ERROR")) {
+            exchange.answerEnded();
+            report.setStatus(1, failedText);
             result.outcome = Outcome::Failed;
             return result;
         }
         ListingAnswer answer;
         if (end == WaitEnd::Satisfied) {
-            answer = parseListingAnswer(ReceiveBuffer);
+            answer = parseListingAnswer(exchange.answer());
             if (answer.state == ListingAnswer::State::Incomplete) {
                 // Serial adapters cut answers anywhere: give the rest a short while.
-                graceTimer_.start(qMin(timing_.FinalLineGrace, timing_.TimeOutTime / 2));
-                end = waitUntil([&] {
-                    answer = parseListingAnswer(ReceiveBuffer);
-                    return answer.state != ListingAnswer::State::Incomplete || !graceTimer_.isActive();
+                QTimer grace;
+                grace.setSingleShot(true);
+                grace.setTimerType(Qt::PreciseTimer);
+                QObject::connect(&grace, &QTimer::timeout, &exchange, &Exchange::check);
+                grace.start(qMin(exchange.timing().FinalLineGrace, exchange.timing().TimeOutTime / 2));
+                end = exchange.waitUntil([&] {
+                    answer = parseListingAnswer(exchange.answer());
+                    return answer.state != ListingAnswer::State::Incomplete || !grace.isActive();
                 });
-                graceTimer_.stop();
+                grace.stop();
             }
         }
-        tmrTimeout_.stop();
+        exchange.stopTimeOut();
         switch (end) {
         case WaitEnd::Cancelled:
         case WaitEnd::Stopped:
@@ -81,7 +88,8 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
             result.outcome = Outcome::LineLost;
             return result;
         case WaitEnd::TimedOut:
-            setStatus(1, text(PhoneTexts::PortTimeOut) + QLatin1Char(' ') + portLabel_ + QStringLiteral("."));
+            report.setStatus(1, report.text(PhoneTexts::PortTimeOut) + QLatin1Char(' ') + report.portLabel() +
+                                    QStringLiteral("."));
             result.outcome = Outcome::TimedOut;
             return result;
         case WaitEnd::Satisfied:
@@ -89,23 +97,18 @@ ListingResult PhoneLink::ListFolder(const QString& folder)
         }
         if (answer.state != ListingAnswer::State::Complete)
             continue;
-        answerEnded();
+        exchange.answerEnded();
 
-        if (folder == QLatin1String("/java/")) {
-            for (const PhoneEntry& entry : answer.entries) {
-                if (!entry.isFolder)
-                    JavaFileNames << entry.name;
-            }
-        }
         // The total as people read sizes ("1.5 MB"), in the interface language's numbers.
-        setStatus(1, text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
-                         sizeText(answer.totalBytes, interfaceLocale(texts_)) + QLatin1Char('.'));
+        report.setStatus(1, report.text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
+                                sizeText(answer.totalBytes, interfaceLocale(report.texts())) +
+                                QLatin1Char('.'));
         result.outcome = Outcome::Done;
         result.entries = answer.entries;
         result.totalBytes = answer.totalBytes;
         return result;
     }
-    setStatus(1, failedText);
+    report.setStatus(1, failedText);
     result.outcome = Outcome::Failed;
     return result;
 }

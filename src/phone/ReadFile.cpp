@@ -1,7 +1,10 @@
 #include "DownloadFrame.h"
-#include "ExchangeScope.h"
+#include "Exchange.h"
 #include "NameCodec.h"
+#include "PhoneOperations.h"
+#include "PhoneReport.h"
 #include "PhoneTexts.h"
+#include "SerialLine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,9 +17,8 @@ namespace {
 constexpr qint64 kLargestDownloadFile = 256LL * 1024 * 1024;
 constexpr qint64 kLongestFraming = 64 * 1024;
 
-} // namespace
-
-void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std::optional<qint64> listedSize)
+void enterDataPhase(Exchange& exchange, PhoneReport& report, DownloadFrameParser& frame, bool& dataPhase,
+                    std::optional<qint64> listedSize)
 {
     dataPhase = true;
     // Once the phone has started sending the file, its bytes may take as long
@@ -27,32 +29,36 @@ void PhoneLink::enterDataPhase(DownloadFrameParser& frame, bool& dataPhase, std:
         frame.fail();
         return;
     }
-    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(*size));
-    reportProgress(frame.contentDelivered(), size.value_or(-1));
+    exchange.measureSilenceFor(exchange.timing().TimeOutTime + 2 * exchange.lineMillis(*size));
+    report.progress(frame.contentDelivered(), size.value_or(-1));
 }
 
-Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QString& localFolder,
-                            const QString& localName, std::optional<qint64> listedSize)
+} // namespace
+
+Outcome phone::ReadFile(Exchange& exchange, PhoneReport& report, const QString& folder, const QString& name,
+                        const QString& localFolder, const QString& localName,
+                        std::optional<qint64> listedSize)
 {
-    ExchangeScope scope(*this);
+    ExchangeTurn scope(exchange);
     if (!scope.admitted())
         return Outcome::NotRun;
-    transferRunning_ = true;
-    const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
-    CommandDone = false;
+    exchange.setTransferRunning(true);
+    const auto endOfTransfer = qScopeGuard([&exchange] { exchange.setTransferRunning(false); });
+    report.setCommandDone(false);
     const QString failedText =
-        text(PhoneTexts::ReadError) + QLatin1Char(' ') + shownName(name) + QStringLiteral(".");
-    setStatus(1, text(PhoneTexts::Reading) + QLatin1Char(' ') + shownName(name) + QStringLiteral("..."));
+        report.text(PhoneTexts::ReadError) + QLatin1Char(' ') + report.shownName(name) + QStringLiteral(".");
+    report.setStatus(1, report.text(PhoneTexts::Reading) + QLatin1Char(' ') + report.shownName(name) +
+                            QStringLiteral("..."));
     const QString savedAs = localName.isEmpty() ? name : localName;
     if (!isSafeLocalFileName(name) || !isSafeLocalFileName(savedAs)) {
-        setStatus(1, failedText);
+        report.setStatus(1, failedText);
         return Outcome::Failed;
     }
     const QString path = QDir(localFolder).filePath(savedAs);
     // Writing through a link would change a file outside the folder, or create one there.
     if (QFileInfo(path).isSymLink()) {
-        setStatus(1,
-                  text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
+        report.setStatus(1, report.text(PhoneTexts::LinkInTheWay) + QLatin1Char(' ') +
+                                report.shownName(name) + QStringLiteral("."));
         return Outcome::Failed;
     }
 
@@ -61,7 +67,7 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     QSaveFile destination(path);
     destination.setDirectWriteFallback(false);
     if (!destination.open(QIODevice::WriteOnly)) {
-        setStatus(1, failedText);
+        report.setStatus(1, failedText);
         return Outcome::Failed;
     }
     bool writeFailed = false;
@@ -69,38 +75,40 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
         if (!writeFailed && destination.write(bytes.data(), bytes.size()) != bytes.size())
             writeFailed = true;
     });
-    reportProgress(0, -1);
+    report.progress(0, -1);
 
     qint64 received = 0;
     bool dataPhase = false;
-    binarySink_ = [&](const QByteArray& chunk) {
+    exchange.setSink([&](const QByteArray& chunk) {
         received += chunk.size();
         const qint64 deliveredBefore = frame.contentDelivered();
         frame.feed(chunk);
         if (frame.contentDelivered() != deliveredBefore)
-            reportProgress(frame.contentDelivered(), frame.announcedSize().value_or(-1));
+            report.progress(frame.contentDelivered(), frame.announcedSize().value_or(-1));
         if (received > kLargestDownloadFile + kLongestFraming)
             frame.fail();
         if (!dataPhase && frame.state() != DownloadFrameParser::State::Header)
-            enterDataPhase(frame, dataPhase, listedSize);
+            enterDataPhase(exchange, report, frame, dataPhase, listedSize);
         // Batches while much is still to come; at the end each byte counts again,
         // so the download ends the moment its frame is complete.
-        batchWanted_ = lineMillis(frame.contentRemaining()) > 2 * kBatchMillis;
-    };
-    WaitEnd end = startExchange(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
+        exchange.line().wantBatches(exchange.lineMillis(frame.contentRemaining()) >
+                                    2 * SerialLine::kBatchMillis);
+    });
+    WaitEnd end = exchange.send(QStringLiteral("AT+QFRF=") + EncodeName(folder) + QStringLiteral(",0,") +
                                 EncodeName(name) + QStringLiteral(",1"));
     // The framing ends the answer as soon as the announced bytes and the trailer are in.
     if (end == WaitEnd::Satisfied)
-        end = waitUntil([&] { return frame.ended() || writeFailed || stopRequested_; });
-    binarySink_ = nullptr;
-    tmrTimeout_.stop();
+        end = exchange.waitUntil([&] { return frame.ended() || writeFailed || exchange.stopRequested(); });
+    exchange.setSink(nullptr);
+    exchange.stopTimeOut();
     // Stopped: the rest of the answer is dropped as it comes and the
     // temporary file goes, so the destination stays as it was.
-    if (end == WaitEnd::Stopped || (end == WaitEnd::Satisfied && stopRequested_ && !frame.ended())) {
+    if (end == WaitEnd::Stopped ||
+        (end == WaitEnd::Satisfied && exchange.stopRequested() && !frame.ended())) {
         if (end == WaitEnd::Satisfied)
-            abandonAnswer(frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8
-                                                                               : -1);
-        setStatus(1, text(PhoneTexts::Stopped));
+            exchange.abandonAnswer(
+                frame.state() == DownloadFrameParser::State::Content ? frame.contentRemaining() + 8 : -1);
+        report.setStatus(1, report.text(PhoneTexts::Stopped));
         return Outcome::Stopped;
     }
     switch (end) {
@@ -110,7 +118,8 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     case WaitEnd::LineLost:
         return Outcome::LineLost;
     case WaitEnd::TimedOut:
-        setStatus(1, text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + shownName(name) + QStringLiteral("."));
+        report.setStatus(1, report.text(PhoneTexts::ReadTimeOut) + QLatin1Char(' ') + report.shownName(name) +
+                                QStringLiteral("."));
         return Outcome::TimedOut;
     case WaitEnd::Satisfied:
         break;
@@ -120,19 +129,19 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     if (frame.complete() && (!destination.flush() || destination.size() != frame.contentDelivered()))
         writeFailed = true;
     if (frame.complete() || frame.refused()) {
-        answerEnded();
-        startPause();
+        exchange.answerEnded();
+        exchange.startPause();
     } else {
         // A file that could not be written, or an answer of the wrong shape or
         // size: the rest that the phone still sends is dropped before the next command.
-        abandonAnswer(-1);
+        exchange.abandonAnswer(-1);
     }
     if (!frame.complete() || writeFailed || !destination.commit()) {
-        setStatus(1, failedText);
+        report.setStatus(1, failedText);
         return Outcome::Failed;
     }
-    reportProgress(frame.contentDelivered(), frame.contentDelivered());
-    setStatus(1, text(PhoneTexts::ReadDone));
-    CommandDone = true;
+    report.progress(frame.contentDelivered(), frame.contentDelivered());
+    report.setStatus(1, report.text(PhoneTexts::ReadDone));
+    report.setCommandDone(true);
     return Outcome::Done;
 }

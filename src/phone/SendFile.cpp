@@ -1,6 +1,5 @@
-#include "ExchangeScope.h"
-#include "NameCodec.h"
-#include "PhoneObserver.h"
+#include "PhoneLink.h"
+#include "PhoneOperations.h"
 #include "PhoneTexts.h"
 
 #include <QFile>
@@ -9,245 +8,118 @@
 
 #include <algorithm>
 
+namespace {
+
+// The journal's entry for the partial file, written before the first slice.
+QString recordPartialUpload(PhoneLink& link, const UploadItem& item)
+{
+    RepairJournal::Entry entry;
+    entry.kind = RepairJournal::Kind::DeletePartial;
+    entry.phone = link.identity().key();
+    entry.phoneShown = link.identity().shown();
+    entry.device = link.device();
+    entry.folder = item.PhoneFolder;
+    entry.name = item.FileName;
+    entry.onTheWay = qMin<qint64>(link.timing().SliceSize, QFileInfo(item.LocalPath).size());
+    return link.journal().add(entry);
+}
+
+void forgetPartialUploads(PhoneLink& link, const UploadItem& item)
+{
+    // A whole file of this name supersedes every part an earlier upload left of it.
+    RepairJournal& journal = link.journal();
+    for (const RepairJournal::Entry& entry : journal.entries()) {
+        if (entry.kind == RepairJournal::Kind::DeletePartial && entry.phone == link.identity().key() &&
+            entry.folder == item.PhoneFolder && entry.name == item.FileName)
+            journal.remove(entry.id);
+    }
+}
+
+bool recordSlice(RepairJournal& journal, const QString& entryId, qint64 confirmed, qint64 onTheWay)
+{
+    std::optional<RepairJournal::Entry> entry = journal.entry(entryId);
+    if (!entry)
+        return false;
+    entry->confirmed = confirmed;
+    entry->onTheWay = onTheWay;
+    return journal.update(*entry);
+}
+
+void sayJournalUnwritable(PhoneLink& link)
+{
+    link.setOperationText(link.text(PhoneTexts::JournalUnwritable) + QLatin1Char(' ') +
+                          link.journal().filePath() + QStringLiteral(": ") + link.journal().lastError());
+}
+
+// True when no part of the file is left on the phone.
+bool removePartialUpload(PhoneLink& link, const UploadItem& item)
+{
+    const QString reason = link.operationText();
+    const QString folder = item.PhoneFolder + QLatin1Char('/');
+    const Outcome deleted = link.DeleteFile(item.FileName, folder);
+    if (deleted == Outcome::Failed) {
+        // Refused: either there is no such file, or the phone keeps it; its listing tells.
+        const ListingResult listing = link.ListFolder(folder);
+        const bool absent =
+            listing.outcome == Outcome::Done &&
+            std::none_of(listing.entries.begin(), listing.entries.end(),
+                         [&](const PhoneEntry& entry) { return entry.name == item.FileName; });
+        link.setOperationText(absent
+                                  ? reason
+                                  : reason + QLatin1Char(' ') + link.text(PhoneTexts::PartialKept) +
+                                        QLatin1Char(' ') + link.shownName(item.FileName) + QLatin1Char('!'));
+        return absent;
+    }
+    const bool removed = deleted == Outcome::Done;
+    link.setOperationText(reason + QLatin1Char(' ') +
+                          link.text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) +
+                          QLatin1Char(' ') + link.shownName(item.FileName) +
+                          (removed ? QStringLiteral(".") : QStringLiteral("!")));
+    return removed;
+}
+
+} // namespace
+
 Outcome PhoneLink::SendFile(const UploadItem& item)
 {
-    if (!isOpen() || exchangeRunning_ || abandoned_)
+    if (!isOpen() || exchange_.isRunning() || exchange_.lineLetGo())
         return Outcome::NotRun;
     // One busy span for the slices and the clean-up, so a Stop given during
     // the slices still holds when they are done.
     beginBusy();
     const auto idle = qScopeGuard([this] { endBusy(); });
     QFile file(item.LocalPath);
-    if (!openUploadFile(file))
+    if (!phone::OpenUploadFile(report_, file))
         return Outcome::Failed;
     // The entry names the phone, so it must have said who it is.
     if (!IdentifyPhone())
         return isOpen() ? Outcome::TimedOut : Outcome::LineLost;
     // Recorded before the first slice: a lost line or a killed program leaves
     // the partial file to the next connection. Without the record nothing is sent.
-    const QString recorded = recordPartialUpload(item);
+    const QString recorded = recordPartialUpload(*this, item);
     if (recorded.isEmpty()) {
-        setStatus(1, text(PhoneTexts::JournalUnwritable) + QLatin1Char(' ') + journal_.filePath() +
-                         QStringLiteral(": ") + journal_.lastError());
+        sayJournalUnwritable(*this);
         return Outcome::Failed;
     }
     bool phoneFileStarted = false;
-    const Outcome outcome = sendSlices(item, file, phoneFileStarted, recorded);
+    const Outcome outcome = phone::SendSlices(
+        exchange_, report_, item, file, phoneFileStarted, [&](qint64 confirmed, qint64 onTheWay) {
+            const bool noted = recordSlice(journal_, recorded, confirmed, onTheWay);
+            if (!noted)
+                sayJournalUnwritable(*this);
+            return noted;
+        });
     // A part of a file is worse than none: the user would take it for the file.
     const bool partial =
         outcome == Outcome::Stopped || outcome == Outcome::Failed || outcome == Outcome::TimedOut;
     const bool tidy = outcome == Outcome::Done || !phoneFileStarted ||
-                      (partial && isOpen() && !phoneSilent_ && removePartialUpload(item));
+                      (partial && isOpen() && !exchange_.phoneSilent() && removePartialUpload(*this, item));
     if (outcome == Outcome::Done)
-        forgetPartialUploads(item);
+        forgetPartialUploads(*this, item);
     else if (tidy)
         journal_.remove(recorded);
     else if (partial)
-        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::RepairPending) + QLatin1Char(' ') +
+        setStatus(1, operationText() + QLatin1Char(' ') + text(PhoneTexts::RepairPending) + QLatin1Char(' ') +
                          shownName(item.PhoneFolder + QLatin1Char('/') + item.FileName) + QLatin1Char('.'));
     return outcome;
-}
-
-QString PhoneLink::recordPartialUpload(const UploadItem& item)
-{
-    RepairJournal::Entry entry;
-    entry.kind = RepairJournal::Kind::DeletePartial;
-    entry.phone = identity_.key();
-    entry.phoneShown = identity_.shown();
-    entry.device = device_;
-    entry.folder = item.PhoneFolder;
-    entry.name = item.FileName;
-    entry.onTheWay = qMin<qint64>(timing_.SliceSize, QFileInfo(item.LocalPath).size());
-    return journal_.add(entry);
-}
-
-void PhoneLink::forgetPartialUploads(const UploadItem& item)
-{
-    // A whole file of this name supersedes every part an earlier upload left of it.
-    for (const RepairJournal::Entry& entry : journal_.entries()) {
-        if (entry.kind == RepairJournal::Kind::DeletePartial && entry.phone == identity_.key() &&
-            entry.folder == item.PhoneFolder && entry.name == item.FileName)
-            journal_.remove(entry.id);
-    }
-}
-
-bool PhoneLink::recordSlice(const QString& entryId, qint64 confirmed, qint64 onTheWay)
-{
-    std::optional<RepairJournal::Entry> entry = journal_.entry(entryId);
-    if (!entry)
-        return false;
-    entry->confirmed = confirmed;
-    entry->onTheWay = onTheWay;
-    return journal_.update(*entry);
-}
-
-bool PhoneLink::removePartialUpload(const UploadItem& item)
-{
-    const QString reason = panel1_;
-    const QString folder = item.PhoneFolder + QLatin1Char('/');
-    const Outcome deleted = DeleteFile(item.FileName, folder);
-    if (deleted == Outcome::Failed) {
-        // Refused: either there is no such file, or the phone keeps it; its listing tells.
-        const ListingResult listing = ListFolder(folder);
-        const bool absent =
-            listing.outcome == Outcome::Done &&
-            std::none_of(listing.entries.begin(), listing.entries.end(),
-                         [&](const PhoneEntry& entry) { return entry.name == item.FileName; });
-        setStatus(1, absent ? reason
-                            : reason + QLatin1Char(' ') + text(PhoneTexts::PartialKept) + QLatin1Char(' ') +
-                                  shownName(item.FileName) + QLatin1Char('!'));
-        return absent;
-    }
-    const bool removed = deleted == Outcome::Done;
-    setStatus(1, reason + QLatin1Char(' ') +
-                     text(removed ? PhoneTexts::PartialDeleted : PhoneTexts::PartialKept) + QLatin1Char(' ') +
-                     shownName(item.FileName) + (removed ? QStringLiteral(".") : QStringLiteral("!")));
-    return removed;
-}
-
-bool PhoneLink::openUploadFile(QFile& file)
-{
-    const QString path = file.fileName();
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
-        return true;
-    // A file that is there but cannot be opened is not "no longer there".
-    const int why = QFileInfo(path).isFile() ? PhoneTexts::UnreadableFileAfter : PhoneTexts::MissingFileAfter;
-    observer_.message(text(PhoneTexts::MissingFileBefore) + QLatin1Char(' ') + path + QLatin1Char(' ') +
-                      text(why));
-    return false;
-}
-
-Outcome PhoneLink::sendSlices(const UploadItem& item, QFile& file, bool& phoneFileStarted,
-                              const QString& entryId)
-{
-    ExchangeScope scope(*this);
-    if (!scope.admitted())
-        return Outcome::NotRun;
-    transferRunning_ = true;
-    const auto endOfTransfer = qScopeGuard([this] { transferRunning_ = false; });
-
-    // The bytes on disk now are what gets sent, whatever size was noted earlier.
-    const qint64 total = file.size();
-    reportProgress(0, total);
-
-    const qint64 slice = timing_.SliceSize;
-    const qint64 sliceCount = total == 0 ? 1 : (total + slice - 1) / slice;
-    for (qint64 index = 0; index < sliceCount; ++index) {
-        const qint64 offset = index * slice;
-        // Between slices: the phone has stored every slice it confirmed.
-        if (stopRequested_) {
-            setStatus(1, text(PhoneTexts::Stopped));
-            return Outcome::Stopped;
-        }
-        // What the phone may hold from here on, so that a repair knows its own leftover.
-        if (index > 0 && !recordSlice(entryId, offset, qMin(slice, total - offset))) {
-            setStatus(1, text(PhoneTexts::JournalUnwritable) + QLatin1Char(' ') + journal_.filePath() +
-                             QStringLiteral(": ") + journal_.lastError());
-            return Outcome::Failed;
-        }
-        const Outcome sent = writeSlice(item, file, offset, qMin(slice, total - offset), phoneFileStarted);
-        if (sent == Outcome::Done) {
-            reportProgress(offset + qMin(slice, total - offset), total);
-            continue;
-        }
-        if (sent == Outcome::Stopped)
-            setStatus(1, text(PhoneTexts::Stopped));
-        if (sent == Outcome::TimedOut)
-            setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadTimeOut) + QStringLiteral("!"));
-        return sent;
-    }
-    return Outcome::Done;
-}
-
-Outcome PhoneLink::writeSlice(const UploadItem& item, QFile& file, qint64 offset, qint64 length,
-                              bool& phoneFileStarted)
-{
-    QByteArray buffer;
-    if (!file.seek(offset) || (buffer = file.read(length)).size() != length) {
-        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
-        return Outcome::Failed;
-    }
-    // The phone takes the declared length; the copy of the last two bytes that
-    // follows it is dropped on the phone's side.
-    const QByteArray wire = buffer + buffer.right(2);
-
-    WaitEnd end = startExchange(QStringLiteral("AT+QFWF=") + EncodeName(item.PhoneFolder) +
-                                QStringLiteral(",0,") + EncodeName(item.FileName) + QStringLiteral(",1,") +
-                                QString::number(length) + QStringLiteral(",1,") + QString::number(offset));
-    CommandDone = false;
-    if (end == WaitEnd::Stopped)
-        return Outcome::Stopped;
-    if (end == WaitEnd::TimedOut)
-        return Outcome::TimedOut;
-    if (end != WaitEnd::Satisfied)
-        return end == WaitEnd::LineLost ? Outcome::LineLost : Outcome::Cancelled;
-    // From here the phone may start a file of this name, or wait for this slice's bytes.
-    phoneFileStarted = true;
-    sliceToFill_ = length;
-    end = waitUntil([this] { return ReceiveBuffer.contains('>') || ReceiveBuffer.contains("ERROR"); });
-    if (end == WaitEnd::Cancelled)
-        return Outcome::Cancelled;
-    if (end == WaitEnd::LineLost)
-        return Outcome::LineLost;
-    if (end == WaitEnd::TimedOut)
-        return Outcome::TimedOut;
-    if (!ReceiveBuffer.contains('>')) {
-        // Refused before any byte: the phone takes no data and, for the
-        // first slice, keeps whatever file it had.
-        sliceToFill_ = 0;
-        answerEnded();
-        if (offset == 0)
-            phoneFileStarted = false;
-        setStatus(1, text(PhoneTexts::Sending) + QLatin1Char(' ') + shownName(item.FileName) +
-                         QStringLiteral("... ") + text(PhoneTexts::UploadWriteError) + QStringLiteral("!"));
-        return Outcome::Failed;
-    }
-
-    CommandDone = true;
-    setStatus(1, text(item.puttingBack ? PhoneTexts::PuttingBack : PhoneTexts::Sending) + QLatin1Char(' ') +
-                     shownName(item.FileName) + QStringLiteral("..."));
-
-    // An "OK" that came with the prompt cannot confirm data not yet sent; only
-    // a slice without data may be confirmed at once.
-    ReceiveBuffer = wire.isEmpty() ? ReceiveBuffer.mid(ReceiveBuffer.indexOf('>') + 1) : QByteArray();
-    writeToLine(wire);
-    // The phone's pause runs alongside the data; the next command waits for its end.
-    startPause();
-    measureSilenceFor(timing_.TimeOutTime + 2 * lineMillis(wire.size()));
-    // What arrives while our data is still leaving is not its confirmation.
-    qsizetype confirmedFrom = wire.isEmpty() ? 0 : -1;
-    auto noteHandOver = [&] {
-        if (confirmedFrom < 0 && port_.bytesToWrite() == 0)
-            confirmedFrom = ReceiveBuffer.size();
-    };
-    binarySink_ = [&](const QByteArray& chunk) {
-        noteHandOver();
-        ReceiveBuffer += chunk;
-    };
-    end = waitUntil([&] {
-        noteHandOver();
-        return ReceiveBuffer.contains("ERROR") ||
-               (confirmedFrom >= 0 && ReceiveBuffer.indexOf("OK", confirmedFrom) >= 0);
-    });
-    binarySink_ = nullptr;
-    tmrTimeout_.stop();
-    if (port_.bytesToWrite() == 0 && end != WaitEnd::Cancelled)
-        sliceToFill_ = 0;
-    if (end == WaitEnd::Satisfied)
-        answerEnded();
-    if (end == WaitEnd::Cancelled)
-        return Outcome::Cancelled;
-    if (end == WaitEnd::LineLost)
-        return Outcome::LineLost;
-    if (ReceiveBuffer.contains("ERROR")) {
-        // A refused first slice was not stored: the phone holds no part of this file.
-        if (offset == 0)
-            phoneFileStarted = false;
-        // A slice the phone did not store would leave a hole in the file.
-        setStatus(1, panel1_ + QLatin1Char(' ') + text(PhoneTexts::UploadPhoneError) + QStringLiteral("!"));
-        return Outcome::Failed;
-    }
-    if (end == WaitEnd::TimedOut)
-        return Outcome::TimedOut;
-    return Outcome::Done;
 }
