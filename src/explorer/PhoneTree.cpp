@@ -71,10 +71,7 @@ bool ExplorerWindow::ListFolder(const QString& folder, const QString& parentKey)
     // Listed, a folder without sub-folders loses its expander.
     if (parent)
         parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    // The total in the language's own units.
     const SizeUnits units = sizeUnitsOf(texts_);
-    statusText(1, texts_.GetString(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
-                      sizeInUnits(listing.totalBytes, units) + QLatin1Char('.'));
     lstFiles_->setUpdatesEnabled(false);
     for (const PhoneEntry& entry : listing.entries) {
         if (entry.isFolder) {

@@ -6,6 +6,7 @@
 #include "PhoneReport.h"
 #include "PhoneTexts.h"
 #include "TransferMeter.h"
+#include "settings/SizeText.h"
 
 #include <QTimer>
 
@@ -99,10 +100,9 @@ ListingResult phone::ListFolder(Exchange& exchange, PhoneReport& report, const Q
             continue;
         exchange.answerEnded();
 
-        // The total as people read sizes ("1.5 MB"), in the interface language's numbers.
+        // The total as people read sizes ("1.5 MB"), in the interface language's numbers and units.
         report.setStatus(1, report.text(PhoneTexts::TotalBefore) + QLatin1Char(' ') +
-                                sizeText(answer.totalBytes, interfaceLocale(report.texts())) +
-                                QLatin1Char('.'));
+                                sizeInUnits(answer.totalBytes, sizeUnitsOf(report.texts())) + QLatin1Char('.'));
         result.outcome = Outcome::Done;
         result.entries = answer.entries;
         result.totalBytes = answer.totalBytes;

@@ -2,25 +2,9 @@
 
 #include "PhoneTexts.h"
 #include "settings/LanguageTable.h"
+#include "settings/SizeText.h"
 
 #include <cmath>
-
-QString sizeText(qint64 bytes, const QLocale& locale)
-{
-    if (bytes < 1024)
-        return locale.toString(bytes) + QStringLiteral(" B");
-    static const char* const units[] = {"KB", "MB", "GB", "TB"};
-    double value = bytes / 1024.0;
-    int unit = 0;
-    // Rounded, 1023.99 KB would read "1,024 KB": the next unit takes it.
-    while (value >= 1023.5 && unit < 3) {
-        value /= 1024.0;
-        ++unit;
-    }
-    // One decimal while it says something ("1.5 MB"), none from 100 on.
-    const int decimals = value < 100.0 ? 1 : 0;
-    return locale.toString(value, 'f', decimals) + QLatin1Char(' ') + QLatin1String(units[unit]);
-}
 
 QString durationText(qint64 seconds)
 {
@@ -72,18 +56,19 @@ QLocale interfaceLocale(const LanguageTable& texts)
 
 QString progressText(const TransferMeter& meter, const LanguageTable& texts, int fileNumber, int fileCount)
 {
-    const QLocale locale = interfaceLocale(texts);
+    const SizeUnits units = sizeUnitsOf(texts);
+    const QLocale& locale = units.locale;
     const QString of = QLatin1Char(' ') + texts.GetString(PhoneTexts::Of) + QLatin1Char(' ');
     QString shown;
     if (fileCount > 1)
         shown = texts.GetString(PhoneTexts::File) + QLatin1Char(' ') + locale.toString(fileNumber) + of +
                 locale.toString(fileCount) + QStringLiteral(": ");
-    shown += sizeText(meter.done(), locale);
+    shown += sizeInUnits(meter.done(), units);
     if (meter.total() >= 0)
-        shown += of + sizeText(meter.total(), locale);
+        shown += of + sizeInUnits(meter.total(), units);
     const double rate = meter.bytesPerSecond();
     if (rate > 0)
-        shown += QStringLiteral(", ") + sizeText(static_cast<qint64>(rate), locale) + QStringLiteral("/s");
+        shown += QStringLiteral(", ") + speedInUnits(static_cast<qint64>(rate), units);
     const qint64 left = meter.secondsLeft();
     if (left >= 0 && meter.done() < meter.total())
         shown +=

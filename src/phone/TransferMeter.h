@@ -4,8 +4,6 @@
 #include <QLocale>
 #include <QString>
 
-// "1.5 MB", "300 KB", "512 B": sizes as people read them, in a language's number format.
-QString sizeText(qint64 bytes, const QLocale& locale);
 // "0:07", "12:30", "1:02:03".
 QString durationText(qint64 seconds);
 

@@ -36,7 +36,7 @@ private slots:
         ListingResult root = fixture.link->ListFolder(u"/"_s);
         QCOMPARE(root.outcome, Outcome::Done);
         QCOMPARE(names(root.entries), (QStringList{"big/", "empty/", "ml/", "root file.txt"}));
-        QCOMPARE(fixture.observer.lastStatus(1), u"T52 2.0 KB."_s);
+        QCOMPARE(fixture.observer.lastStatus(1), u"T52 2.0 T551."_s);
 
         const ListingResult nested = fixture.link->ListFolder(u"/ml/im/"_s);
         QCOMPARE(names(nested.entries), (QStringList{"a.jpg", "Фото.jpg"}));
@@ -49,7 +49,7 @@ private slots:
         const ListingResult empty = fixture.link->ListFolder(u"/empty/"_s);
         QCOMPARE(empty.outcome, Outcome::Done);
         QVERIFY(empty.entries.isEmpty());
-        QCOMPARE(fixture.observer.lastStatus(1), u"T52 0 B."_s);
+        QCOMPARE(fixture.observer.lastStatus(1), u"T52 0 T550."_s);
 
         fixture.link->setShowInternal(true);
         root = fixture.link->ListFolder(u"/"_s);
@@ -85,9 +85,9 @@ private slots:
         QTest::addColumn<QString>("status");
         // "\r\nOK\r\n" is the whole answer of an empty folder: pause before its last CR LF.
         QTest::newRow("line end after a pause") << "QFSL=split:4:150"
-                                                << "/e/" << int(Outcome::Done) << 1 << "T52 0 B.";
+                                                << "/e/" << int(Outcome::Done) << 1 << "T52 0 T550.";
         QTest::newRow("line end missing twice") << "QFSL=nocrlf@2"
-                                                << "/e/" << int(Outcome::Done) << 3 << "T52 0 B.";
+                                                << "/e/" << int(Outcome::Done) << 3 << "T52 0 T550.";
         QTest::newRow("line end always missing") << "QFSL=nocrlf"
                                                  << "/e/" << int(Outcome::Failed) << 4 << "T54 /e/!";
         QTest::newRow("ERROR") << "QFSL=error"

@@ -5,6 +5,7 @@
 #include "phone/ListingAnswer.h"
 #include "phone/NameCodec.h"
 #include "phone/TransferMeter.h"
+#include "settings/SizeText.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -214,7 +215,8 @@ private slots:
         QFETCH(qint64, bytes);
         QFETCH(QString, locale);
         QFETCH(QString, shown);
-        QCOMPARE(sizeText(bytes, QLocale(locale)), shown);
+        const SizeUnits latin{QLocale(locale), {u"B"_s, u"KB"_s, u"MB"_s, u"GB"_s, u"TB"_s}, u"/s"_s};
+        QCOMPARE(sizeInUnits(bytes, latin), shown);
     }
 
     // Names on the wire: four hex digits a UTF-16 unit, read leniently.
