@@ -578,9 +578,16 @@ private slots:
         QTemporaryDir here;
         const QStringList timing{"--port", phone.device(), "--delay", "50", "--timeout", "1000"};
         QCOMPARE(cli(timing + QStringList{"get", "/d/a1.txt"}, here.path()).status, 1);
-        const Run next = cli(timing + QStringList{"get", "/d/b1.txt"}, here.path());
+        const QString trace = config_.filePath(u"late.log"_s);
+        const Run next =
+            cli(QStringList{"--trace", trace} + timing + QStringList{"get", "/d/b1.txt"}, here.path());
         QCOMPARE(next.status, 0);
         QCOMPARE(readTree(here.path()), QStringList{"b1.txt=" + QString(3000, QLatin1Char('b'))});
+        // The late answer passed while the line settled, before this run asked anything.
+        const QString lines = QString::fromUtf8(readLocal(trace));
+        QVERIFY2(lines.indexOf(u"+QFRF: 3000"_s) >= 0 &&
+                     lines.indexOf(u"+QFRF: 3000"_s) < lines.indexOf(u"→"_s),
+                 qPrintable(lines));
     }
 };
 

@@ -165,7 +165,7 @@ private slots:
     {
         QTest::addColumn<int>("phoneSize"); // of ml/f.bin; -1: none; -2: the earlier file itself
         QTest::addColumn<bool>("partial");  // an upload left 2048 bytes confirmed, 2048 on their way
-        QTest::addColumn<QString>("copy");  // "kept", "gone" or none
+        QTest::addColumn<QString>("copy");  // "kept", "gone", "changed" or none
         QTest::addColumn<QStringList>("phoneOptions");
         QTest::addColumn<int>("age"); // connections that tried it, or days its phone was away (negative)
         QTest::addColumn<int>("sizeAfter");
@@ -198,6 +198,8 @@ private slots:
             << -2 << true << "kept" << none << 0 << 500 << "" << 0;
         QTest::newRow("partial of another size, then the copy")
             << 9000 << true << "kept" << none << 0 << 9000 << "T406 /ml/f.bin. T407 COPY." << 0;
+        QTest::newRow("copy changed")
+            << -1 << false << "changed" << none << 0 << -1 << "T408 /ml/f.bin." << 0;
         QTest::newRow("copy gone") << -1 << false << "gone" << none << 0 << -1 << "T408 /ml/f.bin." << 0;
     }
 
@@ -242,6 +244,8 @@ private slots:
         }
         if (copy == QLatin1String("gone"))
             QFile::remove(copyPath);
+        if (copy == QLatin1String("changed"))
+            writeLocal(copyPath, QByteArray(500, 'x'));
         for (RepairJournal::Entry added : journal.entries()) {
             added.lastSeenAt += qMin(age, 0) * 24LL * 60 * 60 * 1000;
             journal.update(added);
@@ -256,9 +260,29 @@ private slots:
         QCOMPARE(fixture.link->repairReport(), QString(status).replace(QStringLiteral("COPY"), copyPath));
         QCOMPARE(journal.entries().size(), entriesLeft);
         // A copy goes only once it is back on the phone.
-        QCOMPARE(QFileInfo::exists(copyPath), copy == QLatin1String("kept") && sizeAfter != 500);
+        QCOMPARE(QFileInfo::exists(copyPath),
+                 copy == QLatin1String("changed") || (copy == QLatin1String("kept") && sizeAfter != 500));
         // The line is in step again: the next listing is exact.
         QCOMPARE(fixture.link->ListFolder(QStringLiteral("/ml/")).entries.size(), sizeAfter >= 0 ? 2 : 1);
+    }
+
+    // A whole file of a name ends what an earlier upload of it left to repair: the next connection
+    // must not take the new file for a partial one.
+    void aWholeUploadEndsEarlierPartialEntries()
+    {
+        LinkFixture fixture;
+        fixture.phone.putFile(QStringLiteral("ml/other"), "x");
+        QVERIFY(fixture.connect());
+        RepairJournal::Entry earlier;
+        earlier.phone = QStringLiteral("serial:351234567890123");
+        earlier.folder = QStringLiteral("/ml");
+        earlier.name = QStringLiteral("f.bin");
+        earlier.confirmed = 2048;
+        earlier.onTheWay = 2048;
+        QVERIFY(!fixture.link->journal().add(earlier).isEmpty());
+        const QString source = writeLocal(fixture.phone.scratch() + "/f.bin", patterned(3000));
+        QCOMPARE(fixture.link->SendFile(uploadOf(source, QStringLiteral("/ml"))), Outcome::Done);
+        QCOMPARE(fixture.link->journal().entries().size(), 0);
     }
 
     // Names that differ only by case, copied onto a disk that ignores case:
