@@ -42,18 +42,34 @@ bool finalResultArrived(const QByteArray& answer)
     return false;
 }
 
+// Lines of a listing, a download or a battery answer: an earlier command's, not ours.
+bool holdsAnotherAnswer(const QByteArray& answer)
+{
+    return answer.contains("+QF") || answer.contains("+CBC:");
+}
+
 WaitEnd askIdentity(Exchange& exchange, const QByteArray& command, QString& text)
 {
-    WaitEnd end = exchange.send(QString::fromLatin1(command), kIdentityBoundMillis);
-    if (end == WaitEnd::Satisfied)
-        end = exchange.waitUntil([&exchange] { return finalResultArrived(exchange.answer()); });
-    if (end != WaitEnd::Satisfied)
+    text.clear();
+    // An identity read off another command's answer would send repairs to the wrong phone:
+    // such an answer is let pass and the question asked once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        WaitEnd end = exchange.send(QString::fromLatin1(command), kIdentityBoundMillis);
+        if (end == WaitEnd::Satisfied)
+            end = exchange.waitUntil([&exchange] { return finalResultArrived(exchange.answer()); });
+        if (end != WaitEnd::Satisfied)
+            return end;
+        if (holdsAnotherAnswer(exchange.answer())) {
+            exchange.abandonAnswer(-1);
+            continue;
+        }
+        exchange.answerEnded();
+        text = informationLine(exchange.answer(), command);
+        if (text == QLatin1String("ERROR"))
+            text.clear();
         return end;
-    exchange.answerEnded();
-    text = informationLine(exchange.answer(), command);
-    if (text == QLatin1String("ERROR"))
-        text.clear();
-    return end;
+    }
+    return WaitEnd::TimedOut;
 }
 
 } // namespace
