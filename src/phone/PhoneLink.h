@@ -147,6 +147,8 @@ public:
     const QStringList& javaFileNames() const { return JavaFileNames; }
     // What the last exchange received.
     const QByteArray& lastAnswer() const { return ReceiveBuffer; }
+    // The system's reason why the last download's file could not be written; empty when it could.
+    const QString& localWriteError() const { return localWriteError_; }
 
 private:
     // Shared state of the exchanges.
@@ -262,6 +264,7 @@ private:
     RepairJournal journal_;
     PhoneIdentity identity_;
     QString repairReport_;
+    QString localWriteError_;
     // The bound of the exchange in progress: a time-out then asks for twice it of quiet.
     qint64 exchangeBound_ = 0;
     // The quiet the line mark in the journal asks for now.

@@ -60,6 +60,9 @@ Outcome PhoneLink::ReadFile(const QString& folder, const QString& name, const QS
     // which replaces it only once the whole frame has arrived.
     QSaveFile destination(path);
     destination.setDirectWriteFallback(false);
+    const auto noteWriteError = qScopeGuard([&] {
+        localWriteError_ = destination.error() == QFileDevice::NoError ? QString() : destination.errorString();
+    });
     if (!destination.open(QIODevice::WriteOnly)) {
         setStatus(1, failedText);
         return Outcome::Failed;
