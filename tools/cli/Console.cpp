@@ -124,7 +124,7 @@ void ConsoleObserver::statusText(int panel, const QString& text)
         // Waiting for the phone is an event of its own, whatever the command.
         const bool waiting = text.startsWith(texts_.GetString(PhoneTexts::WaitingForEarlierAnswer)) ||
                              text.startsWith(texts_.GetString(PhoneTexts::PhoneKeepsSending));
-        if (!waiting)
+        if (!waiting || Console::modes().quiet)
             return;
     }
     if (firstTime && !isStepUnderWay(text))
@@ -138,7 +138,8 @@ void ConsoleObserver::message(const QString& text)
 
 void ConsoleObserver::transferProgress(qint64 done, qint64 total)
 {
-    if (!showProgress_ || Console::modes().quiet)
+    // Nothing moved of a size not yet known says nothing.
+    if (!showProgress_ || Console::modes().quiet || (done == 0 && total < 0))
         return;
     if (done == 0 || done < meter_.done()) {
         meter_.start(total);
