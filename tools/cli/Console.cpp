@@ -127,7 +127,9 @@ void ConsoleObserver::statusText(int panel, const QString& text)
         if (!waiting || Console::modes().quiet)
             return;
     }
-    if (firstTime && !isStepUnderWay(text))
+    // Which port was opened is news, not an error.
+    const bool opened = text.endsWith(texts_.GetString(PhoneTexts::OpenedAfter) + QLatin1Char('.'));
+    if (firstTime && !isStepUnderWay(text) && !(opened && Console::modes().quiet))
         say(text);
 }
 

@@ -195,16 +195,6 @@ private:
     }};
 };
 
-// Opening says something only when it fails.
-bool openPort(PhoneLink& link, const QString& portLabel, const QString& device)
-{
-    const Console::OwnWords quietly;
-    if (link.OpenPort(portLabel, device))
-        return true;
-    Console::linkLine(link.operationText());
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -297,7 +287,7 @@ int main(int argc, char* argv[])
     // The journal is read without the phone.
     if (options.command == QLatin1String("repairs"))
         return runRepairs(link, options.arguments);
-    if (!openPort(link, portLabel, device))
+    if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
     link.CarryOutRepairs();
     const int status = interrupted ? ExitInterrupted : command->second(link, options.arguments);
