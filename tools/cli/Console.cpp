@@ -140,10 +140,14 @@ void ConsoleObserver::message(const QString& text)
 
 void ConsoleObserver::transferProgress(qint64 done, qint64 total)
 {
-    // Nothing moved of a size not yet known says nothing.
-    if (!showProgress_ || Console::modes().quiet || (done == 0 && total < 0))
+    if (!showProgress_ || Console::modes().quiet)
         return;
-    if (done == 0 || done < meter_.done()) {
+    // A new file: nothing moved of a size not yet known says nothing.
+    if (done == 0 && total < 0) {
+        started_.invalidate();
+        return;
+    }
+    if (!started_.isValid() || done == 0 || done < meter_.done()) {
         meter_.start(total);
         started_.start();
     }
