@@ -121,6 +121,8 @@ public:
     const QStringList& javaFileNames() const { return JavaFileNames; }
     // What the last exchange received.
     const QByteArray& lastAnswer() const { return exchange_.answer(); }
+    // The system's reason why the last download's file could not be written; empty when it could.
+    const QString& localWriteError() const { return report_.localWriteError(); }
 
 private:
     QString openFailureText(const QString& portLabel, const QString& device) const;

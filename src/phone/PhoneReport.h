@@ -28,6 +28,9 @@ public:
     // True once the last download, slice or battery query has succeeded.
     void setCommandDone(bool done) { commandDone_ = done; }
     bool commandDone() const { return commandDone_; }
+    // Why the last download's file could not be written; empty when it could.
+    void setLocalWriteError(const QString& reason) { localWriteError_ = reason; }
+    const QString& localWriteError() const { return localWriteError_; }
 
 private:
     const LanguageTable& texts_;
@@ -37,4 +40,5 @@ private:
     std::function<QString(const QString&)> nameForm_;
     QString portLabel_;
     bool commandDone_ = false;
+    QString localWriteError_;
 };

@@ -66,6 +66,10 @@ Outcome phone::ReadFile(Exchange& exchange, PhoneReport& report, const QString& 
     // which replaces it only once the whole frame has arrived.
     QSaveFile destination(path);
     destination.setDirectWriteFallback(false);
+    const auto noteWriteError = qScopeGuard([&] {
+        report.setLocalWriteError(destination.error() == QFileDevice::NoError ? QString()
+                                                                              : destination.errorString());
+    });
     if (!destination.open(QIODevice::WriteOnly)) {
         report.setStatus(1, failedText);
         return Outcome::Failed;

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -111,7 +114,8 @@ private slots:
         Run run = cli(onPhone(phone, {u"ls"_s, u"/ml"_s}));
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, u"\\033[2Jx/\nim/\na\\nfake\\t9.txt\t3\nМелодия.mid\t2\n"_s);
-        QVERIFY(run.err.contains(u"Listing /ml/..."_s));
+        QCOMPARE(run.err,
+                 u"Port "_s + phone.device() + u" is open.\n"_s); // a listing that went well says no more
 
         run = cli(onPhone(phone, {u"battery"_s}));
         QCOMPARE(run.out, u"64\n"_s);
@@ -127,6 +131,143 @@ private slots:
                  qPrintable(lines));
         QVERIFY2(lines.contains(u"← [5 B] 31 32 33 34 35\n"_s) && !lines.contains(u"12345"_s),
                  qPrintable(lines));
+    }
+
+    // One line per file on stderr, "vantrel-cli: FILE: cause", whatever went wrong; nothing of
+    // the link's steps under way; the summary of several files comes last.
+    void eachFileIsToldInOneLine_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::addColumn<QStringList>("told"); // the lines naming a file, and the summary
+        const QStringList get{"get", "/ml/a.txt", "/ml/b.txt"}, putW{"put", "w.bin", "/ml"};
+        const QString a = u"vantrel-cli: /ml/a.txt: "_s, w = u"vantrel-cli: /ml/w.bin: "_s;
+        const QString copiedB = u"vantrel-cli: /ml/b.txt: copied to ./b.txt"_s;
+        const QString oneOfTwo = u"vantrel-cli: files done: 1 of 2, failed: 1"_s;
+        QTest::newRow("download refused")
+            << get << "QFRF=error@1" << 0
+            << QStringList{a + "the phone refused it (ERROR)", copiedB, oneOfTwo};
+        QTest::newRow("download silent") << QStringList{"get", "/ml/a.txt"} << "QFRF=silent" << 0
+                                         << QStringList{a + "no answer within the time-out"};
+        QTest::newRow("download, line lost") << QStringList{"get", "/ml/a.txt"} << "QFRF=drop:100" << 0
+                                             << QStringList{a + "the line to the phone was lost"};
+        QTest::newRow("download of the wrong size")
+            << QStringList{"get", "/ml/a.txt"} << "QFRF=nosize" << 0
+            << QStringList{a + "the phone's answer had the wrong shape or size"};
+        QTest::newRow("download, the disk full")
+            << get << "" << 8192
+            << QStringList{a + "cannot write ./a.txt: File too large", copiedB, oneOfTwo};
+        QTest::newRow("no such file")
+            << QStringList{"get", "/ml/nothing.txt", "/ml/b.txt"} << "" << 0
+            << QStringList{"vantrel-cli: /ml/nothing.txt: the phone has no such file", copiedB, oneOfTwo};
+        QTest::newRow("upload refused")
+            << putW << "QFWF=error" << 0 << QStringList{w + "the phone refused it (ERROR)"};
+        QTest::newRow("upload silent")
+            << putW << "QFWF=silent" << 0 << QStringList{w + "no answer within the time-out"};
+        QTest::newRow("upload, line lost")
+            << putW << "QFWF=drop:100#2" << 0
+            << QStringList{w + "the line to the phone was lost; an incomplete copy stays on the phone until "
+                               "the next connection deletes it"};
+        QTest::newRow("upload of a missing file")
+            << QStringList{"put", "none.bin", "w.bin", "/ml"} << "" << 0
+            << QStringList{"vantrel-cli: none.bin: No such file or directory", w + "sent",
+                           u"vantrel-cli: files done: 1 of 2, failed: 1"_s};
+    }
+
+    void eachFileIsToldInOneLine()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, fault);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QStringList, told);
+        SimulatedPhone phone(fault.isEmpty() ? QStringList() : QStringList{u"--fault"_s, fault});
+        phone.putFile(u"ml/a.txt"_s, QByteArray(12000, 'a'));
+        phone.putFile(u"ml/b.txt"_s, "bee");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        writeLocal(here.filePath(u"w.bin"_s), QByteArray(6000, 'w'));
+        const Run run = cli(QStringList{"--timeout", "1000", "--slice", "2048"} + onPhone(phone, command),
+                            here.path(), fileSizeLimit);
+        QCOMPARE(run.status, 1);
+        const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // Waiting for the phone after a silence may be said on a line of its own; nothing else is.
+        const QStringList aboutFiles =
+            lines.filter(QRegularExpression(u"^vantrel-cli: (/ml/|none.bin|files done)"_s));
+        QCOMPARE(aboutFiles, told);
+        QStringList events = lines;
+        events.removeIf([](const QString& line) {
+            return line.startsWith(u"Waiting for the phone"_s) || line.endsWith(u" is open."_s);
+        });
+        QVERIFY2(events.size() == told.size(), qPrintable(run.err));
+        QCOMPARE(events.last(), told.last());
+        QVERIFY2(!run.err.contains(u"Sending"_s) && !run.err.contains(u"Reading"_s), qPrintable(run.err));
+    }
+
+    // -q leaves errors and the summary.
+    void quietSaysErrorsAndTheSummaryOnly_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("told");
+        const QString failed = u"vantrel-cli: /ml/nothing.txt: the phone has no such file"_s;
+        const QString summary = u"vantrel-cli: files done: 1 of 2, failed: 1"_s;
+        QTest::newRow("plain") << QStringList()
+                               << QStringList{u"vantrel-cli: /ml/a.txt: copied to ./a.txt"_s, failed,
+                                              summary};
+        QTest::newRow("-q") << QStringList{"-q"} << QStringList{failed, summary};
+        QTest::newRow("--quiet after the command") << QStringList{"--quiet"} << QStringList{failed, summary};
+    }
+
+    void quietSaysErrorsAndTheSummaryOnly()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, told);
+        SimulatedPhone phone;
+        phone.putFile(u"ml/a.txt"_s, "a");
+        QVERIFY(phone.start());
+        QTemporaryDir here;
+        QStringList command = onPhone(phone, {u"get"_s, u"/ml/a.txt"_s, u"/ml/nothing.txt"_s});
+        if (options.contains(u"-q"_s))
+            command = options + command;
+        else
+            command += options;
+        const Run run = cli(command, here.path());
+        QCOMPARE(run.status, 1);
+        const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // Which port was opened is said, but not with -q.
+        QCOMPARE(lines, (options.isEmpty() ? QStringList{u"Port "_s + phone.device() + u" is open."_s}
+                                           : QStringList()) +
+                            told);
+        QCOMPARE(readTree(here.path()), QStringList{"a.txt=a"});
+    }
+
+    // --json: one document, names as they are (escaped by JSON alone), sizes as numbers.
+    void jsonListsNamesAsTheyAre()
+    {
+        SimulatedPhone phone;
+        phone.putFile(u"ml/a\tb\nc.txt"_s, "123");
+        phone.putFile(u"ml/Мелодия.mid"_s, QByteArray(70000, 'm'));
+        phone.putFile(u"ml/im/x.jpg"_s, "1");
+        QVERIFY(phone.start());
+        const Run run = cli(onPhone(phone, {u"ls"_s, u"/ml"_s, u"--json"_s}));
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(u"\"a\\tb\\nc.txt\""_s) && run.out.contains(u"Мелодия.mid"_s),
+                 qPrintable(run.out));
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonArray entries = document.array();
+        QCOMPARE(entries.size(), 3);
+        QStringList seen;
+        for (const QJsonValue& entry : entries) {
+            const QJsonObject item = entry.toObject();
+            seen << item[u"name"_s].toString() + u'=' + item[u"type"_s].toString() + u'=' +
+                        (item.contains(u"size"_s) ? QString::number(item[u"size"_s].toInteger()) : u"-"_s);
+            QVERIFY(!item.contains(u"size"_s) || item[u"size"_s].isDouble());
+        }
+        seen.sort();
+        QCOMPARE(seen, (QStringList{u"a\tb\nc.txt=file=3"_s, u"im=folder=-"_s, u"Мелодия.mid=file=70000"_s}));
+        QVERIFY2(!run.err.contains(u"vantrel-cli:"_s), qPrintable(run.err));
     }
 
     // The next run may come at once: each run waits out the pause the phone
@@ -513,7 +654,7 @@ private slots:
             << QStringList() << "" << 200 << "repair journal could not be written"
             << "";
         QTest::newRow("clean-up refused") << QStringList{"--fault", "QFWF=error#2", "--fault", "QFDF=error"}
-                                          << "" << 0 << "Still to tidy up"
+                                          << "" << 0 << "an incomplete copy stays on the phone"
                                           << "deleted the incomplete file /ml/up.bin";
         QTest::newRow("mute phone") << QStringList{"--fault", "CGSN=silent", "--fault", "QFSL=silent"} << ""
                                     << 0 << "does not answer"

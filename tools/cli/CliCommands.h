@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class PhoneLink;
+class QJsonDocument;
 
 // Exit statuses of the client.
 enum ExitStatus : int
@@ -25,3 +26,5 @@ int runPut(PhoneLink& link, const QStringList& arguments);
 int runRemove(PhoneLink& link, const QStringList& arguments);
 
 void printUsageError(const QString& problem);
+// One JSON document on stdout; names in it as they are, never a control character.
+void printJson(const QJsonDocument& document);

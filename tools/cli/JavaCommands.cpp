@@ -1,6 +1,7 @@
 #include "JavaCommands.h"
 
 #include "CliCommands.h"
+#include "Console.h"
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
 #include "java/MenuCopies.h"
@@ -10,6 +11,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -153,11 +157,49 @@ void printMenu(const SelectorModel& model)
     std::fflush(stdout);
 }
 
+QJsonObject suiteJson(const JavaSuite& suite)
+{
+    return QJsonObject{{QStringLiteral("name"), displayText(suite.SuiteName)},
+                       {QStringLiteral("root"), displayText(suite.Root)},
+                       {QStringLiteral("num"), suite.Num},
+                       {QStringLiteral("domain"), displayText(suite.Domain)},
+                       {QStringLiteral("midlet"), displayText(suite.MidletName)},
+                       {QStringLiteral("icon"), displayText(suite.Icon)},
+                       {QStringLiteral("class"), displayText(suite.ClassName)}};
+}
+
+QJsonArray suitesJsonOf(const SelectorModel& model, int folder)
+{
+    QJsonArray suites;
+    for (int slot = 1; slot <= SelectorModel::kSuiteCount; ++slot) {
+        if (model.JavaSuites[slot].Folder == folder && !model.JavaSuites[slot].SuiteName.isEmpty())
+            suites.append(suiteJson(model.JavaSuites[slot]));
+    }
+    return suites;
+}
+
+// The menu as one document: suites outside any folder, then the folders with theirs.
+void printMenuJson(const SelectorModel& model)
+{
+    QJsonArray folders;
+    for (int index = 1; index <= SelectorModel::kFolderCount; ++index) {
+        const JavaFolder& folder = model.JavaFolders[index];
+        if (!folder.inUse())
+            continue;
+        folders.append(QJsonObject{{QStringLiteral("name"), displayText(folder.Name)},
+                                   {QStringLiteral("modifiable"), displayText(folder.Modifiable)},
+                                   {QStringLiteral("removable"), displayText(folder.Removable)},
+                                   {QStringLiteral("suites"), suitesJsonOf(model, index)}});
+    }
+    printJson(QJsonDocument(QJsonObject{{QStringLiteral("nextroot"), model.NextRoot},
+                                        {QStringLiteral("suites"), suitesJsonOf(model, 0)},
+                                        {QStringLiteral("folders"), folders}}));
+}
+
 class JavaSession
 {
 public:
-    JavaSession(PhoneLink& link, const JavaRequest& request) : link_(link), request_(request)
-    {}
+    JavaSession(PhoneLink& link, const JavaRequest& request) : link_(link), request_(request) {}
 
     int run()
     {
@@ -170,7 +212,10 @@ public:
         if (!readOk_)
             say(link_.text(JavaTexts::ReadFailed));
         if (request_.action == QLatin1String("list")) {
-            printMenu(model_);
+            if (Console::modes().json)
+                printMenuJson(model_);
+            else
+                printMenu(model_);
             return readOk_ ? ExitSuccess : ExitPhoneFailed;
         }
         if (request_.action == QLatin1String("export"))
@@ -247,8 +292,8 @@ private:
 
     int send()
     {
-        const SendReport report = SendToPhone(link_, model_, working_.path(), menu_, !readOk_, request_.force,
-                                              menuCopiesFolder());
+        const SendReport report =
+            SendToPhone(link_, model_, working_.path(), menu_, !readOk_, request_.force, menuCopiesFolder());
         say(sendingText(link_, report));
         return report.text == 0 ? ExitSuccess : ExitPhoneFailed;
     }

@@ -1,10 +1,14 @@
 #include "RepairCommands.h"
 
 #include "CliCommands.h"
+#include "Console.h"
 #include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <cstdio>
@@ -16,6 +20,19 @@ QString kindName(RepairJournal::Kind kind)
 {
     return kind == RepairJournal::Kind::RestoreFile ? QStringLiteral("put-back")
                                                     : QStringLiteral("delete-partial");
+}
+
+QJsonArray journalJson(const RepairJournal& journal)
+{
+    QJsonArray entries;
+    for (const RepairJournal::Entry& entry : journal.entries()) {
+        entries.append(QJsonObject{{QStringLiteral("id"), entry.id},
+                                   {QStringLiteral("phone"), entry.phoneShown},
+                                   {QStringLiteral("what"), kindName(entry.kind)},
+                                   {QStringLiteral("file"), entry.phonePath()},
+                                   {QStringLiteral("copy"), QDir::toNativeSeparators(entry.copyPath)}});
+    }
+    return entries;
 }
 
 } // namespace
@@ -37,6 +54,10 @@ int runRepairs(PhoneLink& link, const QStringList& arguments)
     if (!arguments.isEmpty()) {
         printUsageError(QStringLiteral("repairs takes nothing, or --forget ID"));
         return ExitUsage;
+    }
+    if (Console::modes().json) {
+        printJson(QJsonDocument(journalJson(journal)));
+        return ExitSuccess;
     }
     // Names from the phone never reach the terminal as commands.
     const auto shown = isatty(fileno(stdout)) ? quotedForTerminal : escapedForPipe;

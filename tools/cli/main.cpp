@@ -1,22 +1,20 @@
 // vantrel-cli: the phone link from the command line, with the same settings
 // store and language texts as the window.
 #include "CliCommands.h"
+#include "Console.h"
 #include "FolderCommands.h"
 #include "JavaCommands.h"
 #include "RepairCommands.h"
 #include "phone/DisplayName.h"
 #include "phone/LineLogFormat.h"
 #include "phone/PhoneLink.h"
-#include "phone/PhoneObserver.h"
-#include "phone/TransferMeter.h"
 #include "platform/Folders.h"
-#include "platform/ScratchFolder.h"
 #include "platform/PortNames.h"
+#include "platform/ScratchFolder.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSocketNotifier>
@@ -24,9 +22,9 @@
 #include <QTextStream>
 
 #include <csignal>
-#include <limits>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <unistd.h>
@@ -35,7 +33,7 @@ namespace {
 
 const char* const kUsage =
     "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES]\n"
-    "                   [--trace FILE] COMMAND ...\n"
+    "                   [--trace FILE] [-q|--quiet] [--json] COMMAND ...\n"
     "\n"
     "Commands:\n"
     "  ls FOLDER                       list a phone folder: \"name/\" for a folder,\n"
@@ -58,64 +56,15 @@ const char* const kUsage =
     "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
     "--trace writes every command and answer on the line to FILE (- for stderr),\n"
     "as the window's line log shows them; a file's bytes only as count and first bytes.\n"
+    "Each event is one line on stderr (\"vantrel-cli: FILE: what happened\"); a command\n"
+    "on several files ends with a summary. -q (--quiet) says only errors and summaries.\n"
+    "--json prints ls, java list and repairs as one JSON document: names as they are\n"
+    "(UTF-8), sizes as numbers.\n"
     "Ctrl-C ends at once: a partly received file is never written; a partly\n"
     "sent one is deleted on the phone at the next connection, which also waits\n"
     "until the phone has finished what it was still sending.\n"
     "Exit status: 0 done, 1 the phone refused, timed out or the line failed,\n"
     "2 usage error, 130 stopped by Ctrl-C.\n";
-
-// Status texts go to stderr; the progress only where someone watches.
-class ConsoleObserver : public PhoneObserver
-{
-public:
-    explicit ConsoleObserver(const LanguageTable& texts) : texts_(texts) {}
-
-    void statusText(int panel, const QString& text) override
-    {
-        if (panel == 1 && !text.isEmpty())
-            err() << clearProgress() << text << Qt::endl;
-        else if (panel == 3)
-            percent_ = text;
-    }
-    void transferProgress(qint64 done, qint64 total) override
-    {
-        if (!showProgress_)
-            return;
-        if (done == 0 || done < meter_.done())
-            meter_.start(total);
-        meter_.update(done, total);
-        // A few times a second is all a reader can follow.
-        if (shown_.isValid() && shown_.elapsed() < 250 && done != total)
-            return;
-        shown_.start();
-        const QString line = percent_ + QLatin1Char(' ') + progressText(meter_, texts_, 0, 0);
-        err() << clearProgress() << line << Qt::flush;
-        progressWidth_ = line.size();
-    }
-    void message(const QString& text) override { err() << clearProgress() << text << Qt::endl; }
-    // A line log on stderr would be torn by a progress line rewritten in place.
-    void hideProgress() { showProgress_ = false; }
-
-private:
-    QString clearProgress()
-    {
-        const qsizetype width = progressWidth_;
-        progressWidth_ = 0;
-        return width > 0 ? QLatin1Char('\r') + QString(width, QLatin1Char(' ')) + QLatin1Char('\r')
-                         : QString();
-    }
-    static QTextStream& err()
-    {
-        static QTextStream stream(stderr);
-        return stream;
-    }
-    const LanguageTable& texts_;
-    TransferMeter meter_;
-    QElapsedTimer shown_;
-    QString percent_;
-    qsizetype progressWidth_ = 0;
-    bool showProgress_ = isatty(fileno(stderr)) != 0;
-};
 
 // Ctrl-C reaches the event loop through a pipe: a signal handler may do
 // nothing more than write a byte. The handler is taken away after the first
@@ -164,6 +113,15 @@ int parseOptions(const QStringList& arguments, Options& options)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
+        // How the client speaks is chosen before or after the command alike.
+        if (argument == QLatin1String("-q") || argument == QLatin1String("--quiet")) {
+            Console::modes().quiet = true;
+            continue;
+        }
+        if (argument == QLatin1String("--json")) {
+            Console::modes().json = true;
+            continue;
+        }
         if (!options.command.isEmpty()) {
             options.arguments << argument;
             continue;
@@ -258,7 +216,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("ls"), runList},       {QStringLiteral("battery"), runBattery},
         {QStringLiteral("get"), runGet},       {QStringLiteral("put"), runPut},
         {QStringLiteral("rm"), runRemove},     {QStringLiteral("java"), runJava},
-        {QStringLiteral("backup"), runBackup},   {QStringLiteral("repairs"), nullptr},
+        {QStringLiteral("backup"), runBackup}, {QStringLiteral("repairs"), nullptr},
     };
     const auto command = commands.find(options.command);
     if (command == commands.end()) {
@@ -304,8 +262,9 @@ int main(int argc, char* argv[])
             return ExitUsage;
         if (options.trace == QLatin1String("-"))
             observer.hideProgress();
-        link.setLineTrace(&trace.format());
+        answerWatch().setNext(&trace.format());
     }
+    link.setLineTrace(&answerWatch());
     bool interrupted = false;
     std::unique_ptr<QSocketNotifier> interruptNotifier;
     if (catchInterrupts()) {
@@ -334,19 +293,21 @@ int main(int argc, char* argv[])
     const int status = interrupted ? ExitInterrupted : command->second(link, options.arguments);
     if (interrupted) {
         // Nothing waits for the phone: the next run brings the line back in step.
-        QTextStream(stderr) << texts.GetString(141) << Qt::endl;
+        Console::linkLine(texts.GetString(141));
         QStringList left;
         for (const RepairJournal::Entry& entry : link.journal().entries()) {
             if (link.identity().answered && entry.phone == link.identity().key())
                 left << link.shownName(entry.phonePath());
         }
         if (!left.isEmpty())
-            QTextStream(stderr) << texts.GetString(405) << ' ' << left.join(QStringLiteral(", ")) << Qt::endl;
+            Console::linkLine(texts.GetString(405) + QLatin1Char(' ') + left.join(QStringLiteral(", ")));
         link.ClosePort();
         return ExitInterrupted;
     }
     // The next command may come from another run at once: the phone still
     // needs its pause. A line out of step is the next run's to settle.
+    // The outcome is told: a line lost meanwhile says nothing new.
+    const Console::OwnWords quietly;
     link.waitOutPause();
     link.ClosePort();
     return status;
