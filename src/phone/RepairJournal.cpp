@@ -23,6 +23,9 @@ struct RepairJournal::Content
 namespace {
 
 constexpr int kLockWaitMillis = 3000;
+// The settings allow no larger slice.
+constexpr qint64 kLargestSlice = 32767;
+constexpr qint64 kLongestQuiet = 10 * 60 * 1000;
 
 QString kindName(RepairJournal::Kind kind)
 {
@@ -62,16 +65,17 @@ RepairJournal::Entry entryFrom(const QJsonObject& object)
     entry.device = object.value("device").toString();
     entry.folder = object.value("folder").toString();
     entry.name = object.value("name").toString();
-    entry.confirmed = qint64(object.value("confirmed").toDouble());
-    entry.onTheWay = qint64(object.value("onTheWay").toDouble());
+    entry.confirmed = object.value("confirmed").toInteger();
+    // A hand-edited or damaged journal never asks for more than a slice can hold.
+    entry.onTheWay = qBound<qint64>(0, object.value("onTheWay").toInteger(), kLargestSlice);
     entry.sliceOpen = object.value("sliceOpen").toBool();
     entry.copyPath = object.value("copy").toString();
-    entry.copySize = qint64(object.value("copySize").toDouble());
+    entry.copySize = object.value("copySize").toInteger();
     entry.copySum = QByteArray::fromHex(object.value("copySum").toString().toLatin1());
     entry.ownsCopy = object.value("ownsCopy").toBool(true);
     entry.tries = object.value("tries").toInt();
-    entry.recordedAt = qint64(object.value("recordedAt").toDouble());
-    entry.lastSeenAt = qint64(object.value("lastSeenAt").toDouble());
+    entry.recordedAt = object.value("recordedAt").toInteger();
+    entry.lastSeenAt = object.value("lastSeenAt").toInteger();
     return entry;
 }
 
@@ -105,10 +109,12 @@ RepairJournal::Content RepairJournal::read() const
     const QJsonObject lines = root.value("lines").toObject();
     for (auto line = lines.begin(); line != lines.end(); ++line) {
         const QJsonObject object = line.value().toObject();
-        content.lines.insert(line.key(), LineMark{qint64(object.value("pid").toDouble()),
-                                                  qint64(object.value("quiet").toDouble()),
-                                                  qint64(object.value("endedAt").toDouble()),
-                                                  qint64(object.value("pause").toDouble())});
+        // Nor a wait longer than any answer takes.
+        content.lines.insert(line.key(),
+                             LineMark{object.value("pid").toInteger(),
+                                      qBound<qint64>(0, object.value("quiet").toInteger(), kLongestQuiet),
+                                      object.value("endedAt").toInteger(),
+                                      qBound<qint64>(0, object.value("pause").toInteger(), kLongestQuiet)});
     }
     return content;
 }

@@ -285,6 +285,20 @@ private slots:
         QCOMPARE(fixture.link->journal().entries().size(), 0);
     }
 
+    // A damaged or hand-edited journal never makes the next connection send gigabytes or wait for ever.
+    void aDamagedJournalAsksForNothingUnbounded()
+    {
+        QTemporaryDir folder;
+        const QString path =
+            writeLocal(folder.filePath(QStringLiteral("j.json")),
+                       R"({"entries":[{"id":"r1","kind":"partial","phone":"serial:1","name":"f",)"
+                       R"("onTheWay":1e12}],"lines":{"/dev/x":{"pid":0,"quiet":1e15,"pause":-5}}})");
+        const RepairJournal journal(path);
+        QCOMPARE(journal.entries().value(0).onTheWay, 32767);
+        QCOMPARE(journal.lineMark(QStringLiteral("/dev/x"))->quietMillis, 600000);
+        QCOMPARE(journal.lineMark(QStringLiteral("/dev/x"))->pauseMillis, 0);
+    }
+
     // Names that differ only by case, copied onto a disk that ignores case:
     // the second file and folder keep a numbered name, none replaces another.
     void folderCopyKeepsNamesTheDiskFolds()
