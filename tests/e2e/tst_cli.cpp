@@ -594,7 +594,7 @@ private slots:
         QFETCH(QString, said);
         QTemporaryDir here;
         const QString port = here.filePath(u"phone"_s);
-        const QStringList paced{"--baud", "115200", "--link", port};
+        const QStringList paced{"--baud", "460800", "--link", port};
         SimulatedPhone phone(paced + (cut ? QStringList() : QStringList{"--fault", "QFWF=drop:500#3"}));
         const QByteArray old(9000, 'o');
         phone.putFile(u"ml/f.bin"_s, old);
