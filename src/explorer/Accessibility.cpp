@@ -1,18 +1,22 @@
-#include "ExplorerWindow.h"
+#include "Accessibility.h"
+
 #include "FileList.h"
+#include "FolderTree.h"
 #include "LocalPane.h"
+#include "MainMenus.h"
+#include "PhonePane.h"
 #include "settings/LanguageTable.h"
 
 #include <QLineEdit>
 #include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace {
 
 enum Text
 {
+    kFirstCommandDescription = 498,
     kFavouriteDescription = 505,
     kTreeName = 506,
     kListName = 507,
@@ -46,32 +50,26 @@ void describeButton(QToolBar* bar, QAction* action, const QString& description)
 
 } // namespace
 
-void ExplorerWindow::describeControls()
+void describeControls(const LanguageTable& texts, const MainMenus& menus, const PhonePane& phone, LocalPane& local,
+                      QWidget& window)
 {
-    auto text = [this](int number) { return texts_.GetString(number); };
-    const struct
-    {
-        QAction* action;
-        int description;
-    } commands[] = {{mainButtons_[0], 498}, {mainButtons_[2], 499}, {actUpload_, 500},
-                    {mainButtons_[3], 501}, {mainButtons_[5], 502}, {mainButtons_[6], 503},
-                    {mainButtons_[7], 504}};
-    for (const auto& command : commands)
-        describeButton(tlbMain_, command.action, text(command.description));
-    for (QAction* favourite : favButtons_)
-        describeButton(tlbFav_, favourite, text(kFavouriteDescription));
-    tlbMain_->setWindowTitle(text(kMainToolbar));
-    tlbFav_->setWindowTitle(text(kFavouritesToolbar));
-    describe(tvFolders_, text(kTreeName), text(kTreeDescription));
-    describe(lstFiles_, text(kListName), text(kListDescription));
-    describe(localPane_->findChild<QLineEdit*>(QStringLiteral("txtURL")), text(kAddressName),
-             text(kAddressDescription));
-    describe(localPane_->findChild<QWidget*>(QStringLiteral("wbDisk")), text(kLocalViewName),
+    auto text = [&texts](int number) { return texts.GetString(number); };
+    const QList<QAction*> commands = menus.commandButtons();
+    for (qsizetype i = 0; i < commands.size(); ++i)
+        describeButton(menus.mainToolbar(), commands[i], text(kFirstCommandDescription + static_cast<int>(i)));
+    menus.mainToolbar()->setWindowTitle(text(kMainToolbar));
+    for (QAction* favourite : phone.favouriteActions())
+        describeButton(phone.favouritesBar(), favourite, text(kFavouriteDescription));
+    phone.favouritesBar()->setWindowTitle(text(kFavouritesToolbar));
+    describe(phone.folderTree(), text(kTreeName), text(kTreeDescription));
+    describe(phone.fileList(), text(kListName), text(kListDescription));
+    describe(local.findChild<QLineEdit*>(QStringLiteral("txtURL")), text(kAddressName), text(kAddressDescription));
+    describe(local.findChild<QWidget*>(QStringLiteral("wbDisk")), text(kLocalViewName),
              text(kLocalViewDescription));
-    describe(findChild<QToolButton*>(QStringLiteral("cmdStop")), text(140), text(kStopDescription));
+    describe(window.findChild<QToolButton*>(QStringLiteral("cmdStop")), text(140), text(kStopDescription));
 
     // The drive toolbar is built anew at each start-up: Up first, then one button a drive.
-    auto* drives = localPane_->findChild<QToolBar*>(QStringLiteral("tlbDrives"));
+    auto* drives = local.findChild<QToolBar*>(QStringLiteral("tlbDrives"));
     drives->setWindowTitle(text(kDrivesToolbar));
     const QList<QAction*> driveButtons = drives->actions();
     for (qsizetype i = 0; i < driveButtons.size(); ++i)
@@ -80,17 +78,16 @@ void ExplorerWindow::describeControls()
                               : text(kDriveDescription) + QLatin1Char(' ') + driveButtons[i]->toolTip());
 }
 
-void ExplorerWindow::setKeyboardOrder()
+void setKeyboardOrder(const PhonePane& phone, LocalPane& local)
 {
-    // Tab walks the phone's side, then the local one: tree, list, address, folder.
-    auto* address = localPane_->findChild<QLineEdit*>(QStringLiteral("txtURL"));
-    auto* localView = localPane_->findChild<QWidget*>(QStringLiteral("wbDisk"));
-    setTabOrder(tvFolders_, lstFiles_);
-    setTabOrder(lstFiles_, address);
-    setTabOrder(address, localView);
+    auto* address = local.findChild<QLineEdit*>(QStringLiteral("txtURL"));
+    auto* localView = local.findChild<QWidget*>(QStringLiteral("wbDisk"));
+    QWidget::setTabOrder(phone.folderTree(), phone.fileList());
+    QWidget::setTabOrder(phone.fileList(), address);
+    QWidget::setTabOrder(address, localView);
     // The drive toolbar's Up for the keyboard, by the keys the phone's list takes too.
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Up)}) {
         auto* up = new QShortcut(keys, localView, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(up, &QShortcut::activated, localPane_, &LocalPane::GoUpOneLevel);
+        QObject::connect(up, &QShortcut::activated, &local, &LocalPane::GoUpOneLevel);
     }
 }

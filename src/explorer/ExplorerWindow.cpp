@@ -1,77 +1,51 @@
 #include "ExplorerWindow.h"
 
-#include "ElidedLabel.h"
+#include "Accessibility.h"
+#include "CommandGate.h"
 #include "FileList.h"
+#include "FolderDownloadCommand.h"
 #include "FolderTree.h"
 #include "GripSplitter.h"
 #include "Icons.h"
+#include "JavaMenuCommand.h"
+#include "LineLogWindow.h"
 #include "LocalPane.h"
-#include "TransferStatus.h"
-#include "javawindow/JavaWindow.h"
+#include "MainMenus.h"
+#include "PhonePane.h"
+#include "RowCommands.h"
+#include "StatusPanels.h"
+#include "TransferRunner.h"
+#include "Twips.h"
+#include "UploadCommands.h"
+#include "WindowLayout.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/RepairsDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "phone/PhoneLink.h"
+#include "platform/Folders.h"
+#include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QShortcut>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
-#include <QVBoxLayout>
 
-#include <algorithm>
+#include <utility>
 
 namespace {
 
-// Lengths of the window's design, in twips; 15 twips make a pixel.
-constexpr int twips(int value)
-{
-    return value / 15;
-}
-
 constexpr int kMinimumWidth = twips(9600);
 constexpr int kMinimumHeight = twips(7200);
-constexpr int kLeftColumnFloor = twips(2000);
 constexpr int kRightColumnFloor = twips(3000);
-// Panel 1 grows from its floor with the window; the smallest window still shows all three.
-constexpr int kStatusPanel1Floor = twips(4000);
-constexpr int kStatusPanel2 = twips(1000);
-constexpr int kStatusPanel3 = twips(3000);
-constexpr int kProgressShortOfPanel3 = twips(1024);
-constexpr int kRefreshMenuText = 484;
-constexpr int kSettingsMenuText = 556;
-constexpr int kJavaMenuText = 557;
-constexpr int kFirstFavouriteMenuText = 558;
-// The progress panel at its narrowest: a bar still worth looking at beside the percentage.
-constexpr int kProgressPanelFloor = kProgressShortOfPanel3 + twips(900);
-
-// Hands `room` out to the asks in their order: each gets what it asks for, or what is left.
-QList<int> shareOut(int room, const QList<int>& asks)
-{
-    QList<int> given;
-    for (const int ask : asks) {
-        given << qBound(0, ask, room);
-        room -= given.constLast();
-    }
-    return given;
-}
-
-void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
-{
-    action->setObjectName(name);
-    if (QWidget* button = bar->widgetForAction(action))
-        button->setObjectName(name);
-}
+constexpr int kSettingsUnreadable = 101;
+constexpr int kWorkingFolderUnprepared = 102;
+constexpr int kQuitQuestion = 144;
+constexpr int kUpCaption = 47;
 
 } // namespace
 
@@ -82,338 +56,273 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     setWindowTitle(QStringLiteral("Vantrel"));
     setWindowIcon(Icons::application());
     link_ = std::make_unique<PhoneLink>(texts_, *this);
-
-    buildMenus();
-    buildToolbars();
+    status_ = new StatusPanels(*statusBar(), texts_);
+    gate_ = std::make_unique<CommandGate>(*link_, texts_, *status_);
+    phone_ = new PhonePane(*link_, texts_, *gate_, *status_, settings_, this);
+    menus_ = new MainMenus(*this, texts_, phone_->favouriteActions());
     buildCentre();
-    buildStatusBar();
-    buildKeysAndMenus();
-    setKeyboardOrder();
-    designedMinimum_ = QSize(kMinimumWidth, kMinimumHeight);
-    setMinimumSize(designedMinimum_);
+
+    const CommandContext context{*link_, texts_, *gate_, *status_, *this};
+    runner_ = std::make_unique<TransferRunner>(context);
+    rows_ = std::make_unique<RowCommands>(context, *runner_, *phone_, *local_, working_);
+    folders_ = std::make_unique<FolderDownloadCommand>(context, *runner_, *phone_, *local_);
+    uploads_ = std::make_unique<UploadCommands>(context, *runner_, *phone_, *local_);
+    java_ = std::make_unique<JavaMenuCommand>(context, *runner_, *phone_, *uploads_, *local_, working_);
+    wireCommands();
+    setKeyboardOrder(*phone_, *local_);
     resize(1000, 680);
 }
 
 ExplorerWindow::~ExplorerWindow() = default;
 
-void ExplorerWindow::buildMenus()
-{
-    mnuFile_ = menuBar()->addMenu(QString());
-    mnuFile_->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileExit_ = mnuFile_->addAction(QString(), this, &ExplorerWindow::ExitCommand);
-    mnuFileExit_->setObjectName(QStringLiteral("mnuFileExit"));
-    mnuHelp_ = menuBar()->addMenu(QString());
-    mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpAbout_ = mnuHelp_->addAction(QString(), this, &ExplorerWindow::AboutCommand);
-    mnuHelpAbout_->setObjectName(QStringLiteral("mnuHelpAbout"));
-
-    mnuFileOp_ = new QMenu(this);
-    mnuFileOp_->setObjectName(QStringLiteral("mnuFileOp"));
-    mnuFDownload_ = mnuFileOp_->addAction(Icons::command(Icons::Command::Download), QString(), this,
-                                          &ExplorerWindow::DownloadCommand);
-    mnuFDownload_->setObjectName(QStringLiteral("mnuFDownload"));
-    mnuFDelete_ = mnuFileOp_->addAction(Icons::command(Icons::Command::Delete), QString(), this,
-                                        &ExplorerWindow::DeleteCommand);
-    mnuFDelete_->setObjectName(QStringLiteral("mnuFDelete"));
-}
-
-void ExplorerWindow::buildToolbars()
-{
-    tlbMain_ = addToolBar(QStringLiteral("tlbMain"));
-    tlbMain_->setObjectName(QStringLiteral("tlbMain"));
-    tlbMain_->setMovable(false);
-    // The window's own menu would offer to hide it, under its internal name.
-    tlbMain_->setContextMenuPolicy(Qt::PreventContextMenu);
-    tlbMain_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tlbMain_->setIconSize(QSize(24, 24));
-    struct Button
-    {
-        const char* name;
-        Icons::Command icon;
-        void (ExplorerWindow::*command)();
-    };
-    const Button buttons[] = {
-        {"tlbMain_Refresh", Icons::Command::Refresh, &ExplorerWindow::RefreshCommand},
-        {nullptr, {}, nullptr},
-        {"tlbMain_Download", Icons::Command::Download, &ExplorerWindow::DownloadCommand},
-        {"tlbMain_Delete", Icons::Command::Delete, &ExplorerWindow::DeleteCommand},
-        {nullptr, {}, nullptr},
-        {"tlbMain_Settings", Icons::Command::Settings, &ExplorerWindow::SettingsCommand},
-        {"tlbMain_Java", Icons::Command::Java, &ExplorerWindow::JavaCommand},
-        {"tlbMain_About", Icons::Command::About, &ExplorerWindow::AboutCommand},
-    };
-    for (const Button& button : buttons) {
-        if (!button.name) {
-            mainButtons_ << tlbMain_->addSeparator();
-            continue;
-        }
-        QAction* action = tlbMain_->addAction(Icons::command(button.icon), QString());
-        if (button.command == &ExplorerWindow::DownloadCommand)
-            connect(action, &QAction::triggered, this, [this] {
-                OpenAfterDownload = false;
-                DownloadCommand();
-            });
-        else
-            connect(action, &QAction::triggered, this, button.command);
-        nameToolButton(tlbMain_, action, QLatin1String(button.name));
-        mainButtons_ << action;
-    }
-}
-
-QWidget* ExplorerWindow::buildLeftColumn()
-{
-    auto* column = new QWidget;
-    tlbFav_ = new QToolBar(column);
-    tlbFav_->setObjectName(QStringLiteral("tlbFav"));
-    tlbFav_->setIconSize(QSize(20, 20));
-    const int images[] = {2, 10, 3, 5, 8};
-    for (int button = 1; button <= 5; ++button) {
-        QAction* action = tlbFav_->addAction(Icons::treeNode(images[button - 1]), QString(), this,
-                                             [this, button] { FavouriteCommand(button); });
-        nameToolButton(tlbFav_, action, QStringLiteral("tlbFav_%1").arg(button));
-        favButtons_ << action;
-    }
-    auto* tree = new FolderTree(column);
-    tvFolders_ = tree;
-    tvFolders_->setObjectName(QStringLiteral("tvFolders"));
-    tvFolders_->setHeaderHidden(true);
-    tvFolders_->setIconSize(QSize(20, 20));
-    connect(tvFolders_, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* node) { FolderClick(node); });
-    // Opening a folder not yet listed lists it: that is where its sub-folders come from.
-    connect(tvFolders_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
-        if (node->childCount() == 0 && !isCommandRunning()) {
-            const QString key = node->data(0, Qt::UserRole).toString();
-            QTimer::singleShot(0, this, [this, key] { FolderClick(nodeByKey(key)); });
-        }
-    });
-    connect(tree, &FolderTree::folderReachedByKeyboard, this, [this](QTreeWidgetItem* node) {
-        // Listed once the key press is done; a node gone by then is skipped.
-        const QString key = node->data(0, Qt::UserRole).toString();
-        QTimer::singleShot(0, this, [this, key] { listFolderReachedByKeyboard(key); });
-    });
-
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-    layout->addWidget(tlbFav_);
-    layout->addWidget(tvFolders_, 1);
-    column->setMinimumWidth(kLeftColumnFloor);
-    return column;
-}
-
 void ExplorerWindow::buildCentre()
 {
-    lstFiles_ = new FileList;
-    lstFiles_->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstFiles_->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstFiles_->header()->setSectionsClickable(true);
-    lstFiles_->setMinimumHeight(twips(2000 - 900));
-    // No columns until a start-up has reached the phone.
-    lstFiles_->setHeaderHidden(true);
-    connect(lstFiles_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::showFileMenu);
-    connect(lstFiles_->header(), &QHeaderView::sectionClicked, this, &ExplorerWindow::sortByColumn);
-    connect(lstFiles_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelectedRows(); });
-    connect(lstFiles_, &FileList::localPathsDropped, this, &ExplorerWindow::UploadDroppedPaths,
-            Qt::QueuedConnection);
-
-    localPane_ = new LocalPane;
-    localPane_->setObjectName(QStringLiteral("localPane"));
+    local_ = new LocalPane;
+    local_->setObjectName(QStringLiteral("localPane"));
     // Below the bar the pane keeps room down to 4000 twips above the window's bottom.
-    localPane_->setMinimumHeight(twips(4000) - 40);
-    connect(localPane_, &LocalPane::navigationCompleted, this, [this](const QString& shown) {
+    local_->setMinimumHeight(twips(4000) - 40);
+
+    auto* rightColumn = new GripSplitter(Qt::Vertical);
+    rightColumn->setObjectName(QStringLiteral("rightColumn"));
+    rightColumn->setOpaqueResize(false);
+    rightColumn->setChildrenCollapsible(false);
+    rightColumn->addWidget(phone_->fileList());
+    rightColumn->addWidget(local_);
+    rightColumn->setStretchFactor(0, 2);
+    rightColumn->setStretchFactor(1, 3);
+    rightColumn->handle(1)->setObjectName(QStringLiteral("picResizeVert"));
+    rightColumn->setMinimumWidth(kRightColumnFloor);
+
+    auto* columns = new GripSplitter(Qt::Horizontal);
+    columns->setObjectName(QStringLiteral("columns"));
+    // The bar moves alone; the panes follow when it is released.
+    columns->setOpaqueResize(false);
+    columns->setChildrenCollapsible(false);
+    columns->addWidget(phone_->leftColumn());
+    columns->addWidget(rightColumn);
+    columns->setStretchFactor(1, 1);
+    columns->setSizes({twips(3180), 800});
+    columns->handle(1)->setObjectName(QStringLiteral("picResizeHorz"));
+    setCentralWidget(columns);
+
+    const QSize designedMinimum(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(designedMinimum);
+    layout_ = std::make_unique<WindowLayout>(*this, store_, *columns, *rightColumn, *phone_, *local_,
+                                             designedMinimum);
+}
+
+void ExplorerWindow::wireCommands()
+{
+    connect(menus_, &MainMenus::refreshWanted, phone_, &PhonePane::RefreshCommand);
+    connect(menus_, &MainMenus::downloadWanted, this, [this] { rows_->DownloadCommand(); });
+    connect(menus_, &MainMenus::uploadWanted, this, [this] { uploads_->UploadCommand(); });
+    connect(menus_, &MainMenus::deleteWanted, this, [this] { rows_->DeleteCommand(); });
+    connect(menus_, &MainMenus::selectAllWanted, phone_, &PhonePane::selectAllRows);
+    connect(menus_, &MainMenus::settingsWanted, this, &ExplorerWindow::SettingsCommand);
+    connect(menus_, &MainMenus::javaWanted, this, [this] { java_->JavaCommand(); });
+    connect(menus_, &MainMenus::aboutWanted, this, &ExplorerWindow::AboutCommand);
+    connect(menus_, &MainMenus::repairsWanted, this, &ExplorerWindow::RepairsCommand);
+    connect(menus_, &MainMenus::lineLogWanted, this, &ExplorerWindow::LineLogCommand);
+    connect(menus_, &MainMenus::exitWanted, this, &ExplorerWindow::ExitCommand);
+
+    connect(phone_, &PhonePane::folderDownloadWanted, this,
+            [this](const QString& folder) { folders_->DownloadFolderCommand(folder); });
+    connect(phone_, &PhonePane::rowsOpened, this, [this] { rows_->OpenSelectedRows(); });
+    connect(phone_, &PhonePane::deleteWanted, this, [this] { rows_->DeleteCommand(); });
+    connect(phone_, &PhonePane::selectionChanged, this, &ExplorerWindow::updateRowCommands);
+    connect(phone_, &PhonePane::fileMenuWanted, this,
+            [this](const QPoint& position) { menus_->fileOperations()->popup(position); });
+    connect(
+        phone_, &PhonePane::localPathsDropped, this,
+        [this](const QStringList& paths) { uploads_->UploadDroppedPaths(paths); }, Qt::QueuedConnection);
+    phone_->fileList()->setRowsDragData([this] { return rows_->rowsDragData(); });
+
+    connect(local_, &LocalPane::navigationCompleted, this, [this](const QString& shown) {
         store_.write(QLatin1String(SettingsKeys::LastFolder), shown);
         store_.sync();
     });
+    connect(local_, &LocalPane::phoneRowsDropped, this, [this] { rows_->DownloadCommand(); }, Qt::QueuedConnection);
     connect(
-        localPane_, &LocalPane::phoneRowsDropped, this,
-        [this] {
-            OpenAfterDownload = false;
-            DownloadCommand();
-        },
-        Qt::QueuedConnection);
+        local_, &LocalPane::phoneFolderDropped, this,
+        [this](const QString& folder) { folders_->DownloadFolderCommand(folder); }, Qt::QueuedConnection);
 
-    rightColumn_ = new GripSplitter(Qt::Vertical);
-    rightColumn_->setObjectName(QStringLiteral("rightColumn"));
-    rightColumn_->setOpaqueResize(false);
-    rightColumn_->setChildrenCollapsible(false);
-    rightColumn_->addWidget(lstFiles_);
-    rightColumn_->addWidget(localPane_);
-    rightColumn_->setStretchFactor(0, 2);
-    rightColumn_->setStretchFactor(1, 3);
-    rightColumn_->handle(1)->setObjectName(QStringLiteral("picResizeVert"));
-    rightColumn_->setMinimumWidth(kRightColumnFloor);
-
-    columns_ = new GripSplitter(Qt::Horizontal);
-    columns_->setObjectName(QStringLiteral("columns"));
-    // The bar moves alone; the panes follow when it is released.
-    columns_->setOpaqueResize(false);
-    columns_->setChildrenCollapsible(false);
-    columns_->addWidget(buildLeftColumn());
-    columns_->addWidget(rightColumn_);
-    columns_->setStretchFactor(1, 1);
-    columns_->setSizes({twips(3180), 800});
-    columns_->handle(1)->setObjectName(QStringLiteral("picResizeHorz"));
-    setCentralWidget(columns_);
-
-    // Delete acts on phone files only while the tree or the list has the focus,
-    // never while the user types in the address box.
-    for (QWidget* target : {static_cast<QWidget*>(tvFolders_), static_cast<QWidget*>(lstFiles_)}) {
-        auto* shortcut = new QShortcut(QKeySequence::Delete, target, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, &ExplorerWindow::DeleteCommand);
-    }
+    connect(status_, &StatusPanels::stopClicked, this, [this] { runner_->StopCommand(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &ExplorerWindow::StopCommand);
+    connect(escape, &QShortcut::activated, this, [this] { runner_->StopCommand(); });
 }
 
-void ExplorerWindow::buildStatusBar()
+void ExplorerWindow::setRepairJournalFile(const QString& path)
 {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("stbMain"));
-    bar->setSizeGripEnabled(true);
-    panel1_ = new ElidedLabel;
-    panels_[0] = panel1_;
-    for (int panel = 1; panel < 3; ++panel)
-        panels_[panel] = new QLabel;
-    for (int panel = 0; panel < 3; ++panel)
-        panels_[panel]->setObjectName(QStringLiteral("stbMain_Panel%1").arg(panel + 1));
-    panels_[0]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    auto* batteryPanel = new QWidget;
-    batteryPanel->setFixedWidth(kStatusPanel2);
-    picBattery_ = new QLabel(batteryPanel);
-    picBattery_->setObjectName(QStringLiteral("picBattery"));
-    picBattery_->hide();
-    auto* batteryLayout = new QHBoxLayout(batteryPanel);
-    batteryLayout->setContentsMargins(2, 0, 0, 0);
-    batteryLayout->setSpacing(3);
-    batteryLayout->addWidget(picBattery_);
-    batteryLayout->addWidget(panels_[1], 1);
-
-    auto* progressPanel = new QWidget;
-    progressPanel_ = progressPanel;
-    progressPanel->setFixedWidth(kStatusPanel3);
-    pgbMain_ = new QProgressBar(progressPanel);
-    pgbMain_->setObjectName(QStringLiteral("pgbMain"));
-    pgbMain_->setTextVisible(false);
-    pgbMain_->setMaximumHeight(14);
-    // It may shrink to nothing: the percentage beside it says the same.
-    pgbMain_->setMinimumWidth(1);
-    pgbMain_->hide();
-    panels_[2]->setFixedWidth(kProgressShortOfPanel3 - 2);
-    panels_[2]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* progressLayout = new QHBoxLayout(progressPanel);
-    progressLayout->setContentsMargins(2, 0, 0, 0);
-    progressLayout->setSpacing(0);
-    progressLayout->addWidget(pgbMain_, 1);
-    progressLayout->addStretch(0);
-    progressLayout->addWidget(panels_[2]);
-
-    transferStatus_ = new TransferStatus(texts_);
-    connect(transferStatus_, &TransferStatus::stopClicked, this, &ExplorerWindow::StopCommand);
-    connect(transferStatus_, &TransferStatus::figuresShown, this, &ExplorerWindow::fitStatusBar);
-
-    bar->addWidget(panels_[0], 1);
-    bar->addWidget(transferStatus_);
-    bar->addWidget(batteryPanel);
-    bar->addWidget(progressPanel);
-    bar->installEventFilter(this);
+    link_->journal().setFilePath(path);
 }
 
-void ExplorerWindow::fitStatusBar()
+bool ExplorerWindow::isCommandRunning() const
 {
-    // Who keeps room when the bar is narrow, first to last: a readable progress
-    // bar, the operation text with its file name (up to half the bar), the
-    // transfer's figures in their shortest wording, the whole progress bar, the
-    // whole figures, and the rest of a long operation text (cut in its middle).
-    QStatusBar* bar = statusBar();
-    // The battery panel, the gaps between the panels and the size grip.
-    const int room = bar->width() - kStatusPanel2 - 48;
-    const bool transfer = transferStatus_->isVisibleTo(bar);
-    const int figures = transfer ? transferStatus_->sizeHint().width() : 0;
-    const int leastFigures = transfer ? qMin(figures, transferStatus_->leastWidth()) : 0;
-    const int operation = panel1_->sizeHint().width();
-    const int operationFirst = qMin(operation, qMax(kStatusPanel1Floor, room / 2));
-    // Nothing to show there between transfers: the texts may have its room.
-    const bool progressShown = pgbMain_->isVisibleTo(bar) || !panels_[2]->text().isEmpty();
-    const int progressFloor = progressShown ? kProgressPanelFloor : 0;
-    const QList<int> given = shareOut(room, {progressFloor, operationFirst, leastFigures,
-                                             kStatusPanel3 - progressFloor, figures - leastFigures});
-    progressPanel_->setFixedWidth(given[0] + given[3]);
-    transferStatus_->setFixedWidth(given[2] + given[4]);
-    panel1_->setMinimumWidth(given[1]);
+    return gate_->isCommandRunning();
 }
 
-bool ExplorerWindow::eventFilter(QObject* watched, QEvent* event)
+const QList<UploadItem>& ExplorerWindow::uploadQueue() const
 {
-    if (watched == statusBar() && event->type() == QEvent::Resize)
-        fitStatusBar();
-    return QMainWindow::eventFilter(watched, event);
+    return uploads_->queue();
+}
+
+void ExplorerWindow::StartUp()
+{
+    loadSettingsStep();
+    if (!loadLanguageStep())
+        return;
+    ApplyLanguage();
+    local_->buildDriveToolbar(texts_.GetString(kUpCaption));
+    describeControls(texts_, *menus_, *phone_, *local_, *this);
+    clearPhoneView();
+    const bool opening = layout_->restore();
+    show();
+    // Shown, the window's frame may be known: the first fit only guessed it.
+    if (opening)
+        layout_->fitToScreen();
+    repaint();
+
+    status_->hideProgressBar();
+    if (!openPortStep()) {
+        gate_->noteLineFailure(panelText(1));
+        setPhoneCommandsEnabled(false);
+        return;
+    }
+    setPhoneCommandsEnabled(true);
+    // What an earlier run left on the phone is put right before anything else.
+    link_->CarryOutRepairs();
+    const QString repaired = link_->repairReport();
+    if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
+        status_->showBattery();
+    phone_->setUpColumns();
+    layout_->restoreFileColumns();
+    phone_->ShowPhoneRoot();
+    if (!repaired.isEmpty())
+        statusText(1, repaired + QLatin1Char(' ') + panelText(1));
+    // The phone's folders are where the work starts.
+    phone_->folderTree()->setFocus();
+}
+
+void ExplorerWindow::loadSettingsStep()
+{
+    const LoadSettingsResult loaded = LoadSettings(store_, Folders::defaultLastFolder());
+    settings_ = loaded.values;
+    link_->setTiming(PhoneLink::Timing::from(settings_));
+    link_->setDisplayCharge(settings_.chargeDisplayOn());
+
+    // At the first start no language is loaded yet; the message then waits for it.
+    const bool tellNow = !texts_.GetString(kSettingsUnreadable).isEmpty();
+    if (loaded.hadUnreadableValue && tellNow)
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
+    settingsMessagePending_ = loaded.hadUnreadableValue && !tellNow;
+
+    // Made once; a later start-up (Settings > OK) finds it as the window left it.
+    link_->setTempFolder(working_.prepare());
+    workingFolderMessagePending_ = working_.path().isEmpty();
+    if (!local_->navigate(store_.read(QLatin1String(SettingsKeys::LastFolder))))
+        local_->navigate(Folders::defaultLastFolder());
+}
+
+bool ExplorerWindow::loadLanguageStep()
+{
+    const InterfaceLanguageResult language =
+        LoadInterfaceLanguage(texts_, Folders::languageFolder(), settings_.LanguageFile);
+    if (!language.fatalMessage.isEmpty()) {
+        emit fatalLanguageError(language.fatalMessage);
+        return false;
+    }
+    // What the status says was said in the language before: it goes with it.
+    if (std::exchange(languageLoaded_, language.loadedPath) != language.loadedPath)
+        statusText(1, QString());
+    // A missing language is said once, not at every start-up run.
+    if (!language.warning.isEmpty() && languageWarningShown_ != language.warning) {
+        languageWarningShown_ = language.warning;
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), language.warning);
+    }
+    showPendingMessages();
+    return true;
+}
+
+void ExplorerWindow::showPendingMessages()
+{
+    if (std::exchange(settingsMessagePending_, false))
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
+    if (std::exchange(workingFolderMessagePending_, false))
+        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kWorkingFolderUnprepared));
 }
 
 void ExplorerWindow::ApplyLanguage()
 {
-    auto text = [this](int number) { return texts_.GetString(number); };
-    mnuFile_->setTitle(text(1));
-    mnuFileExit_->setText(text(2));
-    mnuFileRepairs_->setText(text(414));
-    mnuHelp_->setTitle(text(3));
-    mnuHelpAbout_->setText(text(4));
-    mnuFDownload_->setText(text(5));
-    mnuFDelete_->setText(text(6));
-    const int captions[] = {41, 0, 42, 43, 0, 44, 45, 46};
-    for (int i = 0; i < 8; ++i) {
-        if (captions[i] == 0)
-            continue;
-        mainButtons_[i]->setText(text(captions[i]));
-        mainButtons_[i]->setToolTip(text(captions[i]));
-    }
-    // Menus show these with mnemonics (older language files have none: the
-    // plain caption then); the toolbars keep the plain captions.
-    auto menuText = [&](int number, int plain) {
-        return text(number).isEmpty() ? text(plain) : text(number);
-    };
-    const std::pair<int, int> menuTexts[] = {
-        {0, kRefreshMenuText}, {2, 5}, {3, 6}, {5, kSettingsMenuText}, {6, kJavaMenuText}};
-    for (const auto& [button, number] : menuTexts) {
-        mainButtons_[button]->setText(menuText(number, captions[button]));
-        mainButtons_[button]->setIconText(text(captions[button]));
-    }
-    // The favourites show pictures only; their text names them in the View menu.
-    for (int i = 0; i < 5; ++i) {
-        favButtons_[i]->setText(menuText(kFirstFavouriteMenuText + i, 191 + i));
-        favButtons_[i]->setToolTip(text(191 + i));
-    }
-    applyKeysAndMenusLanguage();
-    localPane_->ApplyLanguage(texts_);
-    transferStatus_->ApplyLanguage();
-    // The headers follow the language even while no phone answers; a title
-    // cut short by its column is whole in its tooltip.
-    lstFiles_->setHeaderLabels({text(200), text(201), text(202)});
-    for (int column = 0; column < 3; ++column)
-        lstFiles_->headerItem()->setToolTip(column, text(200 + column));
+    menus_->ApplyLanguage();
+    phone_->ApplyLanguage();
+    local_->ApplyLanguage(texts_);
+    status_->ApplyLanguage();
+    if (lineLog_)
+        lineLog_->ApplyLanguage();
+}
+
+bool ExplorerWindow::openPortStep()
+{
+    return link_->OpenPort(QStringLiteral("COM%1").arg(settings_.COMPort), portDevice());
+}
+
+QString ExplorerWindow::portDevice() const
+{
+    const int port = settings_.COMPort;
+    return resolvePortDevice(store_.readPortDevice(port), port);
+}
+
+void ExplorerWindow::applySettingsKeepingTheLine()
+{
+    loadSettingsStep();
+    if (!loadLanguageStep())
+        return;
+    ApplyLanguage();
+    local_->buildDriveToolbar(texts_.GetString(kUpCaption));
+    applyBatteryRule();
+}
+
+void ExplorerWindow::applyBatteryRule()
+{
+    if (!settings_.chargeDisplayOn())
+        return status_->hideBattery();
+    // Refused quietly while another exchange waits for the phone.
+    if (link_->ShowBatteryCharge().outcome == Outcome::Done)
+        status_->showBattery();
+}
+
+void ExplorerWindow::clearPhoneView()
+{
+    // Nothing the phone said before stays on show once it is out of reach.
+    phone_->clear();
+    status_->hideBattery();
+}
+
+void ExplorerWindow::setPhoneCommandsEnabled(bool enabled)
+{
+    menus_->setPhoneCommandsEnabled(enabled);
+    phone_->setPhoneCommandsEnabled(enabled);
+    updateRowCommands();
+}
+
+void ExplorerWindow::updateRowCommands()
+{
+    menus_->setRowCommandsEnabled(link_->isOpen() && phone_->hasSelectedRows());
 }
 
 QString ExplorerWindow::panelText(int panel) const
 {
-    return panel == 1 ? panel1_->fullText() : panels_[panel - 1]->text();
+    return status_->text(panel);
 }
 
 void ExplorerWindow::statusText(int panel, const QString& text)
 {
-    if (panel < 1 || panel > 3)
-        return;
-    panels_[panel - 1]->setToolTip(text);
-    if (panel > 1)
-        return panels_[panel - 1]->setText(text);
-    panel1_->setFullText(text);
-    fitStatusBar();
+    status_->setText(panel, text);
 }
 
 void ExplorerWindow::busyChanged(bool busy)
 {
-    const QList<QWidget*> controls = {tlbMain_, tvFolders_, lstFiles_, tlbFav_};
+    const QList<QWidget*> controls = QList<QWidget*>{menus_->mainToolbar()} + phone_->controls();
     if (busy) {
         // Disabling would pass the keyboard focus on (into the address box, with
         // its text selected, ready for the next Delete key), and so would the
@@ -438,26 +347,23 @@ void ExplorerWindow::busyChanged(bool busy)
         focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
     // A percentage of a read outside the window's transfers (the Java
     // manager's menu, say) does not outlive it.
-    if (!transferStatus_->isRunning())
+    if (!status_->isTransferRunning())
         statusText(3, QString());
+}
+
+void ExplorerWindow::transferProgress(qint64 done, qint64 total)
+{
+    status_->progress(done, total);
 }
 
 void ExplorerWindow::batteryLevel(int level)
 {
-    if (level < 1) {
-        // A charge the phone did not confirm is not shown as if it were current.
-        picBattery_->hide();
-        statusText(2, QString());
-        return;
-    }
-    picBattery_->setPixmap(Icons::battery(level));
-    picBattery_->setProperty("level", level);
-    picBattery_->show();
+    status_->showBatteryLevel(level);
 }
 
 void ExplorerWindow::lineLost()
 {
-    lineFailure_ = panelText(1);
+    gate_->noteLineFailure(panelText(1));
     clearPhoneView();
     setPhoneCommandsEnabled(false);
 }
@@ -467,10 +373,68 @@ void ExplorerWindow::message(const QString& text)
     QMessageBox::warning(this, QStringLiteral("Vantrel"), text);
 }
 
+void ExplorerWindow::SettingsCommand()
+{
+    if (gate_->refuseWhileBusy())
+        return;
+    const QString portBefore = portDevice();
+    {
+        SettingsDialog dialog(store_, settings_, texts_, Folders::languageFolder(), this);
+        dialog.exec();
+    }
+    layout_->save();
+    const bool samePort = link_->isOpen() && portDevice() == portBefore;
+    // A new port means a new phone, read from its root; otherwise the tree,
+    // the list and the line stay as they are and the rest is applied.
+    if (samePort)
+        applySettingsKeepingTheLine();
+    else
+        StartUp();
+}
+
+void ExplorerWindow::AboutCommand()
+{
+    AboutBox about(texts_, this);
+    about.exec();
+}
+
+void ExplorerWindow::LineLogCommand()
+{
+    if (!lineLog_)
+        lineLog_ = new LineLogWindow(*link_, texts_, this);
+    lineLog_->show();
+    lineLog_->raise();
+    lineLog_->activateWindow();
+}
+
+void ExplorerWindow::RepairsCommand()
+{
+    RepairsDialog dialog(link_->journal(), texts_, this);
+    dialog.exec();
+}
+
+void ExplorerWindow::ExitCommand()
+{
+    // Without a transfer File > Exit ends the program at once, as it always has;
+    // otherwise it closes the window, which asks and tidies up.
+    if (!status_->isTransferRunning() && !link_->isDraining()) {
+        layout_->save();
+        working_.remove();
+        std::exit(0);
+    }
+    close();
+}
+
+bool ExplorerWindow::quitDespiteTransfer()
+{
+    return QMessageBox::question(this, QStringLiteral("Vantrel"), texts_.GetString(kQuitQuestion),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 void ExplorerWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && link_->isOpen() && !closing_)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && link_->isOpen() && !gate_->isClosing())
         QTimer::singleShot(0, this, &ExplorerWindow::applyBatteryRule);
 }
 
@@ -478,13 +442,13 @@ void ExplorerWindow::closeEvent(QCloseEvent* event)
 {
     // An exchange waiting for the phone ends first; the window closes once it
     // has. A transfer is stopped, tidily, only if the user agrees.
-    if (link_->isExchangeRunning() || commandDepth_ > 0) {
-        if (!closing_) {
-            if (transferStatus_->isRunning() && !quitDespiteTransfer()) {
+    if (link_->isExchangeRunning() || gate_->isCommandRunning()) {
+        if (!gate_->isClosing()) {
+            if (status_->isTransferRunning() && !quitDespiteTransfer()) {
                 event->ignore();
                 return;
             }
-            closing_ = true;
+            gate_->setClosing();
             // Nothing waits for the phone: the next start brings the line back
             // in step and tidies up what the transfer left.
             link_->abandonLine();
@@ -493,8 +457,16 @@ void ExplorerWindow::closeEvent(QCloseEvent* event)
         QTimer::singleShot(50, this, &QWidget::close);
         return;
     }
-    closing_ = true;
-    saveWindowState();
+    gate_->setClosing();
+    layout_->save();
     shutdown();
     event->accept();
+}
+
+void ExplorerWindow::shutdown()
+{
+    working_.remove();
+    link_->setTempFolder(QString());
+    // What the phone may still send is the next start's to wait out.
+    link_->ClosePort();
 }

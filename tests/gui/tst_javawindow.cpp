@@ -201,7 +201,7 @@ private slots:
         // Not even the menu's reading leaves its percentage behind.
         QCOMPARE(fixture.window->panelText(3), QString());
         QStringList queued;
-        for (const UploadItem& item : fixture.window->UploadList)
+        for (const UploadItem& item : fixture.window->uploadQueue())
             queued << item.PhoneFolder + QFileInfo(item.LocalPath).fileName();
         QCOMPARE(queued, (QStringList{"</java>selector.utf", "</java>s2_suite.jad", "</java>s2_suite.jar",
                                       "</java>s3_suite.jad", "</java>s3_suite.jar"}));
@@ -231,7 +231,7 @@ private slots:
                          readLocal(hello + kind));
         }
         QCOMPARE(readLocal(fixture.menuCopy()), menu);
-        QCOMPARE(fixture.window->UploadList.value(0).PhoneFolder, u"/java"_s);
+        QCOMPARE(fixture.window->uploadQueue().value(0).PhoneFolder, u"/java"_s);
         // The sending is over: no Stop button, no progress left standing.
         QVERIFY(fixture.window->findChild<QWidget*>(u"fraTransfer"_s)->isHidden());
         QVERIFY(fixture.window->panelText(3).isEmpty());
@@ -257,11 +257,11 @@ private slots:
             QCOMPARE(shownSuites(window), (QStringList{"/Lone", "Games/Snake", "Games/Calculator"}));
             answerBoxes({u"No"_s}, &said);
             clickButton(window, "tlbJava_Send");
-            QVERIFY(window->isVisible() && fixture.window->UploadList.isEmpty());
+            QVERIFY(window->isVisible() && fixture.window->uploadQueue().isEmpty());
             // A suite whose files are nowhere keeps the menu from going.
             answerBoxes({"Yes", "Ok"}, &said);
             clickButton(window, "tlbJava_Send");
-            QVERIFY(window->isVisible() && fixture.window->UploadList.isEmpty());
+            QVERIFY(window->isVisible() && fixture.window->uploadQueue().isEmpty());
             QVERIFY(clickNode(window, u"Lone"_s));
             clickButton(window, "tlbJava_Delete");
             // Yes to sending the damaged menu, Yes to the question after the

@@ -1,6 +1,12 @@
-#include "CommandScope.h"
-#include "ExplorerWindow.h"
+#include "JavaMenuCommand.h"
+
+#include "CommandGate.h"
 #include "LocalPane.h"
+#include "PhonePane.h"
+#include "StatusPanels.h"
+#include "TransferRunner.h"
+#include "UploadCommands.h"
+#include "WorkingFolder.h"
 #include "java/JavaSending.h"
 #include "java/JavaTexts.h"
 #include "java/MenuCopies.h"
@@ -51,27 +57,37 @@ void markSent(QList<UploadItem>& queue)
 
 } // namespace
 
-void ExplorerWindow::JavaCommand()
+JavaMenuCommand::JavaMenuCommand(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
+                                 UploadCommands& uploads, const LocalPane& local, const WorkingFolder& working)
+    : context_(context), runner_(runner), phone_(phone), uploads_(uploads), local_(local), working_(working)
 {
-    if (refuseWithoutLine() || refuseWhileBusy())
+}
+
+JavaMenuCommand::~JavaMenuCommand() = default;
+
+void JavaMenuCommand::JavaCommand()
+{
+    if (context_.gate.refuseWithoutLine() || context_.gate.refuseWhileBusy())
         return;
     {
         // Lists "/java/", which also gives the manager the names of the suite files there.
-        CommandScope scope(*this);
-        ListFavourite(kJavaFavourite);
+        CommandGate::Scope scope(context_.gate);
+        phone_.ListFavourite(kJavaFavourite);
     }
     if (!javaEdits_)
         javaEdits_ = std::make_unique<JavaEdits>();
+    QList<UploadItem>& queue = uploads_.queue();
     {
-        JavaWindow frmJava(*link_, texts_, javaFolder(), UploadList, *javaEdits_, localPane_->currentFolder(),
-                           this);
-        connect(&frmJava, &JavaWindow::said, this, [this](const QString& text) { statusText(1, text); });
+        JavaWindow frmJava(context_.link, context_.texts, javaFolder(), queue, *javaEdits_,
+                           local_.currentFolder(), &context_.window);
+        QObject::connect(&frmJava, &JavaWindow::said, &frmJava,
+                         [this](const QString& text) { context_.status.setText(1, text); });
         frmJava.exec();
     }
-    if (closing_ || !isJavaQueue(UploadList))
+    if (context_.gate.isClosing() || !isJavaQueue(queue))
         return;
-    if (!isIntact(UploadList)) {
-        UploadList.clear();
+    if (!isIntact(queue)) {
+        queue.clear();
         *javaEdits_ = JavaEdits{};
         return;
     }
@@ -79,7 +95,7 @@ void ExplorerWindow::JavaCommand()
     if (!askToSendJava(deleteRemovedFiles)) {
         // The queue and the edits stay: the manager opens with them, and the
         // question comes again when it closes.
-        statusText(1, texts_.GetString(JavaTexts::EditsKept));
+        context_.status.setText(1, context_.texts.GetString(JavaTexts::EditsKept));
         return;
     }
     sendJavaQueue(deleteRemovedFiles);
@@ -87,21 +103,21 @@ void ExplorerWindow::JavaCommand()
 
 // The manager's own folder in the window's: the menu it read and the suites it
 // staged stay there, with the unsent edits, until the window ends.
-QString ExplorerWindow::javaFolder() const
+QString JavaMenuCommand::javaFolder() const
 {
-    const QString folder = QDir(tempFolder_).filePath(QStringLiteral("java"));
+    const QString folder = QDir(working_.path()).filePath(QStringLiteral("java"));
     QDir().mkpath(folder);
     return folder;
 }
 
-bool ExplorerWindow::askToSendJava(bool& deleteRemovedFiles)
+bool JavaMenuCommand::askToSendJava(bool& deleteRemovedFiles)
 {
-    QMessageBox question(QMessageBox::Warning, QStringLiteral("Vantrel"), texts_.GetString(kSendQuestion),
-                         QMessageBox::Yes | QMessageBox::No, this);
+    QMessageBox question(QMessageBox::Warning, QStringLiteral("Vantrel"), context_.texts.GetString(kSendQuestion),
+                         QMessageBox::Yes | QMessageBox::No, &context_.window);
     question.setObjectName(QStringLiteral("msgSendJava"));
     question.setDefaultButton(QMessageBox::No);
     // Off by default: removing a suite takes it off the menu only.
-    auto* alsoDelete = new QCheckBox(texts_.GetString(JavaTexts::AlsoDeleteFiles), &question);
+    auto* alsoDelete = new QCheckBox(context_.texts.GetString(JavaTexts::AlsoDeleteFiles), &question);
     alsoDelete->setObjectName(QStringLiteral("chkDeleteSuiteFiles"));
     question.setCheckBox(alsoDelete);
     const bool yes = question.exec() == QMessageBox::Yes;
@@ -112,13 +128,13 @@ bool ExplorerWindow::askToSendJava(bool& deleteRemovedFiles)
 // The menu the phone holds now. It may have changed since the manager read it
 // (a queue can wait for a later session), and the copy must be of what the
 // deletion removes. Nothing when the phone could not be asked.
-std::optional<QByteArray> ExplorerWindow::currentPhoneMenu()
+std::optional<QByteArray> JavaMenuCommand::currentPhoneMenu()
 {
-    QTemporaryDir scratch(QDir(tempFolder_).filePath(QStringLiteral("menu-XXXXXX")));
+    QTemporaryDir scratch(QDir(working_.path()).filePath(QStringLiteral("menu-XXXXXX")));
     if (!scratch.isValid())
         return std::nullopt;
     const Outcome read =
-        link_->ReadFile(QStringLiteral("/java"), QStringLiteral("selector.utf"), scratch.path());
+        context_.link.ReadFile(QStringLiteral("/java"), QStringLiteral("selector.utf"), scratch.path());
     if (read == Outcome::Failed)
         return javaEdits_->menu.content; // the phone has none to lose, or refused: the menu the manager read
     QFile file(scratch.filePath(QStringLiteral("selector.utf")));
@@ -127,38 +143,38 @@ std::optional<QByteArray> ExplorerWindow::currentPhoneMenu()
     return file.readAll();
 }
 
-// Sends as the client does (suite files first, the menu last, the old menu put
-// back if the new one fails), with the window's progress and tally.
-void ExplorerWindow::sendJavaQueue(bool deleteRemovedFiles)
+void JavaMenuCommand::sendJavaQueue(bool deleteRemovedFiles)
 {
-    CommandScope scope(*this);
+    CommandGate::Scope scope(context_.gate);
     // The Stop button and the progress go with the sending, however it ends.
-    const auto transfersOver = qScopeGuard([this] { endTransfers(); });
+    const auto transfersOver = qScopeGuard([this] { runner_.endTransfers(); });
     const std::optional<QByteArray> phoneMenu = currentPhoneMenu();
     if (!phoneMenu)
         return;
     const SelectorModel sentModel = javaEdits_->model;
     *javaEdits_ = JavaEdits{};
-    startTally();
+    runner_.startTally();
+    QList<UploadItem>& queue = uploads_.queue();
     int fileNumber = 0;
-    const int fileCount = static_cast<int>(UploadList.size());
+    const int fileCount = static_cast<int>(queue.size());
     SendReport report;
     {
-        const auto transfersOver = qScopeGuard([this] { endTransfers(); });
-        report = SendQueue(
-            *link_, UploadList, *phoneMenu, menuCopiesFolder(),
-            [&](const UploadItem& item) { return uploadOne(item, ++fileNumber, fileCount, false); });
+        const auto sendingOver = qScopeGuard([this] { runner_.endTransfers(); });
+        report = SendQueue(context_.link, queue, *phoneMenu, menuCopiesFolder(), [&](const UploadItem& item) {
+            return uploads_.uploadOne(item, ++fileNumber, fileCount, false);
+        });
     }
-    markSent(UploadList);
-    if (closing_)
+    markSent(queue);
+    if (context_.gate.isClosing())
         return;
     const bool filesLeft = report.text == 0 && deleteRemovedFiles &&
-                           !DeleteSuiteFiles(*link_, removedRoots(*phoneMenu, sentModel));
-    ListFavourite(kJavaFavourite);
+                           !DeleteSuiteFiles(context_.link, removedRoots(*phoneMenu, sentModel));
+    phone_.ListFavourite(kJavaFavourite);
     // Which menu the phone holds is the last word in the status bar.
-    statusText(1, texts_.GetString(holdsText(report)));
+    context_.status.setText(1, context_.texts.GetString(holdsText(report)));
     if (report.text != 0)
-        message(sendingText(*link_, report));
+        QMessageBox::warning(&context_.window, QStringLiteral("Vantrel"), sendingText(context_.link, report));
     else if (filesLeft)
-        message(texts_.GetString(JavaTexts::SuiteFilesLeft));
+        QMessageBox::warning(&context_.window, QStringLiteral("Vantrel"),
+                             context_.texts.GetString(JavaTexts::SuiteFilesLeft));
 }

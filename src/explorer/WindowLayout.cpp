@@ -1,9 +1,12 @@
-#include "ExplorerWindow.h"
+#include "WindowLayout.h"
+
 #include "FileList.h"
 #include "LocalPane.h"
+#include "PhonePane.h"
 #include "settings/SettingsStore.h"
 
 #include <QHeaderView>
+#include <QMainWindow>
 #include <QScreen>
 #include <QSplitter>
 #include <QStringList>
@@ -12,9 +15,6 @@
 
 #include <utility>
 
-// The window as the user left it: size and place, bars, columns and sort
-// orders, in keys of their own beside the settings (a store without them
-// gives the designed layout).
 namespace {
 
 constexpr const char* kGeometryKey = "sysWindowGeometry";
@@ -53,84 +53,93 @@ QString sortText(int column, Qt::SortOrder order)
 
 } // namespace
 
-void ExplorerWindow::saveWindowState()
+WindowLayout::WindowLayout(QMainWindow& window, SettingsStore& store, QSplitter& columns, QSplitter& rightColumn,
+                           PhonePane& phone, LocalPane& local, QSize designedMinimum)
+    : window_(window), store_(store), columns_(columns), rightColumn_(rightColumn), phone_(phone), local_(local),
+      designedMinimum_(designedMinimum)
 {
-    store_.write(QLatin1String(kGeometryKey), QString::fromLatin1(saveGeometry().toBase64()));
-    store_.write(QLatin1String(kColumnsSplitKey), numbers(columns_->sizes()));
-    store_.write(QLatin1String(kRightSplitKey), numbers(rightColumn_->sizes()));
+}
+
+void WindowLayout::save()
+{
+    const FileList* files = phone_.fileList();
+    store_.write(QLatin1String(kGeometryKey), QString::fromLatin1(window_.saveGeometry().toBase64()));
+    store_.write(QLatin1String(kColumnsSplitKey), numbers(columns_.sizes()));
+    store_.write(QLatin1String(kRightSplitKey), numbers(rightColumn_.sizes()));
     QList<int> widths;
-    for (int column = 0; column < lstFiles_->columnCount(); ++column)
-        widths << lstFiles_->columnWidth(column);
+    for (int column = 0; column < files->columnCount(); ++column)
+        widths << files->columnWidth(column);
     store_.write(QLatin1String(kFileColumnsKey), numbers(widths));
-    store_.write(QLatin1String(kFileSortKey), sortText(sortColumn_, sortOrder_));
-    const QHeaderView* local = localPane_->columnHeader();
+    store_.write(QLatin1String(kFileSortKey), sortText(phone_.sortColumn(), phone_.sortOrder()));
+    const QHeaderView* local = local_.columnHeader();
     store_.write(QLatin1String(kLocalSortKey),
                  sortText(local->sortIndicatorSection(), local->sortIndicatorOrder()));
     store_.sync();
 }
 
-bool ExplorerWindow::restoreWindowState()
+bool WindowLayout::restore()
 {
+    const FileList* files = phone_.fileList();
     // Once, as the window first opens: later start-up runs leave it as the user has it.
-    if (std::exchange(windowStateRestored_, true))
+    if (std::exchange(restored_, true))
         return false;
     const QByteArray geometry = QByteArray::fromBase64(store_.read(QLatin1String(kGeometryKey)).toLatin1());
     if (!geometry.isEmpty())
-        restoreGeometry(geometry);
+        window_.restoreGeometry(geometry);
     fitToScreen();
     for (const auto& [splitter, key] :
-         {std::pair{columns_, kColumnsSplitKey}, std::pair{rightColumn_, kRightSplitKey}}) {
+         {std::pair{&columns_, kColumnsSplitKey}, std::pair{&rightColumn_, kRightSplitKey}}) {
         const QList<int> sizes = numbersIn(store_.read(QLatin1String(key)), splitter->count());
         if (!sizes.isEmpty())
             splitter->setSizes(sizes);
     }
     const QList<int> sort = numbersIn(store_.read(QLatin1String(kFileSortKey)), 2);
-    if (!sort.isEmpty() && sort.at(0) >= -1 && sort.at(0) < lstFiles_->columnCount()) {
-        sortColumn_ = sort.at(0);
-        sortOrder_ = sort.at(1) == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
+    if (!sort.isEmpty() && sort.at(0) >= -1 && sort.at(0) < files->columnCount()) {
+        phone_.setSortOrder(sort.at(0), sort.at(1) == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
     const QList<int> local = numbersIn(store_.read(QLatin1String(kLocalSortKey)), 2);
     if (!local.isEmpty())
-        localPane_->columnHeader()->setSortIndicator(local.at(0), local.at(1) == 0 ? Qt::AscendingOrder
+        local_.columnHeader()->setSortIndicator(local.at(0), local.at(1) == 0 ? Qt::AscendingOrder
                                                                                    : Qt::DescendingOrder);
     return true;
 }
 
-void ExplorerWindow::fitToScreen()
+void WindowLayout::fitToScreen()
 {
     // A size kept from a larger screen or a smaller scale would reach past
     // this screen, the status bar out of sight: the window takes at most the
     // screen's free area, its designed least size included.
-    const QRect free = screen()->availableGeometry();
+    const QRect free = window_.screen()->availableGeometry();
     // The window system's frame is known once it has framed the window; until
     // then a title bar's height above and a frame's width round it are kept free.
-    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    QMargins frame = window_.windowHandle() ? window_.windowHandle()->frameMargins() : QMargins();
     if (frame.isNull()) {
-        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
-        frame = {border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), border, border};
+        const int border = window_.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &window_);
+        frame = {border, window_.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window_), border, border};
     }
     const QSize room = free.size().shrunkBy(frame);
-    setMinimumSize(designedMinimum_.boundedTo(room));
-    if (size() != size().boundedTo(room))
-        resize(size().boundedTo(room));
+    window_.setMinimumSize(designedMinimum_.boundedTo(room));
+    if (window_.size() != window_.size().boundedTo(room))
+        window_.resize(window_.size().boundedTo(room));
     // The position is the frame's. One that fits is left alone: the window
     // manager places a window the program does not.
-    const QSize outer = size().grownBy(frame);
-    const QPoint inside(qBound(free.left(), x(), free.left() + free.width() - outer.width()),
-                        qBound(free.top(), y(), free.top() + free.height() - outer.height()));
-    if (inside != pos())
-        move(inside);
+    const QSize outer = window_.size().grownBy(frame);
+    const QPoint inside(qBound(free.left(), window_.x(), free.left() + free.width() - outer.width()),
+                        qBound(free.top(), window_.y(), free.top() + free.height() - outer.height()));
+    if (inside != window_.pos())
+        window_.move(inside);
 }
 
-void ExplorerWindow::restoreFileColumns()
+void WindowLayout::restoreFileColumns()
 {
+    FileList* files = phone_.fileList();
     // Only the widths the user sets: the others follow the window and the sizes.
     const QList<int> widths =
-        numbersIn(store_.read(QLatin1String(kFileColumnsKey)), lstFiles_->columnCount());
+        numbersIn(store_.read(QLatin1String(kFileColumnsKey)), files->columnCount());
     for (qsizetype column = 0; column < widths.size(); ++column) {
-        if (lstFiles_->header()->sectionResizeMode(static_cast<int>(column)) == QHeaderView::Interactive &&
+        if (files->header()->sectionResizeMode(static_cast<int>(column)) == QHeaderView::Interactive &&
             widths.at(column) > 0)
-            lstFiles_->setColumnWidth(static_cast<int>(column), widths.at(column));
+            files->setColumnWidth(static_cast<int>(column), widths.at(column));
     }
-    keepSortOrder();
+    phone_.setSortOrder(phone_.sortColumn(), phone_.sortOrder());
 }
