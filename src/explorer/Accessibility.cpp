@@ -50,20 +50,22 @@ void describeButton(QToolBar* bar, QAction* action, const QString& description)
 
 } // namespace
 
-void describeControls(const LanguageTable& texts, const MainMenus& menus, const PhonePane& phone, LocalPane& local,
-                      QWidget& window)
+void describeControls(const LanguageTable& texts, const MainMenus& menus, const PhonePane& phone,
+                      LocalPane& local, QWidget& window)
 {
     auto text = [&texts](int number) { return texts.GetString(number); };
     const QList<QAction*> commands = menus.commandButtons();
     for (qsizetype i = 0; i < commands.size(); ++i)
-        describeButton(menus.mainToolbar(), commands[i], text(kFirstCommandDescription + static_cast<int>(i)));
+        describeButton(menus.mainToolbar(), commands[i],
+                       text(kFirstCommandDescription + static_cast<int>(i)));
     menus.mainToolbar()->setWindowTitle(text(kMainToolbar));
     for (QAction* favourite : phone.favouriteActions())
         describeButton(phone.favouritesBar(), favourite, text(kFavouriteDescription));
     phone.favouritesBar()->setWindowTitle(text(kFavouritesToolbar));
     describe(phone.folderTree(), text(kTreeName), text(kTreeDescription));
     describe(phone.fileList(), text(kListName), text(kListDescription));
-    describe(local.findChild<QLineEdit*>(QStringLiteral("txtURL")), text(kAddressName), text(kAddressDescription));
+    describe(local.findChild<QLineEdit*>(QStringLiteral("txtURL")), text(kAddressName),
+             text(kAddressDescription));
     describe(local.findChild<QWidget*>(QStringLiteral("wbDisk")), text(kLocalViewName),
              text(kLocalViewDescription));
     describe(window.findChild<QToolButton*>(QStringLiteral("cmdStop")), text(140), text(kStopDescription));

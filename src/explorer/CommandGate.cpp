@@ -12,8 +12,7 @@ constexpr int kNoLine = 82;
 
 CommandGate::CommandGate(PhoneLink& link, const LanguageTable& texts, StatusPanels& status)
     : link_(link), texts_(texts), status_(status)
-{
-}
+{}
 
 bool CommandGate::refuseWhileBusy() const
 {

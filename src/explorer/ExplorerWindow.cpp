@@ -1,29 +1,26 @@
 #include "ExplorerWindow.h"
 
 #include "Accessibility.h"
+#include "BusyControls.h"
 #include "CommandGate.h"
 #include "FileList.h"
 #include "FolderDownloadCommand.h"
 #include "FolderTree.h"
-#include "GripSplitter.h"
 #include "Icons.h"
 #include "JavaMenuCommand.h"
-#include "LineLogWindow.h"
 #include "LocalPane.h"
 #include "MainMenus.h"
 #include "PhonePane.h"
 #include "RowCommands.h"
+#include "SessionSettings.h"
+#include "SideWindows.h"
 #include "StatusPanels.h"
 #include "TransferRunner.h"
-#include "Twips.h"
 #include "UploadCommands.h"
 #include "WindowLayout.h"
-#include "dialogs/AboutBox.h"
-#include "dialogs/RepairsDialog.h"
 #include "dialogs/SettingsDialog.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
-#include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
@@ -39,10 +36,6 @@
 
 namespace {
 
-constexpr int kMinimumWidth = twips(9600);
-constexpr int kMinimumHeight = twips(7200);
-constexpr int kRightColumnFloor = twips(3000);
-constexpr int kSettingsUnreadable = 101;
 constexpr int kWorkingFolderUnprepared = 102;
 constexpr int kQuitQuestion = 144;
 constexpr int kUpCaption = 47;
@@ -50,7 +43,7 @@ constexpr int kUpCaption = 47;
 } // namespace
 
 ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidget* parent)
-    : QMainWindow(parent), store_(store), texts_(texts)
+    : QMainWindow(parent), store_(store), texts_(texts), session_(store, texts, *this)
 {
     setObjectName(QStringLiteral("frmExplorer"));
     setWindowTitle(QStringLiteral("Vantrel"));
@@ -58,9 +51,13 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     link_ = std::make_unique<PhoneLink>(texts_, *this);
     status_ = new StatusPanels(*statusBar(), texts_);
     gate_ = std::make_unique<CommandGate>(*link_, texts_, *status_);
-    phone_ = new PhonePane(*link_, texts_, *gate_, *status_, settings_, this);
+    phone_ = new PhonePane(*link_, texts_, *gate_, *status_, session_.values(), this);
     menus_ = new MainMenus(*this, texts_, phone_->favouriteActions());
-    buildCentre();
+    local_ = new LocalPane;
+    local_->setObjectName(QStringLiteral("localPane"));
+    layout_ = std::make_unique<WindowLayout>(*this, store_, *phone_, *local_);
+    busy_ =
+        std::make_unique<BusyControls>(*this, QList<QWidget*>{menus_->mainToolbar()} + phone_->controls());
 
     const CommandContext context{*link_, texts_, *gate_, *status_, *this};
     runner_ = std::make_unique<TransferRunner>(context);
@@ -68,48 +65,13 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     folders_ = std::make_unique<FolderDownloadCommand>(context, *runner_, *phone_, *local_);
     uploads_ = std::make_unique<UploadCommands>(context, *runner_, *phone_, *local_);
     java_ = std::make_unique<JavaMenuCommand>(context, *runner_, *phone_, *uploads_, *local_, working_);
+    sideWindows_ = std::make_unique<SideWindows>(*link_, texts_, *this);
     wireCommands();
     setKeyboardOrder(*phone_, *local_);
     resize(1000, 680);
 }
 
 ExplorerWindow::~ExplorerWindow() = default;
-
-void ExplorerWindow::buildCentre()
-{
-    local_ = new LocalPane;
-    local_->setObjectName(QStringLiteral("localPane"));
-    // Below the bar the pane keeps room down to 4000 twips above the window's bottom.
-    local_->setMinimumHeight(twips(4000) - 40);
-
-    auto* rightColumn = new GripSplitter(Qt::Vertical);
-    rightColumn->setObjectName(QStringLiteral("rightColumn"));
-    rightColumn->setOpaqueResize(false);
-    rightColumn->setChildrenCollapsible(false);
-    rightColumn->addWidget(phone_->fileList());
-    rightColumn->addWidget(local_);
-    rightColumn->setStretchFactor(0, 2);
-    rightColumn->setStretchFactor(1, 3);
-    rightColumn->handle(1)->setObjectName(QStringLiteral("picResizeVert"));
-    rightColumn->setMinimumWidth(kRightColumnFloor);
-
-    auto* columns = new GripSplitter(Qt::Horizontal);
-    columns->setObjectName(QStringLiteral("columns"));
-    // The bar moves alone; the panes follow when it is released.
-    columns->setOpaqueResize(false);
-    columns->setChildrenCollapsible(false);
-    columns->addWidget(phone_->leftColumn());
-    columns->addWidget(rightColumn);
-    columns->setStretchFactor(1, 1);
-    columns->setSizes({twips(3180), 800});
-    columns->handle(1)->setObjectName(QStringLiteral("picResizeHorz"));
-    setCentralWidget(columns);
-
-    const QSize designedMinimum(kMinimumWidth, kMinimumHeight);
-    setMinimumSize(designedMinimum);
-    layout_ = std::make_unique<WindowLayout>(*this, store_, *columns, *rightColumn, *phone_, *local_,
-                                             designedMinimum);
-}
 
 void ExplorerWindow::wireCommands()
 {
@@ -120,9 +82,9 @@ void ExplorerWindow::wireCommands()
     connect(menus_, &MainMenus::selectAllWanted, phone_, &PhonePane::selectAllRows);
     connect(menus_, &MainMenus::settingsWanted, this, &ExplorerWindow::SettingsCommand);
     connect(menus_, &MainMenus::javaWanted, this, [this] { java_->JavaCommand(); });
-    connect(menus_, &MainMenus::aboutWanted, this, &ExplorerWindow::AboutCommand);
-    connect(menus_, &MainMenus::repairsWanted, this, &ExplorerWindow::RepairsCommand);
-    connect(menus_, &MainMenus::lineLogWanted, this, &ExplorerWindow::LineLogCommand);
+    connect(menus_, &MainMenus::aboutWanted, this, [this] { sideWindows_->AboutCommand(); });
+    connect(menus_, &MainMenus::repairsWanted, this, [this] { sideWindows_->RepairsCommand(); });
+    connect(menus_, &MainMenus::lineLogWanted, this, [this] { sideWindows_->LineLogCommand(); });
     connect(menus_, &MainMenus::exitWanted, this, &ExplorerWindow::ExitCommand);
 
     connect(phone_, &PhonePane::folderDownloadWanted, this,
@@ -141,7 +103,9 @@ void ExplorerWindow::wireCommands()
         store_.write(QLatin1String(SettingsKeys::LastFolder), shown);
         store_.sync();
     });
-    connect(local_, &LocalPane::phoneRowsDropped, this, [this] { rows_->DownloadCommand(); }, Qt::QueuedConnection);
+    connect(
+        local_, &LocalPane::phoneRowsDropped, this, [this] { rows_->DownloadCommand(); },
+        Qt::QueuedConnection);
     connect(
         local_, &LocalPane::phoneFolderDropped, this,
         [this](const QString& folder) { folders_->DownloadFolderCommand(folder); }, Qt::QueuedConnection);
@@ -168,11 +132,8 @@ const QList<UploadItem>& ExplorerWindow::uploadQueue() const
 
 void ExplorerWindow::StartUp()
 {
-    loadSettingsStep();
-    if (!loadLanguageStep())
+    if (!loadSettingsAndLanguage())
         return;
-    ApplyLanguage();
-    local_->buildDriveToolbar(texts_.GetString(kUpCaption));
     describeControls(texts_, *menus_, *phone_, *local_, *this);
     clearPhoneView();
     const bool opening = layout_->restore();
@@ -183,7 +144,7 @@ void ExplorerWindow::StartUp()
     repaint();
 
     status_->hideProgressBar();
-    if (!openPortStep()) {
+    if (!link_->OpenPort(session_.portName(), session_.portDevice())) {
         gate_->noteLineFailure(panelText(1));
         setPhoneCommandsEnabled(false);
         return;
@@ -192,7 +153,7 @@ void ExplorerWindow::StartUp()
     // What an earlier run left on the phone is put right before anything else.
     link_->CarryOutRepairs();
     const QString repaired = link_->repairReport();
-    if (settings_.chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
+    if (session_.values().chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
         status_->showBattery();
     phone_->setUpColumns();
     layout_->restoreFileColumns();
@@ -203,52 +164,29 @@ void ExplorerWindow::StartUp()
     phone_->folderTree()->setFocus();
 }
 
-void ExplorerWindow::loadSettingsStep()
+// Settings and language again, with what follows from them.
+bool ExplorerWindow::loadSettingsAndLanguage()
 {
-    const LoadSettingsResult loaded = LoadSettings(store_, Folders::defaultLastFolder());
-    settings_ = loaded.values;
-    link_->setTiming(PhoneLink::Timing::from(settings_));
-    link_->setDisplayCharge(settings_.chargeDisplayOn());
-
-    // At the first start no language is loaded yet; the message then waits for it.
-    const bool tellNow = !texts_.GetString(kSettingsUnreadable).isEmpty();
-    if (loaded.hadUnreadableValue && tellNow)
-        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
-    settingsMessagePending_ = loaded.hadUnreadableValue && !tellNow;
-
+    session_.loadSettings();
+    const Settings& settings = session_.values();
+    link_->setTiming(PhoneLink::Timing::from(settings));
+    link_->setDisplayCharge(settings.chargeDisplayOn());
     // Made once; a later start-up (Settings > OK) finds it as the window left it.
     link_->setTempFolder(working_.prepare());
-    workingFolderMessagePending_ = working_.path().isEmpty();
+    if (working_.path().isEmpty())
+        session_.tellAfterLanguage(kWorkingFolderUnprepared);
     if (!local_->navigate(store_.read(QLatin1String(SettingsKeys::LastFolder))))
         local_->navigate(Folders::defaultLastFolder());
-}
-
-bool ExplorerWindow::loadLanguageStep()
-{
-    const InterfaceLanguageResult language =
-        LoadInterfaceLanguage(texts_, Folders::languageFolder(), settings_.LanguageFile);
-    if (!language.fatalMessage.isEmpty()) {
-        emit fatalLanguageError(language.fatalMessage);
+    if (const QString fatal = session_.loadLanguage(); !fatal.isEmpty()) {
+        emit fatalLanguageError(fatal);
         return false;
     }
     // What the status says was said in the language before: it goes with it.
-    if (std::exchange(languageLoaded_, language.loadedPath) != language.loadedPath)
+    if (session_.languageChanged())
         statusText(1, QString());
-    // A missing language is said once, not at every start-up run.
-    if (!language.warning.isEmpty() && languageWarningShown_ != language.warning) {
-        languageWarningShown_ = language.warning;
-        QMessageBox::warning(this, QStringLiteral("Vantrel"), language.warning);
-    }
-    showPendingMessages();
+    ApplyLanguage();
+    local_->buildDriveToolbar(texts_.GetString(kUpCaption));
     return true;
-}
-
-void ExplorerWindow::showPendingMessages()
-{
-    if (std::exchange(settingsMessagePending_, false))
-        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kSettingsUnreadable));
-    if (std::exchange(workingFolderMessagePending_, false))
-        QMessageBox::warning(this, QStringLiteral("Vantrel"), texts_.GetString(kWorkingFolderUnprepared));
 }
 
 void ExplorerWindow::ApplyLanguage()
@@ -257,34 +195,18 @@ void ExplorerWindow::ApplyLanguage()
     phone_->ApplyLanguage();
     local_->ApplyLanguage(texts_);
     status_->ApplyLanguage();
-    if (lineLog_)
-        lineLog_->ApplyLanguage();
-}
-
-bool ExplorerWindow::openPortStep()
-{
-    return link_->OpenPort(QStringLiteral("COM%1").arg(settings_.COMPort), portDevice());
-}
-
-QString ExplorerWindow::portDevice() const
-{
-    const int port = settings_.COMPort;
-    return resolvePortDevice(store_.readPortDevice(port), port);
+    sideWindows_->ApplyLanguage();
 }
 
 void ExplorerWindow::applySettingsKeepingTheLine()
 {
-    loadSettingsStep();
-    if (!loadLanguageStep())
-        return;
-    ApplyLanguage();
-    local_->buildDriveToolbar(texts_.GetString(kUpCaption));
-    applyBatteryRule();
+    if (loadSettingsAndLanguage())
+        applyBatteryRule();
 }
 
 void ExplorerWindow::applyBatteryRule()
 {
-    if (!settings_.chargeDisplayOn())
+    if (!session_.values().chargeDisplayOn())
         return status_->hideBattery();
     // Refused quietly while another exchange waits for the phone.
     if (link_->ShowBatteryCharge().outcome == Outcome::Done)
@@ -322,32 +244,10 @@ void ExplorerWindow::statusText(int panel, const QString& text)
 
 void ExplorerWindow::busyChanged(bool busy)
 {
-    const QList<QWidget*> controls = QList<QWidget*>{menus_->mainToolbar()} + phone_->controls();
-    if (busy) {
-        // Disabling would pass the keyboard focus on (into the address box, with
-        // its text selected, ready for the next Delete key), and so would the
-        // window system activating the window meanwhile. The window itself holds
-        // the focus until the phone is done, then it returns where it was. The
-        // window's own focus child counts even while another window is active.
-        focusBeforeBusy_ = focusWidget();
-        for (QWidget* control : controls) {
-            if (focusBeforeBusy_ && (focusBeforeBusy_ == control || control->isAncestorOf(focusBeforeBusy_)))
-                setFocus(Qt::OtherFocusReason);
-        }
-    }
-    // DisableControls / EnableControls, in their order.
-    for (QWidget* control : controls)
-        control->setEnabled(!busy);
-    if (busy) {
-        setCursor(Qt::BusyCursor);
-        return;
-    }
-    unsetCursor();
-    if (focusBeforeBusy_ && focusBeforeBusy_->isEnabled() && (!focusWidget() || focusWidget() == this))
-        focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
+    busy_->setBusy(busy);
     // A percentage of a read outside the window's transfers (the Java
     // manager's menu, say) does not outlive it.
-    if (!status_->isTransferRunning())
+    if (!busy && !status_->isTransferRunning())
         statusText(3, QString());
 }
 
@@ -377,40 +277,19 @@ void ExplorerWindow::SettingsCommand()
 {
     if (gate_->refuseWhileBusy())
         return;
-    const QString portBefore = portDevice();
+    const QString portBefore = session_.portDevice();
     {
-        SettingsDialog dialog(store_, settings_, texts_, Folders::languageFolder(), this);
+        SettingsDialog dialog(store_, session_.values(), texts_, Folders::languageFolder(), this);
         dialog.exec();
     }
     layout_->save();
-    const bool samePort = link_->isOpen() && portDevice() == portBefore;
+    const bool samePort = link_->isOpen() && session_.portDevice() == portBefore;
     // A new port means a new phone, read from its root; otherwise the tree,
     // the list and the line stay as they are and the rest is applied.
     if (samePort)
         applySettingsKeepingTheLine();
     else
         StartUp();
-}
-
-void ExplorerWindow::AboutCommand()
-{
-    AboutBox about(texts_, this);
-    about.exec();
-}
-
-void ExplorerWindow::LineLogCommand()
-{
-    if (!lineLog_)
-        lineLog_ = new LineLogWindow(*link_, texts_, this);
-    lineLog_->show();
-    lineLog_->raise();
-    lineLog_->activateWindow();
-}
-
-void ExplorerWindow::RepairsCommand()
-{
-    RepairsDialog dialog(link_->journal(), texts_, this);
-    dialog.exec();
 }
 
 void ExplorerWindow::ExitCommand()
@@ -434,7 +313,8 @@ bool ExplorerWindow::quitDespiteTransfer()
 void ExplorerWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && link_->isOpen() && !gate_->isClosing())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && link_->isOpen() &&
+        !gate_->isClosing())
         QTimer::singleShot(0, this, &ExplorerWindow::applyBatteryRule);
 }
 

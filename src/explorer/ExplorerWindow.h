@@ -1,26 +1,26 @@
 #pragma once
 
+#include "SessionSettings.h"
 #include "WorkingFolder.h"
 #include "phone/PhoneObserver.h"
 #include "phone/PhoneTypes.h"
-#include "settings/Settings.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 
+class BusyControls;
 class CommandGate;
 class FolderDownloadCommand;
 class JavaMenuCommand;
 class LanguageTable;
-class LineLogWindow;
 class LocalPane;
 class MainMenus;
 class PhoneLink;
 class PhonePane;
 class RowCommands;
 class SettingsStore;
+class SideWindows;
 class StatusPanels;
 class TransferRunner;
 class UploadCommands;
@@ -47,7 +47,7 @@ public:
     void ApplyLanguage();
 
     PhoneLink& link() const { return *link_; }
-    const Settings& settings() const { return settings_; }
+    const Settings& settings() const { return session_.values(); }
     QString TempFolder() const { return working_.path(); }
     QString panelText(int panel) const;
     bool isCommandRunning() const;
@@ -71,15 +71,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void buildCentre();
     void wireCommands();
 
-    void loadSettingsStep();
-    bool loadLanguageStep();
-    void showPendingMessages();
-    bool openPortStep();
-    // The device the stored port number opens.
-    QString portDevice() const;
+    bool loadSettingsAndLanguage();
     // After the settings dialog, when the port stays: everything but the line and the phone's view.
     void applySettingsKeepingTheLine();
     void applyBatteryRule();
@@ -90,22 +84,14 @@ private:
     void shutdown();
 
     void SettingsCommand();
-    void AboutCommand();
     // File > Exit: at once, but a running transfer is stopped only if the user agrees.
     void ExitCommand();
-    // View > Line log: shows the line's traffic while its window is open.
-    void LineLogCommand();
-    // What the repair journal still holds, from the File menu.
-    void RepairsCommand();
 
     SettingsStore& store_;
     LanguageTable& texts_;
     std::unique_ptr<PhoneLink> link_;
-    Settings settings_;
+    SessionSettings session_;
     WorkingFolder working_;
-    QString languageWarningShown_;
-    // The language file the window's texts come from.
-    QString languageLoaded_;
 
     StatusPanels* status_ = nullptr;
     std::unique_ptr<CommandGate> gate_;
@@ -118,9 +104,6 @@ private:
     std::unique_ptr<UploadCommands> uploads_;
     std::unique_ptr<JavaMenuCommand> java_;
     std::unique_ptr<WindowLayout> layout_;
-    QPointer<LineLogWindow> lineLog_;
-    QPointer<QWidget> focusBeforeBusy_;
-    // Messages that wait until a language is loaded to be readable.
-    bool settingsMessagePending_ = false;
-    bool workingFolderMessagePending_ = false;
+    std::unique_ptr<SideWindows> sideWindows_;
+    std::unique_ptr<BusyControls> busy_;
 };

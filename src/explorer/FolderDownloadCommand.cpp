@@ -33,11 +33,10 @@ constexpr int kTooManyEntries = 445;
 
 } // namespace
 
-FolderDownloadCommand::FolderDownloadCommand(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
-                               const LocalPane& local)
+FolderDownloadCommand::FolderDownloadCommand(const CommandContext& context, TransferRunner& runner,
+                                             PhonePane& phone, const LocalPane& local)
     : context_(context), runner_(runner), phone_(phone), local_(local)
-{
-}
+{}
 
 void FolderDownloadCommand::DownloadFolderCommand(const QString& phoneFolder)
 {

@@ -17,7 +17,7 @@ class FolderDownloadCommand
 {
 public:
     FolderDownloadCommand(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
-                   const LocalPane& local);
+                          const LocalPane& local);
 
     void DownloadFolderCommand(const QString& phoneFolder);
 

@@ -58,10 +58,10 @@ void markSent(QList<UploadItem>& queue)
 } // namespace
 
 JavaMenuCommand::JavaMenuCommand(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
-                                 UploadCommands& uploads, const LocalPane& local, const WorkingFolder& working)
+                                 UploadCommands& uploads, const LocalPane& local,
+                                 const WorkingFolder& working)
     : context_(context), runner_(runner), phone_(phone), uploads_(uploads), local_(local), working_(working)
-{
-}
+{}
 
 JavaMenuCommand::~JavaMenuCommand() = default;
 
@@ -112,8 +112,9 @@ QString JavaMenuCommand::javaFolder() const
 
 bool JavaMenuCommand::askToSendJava(bool& deleteRemovedFiles)
 {
-    QMessageBox question(QMessageBox::Warning, QStringLiteral("Vantrel"), context_.texts.GetString(kSendQuestion),
-                         QMessageBox::Yes | QMessageBox::No, &context_.window);
+    QMessageBox question(QMessageBox::Warning, QStringLiteral("Vantrel"),
+                         context_.texts.GetString(kSendQuestion), QMessageBox::Yes | QMessageBox::No,
+                         &context_.window);
     question.setObjectName(QStringLiteral("msgSendJava"));
     question.setDefaultButton(QMessageBox::No);
     // Off by default: removing a suite takes it off the menu only.

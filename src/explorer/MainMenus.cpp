@@ -110,7 +110,8 @@ void MainMenus::buildFileMenu()
     showKeyInMenu(actSelectAll_, QKeySequence::SelectAll);
     mnuFileRepairs_ = addAction(QStringLiteral("mnuFileRepairs"), &MainMenus::repairsWanted);
     mnuFileExit_ = addAction(QStringLiteral("mnuFileExit"), &MainMenus::exitWanted);
-    mnuFile_->addActions({mainButtons_[kRefresh], mainButtons_[kDownload], actUpload_, mainButtons_[kDelete]});
+    mnuFile_->addActions(
+        {mainButtons_[kRefresh], mainButtons_[kDownload], actUpload_, mainButtons_[kDelete]});
     mnuFile_->addSeparator();
     mnuFile_->addAction(actSelectAll_);
     mnuFile_->addSeparator();
@@ -185,8 +186,8 @@ void MainMenus::ApplyLanguage()
 
 QList<QAction*> MainMenus::commandButtons() const
 {
-    return {mainButtons_[kRefresh], mainButtons_[kDownload], actUpload_,         mainButtons_[kDelete],
-            mainButtons_[kSettings], mainButtons_[kJava],    mainButtons_[kAbout]};
+    return {mainButtons_[kRefresh],  mainButtons_[kDownload], actUpload_,          mainButtons_[kDelete],
+            mainButtons_[kSettings], mainButtons_[kJava],     mainButtons_[kAbout]};
 }
 
 void MainMenus::setPhoneCommandsEnabled(bool enabled)

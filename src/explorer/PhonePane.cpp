@@ -179,7 +179,8 @@ void PhonePane::ApplyLanguage()
 {
     // The favourites show pictures only; their text names them in the View menu.
     for (int i = 0; i < 5; ++i) {
-        favouriteActions_[i]->setText(menuCaption(texts_, kFirstFavouriteMenuText + i, kFirstFavouriteText + i));
+        favouriteActions_[i]->setText(
+            menuCaption(texts_, kFirstFavouriteMenuText + i, kFirstFavouriteText + i));
         favouriteActions_[i]->setToolTip(texts_.GetString(kFirstFavouriteText + i));
     }
     mnuTRefresh_->setText(texts_.GetString(kRefreshMenuText));
@@ -255,9 +256,9 @@ QTreeWidgetItem* PhonePane::addFolderNode(QTreeWidgetItem* parent, const QString
     node->setIcon(0, Icons::treeNode(folderImage(name)));
     nodes_.insert(key, node);
     // The favourites' folders by their whole path: an "im" elsewhere is not the pictures.
-    const std::pair<const char*, QString*> remembered[] = {{"/java/", &javaNodeKey_}, {"/ml/", &mlNodeKey_},
-                                                           {"/ml/im/", &imNodeKey_},  {"/ml/ri/", &riNodeKey_},
-                                                           {"/ml/ci/", &ciNodeKey_},  {"/ml/vd/", &vdNodeKey_}};
+    const std::pair<const char*, QString*> remembered[] = {
+        {"/java/", &javaNodeKey_}, {"/ml/", &mlNodeKey_},    {"/ml/im/", &imNodeKey_},
+        {"/ml/ri/", &riNodeKey_},  {"/ml/ci/", &ciNodeKey_}, {"/ml/vd/", &vdNodeKey_}};
     for (const auto& [path, field] : remembered) {
         if (tag == QLatin1String(path))
             *field = key;

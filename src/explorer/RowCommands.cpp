@@ -36,8 +36,7 @@ constexpr int kFilesDeleted = 532;
 RowCommands::RowCommands(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
                          const LocalPane& local, const WorkingFolder& working)
     : context_(context), runner_(runner), phone_(phone), local_(local), working_(working)
-{
-}
+{}
 
 void RowCommands::DownloadCommand()
 {

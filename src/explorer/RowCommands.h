@@ -17,8 +17,8 @@ struct PhoneRow;
 class RowCommands
 {
 public:
-    RowCommands(const CommandContext& context, TransferRunner& runner, PhonePane& phone, const LocalPane& local,
-                const WorkingFolder& working);
+    RowCommands(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
+                const LocalPane& local, const WorkingFolder& working);
 
     void DownloadCommand();
     // Downloaded into the working folder, then opened by the desktop.

@@ -30,8 +30,7 @@ constexpr int kChooseUploads = 157;
 UploadCommands::UploadCommands(const CommandContext& context, TransferRunner& runner, PhonePane& phone,
                                const LocalPane& local)
     : context_(context), runner_(runner), phone_(phone), local_(local)
-{
-}
+{}
 
 bool UploadCommands::lineGone() const
 {
@@ -40,7 +39,8 @@ bool UploadCommands::lineGone() const
 
 void UploadCommands::UploadCommand()
 {
-    if (context_.gate.refuseWithoutLine() || context_.gate.refuseWhileBusy() || phone_.listedFolder().isEmpty())
+    if (context_.gate.refuseWithoutLine() || context_.gate.refuseWhileBusy() ||
+        phone_.listedFolder().isEmpty())
         return;
     // Said before the files are chosen, not after.
     if (phone_.listedFolder() == QLatin1String("/")) {
@@ -222,7 +222,8 @@ void UploadCommands::settleKeptFile(const KeptCopy& kept, const UploadItem& item
     const int fileNumber = context_.status.fileNumber();
     const int fileCount = context_.status.fileCount();
     // The earlier file going back is a transfer of its own, with its own progress.
-    SettleKeptCopy(context_.link, kept, item, outcome, [&] { runner_.beginTransferOf(fileNumber, fileCount); });
+    SettleKeptCopy(context_.link, kept, item, outcome,
+                   [&] { runner_.beginTransferOf(fileNumber, fileCount); });
     if (outcome == Outcome::Stopped)
         runner_.setStopReport(context_.status.text(1));
 }

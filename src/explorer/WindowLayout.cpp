@@ -1,8 +1,10 @@
 #include "WindowLayout.h"
 
 #include "FileList.h"
+#include "GripSplitter.h"
 #include "LocalPane.h"
 #include "PhonePane.h"
+#include "Twips.h"
 #include "settings/SettingsStore.h"
 
 #include <QHeaderView>
@@ -17,6 +19,9 @@
 
 namespace {
 
+constexpr int kMinimumWidth = twips(9600);
+constexpr int kMinimumHeight = twips(7200);
+constexpr int kRightColumnFloor = twips(3000);
 constexpr const char* kGeometryKey = "sysWindowGeometry";
 constexpr const char* kColumnsSplitKey = "sysColumnsSplitter";
 constexpr const char* kRightSplitKey = "sysRightSplitter";
@@ -53,19 +58,43 @@ QString sortText(int column, Qt::SortOrder order)
 
 } // namespace
 
-WindowLayout::WindowLayout(QMainWindow& window, SettingsStore& store, QSplitter& columns, QSplitter& rightColumn,
-                           PhonePane& phone, LocalPane& local, QSize designedMinimum)
-    : window_(window), store_(store), columns_(columns), rightColumn_(rightColumn), phone_(phone), local_(local),
-      designedMinimum_(designedMinimum)
+WindowLayout::WindowLayout(QMainWindow& window, SettingsStore& store, PhonePane& phone, LocalPane& local)
+    : window_(window), store_(store), phone_(phone), local_(local),
+      designedMinimum_(kMinimumWidth, kMinimumHeight)
 {
+    // Below the bar the pane keeps room down to 4000 twips above the window's bottom.
+    local.setMinimumHeight(twips(4000) - 40);
+    rightColumn_ = new GripSplitter(Qt::Vertical);
+    rightColumn_->setObjectName(QStringLiteral("rightColumn"));
+    rightColumn_->setOpaqueResize(false);
+    rightColumn_->setChildrenCollapsible(false);
+    rightColumn_->addWidget(phone.fileList());
+    rightColumn_->addWidget(&local);
+    rightColumn_->setStretchFactor(0, 2);
+    rightColumn_->setStretchFactor(1, 3);
+    rightColumn_->handle(1)->setObjectName(QStringLiteral("picResizeVert"));
+    rightColumn_->setMinimumWidth(kRightColumnFloor);
+
+    columns_ = new GripSplitter(Qt::Horizontal);
+    columns_->setObjectName(QStringLiteral("columns"));
+    // The bar moves alone; the panes follow when it is released.
+    columns_->setOpaqueResize(false);
+    columns_->setChildrenCollapsible(false);
+    columns_->addWidget(phone.leftColumn());
+    columns_->addWidget(rightColumn_);
+    columns_->setStretchFactor(1, 1);
+    columns_->setSizes({twips(3180), 800});
+    columns_->handle(1)->setObjectName(QStringLiteral("picResizeHorz"));
+    window.setCentralWidget(columns_);
+    window.setMinimumSize(designedMinimum_);
 }
 
 void WindowLayout::save()
 {
     const FileList* files = phone_.fileList();
     store_.write(QLatin1String(kGeometryKey), QString::fromLatin1(window_.saveGeometry().toBase64()));
-    store_.write(QLatin1String(kColumnsSplitKey), numbers(columns_.sizes()));
-    store_.write(QLatin1String(kRightSplitKey), numbers(rightColumn_.sizes()));
+    store_.write(QLatin1String(kColumnsSplitKey), numbers(columns_->sizes()));
+    store_.write(QLatin1String(kRightSplitKey), numbers(rightColumn_->sizes()));
     QList<int> widths;
     for (int column = 0; column < files->columnCount(); ++column)
         widths << files->columnWidth(column);
@@ -88,7 +117,7 @@ bool WindowLayout::restore()
         window_.restoreGeometry(geometry);
     fitToScreen();
     for (const auto& [splitter, key] :
-         {std::pair{&columns_, kColumnsSplitKey}, std::pair{&rightColumn_, kRightSplitKey}}) {
+         {std::pair{columns_, kColumnsSplitKey}, std::pair{rightColumn_, kRightSplitKey}}) {
         const QList<int> sizes = numbersIn(store_.read(QLatin1String(key)), splitter->count());
         if (!sizes.isEmpty())
             splitter->setSizes(sizes);
@@ -99,8 +128,8 @@ bool WindowLayout::restore()
     }
     const QList<int> local = numbersIn(store_.read(QLatin1String(kLocalSortKey)), 2);
     if (!local.isEmpty())
-        local_.columnHeader()->setSortIndicator(local.at(0), local.at(1) == 0 ? Qt::AscendingOrder
-                                                                                   : Qt::DescendingOrder);
+        local_.columnHeader()->setSortIndicator(local.at(0),
+                                                local.at(1) == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     return true;
 }
 
@@ -115,7 +144,8 @@ void WindowLayout::fitToScreen()
     QMargins frame = window_.windowHandle() ? window_.windowHandle()->frameMargins() : QMargins();
     if (frame.isNull()) {
         const int border = window_.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &window_);
-        frame = {border, window_.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window_), border, border};
+        frame = {border, window_.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window_), border,
+                 border};
     }
     const QSize room = free.size().shrunkBy(frame);
     window_.setMinimumSize(designedMinimum_.boundedTo(room));
@@ -134,8 +164,7 @@ void WindowLayout::restoreFileColumns()
 {
     FileList* files = phone_.fileList();
     // Only the widths the user sets: the others follow the window and the sizes.
-    const QList<int> widths =
-        numbersIn(store_.read(QLatin1String(kFileColumnsKey)), files->columnCount());
+    const QList<int> widths = numbersIn(store_.read(QLatin1String(kFileColumnsKey)), files->columnCount());
     for (qsizetype column = 0; column < widths.size(); ++column) {
         if (files->header()->sectionResizeMode(static_cast<int>(column)) == QHeaderView::Interactive &&
             widths.at(column) > 0)

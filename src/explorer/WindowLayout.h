@@ -8,14 +8,16 @@ class QMainWindow;
 class QSplitter;
 class SettingsStore;
 
-// The window as the user left it: size and place, bars, columns and sort
-// orders, in keys of their own beside the settings (a store without them
-// gives the designed layout), and a window that fits its screen.
+// Where the panes sit: the phone's tree on the left, its list above the local
+// pane on the right, between bars the user moves. The window as the user
+// left it: size and place, bars, columns and sort orders, in keys of their
+// own beside the settings (a store without them gives the designed layout),
+// and a window that fits its screen.
 class WindowLayout
 {
 public:
-    WindowLayout(QMainWindow& window, SettingsStore& store, QSplitter& columns, QSplitter& rightColumn,
-                 PhonePane& phone, LocalPane& local, QSize designedMinimum);
+    // Places the panes as the window's centre.
+    WindowLayout(QMainWindow& window, SettingsStore& store, PhonePane& phone, LocalPane& local);
 
     void save();
     // True the first time, as the window opens; later runs leave it as it is.
@@ -28,10 +30,10 @@ public:
 private:
     QMainWindow& window_;
     SettingsStore& store_;
-    QSplitter& columns_;
-    QSplitter& rightColumn_;
+    QSplitter* columns_ = nullptr;
+    QSplitter* rightColumn_ = nullptr;
     PhonePane& phone_;
     LocalPane& local_;
-    QSize designedMinimum_;
+    const QSize designedMinimum_;
     bool restored_ = false;
 };
