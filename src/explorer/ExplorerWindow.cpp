@@ -155,7 +155,7 @@ void ExplorerWindow::StartUp()
     const QString repaired = link_->repairReport();
     if (session_.values().chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
         status_->showBattery();
-    phone_->setUpColumns();
+    phone_->fileList()->setUpColumns();
     layout_->restoreFileColumns();
     phone_->ShowPhoneRoot();
     if (!repaired.isEmpty())

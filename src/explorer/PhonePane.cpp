@@ -24,8 +24,6 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
-// A row's phone name; its text shows control characters as replacement characters.
-constexpr int kNameRole = Qt::UserRole + 2;
 constexpr int kLeftColumnFloor = twips(2000);
 constexpr int kNoSuchFolder = 81;
 constexpr int kFirstFavouriteText = 191;
@@ -121,12 +119,10 @@ void PhonePane::buildFileList()
     files_->setObjectName(QStringLiteral("lstFiles"));
     files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     files_->setContextMenuPolicy(Qt::CustomContextMenu);
-    files_->header()->setSectionsClickable(true);
     files_->setMinimumHeight(twips(2000 - 900));
     // No columns until a start-up has reached the phone.
     files_->setHeaderHidden(true);
     connect(files_, &QWidget::customContextMenuRequested, this, &PhonePane::showFileMenu);
-    connect(files_->header(), &QHeaderView::sectionClicked, this, &PhonePane::sortByColumn);
     connect(files_, &QTreeWidget::itemDoubleClicked, this, &PhonePane::rowsOpened);
     connect(files_, &FileList::rowsEntered, this, [this] {
         if (hasSelectedRows())
@@ -224,23 +220,13 @@ bool PhonePane::ListFolder(const QString& folder, const QString& parentKey)
     // Listed, a folder without sub-folders loses its expander.
     if (parent)
         parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    const SizeUnits units = sizeUnitsOf(texts_);
-    files_->setUpdatesEnabled(false);
-    for (const PhoneEntry& entry : listing.entries) {
-        if (entry.isFolder) {
-            if (parent)
+    if (parent) {
+        for (const PhoneEntry& entry : listing.entries) {
+            if (entry.isFolder)
                 addFolderNode(parent, entry.name, folder + entry.name + QLatin1Char('/'));
-            continue;
         }
-        auto* row =
-            new FileRow(files_, {withVisibleControls(entry.name), folder, sizeInUnits(entry.size, units)});
-        row->setData(0, kNameRole, entry.name);
-        row->setData(2, FileRow::BytesRole, entry.size);
-        row->setToolTip(2, bytesInUnits(entry.size, units));
-        row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
-    keepSortOrder();
-    files_->setUpdatesEnabled(true);
+    files_->showFiles(folder, listing.entries, sizeUnitsOf(texts_));
     return true;
 }
 
@@ -386,29 +372,6 @@ void PhonePane::selectAllRows()
     files_->selectAll();
 }
 
-void PhonePane::sortByColumn(int column)
-{
-    // One direction is shared by all columns: any click flips it.
-    setSortOrder(column, sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
-}
-
-void PhonePane::setSortOrder(int column, Qt::SortOrder order)
-{
-    sortColumn_ = column;
-    sortOrder_ = order;
-    keepSortOrder();
-}
-
-void PhonePane::keepSortOrder()
-{
-    // Rows of every later listing come in the order the header shows.
-    if (sortColumn_ < 0)
-        return;
-    files_->sortItems(sortColumn_, sortOrder_);
-    files_->header()->setSortIndicatorShown(true);
-    files_->header()->setSortIndicator(sortColumn_, sortOrder_);
-}
-
 void PhonePane::showFolderMenu(const QPoint& position)
 {
     QTreeWidgetItem* node = tree_->itemAt(position);
@@ -438,23 +401,6 @@ void PhonePane::clear()
     listedKey_.clear();
 }
 
-void PhonePane::setUpColumns()
-{
-    files_->clear();
-    files_->setHeaderHidden(false);
-    files_->setColumnCount(3);
-    files_->setColumnWidth(0, twips(2250));
-    files_->setColumnWidth(1, twips(2250));
-    files_->setColumnWidth(2, twips(750));
-    files_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // The name takes the room the window has beyond the three designed widths.
-    files_->header()->setStretchLastSection(false);
-    files_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    // Sizes of several hundred KB must show whole.
-    files_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    files_->header()->setMinimumSectionSize(twips(750));
-}
-
 void PhonePane::setPhoneCommandsEnabled(bool enabled)
 {
     for (QAction* action : {mnuTRefresh_, mnuTDownloadFolder_})
@@ -470,29 +416,15 @@ QList<QWidget*> PhonePane::controls() const
 
 QList<PhoneRow> PhonePane::selectedRows() const
 {
-    // Each row names the folder it came from, which is where a command on it
-    // acts, wherever the tree's current node has moved since.
-    QList<PhoneRow> rows;
-    for (int i = 0; i < files_->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = files_->topLevelItem(i);
-        if (row->isSelected())
-            rows << PhoneRow{row->data(0, kNameRole).toString(), row->text(1),
-                             row->data(2, FileRow::BytesRole).toLongLong()};
-    }
-    return rows;
+    return files_->selectedRows();
 }
 
 bool PhonePane::hasSelectedRows() const
 {
-    return !files_->selectedItems().isEmpty();
+    return files_->hasSelectedRows();
 }
 
 std::optional<qint64> PhonePane::listedSize(const QString& name) const
 {
-    for (int i = 0; i < files_->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = files_->topLevelItem(i);
-        if (row->data(0, kNameRole).toString() == name)
-            return row->data(2, FileRow::BytesRole).toLongLong();
-    }
-    return std::nullopt;
+    return files_->listedSize(name);
 }

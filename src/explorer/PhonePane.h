@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileList.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -7,7 +9,6 @@
 #include <optional>
 
 class CommandGate;
-class FileList;
 class FolderTree;
 class LanguageTable;
 class PhoneLink;
@@ -18,14 +19,6 @@ class QTreeWidgetItem;
 class QWidget;
 class StatusPanels;
 struct Settings;
-
-// A selected row of the file list: its name and the phone folder it was listed from.
-struct PhoneRow
-{
-    QString name;
-    QString folder;
-    qint64 size = -1;
-};
 
 // A phone folder as the transfer commands name it: without its closing "/",
 // the root as the empty text.
@@ -69,8 +62,6 @@ public:
 
     // Nothing the phone said stays on show once it is out of reach.
     void clear();
-    // The list's three columns, once a start-up has reached the phone.
-    void setUpColumns();
     void setPhoneCommandsEnabled(bool enabled);
     // The controls a command disables while it waits for the phone.
     QList<QWidget*> controls() const;
@@ -82,10 +73,6 @@ public:
     bool hasSelectedRows() const;
     // The size the list shows for `name`, when the list holds it.
     std::optional<qint64> listedSize(const QString& name) const;
-
-    int sortColumn() const { return sortColumn_; }
-    Qt::SortOrder sortOrder() const { return sortOrder_; }
-    void setSortOrder(int column, Qt::SortOrder order);
 
 signals:
     void folderDownloadWanted(const QString& phoneFolder);
@@ -105,8 +92,6 @@ private:
     QTreeWidgetItem* addFolderNode(QTreeWidgetItem* parent, const QString& name, const QString& tag);
     void removeNode(QTreeWidgetItem* node);
     void removeChildren(QTreeWidgetItem* node);
-    void sortByColumn(int column);
-    void keepSortOrder();
     void showFolderMenu(const QPoint& position);
     void showFileMenu(const QPoint& position);
     void goToParentFolder();
@@ -137,6 +122,4 @@ private:
     // The folder the file list shows and the key of its node: commands act there.
     QString listedFolder_;
     QString listedKey_;
-    Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
-    int sortColumn_ = -1;
 };

@@ -99,7 +99,7 @@ void WindowLayout::save()
     for (int column = 0; column < files->columnCount(); ++column)
         widths << files->columnWidth(column);
     store_.write(QLatin1String(kFileColumnsKey), numbers(widths));
-    store_.write(QLatin1String(kFileSortKey), sortText(phone_.sortColumn(), phone_.sortOrder()));
+    store_.write(QLatin1String(kFileSortKey), sortText(files->sortColumnKept(), files->sortOrderKept()));
     const QHeaderView* local = local_.columnHeader();
     store_.write(QLatin1String(kLocalSortKey),
                  sortText(local->sortIndicatorSection(), local->sortIndicatorOrder()));
@@ -124,7 +124,8 @@ bool WindowLayout::restore()
     }
     const QList<int> sort = numbersIn(store_.read(QLatin1String(kFileSortKey)), 2);
     if (!sort.isEmpty() && sort.at(0) >= -1 && sort.at(0) < files->columnCount()) {
-        phone_.setSortOrder(sort.at(0), sort.at(1) == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        phone_.fileList()->keepSortOrder(sort.at(0),
+                                         sort.at(1) == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
     const QList<int> local = numbersIn(store_.read(QLatin1String(kLocalSortKey)), 2);
     if (!local.isEmpty())
@@ -170,5 +171,5 @@ void WindowLayout::restoreFileColumns()
             widths.at(column) > 0)
             files->setColumnWidth(static_cast<int>(column), widths.at(column));
     }
-    phone_.setSortOrder(phone_.sortColumn(), phone_.sortOrder());
+    files->keepSortOrder(files->sortColumnKept(), files->sortOrderKept());
 }
