@@ -71,6 +71,10 @@ QString describeFinding(const PortFinding& finding, const LanguageTable& texts)
 
 PortSurvey::PortSurvey(QObject* parent) : QObject(parent)
 {
+    // One timer for the next port: a survey cancelled and started again never asks a port twice.
+    nextPort_.setSingleShot(true);
+    nextPort_.setInterval(0);
+    connect(&nextPort_, &QTimer::timeout, this, &PortSurvey::askNext);
     bound_.setSingleShot(true);
     settleCap_.setSingleShot(true);
     connect(&line_, &Line::readable, this, &PortSurvey::onReadable);
@@ -106,13 +110,14 @@ void PortSurvey::start(const QList<PortCandidate>& candidates)
     index_ = 0;
     running_ = true;
     // Reported from the event loop: whoever started us has connected by then.
-    QTimer::singleShot(0, this, &PortSurvey::askNext);
+    nextPort_.start();
 }
 
 void PortSurvey::cancel()
 {
     if (!running_)
         return;
+    nextPort_.stop();
     bound_.stop();
     settleCap_.stop();
     if (step_ == Step::Asking)
@@ -314,5 +319,5 @@ void PortSurvey::finishPort(bool answerDue)
     if (alive && running_ && done.answered())
         emit portAnswered(done);
     if (alive && running_)
-        QTimer::singleShot(0, this, &PortSurvey::askNext);
+        nextPort_.start();
 }

@@ -64,7 +64,7 @@ public:
     void setAnswerBound(int millis) { answerBound_ = qMax(1, millis); }
     int answerBound() const { return answerBound_; }
 
-    // Starts asking; an earlier survey still running is cancelled first.
+    // Starts asking; an earlier survey still running is cancelled first (its finished(true) comes).
     void start(const QList<PortCandidate>& candidates);
     // Stops at once: the port being asked is closed, no other is opened;
     // finished(true) follows before this returns.
@@ -107,6 +107,7 @@ private:
     qint64 owedQuiet(const QString& device) const;
 
     SerialLine line_;
+    QTimer nextPort_;
     QTimer bound_;
     QTimer settleCap_;
     RepairJournal* journal_ = nullptr;

@@ -317,7 +317,7 @@ private slots:
     }
 
     // A survey waits for no port in a nested loop: the event loop runs on while a silent port is
-    // asked, and Cancel ends it at once, before the next port is opened.
+    // asked, and Cancel ends it at once, before the next port is opened; a new start replaces it.
     void aSurveyRunsInTheBackgroundAndCancels()
     {
         SimulatedPhone phone;
@@ -348,6 +348,14 @@ private slots:
         QCOMPARE(progress.size(), 1);
         QVERIFY(survey.findings().isEmpty());
         QCOMPARE(phone.commands(), QStringList());
+
+        // Started again before the first one began: each port is asked once, by the last start.
+        survey.start({{QString::fromLatin1(silent), {}}});
+        survey.start({{phone.device(), {}}});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 3, 5000);
+        QCOMPARE(finished.last().first().toBool(), false);
+        QCOMPARE(survey.findings().size(), 1);
+        QCOMPARE(phone.commands(), (QStringList{"AT", "AT+CGMM", "AT+CGMR", "AT+CGSN"}));
     }
 
     // An identity answer that comes after the survey stopped waiting is let pass by the link's next
