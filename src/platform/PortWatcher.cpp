@@ -54,7 +54,7 @@ void PortWatcher::setInterval(int millis)
 
 bool PortWatcher::checkNow()
 {
-    if (device_.isEmpty() || !portPresent(device_))
+    if (!timer_.isActive() || !portPresent(device_))
         return false;
     timer_.stop();
     emit deviceBack(device_);

@@ -21,7 +21,7 @@ public:
     void stop();
     bool isWatching() const { return timer_.isActive(); }
     QString device() const { return device_; }
-    // Looks at once (a Reconnect the user asked for); true when it is back.
+    // Looks at once while watching (a Reconnect the user asked for); true when it is back.
     bool checkNow();
     // Never more often than once a second.
     void setInterval(int millis);
