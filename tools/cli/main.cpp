@@ -297,13 +297,17 @@ int main(int argc, char* argv[])
     // The journal is read without the phone.
     if (options.command == QLatin1String("repairs"))
         return runRepairs(link, options.arguments);
-    if (options.command == QLatin1String("ports"))
-        return runPorts(link, survey, options.arguments, device);
-    if (autoPort) {
+    if (options.command == QLatin1String("ports") || autoPort) {
         const QString settingsDevice = device;
-        const int found = findAutoPort(link, survey, texts, settingsDevice, device);
-        if (found != ExitSuccess)
-            return interrupted ? ExitInterrupted : found;
+        const int found = options.command == QLatin1String("ports")
+                              ? runPorts(link, survey, options.arguments, settingsDevice)
+                              : findAutoPort(link, survey, texts, settingsDevice, device);
+        if (interrupted) {
+            Console::linkLine(texts.GetString(141));
+            return ExitInterrupted;
+        }
+        if (found != ExitSuccess || options.command == QLatin1String("ports"))
+            return found;
         portLabel = device;
     }
     if (!link.OpenPort(portLabel, device))
