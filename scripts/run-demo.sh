@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds Vantrel and starts it against the simulated phone, which serves a copy
-# of phone-sample/. Settings live in a folder of their own, never the user's.
+# of phone-sample/. Settings, data and cache live in a folder of their own,
+# never the user's.
 set -e
 cd "$(dirname "$0")/.."
 
@@ -13,7 +14,8 @@ fi
 
 scripts/install-deps.sh demo
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
+# Only what the demo runs: the window (with its language files) and the simulated phone.
+cmake --build build --target vantrel vantrel-phonesim
 
 demo=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-demo.XXXXXX")
 simulator=""
@@ -52,5 +54,6 @@ done
 echo "Simulated phone on $(head -n 1 "$demo/phonesim.out"), serving a copy of phone-sample/."
 # The window's own exit status is the script's, whatever became of the simulator.
 status=0
-XDG_CONFIG_HOME="$demo/config" build/bin/vantrel || status=$?
+XDG_CONFIG_HOME="$demo/config" XDG_DATA_HOME="$demo/data" XDG_CACHE_HOME="$demo/cache" build/bin/vantrel ||
+    status=$?
 exit $status

@@ -10,6 +10,7 @@ struct PhoneIdentity
     bool answered = false; // false: the phone was not asked yet, or did not answer
     QString serial;        // empty: the phone refused to tell
     QString model;         // asked only when there is no serial number
+    QString firmware;      // where asked (the port survey); empty: not asked or refused
     QString device;
 
     // The serial number where the phone gives one; else its model on its port.
@@ -23,8 +24,13 @@ struct PhoneIdentity
     QString shown() const
     {
         if (!serial.isEmpty())
-            return modelOrPhone() + QStringLiteral(" \u2026") + serial.right(4);
+            return modelOrPhone() + QLatin1Char(' ') + serialTail();
         return modelOrPhone() + QStringLiteral(" @ ") + device;
+    }
+    // The serial number's last digits, enough to tell two phones apart on a screen.
+    QString serialTail() const
+    {
+        return serial.isEmpty() ? QString() : QStringLiteral("\u2026") + serial.right(4);
     }
     QString modelOrPhone() const { return model.isEmpty() ? QStringLiteral("phone") : model; }
 };

@@ -1,7 +1,10 @@
 #include "PortNames.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
+#include <algorithm>
 
 QString defaultPortDevice(int portNumber)
 {
@@ -33,23 +36,18 @@ QList<DetectedPort> detectedPorts()
     return ports;
 }
 
-namespace {
-
-// The same device under another name, e.g. a /dev/serial/by-id link, counts too.
-bool sameDevice(const QString& configured, const QString& detected)
+bool isSameDevice(const QString& one, const QString& other)
 {
-    if (configured == detected)
+    if (one == other)
         return true;
-    const QString resolved = QFileInfo(configured).canonicalFilePath();
-    return !resolved.isEmpty() && resolved == QFileInfo(detected).canonicalFilePath();
+    const QString resolved = QFileInfo(one).canonicalFilePath();
+    return !resolved.isEmpty() && resolved == QFileInfo(other).canonicalFilePath();
 }
-
-} // namespace
 
 QString detectedDescription(const QString& device, const QList<DetectedPort>& detected)
 {
     for (const DetectedPort& port : detected) {
-        if (!sameDevice(device, port.device))
+        if (!isSameDevice(device, port.device))
             continue;
         QStringList words;
         if (!port.description.isEmpty())
@@ -71,4 +69,36 @@ QString portEntryText(int portNumber, const QString& device, const QList<Detecte
     if (!description.isEmpty())
         words << description;
     return words.isEmpty() ? number : number + QStringLiteral(": ") + words.join(QStringLiteral(", "));
+}
+
+QStringList extraPortDevices()
+{
+    QStringList devices;
+    const QString listed = qEnvironmentVariable(kExtraPortsVariable);
+    for (const QString& device : listed.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        if (!device.trimmed().isEmpty())
+            devices << device.trimmed();
+    }
+    return devices;
+}
+
+QList<PortCandidate> portCandidates(const QString& settingsDevice)
+{
+    const QList<DetectedPort> detected = detectedPorts();
+    QStringList devices;
+    if (!settingsDevice.trimmed().isEmpty())
+        devices << settingsDevice.trimmed();
+    for (const DetectedPort& port : detected)
+        devices << port.device;
+    devices << extraPortDevices();
+
+    QList<PortCandidate> candidates;
+    for (const QString& device : devices) {
+        const bool known = std::any_of(candidates.cbegin(), candidates.cend(), [&](const PortCandidate& one) {
+            return isSameDevice(one.device, device);
+        });
+        if (!known)
+            candidates.append({device, detectedDescription(device, detected)});
+    }
+    return candidates;
 }

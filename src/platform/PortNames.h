@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Which serial device a port number opens: the device configured for that
 // number (the store's "Ports" section) when there is one, else the platform's
@@ -25,3 +26,23 @@ QString detectedDescription(const QString& device, const QList<DetectedPort>& de
 // How the port list names a number: "COM4: /dev/ttyUSB0, USB-Serial Controller,
 // Prolific" — its device and, when that device was detected, what it is.
 QString portEntryText(int portNumber, const QString& device, const QList<DetectedPort>& detected);
+
+// The same device under two names (a /dev/serial/by-id link and its target).
+bool isSameDevice(const QString& one, const QString& other);
+
+// A device worth asking whether a phone hangs on it.
+struct PortCandidate
+{
+    QString device;
+    QString description; // what the driver says of it; empty when not detected
+};
+
+// Extra devices to ask, from the environment variable VANTREL_EXTRA_PORTS
+// (paths separated by the platform's list separator, ":" on Linux): the
+// system does not list pseudo-terminals or devices it does not know.
+inline constexpr char kExtraPortsVariable[] = "VANTREL_EXTRA_PORTS";
+QStringList extraPortDevices();
+
+// Which devices to ask for a phone, each once: the one the settings name,
+// the detected ports, then the extra ones.
+QList<PortCandidate> portCandidates(const QString& settingsDevice);

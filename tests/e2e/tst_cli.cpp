@@ -6,18 +6,25 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <functional>
+#include <memory>
+#include <pty.h>
 #include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -27,6 +34,7 @@ class CliTest : public QObject
     Q_OBJECT
 
     QTemporaryDir config_;
+    QString extraPorts_; // the ports the client is to ask besides the system's
 
     struct Run
     {
@@ -49,6 +57,8 @@ class CliTest : public QObject
         environment.insert(u"XDG_CONFIG_HOME"_s, config_.path());
         environment.insert(u"XDG_DATA_HOME"_s, config_.filePath(u"data"_s));
         environment.insert(u"TMPDIR"_s, scratch());
+        if (!extraPorts_.isEmpty())
+            environment.insert(u"VANTREL_EXTRA_PORTS"_s, extraPorts_);
         return environment;
     }
 
@@ -96,6 +106,7 @@ private slots:
     // Pseudo-terminal names come again: no test inherits another's repairs.
     void init()
     {
+        extraPorts_.clear();
         RepairJournal journal(journalPath());
         for (const RepairJournal::Entry& entry : journal.entries())
             journal.remove(entry.id);
@@ -729,6 +740,114 @@ private slots:
         QVERIFY2(lines.indexOf(u"+QFRF: 3000"_s) >= 0 &&
                      lines.indexOf(u"+QFRF: 3000"_s) < lines.indexOf(u"→"_s),
                  qPrintable(lines));
+    }
+
+    // `ports` and `--port auto` ask the ports named in the environment besides the system's: the
+    // phones answer with who they are, a terminal nobody answers on is silent, a port another program
+    // holds is busy, a path without a device is missing. --port auto takes the only phone, and a
+    // command then works on it; with none or two it lists the ports and ends with status 2.
+    void findsThePhoneAmongPorts_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<int>("phones");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("out"); // lines; PHONE1 and SILENT etc. stand for the paths
+        QTest::addColumn<QStringList>("err");
+        const QStringList autoLs{"--port", "auto", "ls", "/"};
+        const QString silent = u"vantrel-cli: SILENT: does not answer"_s,
+                      busy = u"vantrel-cli: BUSY: in use by another program"_s,
+                      missing = u"vantrel-cli: MISSING: no such device"_s;
+        QTest::newRow("ports") << QStringList{"ports"} << 1 << 0
+                               << QStringList{"PHONE1\tphone\tST60\t21\t351234567890001\t",
+                                              "SILENT\tsilent\t\t\t\t", "BUSY\tbusy\t\t\t\t",
+                                              "MISSING\tmissing\t\t\t\t"}
+                               << QStringList();
+        QTest::newRow("ports, JSON")
+            << QStringList{"--json", "ports"} << 1 << 0
+            << QStringList{R"({"description":"","device":"PHONE1","firmware":"21","model":"ST60",)"
+                           R"("serial":"351234567890001","state":"phone"})",
+                           R"({"description":"","device":"SILENT","state":"silent"})"}
+            << QStringList();
+        QTest::newRow("auto, one phone")
+            << autoLs << 1 << 0 << QStringList{"a.txt\t1"}
+            << QStringList{u"vantrel-cli: PHONE1: using the phone ST60, firmware 21, serial number …0001"_s};
+        QTest::newRow("auto, no phone")
+            << autoLs << 0 << 2 << QStringList()
+            << QStringList{"vantrel-cli: --port auto: no port answers as a phone", silent, busy, missing};
+        QTest::newRow("auto, two phones")
+            << autoLs << 2 << 2 << QStringList()
+            << QStringList{
+                   "vantrel-cli: --port auto: several ports answer as a phone; choose one with --port",
+                   u"vantrel-cli: PHONE1: ST60, firmware 21, serial number …0001"_s,
+                   u"vantrel-cli: PHONE2: ST60, firmware 21, serial number …0002"_s, silent};
+    }
+
+    void findsThePhoneAmongPorts()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(int, phones);
+        QFETCH(int, status);
+        QFETCH(QStringList, out);
+        QFETCH(QStringList, err);
+        QTemporaryDir here;
+        std::vector<std::unique_ptr<SimulatedPhone>> simulated;
+        QHash<QString, QString> paths;
+        for (int i = 1; i <= phones; ++i) {
+            const QString path = here.filePath(u"phone%1"_s.arg(i));
+            simulated.push_back(std::make_unique<SimulatedPhone>(
+                QStringList{"--link", path, "--serial", u"35123456789000%1"_s.arg(i)}));
+            simulated.back()->putFile(u"a.txt"_s, "a");
+            QVERIFY(simulated.back()->start());
+            paths.insert(u"PHONE%1"_s.arg(i), path);
+        }
+        // Terminals nobody answers on; one of them held as another program holds a port.
+        int silentMaster = -1, silentSlave = -1, busyMaster = -1, busySlave = -1;
+        char silentName[256] = {}, busyName[256] = {};
+        QVERIFY(::openpty(&silentMaster, &silentSlave, silentName, nullptr, nullptr) == 0);
+        QVERIFY(::openpty(&busyMaster, &busySlave, busyName, nullptr, nullptr) == 0);
+        const auto closeTerminals = qScopeGuard([&] {
+            for (const int descriptor : {silentMaster, silentSlave, busyMaster, busySlave})
+                ::close(descriptor);
+        });
+        QSerialPort held(QString::fromLatin1(busyName));
+        QVERIFY(held.open(QIODevice::ReadWrite));
+        paths.insert(u"SILENT"_s, QString::fromLatin1(silentName));
+        paths.insert(u"BUSY"_s, QString::fromLatin1(busyName));
+        paths.insert(u"MISSING"_s, here.filePath(u"no-such-port"_s));
+        QStringList extra;
+        for (const QString& key : {u"PHONE1"_s, u"PHONE2"_s, u"SILENT"_s, u"BUSY"_s, u"MISSING"_s}) {
+            if (paths.contains(key))
+                extra << paths.value(key);
+        }
+        extraPorts_ = extra.join(u':');
+        const auto named = [&](QString text) {
+            for (auto path = paths.cbegin(); path != paths.cend(); ++path)
+                text.replace(path.key(), path.value());
+            return text;
+        };
+
+        const Run run = cli(QStringList{"--timeout", "300", "--delay", "50"} + command);
+        QCOMPARE(run.status, status);
+        // The system's own ports come too (and the settings' one): only ours are looked at.
+        const QString compactOut = QString(run.out).remove(u' ').remove(u'\n');
+        for (const QString& line : out) {
+            const QString expected = named(line);
+            QVERIFY2(command.contains(u"--json"_s) ? compactOut.contains(expected)
+                                                   : run.out.split(u'\n').contains(expected),
+                     qPrintable(expected + u"\n---\n"_s + run.out));
+        }
+        const QStringList errLines = run.err.split(u'\n');
+        for (const QString& line : err)
+            QVERIFY2(errLines.contains(named(line)), qPrintable(named(line) + u"\n---\n"_s + run.err));
+        // The ports are listed in the order asked: the extra ones in the order named.
+        if (command == QStringList{"ports"}) {
+            qsizetype last = -1;
+            for (const QString& path : extra) {
+                const qsizetype at = run.out.indexOf(path + u'\t');
+                QVERIFY2(at > last, qPrintable(run.out));
+                last = at;
+            }
+        }
     }
 };
 

@@ -1,7 +1,15 @@
+#include "phone/PortSurvey.h"
+#include "platform/PortWatcher.h"
 #include "support/LinkFixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <pty.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -262,6 +270,117 @@ private slots:
         const int length = QByteArray("\r\n+CBC: 0,85\r\n\r\nOK\r\n").size();
         for (int position = 1; position < length; ++position)
             QCOMPARE(fixture.link->QueryBatteryCharge().percent, 85);
+    }
+
+    // The phone unplugged under an open link and plugged in again on the same path: the link says
+    // the line is lost, the watcher sees the path come back, and the link works again on it with
+    // whichever phone is there now.
+    void thePhoneComesBackOnItsPath_data()
+    {
+        QTest::addColumn<QStringList>("returning");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("the same phone") << QStringList() << "351234567890123";
+        QTest::newRow("another phone") << QStringList{"--serial-after-return", "999"} << "999";
+    }
+
+    void thePhoneComesBackOnItsPath()
+    {
+        QFETCH(QStringList, returning);
+        QFETCH(QString, serial);
+        QTemporaryDir here;
+        const QString path = here.filePath(u"phone"_s);
+        LinkFixture fixture(QStringList{"--link", path} + returning);
+        fixture.phone.putFile(u"a.txt"_s, "a");
+        QVERIFY(fixture.phone.start());
+        // As after a run that left the line in step; the open after the loss settles as it must.
+        fixture.link->journal().setLineMark(path, {0, 0, QDateTime::currentMSecsSinceEpoch(), 0});
+        QVERIFY(fixture.link->OpenPort(u"COM9"_s, path));
+        QVERIFY(fixture.link->IdentifyPhone());
+
+        fixture.phone.vanish();
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.observer.linesLost, 1, 5000);
+        QVERIFY(!fixture.link->isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(path), 5000);
+        PortWatcher watcher;
+        QSignalSpy back(&watcher, &PortWatcher::deviceBack);
+        watcher.watch(path);
+        QVERIFY(!watcher.checkNow());
+
+        fixture.phone.comeBack();
+        QVERIFY(back.wait(5000));
+        QCOMPARE(back.first().first().toString(), path);
+        QVERIFY(!watcher.isWatching());
+        QVERIFY(fixture.link->OpenPort(u"COM9"_s, path));
+        QVERIFY(fixture.link->IdentifyPhone());
+        QCOMPARE(fixture.link->identity().serial, serial);
+        QCOMPARE(names(fixture.link->ListFolder(u"/"_s).entries), QStringList{"a.txt"});
+    }
+
+    // A survey waits for no port in a nested loop: the event loop runs on while a silent port is
+    // asked, and Cancel ends it at once, before the next port is opened; a new start replaces it.
+    void aSurveyRunsInTheBackgroundAndCancels()
+    {
+        SimulatedPhone phone;
+        QVERIFY(phone.start());
+        int master = -1, slave = -1;
+        char silent[256] = {};
+        QVERIFY(::openpty(&master, &slave, silent, nullptr, nullptr) == 0);
+        const auto closeTerminal = qScopeGuard([&] {
+            ::close(master);
+            ::close(slave);
+        });
+        PortSurvey survey;
+        QSignalSpy progress(&survey, &PortSurvey::progress);
+        QSignalSpy finished(&survey, &PortSurvey::finished);
+        int ticks = 0;
+        QTimer ticking;
+        connect(&ticking, &QTimer::timeout, [&] { ++ticks; });
+        ticking.start(20);
+        survey.start({{QString::fromLatin1(silent), {}}, {phone.device(), {}}});
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 5, PortSurvey::kAnswerBoundMillis / 2);
+        QCOMPARE(progress.size(), 1);
+        QVERIFY(survey.isRunning());
+        survey.cancel();
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toBool(), true);
+        QVERIFY(!survey.isRunning());
+        QCoreApplication::processEvents(); // nothing queued may start the next port
+        QCOMPARE(progress.size(), 1);
+        QVERIFY(survey.findings().isEmpty());
+        QCOMPARE(phone.commands(), QStringList());
+
+        // Started again before the first one began: each port is asked once, by the last start.
+        survey.start({{QString::fromLatin1(silent), {}}});
+        survey.start({{phone.device(), {}}});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 3, 5000);
+        QCOMPARE(finished.last().first().toBool(), false);
+        QCOMPARE(survey.findings().size(), 1);
+        QCOMPARE(phone.commands(), (QStringList{"AT", "AT+CGMM", "AT+CGMR", "AT+CGSN"}));
+    }
+
+    // An identity answer that comes after the survey stopped waiting is let pass by the link's next
+    // open, even on a line an earlier run left in step: the link reads its own phone's serial.
+    void aSurveysLateAnswerIsNotTheLinks()
+    {
+        LinkFixture fixture({u"--fault"_s, u"CGMM=late:600"_s});
+        QVERIFY(fixture.phone.start());
+        fixture.link->journal().setLineMark(fixture.phone.device(),
+                                            {0, 0, QDateTime::currentMSecsSinceEpoch(), 0});
+        PortSurvey survey;
+        survey.setJournal(&fixture.link->journal());
+        survey.setAnswerBound(300);
+        QSignalSpy finished(&survey, &PortSurvey::finished);
+        survey.start({{fixture.phone.device(), {}}});
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(survey.findings().size(), 1);
+        const PortFinding found = survey.findings().first();
+        QVERIFY(found.answered());
+        QCOMPARE(found.identity.model, QString()); // it stopped waiting there
+
+        QVERIFY(fixture.link->OpenPort(u"COM9"_s, fixture.phone.device()));
+        QVERIFY(fixture.link->IdentifyPhone());
+        QCOMPARE(fixture.link->identity().serial, u"351234567890123"_s);
+        QCOMPARE(fixture.link->ListFolder(u"/"_s).outcome, Outcome::Done);
     }
 };
 

@@ -21,11 +21,13 @@ public:
     }
     void batteryLevel(int level) override { batteryLevels << level; }
     void message(const QString& text) override { messages << text; }
+    void lineLost() override { ++linesLost; }
 
     QString lastStatus(int panel) const;
     QStringList panel1, panel2, panel3, messages;
     QList<bool> busyChanges;
     QList<int> batteryLevels;
+    int linesLost = 0;
     QList<QPair<qint64, qint64>> progress;
     // Called with each progress report: a test acts in the middle of a transfer.
     std::function<void(qint64 done, qint64 total)> onProgress;

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <csignal>
+
 QString SimulatedPhone::binary(const QString& name)
 {
     return QStringLiteral(VANTREL_BIN_DIR) + QLatin1Char('/') + name;
@@ -44,6 +46,16 @@ bool SimulatedPhone::restart(const QStringList& extraArguments)
     stop();
     arguments_ = extraArguments;
     return start();
+}
+
+void SimulatedPhone::vanish()
+{
+    ::kill(pid_t(process_.processId()), SIGUSR1);
+}
+
+void SimulatedPhone::comeBack()
+{
+    ::kill(pid_t(process_.processId()), SIGUSR2);
 }
 
 void SimulatedPhone::stop()

@@ -16,6 +16,10 @@ public:
     void stop();
     // The same phone's files served again by a simulator of other options, on a new terminal.
     bool restart(const QStringList& extraArguments);
+    // As a cable unplugged: the terminal closes and the --link goes (SIGUSR1);
+    // back on a new terminal behind the same link (SIGUSR2).
+    void vanish();
+    void comeBack();
 
     QString device() const { return device_; }
     QString root() const { return folder_.path() + QStringLiteral("/phone"); }

@@ -83,6 +83,21 @@ void linkLine(const QString& text)
     say(text);
 }
 
+void transient(const QString& text)
+{
+    if (modes().quiet || !isatty(fileno(stderr)))
+        return;
+    clearProgress();
+    err() << text << Qt::flush;
+    progressWidth = text.size();
+}
+
+void endTransient()
+{
+    clearProgress();
+    err() << Qt::flush;
+}
+
 OwnWords::OwnWords()
 {
     ++ownWordsDepth;

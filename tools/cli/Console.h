@@ -30,6 +30,9 @@ enum : int
     Of = 611,
     FilesFailed = 612,
     PartialStays = 613,
+    NoPhoneAnswers = 614,
+    SeveralPhonesAnswer = 615,
+    UsingPhone = 616,
 };
 }
 
@@ -52,6 +55,9 @@ void note(const QString& subject, const QString& text);
 void remark(const QString& text);
 // A line as the phone link words it (a repair, a port that cannot be opened).
 void linkLine(const QString& text);
+// A step under way on a terminal, replaced by whatever is said next; not said with --quiet.
+void transient(const QString& text);
+void endTransient();
 
 // While a command words each outcome itself, the link's own status texts are
 // only noted: the first one that is not a step under way is the fallback cause.

@@ -4,10 +4,12 @@
 #include "Console.h"
 #include "FolderCommands.h"
 #include "JavaCommands.h"
+#include "PortCommands.h"
 #include "RepairCommands.h"
 #include "phone/DisplayName.h"
 #include "phone/LineLogFormat.h"
 #include "phone/PhoneLink.h"
+#include "phone/PortSurvey.h"
 #include "platform/Folders.h"
 #include "platform/PortNames.h"
 #include "platform/ScratchFolder.h"
@@ -32,7 +34,7 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: vantrel-cli [--port DEVICE|COMn] [--timeout MS] [--delay MS] [--slice BYTES]\n"
+    "Usage: vantrel-cli [--port DEVICE|COMn|auto] [--timeout MS] [--delay MS] [--slice BYTES]\n"
     "                   [--trace FILE] [-q|--quiet] [--json] COMMAND ...\n"
     "\n"
     "Commands:\n"
@@ -53,12 +55,13 @@ const char* const kUsage =
     "                                  entry (a saved copy stays where it is)\n"
     "\n"
     "Options not given come from Vantrel's settings. --port takes a device path\n"
-    "(/dev/ttyUSB0, or the path vantrel-phonesim prints) or a port number as COMn.\n"
+    "(/dev/ttyUSB0, or the path vantrel-phonesim prints), a port number as COMn,\n"
+    "or auto: the only port a phone answers on (see ports below).\n"
     "--trace writes every command and answer on the line to FILE (- for stderr),\n"
     "as the window's line log shows them; a file's bytes only as count and first bytes.\n"
     "Each event is one line on stderr (\"vantrel-cli: FILE: what happened\"); a command\n"
     "on several files ends with a summary. -q (--quiet) says only errors and summaries.\n"
-    "--json prints ls, java list and repairs as one JSON document: names as they are\n"
+    "--json prints ls, java list, repairs and ports as one JSON document: names as they are\n"
     "(UTF-8), sizes as numbers.\n"
     "Ctrl-C ends at once: a partly received file is never written; a partly\n"
     "sent one is deleted on the phone at the next connection, which also waits\n"
@@ -130,6 +133,7 @@ int parseOptions(const QStringList& arguments, Options& options)
             std::fputs(kUsage, stdout);
             std::fputs(kFolderUsage, stdout);
             std::fputs(kJavaUsage, stdout);
+            std::fputs(kPortsUsage, stdout);
             return -1;
         }
         const bool takesValue = argument == QLatin1String("--port") ||
@@ -217,6 +221,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("get"), runGet},       {QStringLiteral("put"), runPut},
         {QStringLiteral("rm"), runRemove},     {QStringLiteral("java"), runJava},
         {QStringLiteral("backup"), runBackup}, {QStringLiteral("repairs"), nullptr},
+        {QStringLiteral("ports"), nullptr},
     };
     const auto command = commands.find(options.command);
     if (command == commands.end()) {
@@ -245,7 +250,8 @@ int main(int argc, char* argv[])
 
     QString portLabel = QStringLiteral("COM%1").arg(loaded.values.COMPort);
     QString device = resolvePortDevice(store.readPortDevice(loaded.values.COMPort), loaded.values.COMPort);
-    if (!options.port.isEmpty()) {
+    const bool autoPort = options.port.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0;
+    if (!options.port.isEmpty() && !autoPort) {
         const QRegularExpressionMatch numbered =
             QRegularExpression(QStringLiteral("^COM(\\d+)$"), QRegularExpression::CaseInsensitiveOption)
                 .match(options.port);
@@ -257,6 +263,7 @@ int main(int argc, char* argv[])
     ConsoleObserver observer(texts);
     TraceFile trace;
     PhoneLink link(texts, observer);
+    PortSurvey survey;
     if (!options.trace.isEmpty()) {
         if (!trace.open(options.trace))
             return ExitUsage;
@@ -273,10 +280,13 @@ int main(int argc, char* argv[])
             char byte = 0;
             [[maybe_unused]] const ssize_t taken = ::read(interruptPipe[0], &byte, 1);
             interrupted = true;
+            survey.cancel();
             link.abandonLine();
         });
     }
     link.setTiming(PhoneLink::Timing::from(chosen));
+    // Asking a port is bounded as the link bounds the phone's short answers.
+    survey.setAnswerBound(qMin(PortSurvey::kAnswerBoundMillis, link.timing().TimeOutTime));
     // Status texts go to stderr: phone names there as ls shows them.
     link.setNameForm(isatty(fileno(stderr)) ? quotedForTerminal : escapedForPipe);
     // Downloads are received in a folder of our own, so a running window's
@@ -287,6 +297,19 @@ int main(int argc, char* argv[])
     // The journal is read without the phone.
     if (options.command == QLatin1String("repairs"))
         return runRepairs(link, options.arguments);
+    if (options.command == QLatin1String("ports") || autoPort) {
+        const QString settingsDevice = device;
+        const int found = options.command == QLatin1String("ports")
+                              ? runPorts(link, survey, options.arguments, settingsDevice)
+                              : findAutoPort(link, survey, texts, settingsDevice, device);
+        if (interrupted) {
+            Console::linkLine(texts.GetString(141));
+            return ExitInterrupted;
+        }
+        if (found != ExitSuccess || options.command == QLatin1String("ports"))
+            return found;
+        portLabel = device;
+    }
     if (!link.OpenPort(portLabel, device))
         return ExitPhoneFailed;
     link.CarryOutRepairs();

@@ -85,26 +85,36 @@ std::string commandKind(const std::string& line)
 
 } // namespace
 
-PhoneSimulator::PhoneSimulator(int masterFd, SimulatorOptions& options)
-    : fd_(masterFd), options_(options), files_(options.root)
+PhoneSimulator::PhoneSimulator(int masterFd, SimulatorOptions& options, int controlFd)
+    : fd_(masterFd), controlFd_(controlFd), options_(options), files_(options.root)
 {}
 
-void PhoneSimulator::run()
+bool PhoneSimulator::run()
 {
     char buffer[4096];
     nextRing_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.ringEvery);
     for (;;) {
-        pollfd waiting{fd_, POLLIN, 0};
-        const int ready = poll(&waiting, 1, millisToNextRing());
+        pollfd waiting[2] = {{fd_, POLLIN, 0}, {controlFd_, POLLIN, 0}};
+        const int ready = poll(waiting, controlFd_ >= 0 ? 2 : 1, millisToNextRing());
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            return false;
         }
         if (ready == 0) {
             ringIfDue();
             continue;
         }
+        if (controlFd_ >= 0 && (waiting[1].revents & POLLIN)) {
+            // Only 'v' makes the phone vanish; a return asked for while it is here changes nothing.
+            char order = 0;
+            if (read(controlFd_, &order, 1) == 1 && order == 'v')
+                return true;
+            if (ready == 1)
+                continue;
+        }
+        if (!(waiting[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
         const ssize_t count = read(fd_, buffer, sizeof buffer);
         if (count < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
@@ -114,7 +124,7 @@ void PhoneSimulator::run()
             continue;
         }
         if (count <= 0)
-            return;
+            return false;
         paceBytes(static_cast<std::size_t>(count));
         takeInput(std::string(buffer, static_cast<std::size_t>(count)));
     }
@@ -223,7 +233,10 @@ void PhoneSimulator::handleCommand(const std::string& line)
     else if (kind == "CBC")
         reply = kCrLf + "+CBC: " + options_.battery + kCrLf + kOk;
     else if (kind == "CGSN" || kind == "CGMM" || kind == "CGMR")
-        reply = kCrLf + (kind == "CGSN" ? options_.serial : kind == "CGMM" ? options_.model : options_.firmware) +
+        reply = kCrLf +
+                (kind == "CGSN"   ? options_.serial
+                 : kind == "CGMM" ? options_.model
+                                  : options_.firmware) +
                 kCrLf + kOk;
     else
         reply = kError;

@@ -30,9 +30,11 @@ struct SimulatorOptions
 class PhoneSimulator
 {
 public:
-    PhoneSimulator(int masterFd, SimulatorOptions& options);
-    // Runs until the line is dropped or the terminal goes away.
-    void run();
+    // `controlFd`: readable when the phone is to vanish (-1: never).
+    PhoneSimulator(int masterFd, SimulatorOptions& options, int controlFd = -1);
+    // Runs until the line is dropped, the terminal goes away (false) or the
+    // control descriptor becomes readable (true).
+    bool run();
 
 private:
     enum class Mode
@@ -62,6 +64,7 @@ private:
     bool startUpload(const std::string& arguments, const Fault& fault);
 
     int fd_;
+    int controlFd_;
     SimulatorOptions& options_;
     SimulatedFileSystem files_;
     std::string input_;

@@ -2,11 +2,15 @@
 // the phone's file system. For tests, the demo and the benchmarks.
 #include "PhoneSimulator.h"
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <pty.h>
 #include <string>
 #include <sys/prctl.h>
@@ -27,6 +31,63 @@ void endOnSignal(int)
 {
     removeLink();
     _exit(0);
+}
+
+// SIGUSR1 and SIGUSR2 reach the simulator's loop through a pipe: 'v' to
+// vanish, 'r' to come back.
+int gControl[2] = {-1, -1};
+
+void orderOnSignal(int signal)
+{
+    const char order = signal == SIGUSR1 ? 'v' : 'r';
+    [[maybe_unused]] const ssize_t written = write(gControl[1], &order, 1);
+}
+
+// Until SIGUSR2, or `millis` (negative: no bound); true unless the wait failed.
+bool waitForReturn(long millis)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(millis);
+    for (;;) {
+        int left = -1;
+        if (millis >= 0) {
+            const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
+            if (rest.count() <= 0)
+                return true;
+            left = static_cast<int>(rest.count());
+        }
+        pollfd waiting{gControl[0], POLLIN, 0};
+        const int ready = poll(&waiting, 1, left);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        char order = 0;
+        if (ready > 0 && read(gControl[0], &order, 1) == 1 && order == 'r')
+            return true;
+    }
+}
+
+// A new pseudo-terminal in raw mode, linked at --link; its path is printed.
+bool openTerminal(int& master, int& slave)
+{
+    char device[256] = {};
+    if (openpty(&master, &slave, device, nullptr, nullptr) != 0) {
+        std::perror("vantrel-phonesim: openpty");
+        return false;
+    }
+    termios mode{};
+    tcgetattr(slave, &mode);
+    cfmakeraw(&mode);
+    tcsetattr(slave, TCSANOW, &mode);
+    if (!gLinkPath.empty()) {
+        unlink(gLinkPath.c_str());
+        if (symlink(device, gLinkPath.c_str()) != 0) {
+            std::perror("vantrel-phonesim: symlink");
+            return false;
+        }
+    }
+    std::printf("%s\n", device);
+    std::fflush(stdout);
+    return true;
 }
 
 void printHelp()
@@ -54,6 +115,10 @@ void printHelp()
                 "                      part) was about to be written (steady clock) to FILE\n"
                 "  --ring MS           send an unsolicited RING every MS milliseconds\n"
                 "  --fault CMD=KIND    misbehave for one command kind; repeatable\n"
+                "  --return-after MS   come back MS milliseconds after vanishing (below)\n"
+                "  --serial-after-return TEXT\n"
+                "                      the serial number AT+CGSN gives once back: another\n"
+                "                      phone on the same path\n"
                 "  --help              show this text\n"
                 "\n"
                 "CMD is QFSL, QFRF, QFWF, QFDF, CBC, CGSN, CGMM, CGMR or AT. KIND is one of:\n"
@@ -72,7 +137,12 @@ void printHelp()
                 "e.g. --fault QFSL=nocrlf@2, or #N to the N-th one only, e.g. QFRF=late:3000#1.\n"
                 "\n"
                 "Names starting with \".\" in FOLDER are the phone's internal folders: they\n"
-                "are listed only at the root and only when asked for with \",4\".\n");
+                "are listed only at the root and only when asked for with \",4\".\n"
+                "\n"
+                "The phone vanishes on SIGUSR1, as an unplugged cable does: it closes its\n"
+                "pseudo-terminal (the client's line is lost) and removes the --link. On\n"
+                "SIGUSR2, or --return-after MS later, it comes back on a new pseudo-terminal,\n"
+                "puts the link back on the same path and prints the new terminal's path.\n");
 }
 
 bool needValue(int index, int argc, const char* option)
@@ -88,6 +158,8 @@ bool needValue(int index, int argc, const char* option)
 int main(int argc, char* argv[])
 {
     SimulatorOptions options;
+    long returnAfter = -1; // -1: only on SIGUSR2
+    std::string serialAfterReturn;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         auto number = [&](long& target) {
@@ -131,6 +203,10 @@ int main(int argc, char* argv[])
             ok = number(options.ringEvery);
         } else if (option == "--fault") {
             ok = options.faults.add(argv[++i]);
+        } else if (option == "--return-after") {
+            ok = number(returnAfter);
+        } else if (option == "--serial-after-return") {
+            serialAfterReturn = argv[++i];
         } else {
             std::fprintf(stderr, "vantrel-phonesim: unknown option %s (try --help)\n", option.c_str());
             return 2;
@@ -148,36 +224,38 @@ int main(int argc, char* argv[])
     if (options.root.size() > 1 && options.root.back() == '/')
         options.root.pop_back();
 
-    int master = -1, slave = -1;
-    char device[256] = {};
-    if (openpty(&master, &slave, device, nullptr, nullptr) != 0) {
-        std::perror("vantrel-phonesim: openpty");
+    if (pipe2(gControl, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::perror("vantrel-phonesim: pipe");
         return 1;
-    }
-    termios mode{};
-    tcgetattr(slave, &mode);
-    cfmakeraw(&mode);
-    tcsetattr(slave, TCSANOW, &mode);
-
-    if (!gLinkPath.empty()) {
-        unlink(gLinkPath.c_str());
-        if (symlink(device, gLinkPath.c_str()) != 0) {
-            std::perror("vantrel-phonesim: symlink");
-            return 1;
-        }
     }
     std::atexit(removeLink);
     std::signal(SIGTERM, endOnSignal);
     std::signal(SIGINT, endOnSignal);
     std::signal(SIGHUP, endOnSignal);
+    // Taken before the path is printed: whoever read it may signal at once.
+    std::signal(SIGUSR1, orderOnSignal);
+    std::signal(SIGUSR2, orderOnSignal);
     // A simulator whose starter died (a crashed test) must not linger.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    std::printf("%s\n", device);
-    std::fflush(stdout);
+    int master = -1, slave = -1;
+    if (!openTerminal(master, slave))
+        return 1;
 
-    // Our own handle on the terminal keeps the line up between clients.
-    PhoneSimulator simulator(master, options);
-    simulator.run();
-    close(slave);
-    return 0;
+    for (;;) {
+        // Our own handle on the terminal keeps the line up between clients.
+        PhoneSimulator simulator(master, options, gControl[0]);
+        const bool vanished = simulator.run();
+        close(master);
+        close(slave);
+        if (!vanished)
+            return 0;
+        // Unplugged: the terminal is gone, and so is the path to it.
+        removeLink();
+        if (!waitForReturn(returnAfter))
+            return 1;
+        if (!serialAfterReturn.empty())
+            options.serial = serialAfterReturn;
+        if (!openTerminal(master, slave))
+            return 1;
+    }
 }
