@@ -10,6 +10,7 @@
 #include "JavaMenuCommand.h"
 #include "LocalPane.h"
 #include "MainMenus.h"
+#include "PhoneKeeper.h"
 #include "PhonePane.h"
 #include "RowCommands.h"
 #include "SessionSettings.h"
@@ -19,6 +20,7 @@
 #include "UploadCommands.h"
 #include "WindowLayout.h"
 #include "dialogs/SettingsDialog.h"
+#include "phone/DisplayName.h"
 #include "phone/PhoneLink.h"
 #include "platform/Folders.h"
 #include "settings/LanguageTable.h"
@@ -39,6 +41,12 @@ namespace {
 constexpr int kWorkingFolderUnprepared = 102;
 constexpr int kQuitQuestion = 144;
 constexpr int kUpCaption = 47;
+constexpr int kFirmware = 435;
+constexpr int kSerialNumber = 436;
+constexpr int kPhoneBack = 622;
+constexpr int kConnectedAgain = 623;
+constexpr int kAnotherPhone = 624;
+constexpr int kConnectedTo = 625;
 
 } // namespace
 
@@ -66,6 +74,7 @@ ExplorerWindow::ExplorerWindow(SettingsStore& store, LanguageTable& texts, QWidg
     uploads_ = std::make_unique<UploadCommands>(context, *runner_, *phone_, *local_);
     java_ = std::make_unique<JavaMenuCommand>(context, *runner_, *phone_, *uploads_, *local_, working_);
     sideWindows_ = std::make_unique<SideWindows>(*link_, texts_, *this);
+    keeper_ = new PhoneKeeper(*link_, texts_, *status_, this);
     wireCommands();
     setKeyboardOrder(*phone_, *local_);
     resize(1000, 680);
@@ -86,6 +95,8 @@ void ExplorerWindow::wireCommands()
     connect(menus_, &MainMenus::repairsWanted, this, [this] { sideWindows_->RepairsCommand(); });
     connect(menus_, &MainMenus::lineLogWanted, this, [this] { sideWindows_->LineLogCommand(); });
     connect(menus_, &MainMenus::exitWanted, this, &ExplorerWindow::ExitCommand);
+    connect(menus_, &MainMenus::reconnectWanted, keeper_, &PhoneKeeper::ReconnectCommand);
+    connect(keeper_, &PhoneKeeper::reconnectWanted, this, &ExplorerWindow::reconnect, Qt::QueuedConnection);
 
     connect(phone_, &PhonePane::folderDownloadWanted, this,
             [this](const QString& folder) { folders_->DownloadFolderCommand(folder); });
@@ -144,24 +155,78 @@ void ExplorerWindow::StartUp()
     repaint();
 
     status_->hideProgressBar();
-    if (!link_->OpenPort(session_.portName(), session_.portDevice())) {
-        gate_->noteLineFailure(panelText(1));
-        setPhoneCommandsEnabled(false);
-        return;
-    }
+    keeper_->stop();
+    if (openPort())
+        showPhone(QString());
+}
+
+bool ExplorerWindow::openPort()
+{
+    if (link_->OpenPort(session_.portName(), session_.portDevice()))
+        return true;
+    gate_->noteLineFailure(panelText(1));
+    setPhoneCommandsEnabled(false);
+    // A cable not plugged in yet comes back as a lost one does.
+    keeper_->openFailed(session_.portDevice());
+    return false;
+}
+
+// The line is open: what an earlier run left is put right before anything
+// else, then the phone's folders are listed from the root, and down to
+// `folder` when given.
+void ExplorerWindow::showPhone(const QString& folder)
+{
     setPhoneCommandsEnabled(true);
-    // What an earlier run left on the phone is put right before anything else.
     link_->CarryOutRepairs();
+    // Asked by the first exchange, which the repairs are.
+    const PhoneIdentity& identity = link_->identity();
+    status_->showPhone(identity.answered ? identity.modelOrPhone() : QString(), phoneDetails());
+    keeper_->connected();
     const QString repaired = link_->repairReport();
     if (session_.values().chargeDisplayAsBoolean() && link_->ShowBatteryCharge().outcome == Outcome::Done)
         status_->showBattery();
     phone_->fileList()->setUpColumns();
     layout_->restoreFileColumns();
     phone_->ShowPhoneRoot();
+    if (!folder.isEmpty())
+        phone_->showFolder(folder);
     if (!repaired.isEmpty())
         statusText(1, repaired + QLatin1Char(' ') + panelText(1));
     // The phone's folders are where the work starts.
     phone_->folderTree()->setFocus();
+}
+
+// "ST60, firmware 21, serial number 3512…, /dev/ttyUSB0".
+QString ExplorerWindow::phoneDetails() const
+{
+    const PhoneIdentity& identity = link_->identity();
+    QStringList facts{identity.modelOrPhone()};
+    if (!identity.firmware.isEmpty())
+        facts << texts_.GetString(kFirmware) + QLatin1Char(' ') + identity.firmware;
+    if (!identity.serial.isEmpty())
+        facts << texts_.GetString(kSerialNumber) + QLatin1Char(' ') + identity.serial;
+    facts << link_->device();
+    return withVisibleControls(facts.join(QStringLiteral(", ")));
+}
+
+// The device is there again: the same phone comes back where the user was,
+// another phone from its root; either way the status says which.
+void ExplorerWindow::reconnect()
+{
+    if (link_->isOpen() || gate_->isCommandRunning() || gate_->isClosing())
+        return;
+    statusText(1, texts_.GetString(kPhoneBack));
+    repaint();
+    if (!openPort())
+        return;
+    // Which phone came back decides where it is shown (and whose repairs run).
+    link_->IdentifyPhone();
+    const PhoneKeeper::Back back = keeper_->reconnected();
+    showPhone(back.folder);
+    const int news = back.samePhone ? kConnectedAgain : (back.hadPhone ? kAnotherPhone : kConnectedTo);
+    const QString said = texts_.GetString(news) + QLatin1Char(' ') +
+                         withVisibleControls(link_->identity().shown()) + QLatin1Char('.');
+    statusText(1, said + QLatin1Char(' ') + panelText(1));
 }
 
 // Settings and language again, with what follows from them.
@@ -218,11 +283,13 @@ void ExplorerWindow::clearPhoneView()
     // Nothing the phone said before stays on show once it is out of reach.
     phone_->clear();
     status_->hideBattery();
+    status_->showPhone(QString(), QString());
 }
 
 void ExplorerWindow::setPhoneCommandsEnabled(bool enabled)
 {
     menus_->setPhoneCommandsEnabled(enabled);
+    menus_->setReconnectEnabled(!enabled);
     phone_->setPhoneCommandsEnabled(enabled);
     updateRowCommands();
 }
@@ -264,8 +331,10 @@ void ExplorerWindow::batteryLevel(int level)
 void ExplorerWindow::lineLost()
 {
     gate_->noteLineFailure(panelText(1));
+    const QString listed = phone_->listedFolder();
     clearPhoneView();
     setPhoneCommandsEnabled(false);
+    keeper_->lineLost(link_->device(), listed);
 }
 
 void ExplorerWindow::message(const QString& text)

@@ -16,6 +16,7 @@ class JavaMenuCommand;
 class LanguageTable;
 class LocalPane;
 class MainMenus;
+class PhoneKeeper;
 class PhoneLink;
 class PhonePane;
 class RowCommands;
@@ -74,6 +75,10 @@ private:
     void wireCommands();
 
     bool loadSettingsAndLanguage();
+    bool openPort();
+    void showPhone(const QString& folder);
+    QString phoneDetails() const;
+    void reconnect();
     // After the settings dialog, when the port stays: everything but the line and the phone's view.
     void applySettingsKeepingTheLine();
     void applyBatteryRule();
@@ -105,5 +110,6 @@ private:
     std::unique_ptr<JavaMenuCommand> java_;
     std::unique_ptr<WindowLayout> layout_;
     std::unique_ptr<SideWindows> sideWindows_;
+    PhoneKeeper* keeper_ = nullptr;
     std::unique_ptr<BusyControls> busy_;
 };

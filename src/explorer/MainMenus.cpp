@@ -28,6 +28,7 @@ constexpr int kJavaMenuText = 557;
 constexpr int kUploadText = 150;
 constexpr int kSelectAllText = 152;
 constexpr int kRepairsText = 414;
+constexpr int kReconnectText = 621;
 constexpr int kViewText = 490;
 constexpr int kLineLogText = 491;
 
@@ -110,6 +111,10 @@ void MainMenus::buildFileMenu()
     showKeyInMenu(actSelectAll_, QKeySequence::SelectAll);
     mnuFileRepairs_ = addAction(QStringLiteral("mnuFileRepairs"), &MainMenus::repairsWanted);
     mnuFileExit_ = addAction(QStringLiteral("mnuFileExit"), &MainMenus::exitWanted);
+    // F5 lists the folder again while there is a line and reconnects while there is none.
+    mnuFileReconnect_ = addAction(QStringLiteral("mnuFileReconnect"), &MainMenus::reconnectWanted);
+    mnuFileReconnect_->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuFileReconnect_->setEnabled(false);
     mnuFile_->addActions(
         {mainButtons_[kRefresh], mainButtons_[kDownload], actUpload_, mainButtons_[kDelete]});
     mnuFile_->addSeparator();
@@ -156,6 +161,7 @@ void MainMenus::ApplyLanguage()
     mnuFile_->setTitle(text(1));
     mnuFileExit_->setText(text(2));
     mnuFileRepairs_->setText(text(kRepairsText));
+    mnuFileReconnect_->setText(text(kReconnectText));
     mnuHelp_->setTitle(text(3));
     mnuHelpAbout_->setText(text(4));
     mnuFDownload_->setText(text(5));
@@ -194,6 +200,11 @@ void MainMenus::setPhoneCommandsEnabled(bool enabled)
 {
     for (QAction* action : {mainButtons_[kRefresh], mnuFUpload_, actUpload_})
         action->setEnabled(enabled);
+}
+
+void MainMenus::setReconnectEnabled(bool enabled)
+{
+    mnuFileReconnect_->setEnabled(enabled);
 }
 
 void MainMenus::setRowCommandsEnabled(bool enabled)

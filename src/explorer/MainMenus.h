@@ -28,6 +28,8 @@ public:
     QMenu* fileOperations() const { return mnuFileOp_; }
     // Refresh and Upload: they need a line.
     void setPhoneCommandsEnabled(bool enabled);
+    // File > Reconnect (F5 too) while there is no line.
+    void setReconnectEnabled(bool enabled);
     // Download and Delete act on rows: without one chosen there is nothing to do.
     void setRowCommandsEnabled(bool enabled);
 
@@ -41,6 +43,7 @@ signals:
     void javaWanted();
     void aboutWanted();
     void repairsWanted();
+    void reconnectWanted();
     void lineLogWanted();
     void exitWanted();
 
@@ -60,6 +63,7 @@ private:
     QAction* actSelectAll_ = nullptr;
     QMenu* mnuFile_ = nullptr;
     QAction* mnuFileRepairs_ = nullptr;
+    QAction* mnuFileReconnect_ = nullptr;
     QAction* mnuFileExit_ = nullptr;
     QMenu* mnuView_ = nullptr;
     QAction* mnuViewLineLog_ = nullptr;

@@ -288,6 +288,24 @@ bool PhonePane::FolderClick(QTreeWidgetItem* node)
     return listed;
 }
 
+bool PhonePane::showFolder(const QString& folder)
+{
+    QTreeWidgetItem* node = nodes_.value(QStringLiteral("K1"));
+    QString tag = QStringLiteral("/");
+    for (const QString& name : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        tag += name + QLatin1Char('/');
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; node && i < node->childCount() && !next; ++i) {
+            if (node->child(i)->data(0, kTagRole).toString() == tag)
+                next = node->child(i);
+        }
+        if (!next || !FolderClick(next))
+            return false;
+        node = next;
+    }
+    return true;
+}
+
 bool PhonePane::RefreshCommand()
 {
     return FolderClick(nodes_.value(listedKey_, tree_->currentItem()));

@@ -48,6 +48,9 @@ public:
 
     // The root node, listed; the tree starts afresh.
     void ShowPhoneRoot();
+    // Lists each folder down to `folder` ("/ml/im/") in turn, as clicks would;
+    // false where one is gone or could not be listed.
+    bool showFolder(const QString& folder);
     // Lists the node's folder; false when it could not be listed.
     bool FolderClick(QTreeWidgetItem* node);
     // The folder the list shows, listed again, wherever the tree's highlight has wandered.

@@ -54,8 +54,13 @@ StatusPanels::StatusPanels(QStatusBar& bar, const LanguageTable& texts) : QObjec
     connect(transferStatus_, &TransferStatus::stopClicked, this, &StatusPanels::stopClicked);
     connect(transferStatus_, &TransferStatus::figuresShown, this, &StatusPanels::fit);
 
+    phone_ = new QLabel;
+    phone_->setObjectName(QStringLiteral("stbMain_Phone"));
+    phone_->hide();
+
     bar.addWidget(panels_[0], 1);
     bar.addWidget(transferStatus_);
+    bar.addWidget(phone_);
     bar.addWidget(batteryPanel_);
     bar.addWidget(progressPanel_);
     bar.installEventFilter(this);
@@ -112,8 +117,12 @@ void StatusPanels::fit()
     // Nothing to show there between transfers: the texts may have its room.
     const bool progressShown = pgbMain_->isVisibleTo(&bar_) || !panels_[2]->text().isEmpty();
     const int progressFloor = progressShown ? kProgressPanelFloor : 0;
-    const QList<int> given = shareOut(room, {progressFloor, operationFirst, leastFigures,
-                                             kStatusPanel3 - progressFloor, figures - leastFigures});
+    // The phone's name comes last: the whole reason of a failure goes before it.
+    const int phone = phone_->isVisibleTo(&bar_) ? phone_->sizeHint().width() : 0;
+    const QList<int> given =
+        shareOut(room, {progressFloor, operationFirst, leastFigures, kStatusPanel3 - progressFloor,
+                        figures - leastFigures, operation - operationFirst, phone});
+    phone_->setFixedWidth(given[6]);
     progressPanel_->setFixedWidth(given[0] + given[3]);
     transferStatus_->setFixedWidth(given[2] + given[4]);
     panel1_->setMinimumWidth(given[1]);
@@ -152,6 +161,14 @@ QString StatusPanels::text(int panel) const
 void StatusPanels::setOperationDetails(const QString& details)
 {
     panels_[0]->setToolTip(details);
+}
+
+void StatusPanels::showPhone(const QString& text, const QString& details)
+{
+    phone_->setText(text);
+    phone_->setToolTip(details);
+    phone_->setVisible(!text.isEmpty());
+    fit();
 }
 
 void StatusPanels::showBatteryLevel(int level)

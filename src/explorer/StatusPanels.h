@@ -26,6 +26,10 @@ public:
     // The operation panel's tooltip, for more than its text shows (every reason, every renamed file).
     void setOperationDetails(const QString& details);
 
+    // Which phone is connected: its model, and in the tooltip the rest of what it
+    // said of itself and its port. An empty text hides it.
+    void showPhone(const QString& text, const QString& details);
+
     // The charge as a picture, 1 to 6; below 1 it is hidden with its text.
     void showBatteryLevel(int level);
     void showBattery();
@@ -59,6 +63,7 @@ private:
     QStatusBar& bar_;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     ElidedLabel* panel1_ = nullptr;
+    QLabel* phone_ = nullptr;
     QWidget* batteryPanel_ = nullptr;
     QLabel* picBattery_ = nullptr;
     QWidget* progressPanel_ = nullptr;

@@ -41,9 +41,14 @@ bool phone::IdentifyPhone(Exchange& exchange, PhoneReport& report, PhoneIdentity
     if (!scope.admitted())
         return false;
     WaitEnd end = askIdentity(exchange, "AT+CGSN", identity.serial);
-    // Without a serial number the model and the port name the phone: one more question.
-    if (end == WaitEnd::Satisfied && identity.serial.isEmpty())
+    // The model tells the user which phone is connected; without a serial
+    // number it also names the phone, with the port.
+    if (end == WaitEnd::Satisfied)
         end = askIdentity(exchange, "AT+CGMM", identity.model);
+    // The firmware only tells the user: a phone that will not say is still this phone.
+    if (end == WaitEnd::Satisfied &&
+        askIdentity(exchange, "AT+CGMR", identity.firmware) != WaitEnd::Satisfied)
+        identity.firmware.clear();
     if (end == WaitEnd::TimedOut)
         report.setStatus(1, report.text(PhoneTexts::PhoneSilent) + QLatin1Char(' ') + report.portLabel() +
                                 QLatin1Char('.'));

@@ -9,8 +9,8 @@ struct PhoneIdentity
 {
     bool answered = false; // false: the phone was not asked yet, or did not answer
     QString serial;        // empty: the phone refused to tell
-    QString model;         // asked only when there is no serial number
-    QString firmware;      // where asked (the port survey); empty: not asked or refused
+    QString model;         // empty: the phone refused to tell
+    QString firmware;      // empty: the phone refused to tell
     QString device;
 
     // The serial number where the phone gives one; else its model on its port.

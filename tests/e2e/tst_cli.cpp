@@ -292,13 +292,13 @@ private slots:
         const QStringList get{u"--port"_s, phone.device(), u"--delay"_s, u"400"_s, u"get"_s, u"/a.txt"_s};
         QCOMPARE(cli(get, here.path()).status, 0);
         QCOMPARE(cli(get, here.path()).status, 0);
-        // Each run: who the phone is, the folder's listing, the download.
+        // Each run: who the phone is (serial, model, firmware), the folder's listing, the download.
         const auto events = phone.timeline();
-        QCOMPARE(events.size(), 12);
-        QCOMPARE(events.at(5).first, u"answer"_s);
-        QCOMPARE(events.at(6).first, u"command"_s);
-        QVERIFY2(events.at(6).second - events.at(5).second >= 400,
-                 qPrintable(QString::number(events.at(6).second - events.at(5).second)));
+        QCOMPARE(events.size(), 20);
+        QCOMPARE(events.at(9).first, u"answer"_s);
+        QCOMPARE(events.at(10).first, u"command"_s);
+        QVERIFY2(events.at(10).second - events.at(9).second >= 400,
+                 qPrintable(QString::number(events.at(10).second - events.at(9).second)));
     }
 
     // A second backup with --update reads only what changed; the first one

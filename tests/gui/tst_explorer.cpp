@@ -1,4 +1,5 @@
 #include "ExplorerFixture.h"
+#include "phone/RepairJournal.h"
 
 namespace {
 
@@ -171,6 +172,49 @@ private slots:
         QTest::mouseClick(fixture.tree()->viewport(), Qt::LeftButton);
         QTest::keyClick(fixture.tree(), Qt::Key_Delete);
         QCOMPARE(fixture.panel(), fixture.text(82) + QLatin1Char(' ') + said);
+    }
+
+    // A cable pulled and put back: the window watches the port, reconnects by itself with no
+    // dialog and shows the folder it showed; another phone on that path is shown from its root.
+    void aLostPhoneComesBackByItself_data()
+    {
+        QTest::addColumn<QStringList>("returning");
+        QTest::newRow("the same phone") << QStringList();
+        QTest::newRow("another phone") << QStringList{"--serial-after-return", "999"};
+    }
+
+    void aLostPhoneComesBackByItself()
+    {
+        QFETCH(QStringList, returning);
+        QTemporaryDir here;
+        const QString path = here.filePath(u"phone"_s);
+        ExplorerFixture fixture(QStringList{"--link", path} + returning);
+        fixture.phone.putFile(u"ml/im/a.jpg"_s, "a");
+        QVERIFY(fixture.phone.start());
+        fixture.store->writePortDevice(4, path);
+        RepairJournal(fixture.repairJournalFile())
+            .setLineMark(path, {0, 0, QDateTime::currentMSecsSinceEpoch(), 0});
+        fixture.window->StartUp();
+        QVERIFY(fixture.showActive());
+        auto* phoneLabel = fixture.find<QLabel>(u"stbMain_Phone"_s);
+        QCOMPARE(phoneLabel->text(), u"ST60"_s);
+        QVERIFY2(phoneLabel->toolTip().contains(path), qPrintable(phoneLabel->toolTip()));
+        fixture.clickNodes({u"/ml/"_s, u"/ml/im/"_s});
+        QCOMPARE(fixture.list()->topLevelItemCount(), 1);
+
+        fixture.phone.vanish();
+        WAIT_VERIFY(phoneLabel->text().startsWith(fixture.text(620)), 5000);
+        QVERIFY(phoneLabel->toolTip().endsWith(path));
+        QCOMPARE(fixture.tree()->topLevelItemCount(), 0);
+        fixture.phone.comeBack();
+        const bool same = returning.isEmpty();
+        WAIT_VERIFY(fixture.panel().startsWith(fixture.text(same ? 623 : 624)), 8000);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(fixture.window->link().isOpen());
+        QVERIFY(phoneLabel->isVisibleTo(fixture.window.get()));
+        // The list shows where the user was, or the other phone's root (which holds no files).
+        QCOMPARE(fixture.list()->topLevelItemCount(), same ? 1 : 0);
+        QCOMPARE(fixture.tree()->currentItem()->text(0), same ? u"im"_s : u"/"_s);
     }
 
     // A title click sorts, a second one turns the order round; another folder
