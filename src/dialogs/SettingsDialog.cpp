@@ -1,6 +1,8 @@
 #include "SettingsDialog.h"
 
 #include "DialogButtons.h"
+#include "phone/PhoneTexts.h"
+#include "phone/PortSurvey.h"
 #include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
@@ -10,7 +12,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -18,6 +22,14 @@
 namespace {
 
 constexpr int kDeviceLabel = 318;
+constexpr int kFindPhone = 640;
+constexpr int kStopFinding = 641;
+constexpr int kNoPhoneFound = 642;
+constexpr int kChosenDevice = 643;
+constexpr int kFindingStopped = 644;
+
+constexpr int kDeviceRole = Qt::UserRole;
+constexpr int kAnsweredRole = Qt::UserRole + 1;
 
 QComboBox* newList(const char* name, QWidget* parent)
 {
@@ -46,7 +58,9 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
     : QDialog(parent), store_(store), settings_(settings), cmbLanguage_(newList("cmbLanguage", this)),
       cmbPort_(newList("cmbPort", this)), cmbSize_(newList("cmbSize", this)),
       cmbDelay_(newList("cmbDelay", this)), cmbTimeOut_(newList("cmbTimeOut", this)),
-      cmbDevice_(newList("cmbDevice", this)), chkDisplayCharge_(new QCheckBox(this))
+      cmbDevice_(newList("cmbDevice", this)), chkDisplayCharge_(new QCheckBox(this)),
+      cmdFindPhone_(new QPushButton(this)), lblFindProgress_(new QLabel(this)),
+      lstFoundPorts_(new QListWidget(this)), survey_(new PortSurvey(this)), texts_(texts)
 {
     setObjectName(QStringLiteral("frmSettings"));
     detected_ = detectedPorts();
@@ -83,12 +97,38 @@ SettingsDialog::SettingsDialog(SettingsStore& store, Settings& settings, const L
 #endif
     grid->addWidget(chkDisplayCharge_, row, 0, 1, 2);
 
+    cmdFindPhone_->setObjectName(QStringLiteral("cmdFindPhone"));
+    cmdFindPhone_->setText(texts.GetString(kFindPhone));
+    cmdFindPhone_->setAutoDefault(false);
+    lblFindProgress_->setObjectName(QStringLiteral("lblFindProgress"));
+    // A long device name in the progress must not widen the fixed-size dialog.
+    lblFindProgress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lstFoundPorts_->setObjectName(QStringLiteral("lstFoundPorts"));
+    lstFoundPorts_->setMinimumHeight(lstFoundPorts_->fontMetrics().height() * 6);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(cmdFindPhone_);
+    findRow->addWidget(lblFindProgress_, 1);
+
     QDialogButtonBox* buttons = addOkCancelButtons(this, texts);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(8);
+    layout->addLayout(findRow);
+    layout->addWidget(lstFoundPorts_);
+    layout->addSpacing(8);
     layout->addWidget(buttons);
+
+    connect(cmdFindPhone_, &QPushButton::clicked, this, &SettingsDialog::findOrStop);
+    connect(survey_, &PortSurvey::progress, this, [this](int index, int count, const QString& device) {
+        const QString text = texts_.GetString(PhoneTexts::SurveyAsking) + QLatin1Char(' ') + device +
+                             QStringLiteral(" (%1/%2)").arg(index + 1).arg(count);
+        lblFindProgress_->setText(text);
+        lblFindProgress_->setToolTip(text);
+    });
+    connect(survey_, &PortSurvey::portSurveyed, this, &SettingsDialog::portSurveyed);
+    connect(survey_, &PortSurvey::finished, this, &SettingsDialog::surveyFinished);
+    connect(lstFoundPorts_, &QListWidget::currentItemChanged, this, &SettingsDialog::rowChosen);
 
     fillLists(languageFolder);
     connect(cmbPort_, &QComboBox::currentIndexChanged, this, &SettingsDialog::showDeviceForPort);
@@ -168,6 +208,110 @@ void SettingsDialog::deviceChosen(const QString& text)
     devices_[port] = text.trimmed().isEmpty() ? defaultPortDevice(port) : text.trimmed();
     if (cmbPort_->currentIndex() >= 0)
         cmbPort_->setItemText(cmbPort_->currentIndex(), portEntryText(port, devices_[port], detected_));
+}
+
+void SettingsDialog::setSurveyJournal(RepairJournal* journal)
+{
+    survey_->setJournal(journal);
+}
+
+void SettingsDialog::setConnectedPhone(const QString& device, const PhoneIdentity& identity)
+{
+    survey_->setConnected(device, identity);
+}
+
+void SettingsDialog::setSurveyAnswerBound(int millis)
+{
+    survey_->setAnswerBound(millis);
+}
+
+void SettingsDialog::findOrStop()
+{
+    if (survey_->isRunning())
+        survey_->cancel();
+    else
+        findPhone();
+}
+
+void SettingsDialog::findPhone()
+{
+    lstFoundPorts_->clear();
+    chosenDevice_.clear();
+    const int port = chosenNumber(cmbPort_, settings_.COMPort);
+    // An earlier survey still running ends here (its finished comes at once), before the button changes.
+    survey_->start(
+        portCandidates(devices_.value(port, resolvePortDevice(store_.readPortDevice(port), port))));
+    cmdFindPhone_->setText(texts_.GetString(kStopFinding));
+    lblFindProgress_->clear();
+    lblFindProgress_->setToolTip(QString());
+}
+
+void SettingsDialog::portSurveyed(const PortFinding& finding)
+{
+    QString text = finding.device;
+    if (!finding.description.isEmpty())
+        text += QStringLiteral(" (") + finding.description + QLatin1Char(')');
+    text += QStringLiteral(": ") + describeFinding(finding, texts_);
+    auto* item = new QListWidgetItem(text, lstFoundPorts_);
+    item->setData(kDeviceRole, finding.device);
+    item->setData(kAnsweredRole, finding.answered());
+    item->setToolTip(finding.error.isEmpty() ? text : text + QLatin1Char('\n') + finding.error);
+    // Only a port with a phone on it can be chosen.
+    if (!finding.answered())
+        item->setFlags(Qt::ItemIsEnabled);
+    else if (chosenDevice_.isEmpty())
+        lstFoundPorts_->setCurrentItem(item);
+}
+
+void SettingsDialog::surveyFinished(bool cancelled)
+{
+    cmdFindPhone_->setText(texts_.GetString(kFindPhone));
+    QString text;
+    if (cancelled)
+        text = texts_.GetString(kFindingStopped);
+    else if (chosenDevice_.isEmpty())
+        text = texts_.GetString(kNoPhoneFound);
+    else
+        text = texts_.GetString(kChosenDevice) + QLatin1Char(' ') + chosenDevice_;
+    lblFindProgress_->setText(text);
+    lblFindProgress_->setToolTip(text);
+}
+
+void SettingsDialog::rowChosen(QListWidgetItem* item)
+{
+    if (item == nullptr || !item->data(kAnsweredRole).toBool())
+        return;
+    choosePortDevice(item->data(kDeviceRole).toString());
+    if (!survey_->isRunning()) {
+        const QString text = texts_.GetString(kChosenDevice) + QLatin1Char(' ') + chosenDevice_;
+        lblFindProgress_->setText(text);
+        lblFindProgress_->setToolTip(text);
+    }
+}
+
+void SettingsDialog::choosePortDevice(const QString& device)
+{
+    chosenDevice_ = device;
+    // A number that opens this device already is chosen as it is, the current one first.
+    const int current = chosenNumber(cmbPort_, settings_.COMPort);
+    if (isSameDevice(devices_.value(current), device))
+        return;
+    for (int i = 0; i < cmbPort_->count(); ++i) {
+        if (isSameDevice(devices_.value(cmbPort_->itemData(i).toInt()), device)) {
+            cmbPort_->setCurrentIndex(i);
+            return;
+        }
+    }
+    // Else the chosen number opens it, as typing it under Device does.
+    deviceChosen(device);
+    showDeviceForPort();
+}
+
+void SettingsDialog::done(int result)
+{
+    // A survey left running would hold a port after the dialog is gone.
+    survey_->cancel();
+    QDialog::done(result);
 }
 
 void SettingsDialog::accept()

@@ -5,12 +5,18 @@
 #include "explorer/ExplorerWindow.h"
 #include "explorer/LineLogWindow.h"
 #include "phone/RepairJournal.h"
+#include "platform/PortNames.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 #include "support/LocalFiles.h"
+#include "support/SimulatedPhone.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -111,6 +117,61 @@ private slots:
                                 "sysLanguage"}),
                  (QStringList{"12", "512", "500", "15000", "True", "german.lng"}));
         QCOMPARE(store.readPortDevice(12), u"/dev/ttyUSB0"_s);
+    }
+
+    // Find phone asks a silent terminal, a missing device and two phones in the
+    // background; the first phone is chosen for the port number, a click on the
+    // other phone's row chooses that one, and OK stores it.
+    void findPhoneChoosesAnAnsweringPort()
+    {
+        SimulatedPhone first;
+        SimulatedPhone second(
+            {u"--model"_s, u"ST55"_s, u"--serial"_s, u"351234567899876"_s, u"--firmware"_s, u"18"_s});
+        QVERIFY(first.start() && second.start());
+        const int silent = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(silent >= 0);
+        const auto closeSilent = qScopeGuard([silent] { ::close(silent); });
+        QVERIFY(grantpt(silent) == 0 && unlockpt(silent) == 0);
+        const QString silentDevice = QString::fromLocal8Bit(ptsname(silent));
+        const QString missing = folder_.filePath(u"no-such-tty"_s);
+        qputenv(kExtraPortsVariable,
+                QStringList{silentDevice, missing, first.device(), second.device()}.join(u':').toLocal8Bit());
+        const auto unset = qScopeGuard([] { qunsetenv(kExtraPortsVariable); });
+
+        SettingsStore store(folder_.filePath(u"find.conf"_s));
+        Settings settings;
+        SettingsDialog dialog(store, settings, texts_, languageFolder());
+        dialog.setSurveyAnswerBound(150);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* find = child<QPushButton>(dialog, "cmdFindPhone");
+        QTest::mouseClick(find, Qt::LeftButton);
+        QCOMPARE(find->text(), u"Stop &finding"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(find->text(), u"&Find phone"_s, 5000);
+
+        auto* list = child<QListWidget>(dialog, "lstFoundPorts");
+        auto rowOf = [list](const QString& device) -> QListWidgetItem* {
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->item(i)->text().startsWith(device + u": "_s))
+                    return list->item(i);
+            }
+            return nullptr;
+        };
+        for (const QString& device : {silentDevice, missing, first.device(), second.device()})
+            QVERIFY2(rowOf(device), qPrintable(device));
+        QCOMPARE(rowOf(first.device())->text(),
+                 first.device() + u": ST60, firmware 21, serial number \u20260123"_s);
+        QCOMPARE(rowOf(silentDevice)->text(), silentDevice + u": does not answer"_s);
+        QCOMPARE(rowOf(missing)->text(), missing + u": no such device"_s);
+        QCOMPARE(child(dialog, "cmbPort")->currentText(), u"COM4: "_s + first.device());
+        QCOMPARE(child<QLabel>(dialog, "lblFindProgress")->text(), u"Chosen: "_s + first.device());
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(rowOf(second.device())).center());
+        QCOMPARE(child(dialog, "cmbPort")->currentText(), u"COM4: "_s + second.device());
+        QTest::mouseClick(child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(store.read(u"sieCOMPort"_s), u"4"_s);
+        QCOMPARE(store.readPortDevice(4), second.device());
     }
 
     // Values no list offers are kept, not replaced by the first entry.
