@@ -349,6 +349,10 @@ void ExplorerWindow::SettingsCommand()
     const QString portBefore = session_.portDevice();
     {
         SettingsDialog dialog(store_, session_.values(), texts_, Folders::languageFolder(), this);
+        // Find phone notes a late answer for the link, and does not open the port the link holds.
+        dialog.setSurveyJournal(&link_->journal());
+        if (link_->isOpen())
+            dialog.setConnectedPhone(link_->device(), link_->identity());
         dialog.exec();
     }
     layout_->save();
