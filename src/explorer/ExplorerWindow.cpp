@@ -213,8 +213,11 @@ QString ExplorerWindow::phoneDetails() const
 // another phone from its root; either way the status says which.
 void ExplorerWindow::reconnect()
 {
-    if (link_->isOpen() || gate_->isCommandRunning() || gate_->isClosing())
+    if (link_->isOpen() || gate_->isClosing())
         return;
+    // The watcher has stopped; a command still winding down must not cost the phone's return.
+    if (gate_->isCommandRunning())
+        return keeper_->openFailed(session_.portDevice());
     statusText(1, texts_.GetString(kPhoneBack));
     repaint();
     if (!openPort())

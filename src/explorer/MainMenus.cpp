@@ -32,13 +32,6 @@ constexpr int kReconnectText = 621;
 constexpr int kViewText = 490;
 constexpr int kLineLogText = 491;
 
-void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
-{
-    action->setObjectName(name);
-    if (QWidget* button = bar->widgetForAction(action))
-        button->setObjectName(name);
-}
-
 } // namespace
 
 MainMenus::MainMenus(QMainWindow& window, const LanguageTable& texts, const QList<QAction*>& favourites)

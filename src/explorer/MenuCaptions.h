@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QToolBar>
 
 // Shown beside the item, acted on only while its menu is open: the keys
 // themselves belong to the tree and the list, not to the address box or the
@@ -20,4 +21,12 @@ inline QString menuCaption(const LanguageTable& texts, int number, int plain)
 {
     const QString caption = texts.GetString(number);
     return caption.isEmpty() ? texts.GetString(plain) : caption;
+}
+
+// The action and its button answer to the same name.
+inline void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
+{
+    action->setObjectName(name);
+    if (QWidget* button = bar->widgetForAction(action))
+        button->setObjectName(name);
 }

@@ -54,13 +54,6 @@ QString keyOf(const QTreeWidgetItem* node)
     return node->data(0, kKeyRole).toString();
 }
 
-void nameToolButton(QToolBar* bar, QAction* action, const QString& name)
-{
-    action->setObjectName(name);
-    if (QWidget* button = bar->widgetForAction(action))
-        button->setObjectName(name);
-}
-
 } // namespace
 
 PhonePane::PhonePane(PhoneLink& link, const LanguageTable& texts, CommandGate& gate, StatusPanels& status,
